@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs the whole test suite twice:
+# a normal build, and one under AddressSanitizer + UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+scripts/build.sh build/release
+ctest --test-dir build/release --output-on-failure -j2
+
+scripts/build.sh build/sanitize -DMIRLOT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+ctest --test-dir build/sanitize --output-on-failure -j2

@@ -1,0 +1,26 @@
+// mirlot: the command-line front end.
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+
+#ifndef MIRLOT_VERSION
+#define MIRLOT_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Mirlot packs the data files named in a list file into one binary image, "
+      "out.bin, and writes report.txt beside it."};
+  app.name("mirlot");
+  app.set_version_flag("--version", "mirlot " MIRLOT_VERSION);
+  app.require_subcommand(1);
+  int exit_status = mirlot::kExitSuccess;
+  mirlot::AddPackCommand(app, exit_status);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? mirlot::kExitSuccess : mirlot::kExitUsage;
+  }
+  return exit_status;
+}

@@ -1,0 +1,57 @@
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/console_sink.h"
+#include "cli/terminal_progress.h"
+#include "packing/packing_run.h"
+
+namespace mirlot {
+
+namespace {
+
+// Erases the progress bar before each message.
+class ProgressAwareSink : public MessageSink {
+ public:
+  explicit ProgressAwareSink(TerminalProgress& progress)
+      : progress_(progress) {}
+  void Show(std::string_view text, MessageKind kind) override {
+    progress_.Clear();
+    console_.Show(text, kind);
+  }
+
+ private:
+  TerminalProgress& progress_;
+  ConsoleSink console_;
+};
+
+int RunPack(const std::string& list_path) {
+  TerminalProgress progress(stderr);
+  ProgressAwareSink sink(progress);
+  const RunOutcome outcome = RunPacking({.list_chosen = true, .list_path = list_path},
+                                        HostFileSystem(), sink, progress);
+  switch (outcome) {
+    case RunOutcome::kDone:
+      return kExitSuccess;
+    case RunOutcome::kCancelled:
+      return 128 + 2;  // the conventional status after an interrupt
+    default:
+      return kExitFailure;
+  }
+}
+
+}  // namespace
+
+void AddPackCommand(CLI::App& app, int& exit_status) {
+  CLI::App* pack = app.add_subcommand(
+      "pack",
+      "Pack the files named in LIST into out.bin and write report.txt, both "
+      "beside LIST.");
+  auto list_path = std::make_shared<std::string>();
+  pack->add_option("LIST", *list_path,
+                   "List file: member paths separated by commas or line ends; "
+                   "relative paths are taken from the list's folder")
+      ->required();
+  pack->callback([list_path, &exit_status] { exit_status = RunPack(*list_path); });
+}
+
+}  // namespace mirlot

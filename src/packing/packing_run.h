@@ -1,0 +1,39 @@
+// One packing run: reads the list, checks its members, writes out.bin and
+// report.txt beside the list, and tells the user how it went.
+#ifndef MIRLOT_PACKING_PACKING_RUN_H_
+#define MIRLOT_PACKING_PACKING_RUN_H_
+
+#include <string>
+
+#include "packing/run_observer.h"
+#include "runtime/file_system.h"
+#include "runtime/message_sink.h"
+
+namespace mirlot {
+
+inline constexpr char kImageName[] = "out.bin";
+inline constexpr char kReportName[] = "report.txt";
+
+struct RunRequest {
+  bool list_chosen = false;
+  // The list file. Its folder is the run's working folder: the outputs are
+  // written there and relative member paths are taken from there.
+  std::string list_path;
+};
+
+enum class RunOutcome {
+  kDone,       // ended with "Done" (an empty list included)
+  kRefused,    // ended with a message about the request or a member
+  kFailed,     // ended with a failure message
+  kCancelled,  // stopped by the user, nothing changed, nothing shown
+};
+
+// Runs one packing. Every message goes to `sink`, in order; progress and
+// cancellation go through `observer`. The outputs are replaced whole or not
+// at all: a run that does not end with "Done" leaves them as they were.
+RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
+                      MessageSink& sink, RunObserver& observer);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_PACKING_PACKING_RUN_H_

@@ -1,0 +1,24 @@
+// Copies every member's payload into the image, in list order.
+#ifndef MIRLOT_PACKING_PAYLOAD_COPIER_H_
+#define MIRLOT_PACKING_PAYLOAD_COPIER_H_
+
+#include "packing/container_layout.h"
+#include "packing/entry_table.h"
+#include "packing/run_observer.h"
+#include "runtime/file_system.h"
+
+namespace mirlot {
+
+// Appends to `image` the payload of each entry of `table`: its member's bytes
+// from offset 50 on, as many as the layout's length for it.
+// On success all payloads are appended. On failure returns 53 (or another
+// open failure) when a member cannot be opened, 62 "Input past end of file"
+// when a member has shrunk, 18 when `observer` asked to cancel, or the write
+// failure; `image` then holds a partial image.
+Status CopyPayloads(FileSystem& file_system, const EntryTable& table,
+                    const ContainerLayout& layout, WritableFile& image,
+                    RunObserver& observer);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_PACKING_PAYLOAD_COPIER_H_

@@ -1,0 +1,30 @@
+#include "packing/report.h"
+
+#include "runtime/number_text.h"
+#include "runtime/print_zone.h"
+
+namespace mirlot {
+
+std::string ReportHeading() {
+  return "#,            Name,          Offset,       Size\r\n";
+}
+
+std::string ReportLine(std::size_t index, const std::string& name,
+                       const PayloadPlace& place) {
+  PrintZoneLine line;
+  line.Add(StrNumber(static_cast<std::int64_t>(index) + 1));
+  line.Add(name);
+  line.Add(StrNumber(place.offset));
+  line.Add(StrNumber(place.length));
+  return line.Finish();
+}
+
+std::string ReportText(const EntryTable& table, const ContainerLayout& layout) {
+  std::string text = ReportHeading();
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    text += ReportLine(k, table[k].name, layout.places[k]);
+  }
+  return text;
+}
+
+}  // namespace mirlot

@@ -1,0 +1,120 @@
+// The file services the packing run and the image reader use. One real
+// implementation talks to the host; tests substitute an in-memory one.
+#ifndef MIRLOT_RUNTIME_FILE_SYSTEM_H_
+#define MIRLOT_RUNTIME_FILE_SYSTEM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "runtime/result.h"
+#include "runtime/status.h"
+
+namespace mirlot {
+
+enum class FileKind { kRegular, kDirectory, kOther };
+
+struct FileStatus {
+  FileKind kind = FileKind::kOther;
+  std::uint64_t size = 0;
+  // Hidden from ordinary listings on this platform (a dot-file here).
+  bool hidden = false;
+};
+
+// A file opened for reading. Reads are positional, so one open file can be
+// read from anywhere without a shared cursor.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+
+  // Reads up to `length` bytes starting at byte `offset` into `buffer`.
+  // On success returns the number of bytes read, fewer than `length` only at
+  // the end of the file (0 when `offset` is at or past it).
+  // On failure returns the failure; `buffer` holds unspecified bytes.
+  virtual Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
+                                     std::size_t length) = 0;
+
+  // On success returns the file's current size in bytes.
+  // On failure returns the failure.
+  virtual Result<std::uint64_t> Size() = 0;
+};
+
+// A new file being written from its start. Data may be held in memory until
+// Close(); nothing is guaranteed on disk before Close() succeeds.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+
+  // Appends `data` at the end of what was written so far.
+  // On success all of `data` is accepted. On failure the file's content past
+  // the last successful Append is unspecified.
+  virtual Status Append(std::string_view data) = 0;
+
+  // Writes out everything appended, makes it durable and closes the file.
+  // On success the whole content is on disk. On failure the content is
+  // unspecified; the file is closed either way and takes no more calls.
+  virtual Status Close() = 0;
+
+  // The path under which the file was created.
+  virtual const std::string& path() const = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Looks up `path`, following symbolic links. Opens nothing, so it never
+  // blocks on a pipe or a device.
+  // On success returns the kind, size and visibility of the file.
+  // On failure returns 53 "File not found" when the path or any folder on it
+  // does not exist (an empty path included), 52 for a path the platform
+  // cannot name (a NUL byte), 70 when access is denied, else 75.
+  virtual Result<FileStatus> Stat(const std::string& path) = 0;
+
+  // Opens an existing regular file for reading; never creates one.
+  // On success returns the open file.
+  // On failure returns 53 when the file does not exist, 76 when its folder
+  // does not exist, 52 for a path the platform cannot name, 70 when access
+  // is denied, 75 when it is a folder or not a regular file.
+  virtual Result<std::unique_ptr<ReadableFile>> OpenForRead(
+      const std::string& path) = 0;
+
+  // Creates a new, empty file with a unique name in `folder`, for a file
+  // that will later be renamed to `final_name` in the same folder.
+  // On success returns the file, whose path() names it.
+  // On failure returns 76 when the folder does not exist, 70 when it cannot
+  // be written, else 75; nothing was created.
+  virtual Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& folder, const std::string& final_name) = 0;
+
+  // Atomically replaces `to` with `from` (both in one folder).
+  // On success `from` no longer exists and `to` has its content.
+  // On failure both are as they were.
+  virtual Status Rename(const std::string& from, const std::string& to) = 0;
+
+  // Removes the file `path`.
+  // On success the file no longer exists. On failure it may still exist.
+  virtual Status Remove(const std::string& path) = 0;
+
+  // Creates the folder `path`; its parent must exist.
+  // On success the folder exists, new. On failure returns 75 when something
+  // of that name exists already, 76 when the parent does not exist, 70 when
+  // denied.
+  virtual Status CreateFolder(const std::string& path) = 0;
+
+  // Creates `path` as a new file that did not exist before, never replacing
+  // or following anything already there.
+  // On success returns the file. On failure returns 75 when the name exists
+  // already, 76 when the folder does not, 70 when denied.
+  virtual Result<std::unique_ptr<WritableFile>> CreateNew(
+      const std::string& path) = 0;
+};
+
+// The file system of the host this program runs on.
+FileSystem& HostFileSystem();
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_RUNTIME_FILE_SYSTEM_H_

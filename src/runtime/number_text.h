@@ -1,0 +1,16 @@
+// The text form of numbers in messages and in the report.
+#ifndef MIRLOT_RUNTIME_NUMBER_TEXT_H_
+#define MIRLOT_RUNTIME_NUMBER_TEXT_H_
+
+#include <cstdint>
+#include <string>
+
+namespace mirlot {
+
+// Decimal digits led by one blank for zero and positive values and by "-"
+// for negative ones, without grouping: " 16", "-38", " 0".
+std::string StrNumber(std::int64_t value);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_RUNTIME_NUMBER_TEXT_H_

@@ -1,0 +1,251 @@
+#include "runtime/posix_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+#include "runtime/path.h"
+
+namespace mirlot {
+
+namespace {
+
+constexpr std::size_t kWriteBufferSize = 256 * 1024;
+constexpr int kTemporaryNameAttempts = 100;
+
+bool HasNul(const std::string& path) {
+  return path.find('\0') != std::string::npos;
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat info;
+  return ::stat(ParentFolder(path).c_str(), &info) == 0 &&
+         S_ISDIR(info.st_mode);
+}
+
+// Maps errno after a failed lookup: any missing part means "not found".
+Status LookupFailure(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return Status(FailureCode::kFileNotFound);
+    case EACCES:
+    case EPERM:
+      return Status(FailureCode::kPermissionDenied);
+    case ENAMETOOLONG:
+      return Status(FailureCode::kBadFileNameOrNumber);
+    default:
+      return Status(FailureCode::kPathFileAccessError);
+  }
+}
+
+// Maps errno after a failed open or create of `path`, telling a missing file
+// from a missing folder.
+Status OpenFailure(int error, const std::string& path) {
+  if (error == ENOENT || error == ENOTDIR) {
+    return Status(FolderExists(path) ? FailureCode::kFileNotFound
+                                     : FailureCode::kPathNotFound);
+  }
+  return LookupFailure(error);
+}
+
+// Maps errno after a failed read, write or close.
+Status IoFailure(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+      return Status(FailureCode::kDiskFull);
+    case EACCES:
+    case EPERM:
+      return Status(FailureCode::kPermissionDenied);
+    default:
+      return Status(FailureCode::kPathFileAccessError);
+  }
+}
+
+class PosixReadableFile : public ReadableFile {
+ public:
+  explicit PosixReadableFile(int fd) : fd_(fd) {}
+  ~PosixReadableFile() override { ::close(fd_); }
+
+  Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
+                             std::size_t length) override {
+    for (;;) {
+      const ssize_t got = ::pread(fd_, buffer, length, static_cast<off_t>(offset));
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) return IoFailure(errno);
+    }
+  }
+
+  Result<std::uint64_t> Size() override {
+    struct stat info;
+    if (::fstat(fd_, &info) != 0) return IoFailure(errno);
+    return static_cast<std::uint64_t>(info.st_size);
+  }
+
+ private:
+  int fd_;
+};
+
+// Buffers small appends so that many short pieces become few system calls;
+// large appends go straight to the file.
+class PosixWritableFile : public WritableFile {
+ public:
+  PosixWritableFile(int fd, std::string path)
+      : fd_(fd), path_(std::move(path)) {
+    buffer_.reserve(kWriteBufferSize);
+  }
+  ~PosixWritableFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  Status Append(std::string_view data) override {
+    if (buffer_.size() + data.size() <= kWriteBufferSize) {
+      buffer_.append(data);
+      return Status::Ok();
+    }
+    if (Status s = Flush(); !s.ok()) return s;
+    if (data.size() < kWriteBufferSize) {
+      buffer_.append(data);
+      return Status::Ok();
+    }
+    return WriteAll(data);
+  }
+
+  Status Close() override {
+    Status status = Flush();
+    if (status.ok() && ::fdatasync(fd_) != 0) status = IoFailure(errno);
+    if (::close(fd_) != 0 && status.ok()) status = IoFailure(errno);
+    fd_ = -1;
+    return status;
+  }
+
+  const std::string& path() const override { return path_; }
+
+ private:
+  Status Flush() {
+    Status status = WriteAll(buffer_);
+    buffer_.clear();
+    return status;
+  }
+
+  Status WriteAll(std::string_view data) {
+    while (!data.empty()) {
+      const ssize_t put = ::write(fd_, data.data(), data.size());
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return IoFailure(errno);
+      }
+      data.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return Status::Ok();
+  }
+
+  int fd_;
+  std::string path_;
+  std::string buffer_;
+};
+
+std::string RandomSuffix() {
+  static thread_local std::mt19937_64 generator{std::random_device{}()};
+  static constexpr char kAlphabet[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string suffix(8, ' ');
+  for (char& c : suffix) c = kAlphabet[generator() % (sizeof kAlphabet - 1)];
+  return suffix;
+}
+
+Result<std::unique_ptr<WritableFile>> CreateExclusive(const std::string& path) {
+  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  const int fd = ::open(path.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                        0666);
+  if (fd < 0) {
+    if (errno == EEXIST) return FailureCode::kPathFileAccessError;
+    return OpenFailure(errno, path);
+  }
+  return std::unique_ptr<WritableFile>(
+      std::make_unique<PosixWritableFile>(fd, path));
+}
+
+}  // namespace
+
+Result<FileStatus> PosixFileSystem::Stat(const std::string& path) {
+  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  if (path.empty()) return FailureCode::kFileNotFound;
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return LookupFailure(errno);
+  FileStatus status;
+  status.kind = S_ISREG(info.st_mode)   ? FileKind::kRegular
+                : S_ISDIR(info.st_mode) ? FileKind::kDirectory
+                                        : FileKind::kOther;
+  status.size = static_cast<std::uint64_t>(info.st_size);
+  status.hidden = LastComponent(path).starts_with('.');
+  return status;
+}
+
+Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForRead(
+    const std::string& path) {
+  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  if (path.empty()) return FailureCode::kFileNotFound;
+  // O_NONBLOCK keeps a pipe put in the file's place from blocking the open;
+  // such a file is refused right after.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return OpenFailure(errno, path);
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return FailureCode::kPathFileAccessError;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return std::unique_ptr<ReadableFile>(std::make_unique<PosixReadableFile>(fd));
+}
+
+Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateTemporary(
+    const std::string& folder, const std::string& final_name) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    const std::string path =
+        ResolveIn(folder, "." + final_name + ".tmp-" + RandomSuffix());
+    Result<std::unique_ptr<WritableFile>> file = CreateExclusive(path);
+    if (file.ok() || !file.status().Is(FailureCode::kPathFileAccessError)) {
+      return file;
+    }
+    if (!FolderExists(path)) return file;
+  }
+  return FailureCode::kPathFileAccessError;
+}
+
+Status PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return IoFailure(errno);
+  return Status::Ok();
+}
+
+Status PosixFileSystem::Remove(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return LookupFailure(errno);
+  return Status::Ok();
+}
+
+Status PosixFileSystem::CreateFolder(const std::string& path) {
+  if (HasNul(path)) return Status(FailureCode::kBadFileNameOrNumber);
+  if (::mkdir(path.c_str(), 0777) == 0) return Status::Ok();
+  if (errno == EEXIST) return Status(FailureCode::kPathFileAccessError);
+  if (errno == ENOENT || errno == ENOTDIR) {
+    return Status(FailureCode::kPathNotFound);
+  }
+  return LookupFailure(errno);
+}
+
+Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateNew(
+    const std::string& path) {
+  return CreateExclusive(path);
+}
+
+FileSystem& HostFileSystem() {
+  static PosixFileSystem file_system;
+  return file_system;
+}
+
+}  // namespace mirlot

@@ -1,0 +1,25 @@
+// The host file system on POSIX systems.
+#ifndef MIRLOT_RUNTIME_POSIX_FILE_SYSTEM_H_
+#define MIRLOT_RUNTIME_POSIX_FILE_SYSTEM_H_
+
+#include "runtime/file_system.h"
+
+namespace mirlot {
+
+class PosixFileSystem : public FileSystem {
+ public:
+  Result<FileStatus> Stat(const std::string& path) override;
+  Result<std::unique_ptr<ReadableFile>> OpenForRead(
+      const std::string& path) override;
+  Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& folder, const std::string& final_name) override;
+  Status Rename(const std::string& from, const std::string& to) override;
+  Status Remove(const std::string& path) override;
+  Status CreateFolder(const std::string& path) override;
+  Result<std::unique_ptr<WritableFile>> CreateNew(
+      const std::string& path) override;
+};
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_RUNTIME_POSIX_FILE_SYSTEM_H_

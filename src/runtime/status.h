@@ -1,0 +1,55 @@
+// A failure carried as a value: a number and a description, or success.
+#ifndef MIRLOT_RUNTIME_STATUS_H_
+#define MIRLOT_RUNTIME_STATUS_H_
+
+#include <string>
+#include <utility>
+
+namespace mirlot {
+
+// The failure numbers the program reports. Users know these numbers from
+// earlier releases, so they never change.
+enum class FailureCode : int {
+  kOverflow = 6,
+  kSubscriptOutOfRange = 9,
+  kUserInterrupt = 18,
+  kBadFileNameOrNumber = 52,
+  kFileNotFound = 53,
+  kDiskFull = 61,
+  kInputPastEndOfFile = 62,
+  kPermissionDenied = 70,
+  kPathFileAccessError = 75,
+  kPathNotFound = 76,
+};
+
+// Success, or a failure with a number and a description.
+class [[nodiscard]] Status {
+ public:
+  // Success.
+  Status() = default;
+  // A failure with the standard description of `code`.
+  explicit Status(FailureCode code);
+  // A failure with any number (non-zero) and description.
+  Status(int number, std::string description)
+      : number_(number), description_(std::move(description)) {}
+
+  static Status Ok() { return Status(); }
+
+  bool ok() const { return number_ == 0; }
+  int number() const { return number_; }
+  const std::string& description() const { return description_; }
+  bool Is(FailureCode code) const { return number_ == static_cast<int>(code); }
+
+  friend bool operator==(const Status&, const Status&) = default;
+
+ private:
+  int number_ = 0;
+  std::string description_;
+};
+
+// The standard description of a failure number ("File not found" for 53).
+const char* DescribeFailure(FailureCode code);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_RUNTIME_STATUS_H_

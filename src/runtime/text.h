@@ -1,0 +1,20 @@
+// Small text helpers shared by the list reader and the report.
+#ifndef MIRLOT_RUNTIME_TEXT_H_
+#define MIRLOT_RUNTIME_TEXT_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace mirlot {
+
+// `text` without its leading and trailing blanks (spaces only; tabs stay).
+std::string TrimSpaces(std::string_view text);
+
+// How many columns `text` takes on a line: one per valid UTF-8 sequence and
+// one per byte that is not part of one.
+std::size_t DisplayColumns(std::string_view text);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_RUNTIME_TEXT_H_

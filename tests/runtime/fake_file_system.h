@@ -1,0 +1,94 @@
+// An in-memory file system for tests: it records every call and fails any
+// operation on request.
+#ifndef MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
+#define MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "runtime/file_system.h"
+
+namespace mirlot {
+
+class FakeFileSystem : public FileSystem {
+ public:
+  enum class Op {
+    kStat,
+    kOpenForRead,
+    kRead,
+    kCreateTemporary,
+    kAppend,
+    kClose,
+    kRename,
+    kRemove,
+    kCreateFolder,
+    kCreateNew,
+  };
+
+  // Creates or replaces a regular file; its folders spring into existence.
+  void AddFile(const std::string& path, std::string content);
+  void AddFolder(const std::string& path);
+  // A file that is neither regular nor a folder (a pipe, a device).
+  void AddSpecial(const std::string& path);
+  void RemoveFile(const std::string& path) { files_.erase(path); }
+
+  bool Exists(const std::string& path) const { return files_.count(path) > 0; }
+  // The content of the regular file `path` ("" when absent).
+  std::string Content(const std::string& path) const;
+  // Every file (not folder) path, sorted.
+  std::vector<std::string> FilePaths() const;
+
+  // Makes the `skip`+1-th matching call of `op` on a path containing
+  // `path_part` (any path when empty) fail with `failure`; once only.
+  void FailOn(Op op, std::string path_part, Status failure, int skip = 0);
+
+  // Called before every operation with its kind and path; tests use it to
+  // change files between the steps of a run.
+  std::function<void(Op, const std::string&)> before_each;
+
+  // "stat /d/a.dat", "open /d/a.dat", … in call order.
+  const std::vector<std::string>& calls() const { return calls_; }
+
+  Result<FileStatus> Stat(const std::string& path) override;
+  Result<std::unique_ptr<ReadableFile>> OpenForRead(
+      const std::string& path) override;
+  Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& folder, const std::string& final_name) override;
+  Status Rename(const std::string& from, const std::string& to) override;
+  Status Remove(const std::string& path) override;
+  Status CreateFolder(const std::string& path) override;
+  Result<std::unique_ptr<WritableFile>> CreateNew(
+      const std::string& path) override;
+
+  // Used by the fake files.
+  Status Enter(Op op, const std::string& path);
+  std::string* MutableContent(const std::string& path);
+
+ private:
+  enum class Kind { kRegular, kFolder, kSpecial };
+  struct Node {
+    Kind kind = Kind::kRegular;
+    std::string content;
+  };
+  struct Fault {
+    Op op;
+    std::string path_part;
+    Status failure;
+    int skip;
+  };
+
+  bool FolderExists(const std::string& path) const;
+  Result<std::unique_ptr<WritableFile>> Create(const std::string& path);
+
+  std::map<std::string, Node> files_;
+  std::vector<Fault> faults_;
+  std::vector<std::string> calls_;
+  int temporary_counter_ = 0;
+};
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
