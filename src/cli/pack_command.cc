@@ -27,8 +27,9 @@ class ProgressAwareSink : public MessageSink {
 int RunPack(const std::string& list_path) {
   TerminalProgress progress(stderr);
   ProgressAwareSink sink(progress);
-  const RunOutcome outcome = RunPacking({.list_chosen = true, .list_path = list_path},
-                                        HostFileSystem(), sink, progress);
+  const RunOutcome outcome =
+      RunPacking({.list_chosen = true, .list_path = list_path},
+                 HostFileSystem(), sink, progress);
   switch (outcome) {
     case RunOutcome::kDone:
       return kExitSuccess;
@@ -51,7 +52,8 @@ void AddPackCommand(CLI::App& app, int& exit_status) {
                    "List file: member paths separated by commas or line ends; "
                    "relative paths are taken from the list's folder")
       ->required();
-  pack->callback([list_path, &exit_status] { exit_status = RunPack(*list_path); });
+  pack->callback(
+      [list_path, &exit_status] { exit_status = RunPack(*list_path); });
 }
 
 }  // namespace mirlot

@@ -10,8 +10,8 @@ Result<ContainerLayout> PlanContainer(const EntryTable& table) {
   for (const ListEntry& entry : table) {
     const std::uint64_t length = entry.payload_length();
     if (length > kMaximumImageSize - next) return FailureCode::kOverflow;
-    layout.places.push_back({static_cast<std::uint32_t>(next),
-                             static_cast<std::uint32_t>(length)});
+    layout.places.push_back(
+        {static_cast<std::uint32_t>(next), static_cast<std::uint32_t>(length)});
     next += length;
   }
   layout.image_size = next;

@@ -14,7 +14,8 @@ inline constexpr std::size_t kTableCapacity = 1001;
 // Bytes dropped from the front and the back of every member.
 inline constexpr std::uint64_t kLeadingTrim = 50;
 inline constexpr std::uint64_t kTrailingTrim = 4;
-inline constexpr std::uint64_t kMinimumMemberSize = kLeadingTrim + kTrailingTrim;
+inline constexpr std::uint64_t kMinimumMemberSize =
+    kLeadingTrim + kTrailingTrim;
 
 struct ListEntry {
   std::string name;  // the list field without leading and trailing spaces

@@ -12,9 +12,9 @@
 namespace mirlot {
 
 struct ListStageResult {
-  Status failure;                     // set when reading or a lookup failed
-  std::optional<std::string> refusal; // a member the run will not pack
-  EntryTable table;                   // complete only when both are unset
+  Status failure;                      // set when reading or a lookup failed
+  std::optional<std::string> refusal;  // a member the run will not pack
+  EntryTable table;                    // complete only when both are unset
 };
 
 // Reads every field of the list at `list_path`; relative member paths are

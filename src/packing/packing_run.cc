@@ -31,9 +31,9 @@ Status WriteOutputs(FileSystem& file_system, const std::string& folder,
   if (status.ok() && observer.CancelRequested()) {
     status = Status(FailureCode::kUserInterrupt);
   }
-  if (status.ok()) status = image.Commit();
-  if (status.ok()) status = report.Commit();
-  return status;
+  if (!status.ok()) return status;
+  StagedOutput* const outputs[] = {&image, &report};
+  return CommitTogether(outputs);
 }
 
 RunOutcome Fail(MessageSink& sink, const Status& failure) {
@@ -51,8 +51,7 @@ RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
     return RunOutcome::kRefused;
   }
   const std::string folder = ParentFolder(request.list_path);
-  ListStageResult list =
-      ReadEntryTable(file_system, request.list_path, folder);
+  ListStageResult list = ReadEntryTable(file_system, request.list_path, folder);
   if (!list.failure.ok()) return Fail(sink, list.failure);
   if (list.refusal) {
     sink.Show(*list.refusal, MessageKind::kProblem);

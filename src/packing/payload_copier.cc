@@ -28,8 +28,8 @@ class Copier {
       if (observer_.CancelRequested()) {
         return Status(FailureCode::kUserInterrupt);
       }
-      const std::size_t want =
-          static_cast<std::size_t>(std::min<std::uint64_t>(length, block_.size()));
+      const std::size_t want = static_cast<std::size_t>(
+          std::min<std::uint64_t>(length, block_.size()));
       Result<std::size_t> got = (*member)->ReadAt(offset, block_.data(), want);
       if (!got.ok()) return got.status();
       if (*got == 0) return Status(FailureCode::kInputPastEndOfFile);

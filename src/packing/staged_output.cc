@@ -1,5 +1,7 @@
 #include "packing/staged_output.h"
 
+#include <vector>
+
 #include "runtime/path.h"
 
 namespace mirlot {
@@ -28,10 +30,17 @@ Status StagedOutput::Open() {
 
 Status StagedOutput::Finish() { return file_->Close(); }
 
-Status StagedOutput::Commit() {
-  Status status =
-      file_system_.Rename(temporary_path_, ResolveIn(folder_, final_name_));
-  committed_ = status.ok();
+Status CommitTogether(std::span<StagedOutput* const> outputs) {
+  if (outputs.empty()) return Status::Ok();
+  std::vector<Replacement> replacements;
+  for (const StagedOutput* output : outputs) {
+    replacements.push_back({output->temporary_path_,
+                            ResolveIn(output->folder_, output->final_name_)});
+  }
+  Status status = outputs.front()->file_system_.ReplaceTogether(replacements);
+  if (status.ok()) {
+    for (StagedOutput* output : outputs) output->committed_ = true;
+  }
   return status;
 }
 

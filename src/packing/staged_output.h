@@ -5,6 +5,7 @@
 #define MIRLOT_PACKING_STAGED_OUTPUT_H_
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "runtime/file_system.h"
@@ -30,10 +31,12 @@ class StagedOutput {
   // On success it is complete on disk. On failure it will be removed.
   Status Finish();
 
-  // Renames the finished temporary file to the final name.
-  // On success the final name holds the new content. On failure the earlier
-  // file at the final name is unchanged and the temporary file is removed.
-  Status Commit();
+  // Moves the finished temporary files of `outputs` to their final names,
+  // all of them or none.
+  // On success each final name holds its new content. On failure the earlier
+  // files at the final names are unchanged and the temporary files will be
+  // removed.
+  friend Status CommitTogether(std::span<StagedOutput* const> outputs);
 
  private:
   FileSystem& file_system_;
@@ -43,6 +46,8 @@ class StagedOutput {
   std::string temporary_path_;
   bool committed_ = false;
 };
+
+Status CommitTogether(std::span<StagedOutput* const> outputs);
 
 }  // namespace mirlot
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -61,6 +62,12 @@ class WritableFile {
   virtual const std::string& path() const = 0;
 };
 
+// One file to be moved onto another name in the same folder.
+struct Replacement {
+  std::string from;
+  std::string to;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -93,6 +100,15 @@ class FileSystem {
   // On success `from` no longer exists and `to` has its content.
   // On failure both are as they were.
   virtual Status Rename(const std::string& from, const std::string& to) = 0;
+
+  // Moves every `from` onto its `to`, all of them or none, so that files that
+  // belong together never mix old and new content.
+  // On success each `to` holds what its `from` held; the `from` names and the
+  // former content of the `to` names are gone.
+  // On failure each `to` is as it was and each `from` still exists. (Where
+  // the platform cannot swap two files atomically, a `to` replaced before the
+  // failing one stays replaced.)
+  virtual Status ReplaceTogether(std::span<const Replacement> replacements) = 0;
 
   // Removes the file `path`.
   // On success the file no longer exists. On failure it may still exist.

@@ -50,8 +50,8 @@ class ListFieldReader {
 
   ReadableFile& file_;
   std::vector<char> buffer_;
-  std::size_t position_ = 0;  // next unread byte in buffer_
-  std::size_t filled_ = 0;    // bytes of buffer_ holding data
+  std::size_t position_ = 0;       // next unread byte in buffer_
+  std::size_t filled_ = 0;         // bytes of buffer_ holding data
   std::uint64_t file_offset_ = 0;  // file offset just past buffer_'s data
 };
 

@@ -1,11 +1,13 @@
 #include "runtime/posix_file_system.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <random>
+#include <vector>
 
 #include "runtime/path.h"
 
@@ -74,7 +76,8 @@ class PosixReadableFile : public ReadableFile {
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                              std::size_t length) override {
     for (;;) {
-      const ssize_t got = ::pread(fd_, buffer, length, static_cast<off_t>(offset));
+      const ssize_t got =
+          ::pread(fd_, buffer, length, static_cast<off_t>(offset));
       if (got >= 0) return static_cast<std::size_t>(got);
       if (errno != EINTR) return IoFailure(errno);
     }
@@ -160,9 +163,8 @@ std::string RandomSuffix() {
 
 Result<std::unique_ptr<WritableFile>> CreateExclusive(const std::string& path) {
   if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
-  const int fd = ::open(path.c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                        0666);
+  const int fd = ::open(
+      path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) {
     if (errno == EEXIST) return FailureCode::kPathFileAccessError;
     return OpenFailure(errno, path);
@@ -220,6 +222,84 @@ Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateTemporary(
 
 Status PosixFileSystem::Rename(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) return IoFailure(errno);
+  return Status::Ok();
+}
+
+namespace {
+
+// How one replacement was carried out, so that it can be undone.
+enum class Replaced { kSwapped, kMovedOntoNothing, kOverwritten };
+
+enum class Occupant { kNothing, kFolder, kFile };
+
+Occupant WhatIsAt(const std::string& path) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0) return Occupant::kNothing;
+  return S_ISDIR(info.st_mode) ? Occupant::kFolder : Occupant::kFile;
+}
+
+// Swaps the two names atomically; false where the file system cannot.
+bool Swap(const std::string& a, const std::string& b, int& error) {
+  if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) ==
+      0) {
+    return true;
+  }
+  error = errno;
+  return false;
+}
+
+Result<Replaced> ReplaceOne(const Replacement& r) {
+  const Occupant occupant = WhatIsAt(r.to);
+  // A file never replaces a folder (a swap would allow it; a rename not).
+  if (occupant == Occupant::kFolder) return FailureCode::kPathFileAccessError;
+  if (occupant == Occupant::kNothing) {
+    if (::rename(r.from.c_str(), r.to.c_str()) != 0) return IoFailure(errno);
+    return Replaced::kMovedOntoNothing;
+  }
+  int error = 0;
+  if (Swap(r.from, r.to, error)) return Replaced::kSwapped;
+  if (error != EINVAL && error != ENOSYS && error != ENOTSUP) {
+    return IoFailure(error);
+  }
+  if (::rename(r.from.c_str(), r.to.c_str()) != 0) return IoFailure(errno);
+  return Replaced::kOverwritten;
+}
+
+void UndoOne(const Replacement& r, Replaced how) {
+  int error = 0;
+  switch (how) {
+    case Replaced::kSwapped:
+      (void)Swap(r.from, r.to, error);
+      break;
+    case Replaced::kMovedOntoNothing:
+      (void)::rename(r.to.c_str(), r.from.c_str());
+      break;
+    case Replaced::kOverwritten:
+      break;  // the former content is gone; nothing to restore
+  }
+}
+
+}  // namespace
+
+Status PosixFileSystem::ReplaceTogether(
+    std::span<const Replacement> replacements) {
+  std::vector<Replaced> done;
+  for (const Replacement& r : replacements) {
+    Result<Replaced> how = ReplaceOne(r);
+    if (!how.ok()) {
+      for (std::size_t i = done.size(); i-- > 0;) {
+        UndoOne(replacements[i], done[i]);
+      }
+      return how.status();
+    }
+    done.push_back(*how);
+  }
+  // A swap left the former content under the temporary name.
+  for (std::size_t i = 0; i < done.size(); ++i) {
+    if (done[i] == Replaced::kSwapped) {
+      (void)::unlink(replacements[i].from.c_str());
+    }
+  }
   return Status::Ok();
 }
 

@@ -11,16 +11,26 @@ namespace {
 
 const char* OpName(FakeFileSystem::Op op) {
   switch (op) {
-    case FakeFileSystem::Op::kStat: return "stat";
-    case FakeFileSystem::Op::kOpenForRead: return "open";
-    case FakeFileSystem::Op::kRead: return "read";
-    case FakeFileSystem::Op::kCreateTemporary: return "create-temporary";
-    case FakeFileSystem::Op::kAppend: return "append";
-    case FakeFileSystem::Op::kClose: return "close";
-    case FakeFileSystem::Op::kRename: return "rename";
-    case FakeFileSystem::Op::kRemove: return "remove";
-    case FakeFileSystem::Op::kCreateFolder: return "create-folder";
-    case FakeFileSystem::Op::kCreateNew: return "create-new";
+    case FakeFileSystem::Op::kStat:
+      return "stat";
+    case FakeFileSystem::Op::kOpenForRead:
+      return "open";
+    case FakeFileSystem::Op::kRead:
+      return "read";
+    case FakeFileSystem::Op::kCreateTemporary:
+      return "create-temporary";
+    case FakeFileSystem::Op::kAppend:
+      return "append";
+    case FakeFileSystem::Op::kClose:
+      return "close";
+    case FakeFileSystem::Op::kRename:
+      return "rename";
+    case FakeFileSystem::Op::kRemove:
+      return "remove";
+    case FakeFileSystem::Op::kCreateFolder:
+      return "create-folder";
+    case FakeFileSystem::Op::kCreateNew:
+      return "create-new";
   }
   return "?";
 }
@@ -150,7 +160,7 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   auto it = files_.find(path);
   if (it == files_.end()) return FailureCode::kFileNotFound;
   FileStatus status;
-  status.kind = it->second.kind == Kind::kRegular ? FileKind::kRegular
+  status.kind = it->second.kind == Kind::kRegular  ? FileKind::kRegular
                 : it->second.kind == Kind::kFolder ? FileKind::kDirectory
                                                    : FileKind::kOther;
   status.size = it->second.content.size();
@@ -196,9 +206,23 @@ Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
   if (Status s = Enter(Op::kRename, from + " -> " + to); !s.ok()) return s;
   auto it = files_.find(from);
   if (it == files_.end()) return Status(FailureCode::kFileNotFound);
+  if (FolderExists(to)) return Status(FailureCode::kPathFileAccessError);
   Node node = std::move(it->second);
   files_.erase(it);
   files_[to] = std::move(node);
+  return Status::Ok();
+}
+
+Status FakeFileSystem::ReplaceTogether(
+    std::span<const Replacement> replacements) {
+  const std::map<std::string, Node> before = files_;
+  for (const Replacement& r : replacements) {
+    Status status = Rename(r.from, r.to);
+    if (!status.ok()) {
+      files_ = before;
+      return status;
+    }
+  }
   return Status::Ok();
 }
 

@@ -58,6 +58,8 @@ class FakeFileSystem : public FileSystem {
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& folder, const std::string& final_name) override;
   Status Rename(const std::string& from, const std::string& to) override;
+  // Moves the files in order; a failure part-way puts back those moved.
+  Status ReplaceTogether(std::span<const Replacement> replacements) override;
   Status Remove(const std::string& path) override;
   Status CreateFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateNew(
