@@ -1,11 +1,10 @@
 // Runs the real `mirlot` binary in a temporary folder.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "support/child_process.h"
+#include "support/temp_folder.h"
 
 namespace mirlot {
 namespace {
@@ -15,50 +14,36 @@ namespace fs = std::filesystem;
 class PackCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("mirlot-cli-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "lists");
-    Write("lists/one.dat", std::string(1054, 'a') + "");
-    Write("lists/two.dat", std::string(254, 'b'));
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  void Write(const std::string& name, const std::string& content) {
-    std::ofstream(root_ / name, std::ios::binary) << content;
-  }
-  std::string Read(const std::string& name) {
-    std::ifstream in(root_ / name, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
+    folder_.Write("lists/one.dat", std::string(1054, 'a'));
+    folder_.Write("lists/two.dat", std::string(254, 'b'));
   }
   ChildResult Mirlot(std::vector<std::string> args) {
     args.insert(args.begin(), MIRLOT_BINARY);
-    return RunChild(args, root_.string());
+    return RunChild(args, folder_.root().string());
   }
 
-  fs::path root_;
+  TempFolder folder_;
 };
 
 TEST_F(PackCommandTest, PacksBesideTheListWhateverTheCurrentFolder) {
-  Write("lists/list.txt", "one.dat\n two.dat \n");
+  folder_.Write("lists/list.txt", "one.dat\n two.dat \n");
   const ChildResult run = Mirlot({"pack", "lists/list.txt"});
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_EQ(run.out, "Done\n");
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(Read("lists/out.bin").size(), 16u + 1000 + 200);
-  EXPECT_EQ(Read("lists/report.txt"),
+  EXPECT_EQ(folder_.Read("lists/out.bin").size(), 16u + 1000 + 200);
+  EXPECT_EQ(folder_.Read("lists/report.txt"),
             "#,            Name,          Offset,       Size\r\n"
             " 1            one.dat        16            1000\r\n"
             " 2            two.dat        1016          200\r\n");
-  EXPECT_FALSE(fs::exists(root_ / "out.bin"));
+  EXPECT_FALSE(fs::exists(folder_.Path("out.bin")));
 }
 
 TEST_F(PackCommandTest, MessagesStreamsAndExitStatuses) {
-  Write("lists/empty.txt", "");
-  Write("lists/missing.txt", "one.dat\r\nnone.dat\r\n");
-  Write("lists/hidden.txt", ".h\r\n");
-  Write("lists/.h", std::string(100, 'h'));
+  folder_.Write("lists/empty.txt", "");
+  folder_.Write("lists/missing.txt", "one.dat\r\nnone.dat\r\n");
+  folder_.Write("lists/hidden.txt", ".h\r\n");
+  folder_.Write("lists/.h", std::string(100, 'h'));
   const struct {
     std::vector<std::string> args;
     int exit_status;

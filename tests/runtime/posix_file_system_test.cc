@@ -2,44 +2,30 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
+
+#include "support/temp_folder.h"
 
 namespace mirlot {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 class PosixFileSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("mirlot-posix-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "sub");
-    Write("a.dat", "0123456789");
-    Write(".hidden", "x");
-    ASSERT_EQ(::mkfifo((root_ / "pipe").c_str(), 0600), 0);
-    fs::create_symlink(root_ / "nowhere", root_ / "dangling");
-    fs::create_symlink(root_ / "a.dat", root_ / "link");
+    fs::create_directories(folder_.root() / "sub");
+    folder_.Write("a.dat", "0123456789");
+    folder_.Write(".hidden", "x");
+    ASSERT_EQ(::mkfifo(P("pipe").c_str(), 0600), 0);
+    fs::create_symlink(P("nowhere"), P("dangling"));
+    fs::create_symlink(P("a.dat"), P("link"));
   }
-  void TearDown() override { fs::remove_all(root_); }
-
-  void Write(const std::string& name, const std::string& content) {
-    std::ofstream(root_ / name, std::ios::binary) << content;
-  }
-  std::string P(const std::string& name) { return (root_ / name).string(); }
+  std::string P(const std::string& name) { return folder_.Path(name); }
 
   PosixFileSystem files_;
-  fs::path root_;
+  TempFolder folder_;
 };
 
 TEST_F(PosixFileSystemTest, StatTellsKindSizeAndVisibility) {
@@ -99,11 +85,11 @@ TEST_F(PosixFileSystemTest, ReadAtReadsFromAnyOffset) {
 }
 
 TEST_F(PosixFileSystemTest, TemporaryFileIsRenamedIntoPlace) {
-  Write("out.bin", "old");
-  auto file = files_.CreateTemporary(root_.string(), "out.bin");
+  folder_.Write("out.bin", "old");
+  auto file = files_.CreateTemporary(folder_.root().string(), "out.bin");
   ASSERT_TRUE(file.ok());
   const std::string temporary = (*file)->path();
-  EXPECT_EQ(fs::path(temporary).parent_path(), root_);
+  EXPECT_EQ(fs::path(temporary).parent_path(), folder_.root());
   EXPECT_NE(temporary, P("out.bin"));
   // Larger than the write buffer, in pieces of every size.
   std::string expected;
@@ -114,29 +100,29 @@ TEST_F(PosixFileSystemTest, TemporaryFileIsRenamedIntoPlace) {
   }
   ASSERT_TRUE((*file)->Close().ok());
   ASSERT_TRUE(files_.Rename(temporary, P("out.bin")).ok());
-  EXPECT_EQ(Read(root_ / "out.bin"), expected);
+  EXPECT_EQ(folder_.Read("out.bin"), expected);
   EXPECT_FALSE(fs::exists(temporary));
 }
 
 TEST_F(PosixFileSystemTest, ReplaceTogetherReplacesBothOrNeither) {
-  Write("new-image", "new image");
-  Write("new-report", "new report");
-  Write("out.bin", "old image");
+  folder_.Write("new-image", "new image");
+  folder_.Write("new-report", "new report");
+  folder_.Write("out.bin", "old image");
   const Replacement both[] = {{P("new-image"), P("out.bin")},
                               {P("new-report"), P("report.txt")}};
   // report.txt is a folder that holds a file: the second move must fail.
-  fs::create_directories(root_ / "report.txt" / "x");
+  fs::create_directories(folder_.root() / "report.txt" / "x");
   EXPECT_FALSE(files_.ReplaceTogether(both).ok());
-  EXPECT_EQ(Read(root_ / "out.bin"), "old image");
-  EXPECT_EQ(Read(root_ / "new-image"), "new image");
-  EXPECT_EQ(Read(root_ / "new-report"), "new report");
+  EXPECT_EQ(folder_.Read("out.bin"), "old image");
+  EXPECT_EQ(folder_.Read("new-image"), "new image");
+  EXPECT_EQ(folder_.Read("new-report"), "new report");
 
-  fs::remove_all(root_ / "report.txt");
+  fs::remove_all(folder_.root() / "report.txt");
   ASSERT_TRUE(files_.ReplaceTogether(both).ok());
-  EXPECT_EQ(Read(root_ / "out.bin"), "new image");
-  EXPECT_EQ(Read(root_ / "report.txt"), "new report");
-  EXPECT_FALSE(fs::exists(root_ / "new-image"));
-  EXPECT_FALSE(fs::exists(root_ / "new-report"));
+  EXPECT_EQ(folder_.Read("out.bin"), "new image");
+  EXPECT_EQ(folder_.Read("report.txt"), "new report");
+  EXPECT_FALSE(fs::exists(folder_.root() / "new-image"));
+  EXPECT_FALSE(fs::exists(folder_.root() / "new-report"));
 }
 
 TEST_F(PosixFileSystemTest, CreateFailuresNameTheirCause) {
@@ -144,7 +130,7 @@ TEST_F(PosixFileSystemTest, CreateFailuresNameTheirCause) {
             76);
   EXPECT_EQ(files_.CreateNew(P("a.dat")).status().number(), 75);
   EXPECT_EQ(files_.CreateNew(P("dangling")).status().number(), 75);
-  EXPECT_FALSE(fs::exists(root_ / "nowhere"));
+  EXPECT_FALSE(fs::exists(folder_.root() / "nowhere"));
   EXPECT_EQ(files_.CreateFolder(P("sub")).number(), 75);
   EXPECT_EQ(files_.CreateFolder(P("x/y")).number(), 76);
 }
