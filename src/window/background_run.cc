@@ -1,0 +1,125 @@
+#include "window/background_run.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QWidget>
+#include <functional>
+#include <utility>
+
+#include "window/input_blocker.h"
+
+namespace mirlot {
+
+namespace {
+
+// Hands each message to `show` on the thread of `context` and waits there
+// until it returns, that is, until the user dismissed the message.
+class CrossThreadSink : public MessageSink {
+ public:
+  CrossThreadSink(QObject& context, std::function<void(const QString&)> show)
+      : context_(context), show_(std::move(show)) {}
+
+  void Show(std::string_view text, MessageKind) override {
+    const QString message =
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QMetaObject::invokeMethod(
+        &context_, [this, &message] { show_(message); },
+        Qt::BlockingQueuedConnection);
+  }
+
+ private:
+  QObject& context_;
+  std::function<void(const QString&)> show_;
+};
+
+}  // namespace
+
+void SharedProgress::OnProgress(std::uint64_t done, std::uint64_t total) {
+  total_.store(total, std::memory_order_relaxed);
+  done_.store(done, std::memory_order_relaxed);
+}
+
+bool SharedProgress::CancelRequested() {
+  return cancel_requested_.load(std::memory_order_relaxed);
+}
+
+void SharedProgress::RequestCancel() {
+  cancel_requested_.store(true, std::memory_order_relaxed);
+}
+
+std::uint64_t SharedProgress::done() const {
+  return done_.load(std::memory_order_relaxed);
+}
+
+std::uint64_t SharedProgress::total() const {
+  return total_.load(std::memory_order_relaxed);
+}
+
+BackgroundRun::BackgroundRun(QWidget& window, MessagePresenter& presenter,
+                             RunTiming timing)
+    : window_(window), presenter_(presenter), timing_(timing) {
+  delay_timer_.setSingleShot(true);
+  connect(&delay_timer_, &QTimer::timeout, this,
+          &BackgroundRun::OpenProgressDialog);
+  connect(&refresh_timer_, &QTimer::timeout, this,
+          &BackgroundRun::RefreshProgressDialog);
+}
+
+BackgroundRun::~BackgroundRun() = default;
+
+RunOutcome BackgroundRun::Run(const RunRequest& request,
+                              FileSystem& file_system) {
+  RunOutcome outcome = RunOutcome::kFailed;
+  CrossThreadSink sink(*this,
+                       [this](const QString& text) { ShowMessage(text); });
+  std::unique_ptr<QThread> worker(QThread::create(
+      [&] { outcome = RunPacking(request, file_system, sink, progress_); }));
+  QEventLoop loop;
+  connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+  InputBlocker blocker(window_);
+  delay_timer_.start(timing_.progress_delay);
+  worker->start();
+  loop.exec();
+  if (!worker->isFinished()) {
+    // The application is quitting: stop the run, still serving its
+    // messages so that the worker never waits for this thread in vain.
+    progress_.RequestCancel();
+    while (!worker->wait(QDeadlineTimer(10))) {
+      QCoreApplication::processEvents();
+    }
+  }
+  worker->wait();
+  delay_timer_.stop();
+  CloseProgressDialog();
+  return outcome;
+}
+
+void BackgroundRun::ShowMessage(const QString& text) {
+  // A message means the run is ending: no progress to show any more.
+  delay_timer_.stop();
+  CloseProgressDialog();
+  presenter_.ShowMessage(&window_, window_.windowTitle(), text);
+}
+
+void BackgroundRun::OpenProgressDialog() {
+  dialog_ = std::make_unique<ProgressDialog>(
+      window_, [this] { progress_.RequestCancel(); });
+  RefreshProgressDialog();
+  dialog_->show();
+  refresh_timer_.start(timing_.progress_refresh);
+}
+
+void BackgroundRun::RefreshProgressDialog() {
+  if (dialog_ != nullptr) {
+    dialog_->ShowProgress(progress_.done(), progress_.total());
+  }
+}
+
+void BackgroundRun::CloseProgressDialog() {
+  refresh_timer_.stop();
+  dialog_.reset();
+}
+
+}  // namespace mirlot

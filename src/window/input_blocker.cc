@@ -1,0 +1,49 @@
+#include "window/input_blocker.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
+namespace mirlot {
+
+namespace {
+
+bool IsUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::ContextMenu:
+    case QEvent::Close:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+InputBlocker::InputBlocker(QWidget& window) : window_(window) {
+  QApplication::instance()->installEventFilter(this);
+}
+
+InputBlocker::~InputBlocker() {
+  QApplication::instance()->removeEventFilter(this);
+}
+
+bool InputBlocker::eventFilter(QObject* target, QEvent* event) {
+  if (!IsUserInput(event->type()) || !target->isWidgetType()) return false;
+  if (static_cast<QWidget*>(target)->window() != &window_) return false;
+  // An ignored close event keeps the window open.
+  event->ignore();
+  return true;
+}
+
+}  // namespace mirlot
