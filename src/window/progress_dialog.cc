@@ -42,9 +42,12 @@ void ProgressDialog::ShowProgress(std::uint64_t done, std::uint64_t total) {
   if (cancelled_ || total == 0) return;
   done = std::min(done, total);
   const QLocale locale;
-  label_->setText(QStringLiteral("Packed %1 of %2 bytes")
-                      .arg(locale.toString(qulonglong{done}),
-                           locale.toString(qulonglong{total})));
+  const QString all = locale.toString(qulonglong{total});
+  // Writing the image out to disk can take a while after the last byte.
+  label_->setText(
+      done < total ? QStringLiteral("Packed %1 of %2 bytes")
+                         .arg(locale.toString(qulonglong{done}), all)
+                   : QStringLiteral("Packed all %1 bytes, saving…").arg(all));
   bar_->setValue(static_cast<int>(done * kProgressSteps / total));
 }
 

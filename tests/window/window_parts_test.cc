@@ -38,7 +38,8 @@ class WindowPartsTest : public QObject {
       seen << box.windowTitle() << box.text()
            << QString::number(box.buttons().size())
            << QString::number(box.standardButton(box.buttons().first()))
-           << QString::number(box.icon()) << QString::number(box.textFormat());
+           << QString::number(box.icon()) << QString::number(box.textFormat())
+           << (box.buttons().first()->icon().isNull() ? "plain" : "icon");
       box.buttons().first()->click();
     });
     MessageBoxPresenter().ShowMessage(nullptr, "Mirlot utility",
@@ -47,7 +48,7 @@ class WindowPartsTest : public QObject {
              (QStringList{"Mirlot utility", "Файл # 1 <b>не</b> существует!",
                           "1", QString::number(QMessageBox::Ok),
                           QString::number(QMessageBox::NoIcon),
-                          QString::number(Qt::PlainText)}));
+                          QString::number(Qt::PlainText), "plain"}));
   }
 
   void ChooserOffersListFilterAndCancelGivesNothing() {
