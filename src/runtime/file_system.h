@@ -80,6 +80,13 @@ class FileSystem {
   // cannot name (a NUL byte), 70 when access is denied, else 75.
   virtual Result<FileStatus> Stat(const std::string& path) = 0;
 
+  // Tells whether anything has the name `path`, without following a final
+  // symbolic link: a link that points nowhere exists too.
+  // On success returns true when something is there, false when nothing is.
+  // On failure (denied lookup, a path the platform cannot name) returns the
+  // failure, as Stat does.
+  virtual Result<bool> NameTaken(const std::string& path) = 0;
+
   // Opens an existing regular file for reading; never creates one.
   // On success returns the open file.
   // On failure returns 53 when the file does not exist, 76 when its folder

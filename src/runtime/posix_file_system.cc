@@ -189,6 +189,15 @@ Result<FileStatus> PosixFileSystem::Stat(const std::string& path) {
   return status;
 }
 
+Result<bool> PosixFileSystem::NameTaken(const std::string& path) {
+  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  if (path.empty()) return false;
+  struct stat info;
+  if (::lstat(path.c_str(), &info) == 0) return true;
+  if (errno == ENOENT || errno == ENOTDIR) return false;
+  return LookupFailure(errno);
+}
+
 Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForRead(
     const std::string& path) {
   if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;

@@ -9,6 +9,7 @@ namespace mirlot {
 class PosixFileSystem : public FileSystem {
  public:
   Result<FileStatus> Stat(const std::string& path) override;
+  Result<bool> NameTaken(const std::string& path) override;
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateTemporary(

@@ -13,9 +13,10 @@ namespace {
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// Length of the valid UTF-8 sequence at the start of `text`, or 0 when the
-// first byte does not start one (stray, overlong, surrogate, out of range).
+}  // namespace
+
 std::size_t Utf8SequenceLength(std::string_view text) {
+  if (text.empty()) return 0;
   const auto b0 = static_cast<unsigned char>(text[0]);
   if (b0 < 0x80) return 1;
   std::size_t length = 0;
@@ -41,8 +42,6 @@ std::size_t Utf8SequenceLength(std::string_view text) {
   }
   return length;
 }
-
-}  // namespace
 
 std::size_t DisplayColumns(std::string_view text) {
   std::size_t columns = 0;

@@ -11,6 +11,11 @@ namespace mirlot {
 // `text` without its leading and trailing blanks (spaces only; tabs stay).
 std::string TrimSpaces(std::string_view text);
 
+// The length of the valid UTF-8 sequence at the start of `text`, or 0 when
+// `text` is empty or its first byte does not start one (a stray
+// continuation byte, an overlong form, a surrogate, a value past U+10FFFF).
+std::size_t Utf8SequenceLength(std::string_view text);
+
 // How many columns `text` takes on a line: one per valid UTF-8 sequence and
 // one per byte that is not part of one.
 std::size_t DisplayColumns(std::string_view text);

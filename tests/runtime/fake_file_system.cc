@@ -13,6 +13,8 @@ const char* OpName(FakeFileSystem::Op op) {
   switch (op) {
     case FakeFileSystem::Op::kStat:
       return "stat";
+    case FakeFileSystem::Op::kNameTaken:
+      return "name-taken";
     case FakeFileSystem::Op::kOpenForRead:
       return "open";
     case FakeFileSystem::Op::kRead:
@@ -166,6 +168,12 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   status.size = it->second.content.size();
   status.hidden = LastComponent(path).starts_with('.');
   return status;
+}
+
+Result<bool> FakeFileSystem::NameTaken(const std::string& path) {
+  if (Status s = Enter(Op::kNameTaken, path); !s.ok()) return s;
+  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  return files_.count(path) > 0;
 }
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(

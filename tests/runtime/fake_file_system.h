@@ -17,6 +17,7 @@ class FakeFileSystem : public FileSystem {
  public:
   enum class Op {
     kStat,
+    kNameTaken,
     kOpenForRead,
     kRead,
     kCreateTemporary,
@@ -53,6 +54,7 @@ class FakeFileSystem : public FileSystem {
   const std::vector<std::string>& calls() const { return calls_; }
 
   Result<FileStatus> Stat(const std::string& path) override;
+  Result<bool> NameTaken(const std::string& path) override;
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
