@@ -1,0 +1,72 @@
+#include "packing/extract_names.h"
+
+#include <cstdio>
+#include <unordered_set>
+
+namespace mirlot {
+
+namespace {
+
+constexpr std::size_t kMaximumNameLength = 255;
+
+bool IsControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
+std::string NumberedName(std::uint64_t number, std::uint64_t variant) {
+  char text[48];
+  if (variant < 2) {
+    std::snprintf(text, sizeof text, "entry-%04llu.bin",
+                  static_cast<unsigned long long>(number));
+  } else {
+    std::snprintf(text, sizeof text, "entry-%04llu-%llu.bin",
+                  static_cast<unsigned long long>(number),
+                  static_cast<unsigned long long>(variant));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string NumberedName(std::uint64_t number) {
+  return NumberedName(number, 0);
+}
+
+std::optional<std::string> SafeFileName(std::string_view report_name) {
+  const std::size_t separator = report_name.find_last_of("/\\");
+  if (separator != std::string_view::npos) {
+    report_name.remove_prefix(separator + 1);
+  }
+  if (report_name.empty() || report_name == "." || report_name == ".." ||
+      report_name.size() > kMaximumNameLength) {
+    return std::nullopt;
+  }
+  for (const char c : report_name) {
+    if (IsControl(c)) return std::nullopt;
+  }
+  return std::string(report_name);
+}
+
+ExtractNames::ExtractNames(const std::vector<std::string>& report_names) {
+  std::unordered_set<std::string> taken;
+  names_.resize(report_names.size());
+  for (std::size_t k = 0; k < report_names.size(); ++k) {
+    std::optional<std::string> name = SafeFileName(report_names[k]);
+    if (name && taken.insert(*name).second) names_[k] = std::move(*name);
+  }
+  for (std::size_t k = 0; k < names_.size(); ++k) {
+    if (!names_[k].empty()) continue;
+    std::string name = NumberedName(k + 1);
+    for (std::uint64_t variant = 2; !taken.insert(name).second; ++variant) {
+      name = NumberedName(k + 1, variant);
+    }
+    names_[k] = std::move(name);
+  }
+}
+
+std::string ExtractNames::NameOf(std::uint64_t index) const {
+  return index < names_.size() ? names_[index] : NumberedName(index + 1);
+}
+
+}  // namespace mirlot

@@ -1,0 +1,95 @@
+// Takes the payloads back out of a container image, one file per entry,
+// into one folder and nowhere else.
+#ifndef MIRLOT_PACKING_IMAGE_EXTRACTOR_H_
+#define MIRLOT_PACKING_IMAGE_EXTRACTOR_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "packing/extract_names.h"
+#include "packing/image_reader.h"
+#include "packing/image_soundness.h"
+#include "packing/report_reader.h"
+#include "runtime/file_system.h"
+
+namespace mirlot {
+
+// The folder an image is extracted to by default: beside the image, named
+// after it without its extension ("d/out" for "d/out.bin"), or with ".d"
+// added when it has none ("d/image.d" for "d/image").
+std::string DefaultExtractFolder(const std::string& image_path);
+
+// Learns of each entry as the extraction goes.
+class ExtractObserver {
+ public:
+  virtual ~ExtractObserver() = default;
+  // The payload of entry `number` (1-based) is complete at `path`.
+  virtual void OnWritten(std::uint64_t number, const std::string& path,
+                         std::uint64_t length) = 0;
+  // Entry `number` was left out: its payload does not lie wholly inside the
+  // image.
+  virtual void OnSkipped(std::uint64_t number, const TableEntry& entry) = 0;
+};
+
+struct ExtractSummary {
+  enum class Outcome {
+    kDone,      // every entry written or, under force, skipped
+    kUnsound,   // refused: the image is unsound and force was not given
+    kExisting,  // refused: files to be written exist already
+  };
+  Outcome outcome = Outcome::kDone;
+  std::string first_existing;  // kExisting: the first such path
+  std::uint64_t existing_count = 0;
+  std::uint64_t written = 0;
+  std::uint64_t skipped = 0;
+};
+
+class ImageExtraction {
+ public:
+  // Opens the image at `image_path`, checks it and compares the report
+  // beside it with its table.
+  // On success returns the extraction, ready to write. On failure returns
+  // the failure to open or read the image.
+  static Result<ImageExtraction> Open(FileSystem& file_system,
+                                      const std::string& image_path);
+
+  const SoundnessCheck& verdict() const { return verdict_; }
+  const ReportMatch& report() const { return report_; }
+
+  // Writes each entry's payload to its own new file in `folder`, named by
+  // ExtractNames, creating `folder` (whose parent must exist) when missing.
+  // Refuses, writing nothing, an unsound image and, when `folder` exists
+  // already, any plan that would replace a file there; with `force` an
+  // unsound image gives only the entries that lie wholly inside it, and
+  // existing files are replaced (never written through).
+  // On success returns what was done or why nothing was. On failure returns
+  // the failure, its description naming the file concerned; the files
+  // written before it stay, the one being written is removed.
+  Result<ExtractSummary> WriteTo(const std::string& folder, bool force,
+                                 ExtractObserver& observer);
+
+ private:
+  ImageExtraction(FileSystem& file_system, std::unique_ptr<ReadableFile> file,
+                  ImageReader image, SoundnessCheck verdict);
+
+  Status PrepareFolder(const std::string& folder, bool& existed);
+  Result<std::uint64_t> CountExisting(const std::string& folder,
+                                      std::string& first);
+  Status WriteEntry(const std::string& path, const TableEntry& entry,
+                    bool force);
+  Status CopyPayload(const TableEntry& entry, WritableFile& out);
+
+  FileSystem& file_system_;
+  std::unique_ptr<ReadableFile> file_;
+  ImageReader image_;
+  SoundnessCheck verdict_;
+  ReportMatch report_;
+  ExtractNames names_;
+  std::vector<char> block_;  // the copy buffer, allocated on first use
+};
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_PACKING_IMAGE_EXTRACTOR_H_

@@ -1,0 +1,73 @@
+#include "packing/image_inspection.h"
+
+#include <memory>
+#include <optional>
+
+namespace mirlot {
+
+namespace {
+
+// Yields the names of a matching report, one per entry.
+class ReportNames {
+ public:
+  // Opens the report when `match` says it matches; otherwise every name is
+  // empty.
+  ReportNames(FileSystem& file_system, const ReportMatch& match) {
+    if (!match.matches()) return;
+    Result<std::unique_ptr<ReadableFile>> file =
+        file_system.OpenForRead(match.path);
+    if (!file.ok()) return;
+    file_ = std::move(*file);
+    lines_.emplace(*file_);
+    Result<std::optional<std::string>> heading = ReadReportHeading(*lines_);
+    if (!heading.ok() || *heading) lines_.reset();
+  }
+
+  // The name of the next entry; empty when unknown.
+  std::string Next() {
+    if (!lines_) return {};
+    Result<std::optional<std::string>> line = lines_->Next();
+    if (!line.ok() || !*line) {
+      lines_.reset();
+      return {};
+    }
+    std::optional<ReportEntry> entry = ParseReportLine(**line);
+    return entry ? std::move(entry->name) : std::string();
+  }
+
+ private:
+  std::unique_ptr<ReadableFile> file_;
+  std::optional<ReportLineReader> lines_;
+};
+
+}  // namespace
+
+Result<bool> InspectImage(FileSystem& file_system,
+                          const std::string& image_path,
+                          InspectionVisitor& visitor) {
+  Result<std::unique_ptr<ReadableFile>> file =
+      file_system.OpenForRead(image_path);
+  if (!file.ok()) return file.status();
+  Result<ImageReader> image = ImageReader::Open(**file);
+  if (!image.ok()) return image.status();
+  Result<ReportMatch> report =
+      MatchReport(file_system, ReportPathBeside(image_path), *image);
+  if (!report.ok()) return report.status();
+  visitor.OnStart(*image, *report);
+
+  ReportNames names(file_system, *report);
+  SoundnessCheck check(*image);
+  TableCursor cursor(*image);
+  while (!cursor.AtEnd()) {
+    const std::uint64_t index = cursor.next_index();
+    Result<TableEntry> entry = cursor.Next();
+    if (!entry.ok()) return entry.status();
+    check.Add(index, *entry);
+    visitor.OnEntry(index + 1, *entry, names.Next());
+  }
+  check.Finish();
+  visitor.OnEnd(check);
+  return check.sound();
+}
+
+}  // namespace mirlot

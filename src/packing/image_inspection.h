@@ -1,0 +1,47 @@
+// Looks inside a container image: its entries, the names its report gives
+// them, and whether it is sound. Memory stays the same whatever the size of
+// the image: the table and the report are read side by side, a block at a
+// time.
+#ifndef MIRLOT_PACKING_IMAGE_INSPECTION_H_
+#define MIRLOT_PACKING_IMAGE_INSPECTION_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "packing/image_reader.h"
+#include "packing/image_soundness.h"
+#include "packing/report_reader.h"
+#include "runtime/file_system.h"
+
+namespace mirlot {
+
+// Receives what an inspection finds, in this order: OnStart once, OnEntry
+// for every readable entry, OnEnd once.
+class InspectionVisitor {
+ public:
+  virtual ~InspectionVisitor() = default;
+
+  // `image` is measured and its first entry read; `report` tells whether
+  // the entries will come with names.
+  virtual void OnStart(const ImageReader& image, const ReportMatch& report) = 0;
+
+  // The entry with 1-based `number`; `name` is empty when the report does
+  // not match (and may be empty when it does).
+  virtual void OnEntry(std::uint64_t number, const TableEntry& entry,
+                       std::string_view name) = 0;
+
+  virtual void OnEnd(const SoundnessCheck& verdict) = 0;
+};
+
+// Inspects the image at `image_path`, with the report beside it.
+// On success the visitor has seen the whole image; returns whether it is
+// sound. On failure returns the failure to open or read the image (the
+// visitor may have seen part of it).
+Result<bool> InspectImage(FileSystem& file_system,
+                          const std::string& image_path,
+                          InspectionVisitor& visitor);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_PACKING_IMAGE_INSPECTION_H_

@@ -1,0 +1,89 @@
+// Reads the table at the head of a container image, entry by entry, without
+// trusting anything it says: only table slots that lie wholly inside the file
+// are read, in blocks of a fixed size.
+#ifndef MIRLOT_PACKING_IMAGE_READER_H_
+#define MIRLOT_PACKING_IMAGE_READER_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "runtime/file_system.h"
+#include "runtime/result.h"
+
+namespace mirlot {
+
+// One table entry as stored: both fields are signed 32-bit values.
+struct TableEntry {
+  std::int64_t offset = 0;
+  std::int64_t length = 0;
+
+  std::int64_t end() const { return offset + length; }
+  friend bool operator==(const TableEntry&, const TableEntry&) = default;
+};
+
+// The table entry encoded in the 8 bytes at `bytes`.
+TableEntry DecodeTableEntry(const char* bytes);
+
+// True when the payload of `entry` lies wholly inside a file of `file_size`
+// bytes: a non-negative offset and length, ending at or before the end.
+bool LiesInsideFile(const TableEntry& entry, std::uint64_t file_size);
+
+class ImageReader {
+ public:
+  // Measures `file` and reads its first table entry. The file must outlive
+  // the reader and keep its size while it is read.
+  // On success returns the reader. On failure returns the read failure, or
+  // 62 "Input past end of file" when the file shrank while being read.
+  static Result<ImageReader> Open(ReadableFile& file);
+
+  std::uint64_t file_size() const { return file_size_; }
+
+  // Whether the file holds one whole table entry; when not, it has no entries.
+  bool has_first_entry() const { return file_size_ >= 8; }
+  // The first entry; only meaningful when has_first_entry().
+  const TableEntry& first_entry() const { return first_entry_; }
+
+  // How many entries can be read: those the first offset declares (at least
+  // the first one), cut to the table slots that lie wholly inside the file.
+  std::uint64_t readable_count() const { return readable_count_; }
+
+  ReadableFile& file() { return file_; }
+
+ private:
+  ImageReader(ReadableFile& file, std::uint64_t file_size);
+
+  ReadableFile& file_;
+  std::uint64_t file_size_;
+  TableEntry first_entry_;
+  std::uint64_t readable_count_ = 0;
+};
+
+// Reads the readable entries of an image in order, a block of the table at
+// a time; several cursors may read one image independently.
+class TableCursor {
+ public:
+  explicit TableCursor(ImageReader& image);
+
+  bool AtEnd() const { return next_index_ == count_; }
+  // The 0-based index of the entry Next() returns.
+  std::uint64_t next_index() const { return next_index_; }
+
+  // Must not be called AtEnd().
+  // On success returns the next entry. On failure returns the read failure,
+  // or 62 "Input past end of file" when the file shrank meanwhile.
+  Result<TableEntry> Next();
+
+ private:
+  Status Fill();
+
+  ReadableFile& file_;
+  std::uint64_t count_;
+  std::uint64_t next_index_ = 0;
+  std::vector<char> block_;
+  std::size_t block_position_ = 0;  // next unread byte in block_
+  std::size_t block_filled_ = 0;    // bytes of block_ holding entries
+};
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_PACKING_IMAGE_READER_H_

@@ -1,0 +1,232 @@
+#include "packing/report_reader.h"
+
+#include <cstring>
+#include <utility>
+
+#include "packing/report.h"
+#include "runtime/path.h"
+#include "runtime/text.h"
+
+namespace mirlot {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 64 * 1024;
+// Digits enough for any entry number, offset or length.
+constexpr std::size_t kMaximumDigits = 12;
+
+// A whole field of decimal digits, optionally led by "-".
+std::optional<std::int64_t> ParseInteger(std::string_view text) {
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || text.size() > kMaximumDigits) return std::nullopt;
+  std::int64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+// Removes the last blank-separated field from `text` and returns it.
+std::string_view TakeLastField(std::string_view& text) {
+  const std::size_t last = text.find_last_not_of(' ');
+  if (last == std::string_view::npos) return {};
+  text = text.substr(0, last + 1);
+  const std::size_t space = text.find_last_of(' ');
+  if (space == std::string_view::npos) return {};
+  std::string_view field = text.substr(space + 1);
+  text = text.substr(0, space);
+  return field;
+}
+
+std::string Describe(const TableEntry& place) {
+  return "offset " + std::to_string(place.offset) + ", length " +
+         std::to_string(place.length);
+}
+
+}  // namespace
+
+std::optional<ReportEntry> ParseReportLine(std::string_view line) {
+  const std::size_t first = line.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::nullopt;
+  line.remove_prefix(first);
+  const std::size_t number_end = line.find(' ');
+  if (number_end == std::string_view::npos) return std::nullopt;
+  const std::optional<std::int64_t> number =
+      ParseInteger(line.substr(0, number_end));
+  line.remove_prefix(number_end);
+  const std::optional<std::int64_t> length = ParseInteger(TakeLastField(line));
+  const std::optional<std::int64_t> offset = ParseInteger(TakeLastField(line));
+  if (!number || !offset || !length) return std::nullopt;
+  return ReportEntry{*number, TrimSpaces(line), {*offset, *length}};
+}
+
+ReportLineReader::ReportLineReader(ReadableFile& file)
+    : file_(file), block_(kBlockSize) {}
+
+Result<std::optional<std::string>> ReportLineReader::Next() {
+  std::string line;
+  bool ended = false;
+  while (!ended) {
+    if (position_ == filled_) {
+      if (at_end_) break;
+      if (Status s = Fill(); !s.ok()) return s;
+      continue;
+    }
+    const char* begin = block_.data() + position_;
+    const std::size_t available = filled_ - position_;
+    const auto* newline =
+        static_cast<const char*>(std::memchr(begin, '\n', available));
+    const std::size_t take = newline == nullptr
+                                 ? available
+                                 : static_cast<std::size_t>(newline - begin);
+    if (line.size() + take > kMaximumLineLength) {
+      return Status(static_cast<int>(FailureCode::kPathFileAccessError),
+                    "line " + std::to_string(line_number_ + 1) +
+                        " is longer than " +
+                        std::to_string(kMaximumLineLength) + " bytes");
+    }
+    line.append(begin, take);
+    position_ += take;
+    if (newline != nullptr) {
+      ++position_;
+      ended = true;
+    }
+  }
+  if (!ended && line.empty()) return std::optional<std::string>();
+  ++line_number_;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return std::optional<std::string>(std::move(line));
+}
+
+Status ReportLineReader::Fill() {
+  Result<std::size_t> got =
+      file_.ReadAt(file_offset_, block_.data(), kBlockSize);
+  if (!got.ok()) return got.status();
+  position_ = 0;
+  filled_ = *got;
+  file_offset_ += *got;
+  at_end_ = *got == 0;
+  return Status::Ok();
+}
+
+Result<std::optional<std::string>> ReadReportHeading(ReportLineReader& lines) {
+  Result<std::optional<std::string>> line = lines.Next();
+  if (!line.ok()) return line.status();
+  std::string heading = ReportHeading();
+  heading.resize(heading.size() - 2);  // without its CR LF
+  if (!*line) return std::optional<std::string>("it is empty");
+  if (**line != heading) {
+    return std::optional<std::string>("its first line is not the heading");
+  }
+  return std::optional<std::string>();
+}
+
+std::string ReportPathBeside(const std::string& image_path) {
+  return ResolveIn(ParentFolder(image_path), "report.txt");
+}
+
+namespace {
+
+// Walks the report and the table side by side, recording in `match` how
+// they relate.
+class ReportComparison {
+ public:
+  ReportComparison(ReadableFile& report, ImageReader& image,
+                   std::vector<std::string>* names, ReportMatch& match)
+      : lines_(report), cursor_(image), names_(names), match_(match) {}
+
+  // On success `match` says whether they match. On failure returns the
+  // failure to read the image; a report that cannot be read is recorded in
+  // `match` instead, as it only costs the names.
+  Status Run() {
+    Result<std::optional<std::string>> heading = ReadReportHeading(lines_);
+    if (!heading.ok()) return Unreadable(heading.status());
+    if (*heading) return Differs(**heading);
+    while (!cursor_.AtEnd()) {
+      bool same = false;
+      if (Status s = CompareNextEntry(same); !s.ok() || !same) return s;
+    }
+    Result<std::optional<std::string>> extra = lines_.Next();
+    if (!extra.ok()) return Unreadable(extra.status());
+    if (*extra) {
+      return Differs("it lists more entries than the table's " +
+                     std::to_string(cursor_.next_index()));
+    }
+    match_.state = ReportMatch::State::kMatches;
+    return Status::Ok();
+  }
+
+ private:
+  Status Differs(std::string detail) {
+    match_.state = ReportMatch::State::kMismatch;
+    match_.detail = std::move(detail);
+    return Status::Ok();
+  }
+
+  Status Unreadable(const Status& failure) {
+    match_.state = ReportMatch::State::kUnreadable;
+    match_.detail = failure.description();
+    return Status::Ok();
+  }
+
+  // Compares the next table entry with the next line; `same` tells whether
+  // the comparison goes on.
+  Status CompareNextEntry(bool& same) {
+    const std::uint64_t number = cursor_.next_index() + 1;
+    Result<TableEntry> entry = cursor_.Next();
+    if (!entry.ok()) return entry.status();
+    Result<std::optional<std::string>> line = lines_.Next();
+    if (!line.ok()) return Unreadable(line.status());
+    if (!*line)
+      return Differs("it ends before entry " + std::to_string(number));
+    std::optional<ReportEntry> parsed = ParseReportLine(**line);
+    const std::string where = "line " + std::to_string(lines_.line_number());
+    if (!parsed) return Differs(where + " is not an entry line");
+    if (parsed->number < 0 ||
+        static_cast<std::uint64_t>(parsed->number) != number) {
+      return Differs(where + " has entry number " +
+                     std::to_string(parsed->number) + " instead of " +
+                     std::to_string(number));
+    }
+    if (parsed->place != *entry) {
+      return Differs(where + " gives " + Describe(parsed->place) +
+                     ", the table " + Describe(*entry));
+    }
+    if (names_ != nullptr) names_->push_back(std::move(parsed->name));
+    same = true;
+    return Status::Ok();
+  }
+
+  ReportLineReader lines_;
+  TableCursor cursor_;
+  std::vector<std::string>* names_;
+  ReportMatch& match_;
+};
+
+}  // namespace
+
+Result<ReportMatch> MatchReport(FileSystem& file_system,
+                                const std::string& report_path,
+                                ImageReader& image,
+                                std::vector<std::string>* names) {
+  ReportMatch match;
+  match.path = report_path;
+  if (names != nullptr) names->clear();
+  Result<std::unique_ptr<ReadableFile>> report =
+      file_system.OpenForRead(report_path);
+  if (!report.ok()) {
+    if (!report.status().Is(FailureCode::kFileNotFound)) {
+      match.state = ReportMatch::State::kUnreadable;
+      match.detail = report.status().description();
+    }
+    return match;
+  }
+  ReportComparison comparison(**report, image, names, match);
+  if (Status s = comparison.Run(); !s.ok()) return s;
+  if (!match.matches() && names != nullptr) *names = {};
+  return match;
+}
+
+}  // namespace mirlot

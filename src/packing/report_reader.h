@@ -1,0 +1,97 @@
+// Reads report.txt back and tells whether it describes a given image.
+//
+// A report line holds, in print zones, the entry number, the name, the
+// offset and the length. Names may hold spaces and digits, and the width of
+// the gaps depends on how the name is displayed, so a line is split from
+// both ends: the first blank-separated field is the number, the last two are
+// the offset and the length, and what lies between them, without its
+// surrounding spaces, is the name.
+#ifndef MIRLOT_PACKING_REPORT_READER_H_
+#define MIRLOT_PACKING_REPORT_READER_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "packing/image_reader.h"
+#include "runtime/file_system.h"
+#include "runtime/result.h"
+
+namespace mirlot {
+
+struct ReportEntry {
+  std::int64_t number = 0;
+  std::string name;
+  TableEntry place;
+};
+
+// The fields of one report line, given without its line end; nullopt when
+// the line does not have the shape of an entry line.
+std::optional<ReportEntry> ParseReportLine(std::string_view line);
+
+// Reads a report line by line, a block at a time. Lines end with LF, CR LF
+// being taken as well.
+class ReportLineReader {
+ public:
+  // Longer lines are not read; no report line is anywhere near this long.
+  static constexpr std::size_t kMaximumLineLength = 64 * 1024;
+
+  explicit ReportLineReader(ReadableFile& file);
+
+  // On success returns the next line without its line end, or nullopt at
+  // the end of the file. On failure returns the read failure, or 75
+  // "Path/File access error" for a line longer than kMaximumLineLength.
+  Result<std::optional<std::string>> Next();
+
+  // The 1-based number of the line Next() returned last.
+  std::uint64_t line_number() const { return line_number_; }
+
+ private:
+  Status Fill();
+
+  ReadableFile& file_;
+  std::vector<char> block_;
+  std::size_t position_ = 0;
+  std::size_t filled_ = 0;
+  std::uint64_t file_offset_ = 0;
+  std::uint64_t line_number_ = 0;
+  bool at_end_ = false;
+};
+
+// Reads the report's heading; the entry lines follow.
+// On success returns nullopt when the heading is right, else what is wrong.
+// On failure returns the read failure.
+Result<std::optional<std::string>> ReadReportHeading(ReportLineReader& lines);
+
+// How a report relates to an image.
+struct ReportMatch {
+  enum class State {
+    kMissing,     // no report beside the image
+    kUnreadable,  // it exists but cannot be read
+    kMismatch,    // it describes another table
+    kMatches,     // one line per entry, same numbers, offsets and lengths
+  };
+  State state = State::kMissing;
+  std::string path;
+  std::string detail;  // why it does not match or cannot be read
+
+  bool matches() const { return state == State::kMatches; }
+};
+
+// The path of the report that belongs to the image at `image_path`.
+std::string ReportPathBeside(const std::string& image_path);
+
+// Compares the report at `report_path` with the readable entries of `image`.
+// When it matches and `names` is given, `names` receives the names in entry
+// order. On success returns the comparison. On failure returns the failure
+// to read the image's table.
+Result<ReportMatch> MatchReport(FileSystem& file_system,
+                                const std::string& report_path,
+                                ImageReader& image,
+                                std::vector<std::string>* names = nullptr);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_PACKING_REPORT_READER_H_
