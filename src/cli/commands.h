@@ -14,6 +14,8 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
 void AddPackCommand(CLI::App& app, int& exit_status);
+void AddInspectCommand(CLI::App& app, int& exit_status);
+void AddExtractCommand(CLI::App& app, int& exit_status);
 
 }  // namespace mirlot
 

@@ -10,12 +10,15 @@
 int main(int argc, char** argv) {
   CLI::App app{
       "Mirlot packs the data files named in a list file into one binary image, "
-      "out.bin, and writes report.txt beside it."};
+      "out.bin, and writes report.txt beside it; it lists, checks and "
+      "extracts such images."};
   app.name("mirlot");
   app.set_version_flag("--version", "mirlot " MIRLOT_VERSION);
   app.require_subcommand(1);
   int exit_status = mirlot::kExitSuccess;
   mirlot::AddPackCommand(app, exit_status);
+  mirlot::AddInspectCommand(app, exit_status);
+  mirlot::AddExtractCommand(app, exit_status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
