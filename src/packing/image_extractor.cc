@@ -161,9 +161,14 @@ Status ImageExtraction::WriteEntry(const std::string& path,
 
 Status ImageExtraction::CopyPayload(const TableEntry& entry,
                                     WritableFile& out) {
-  block_.resize(kCopyBlockSize);
   auto offset = static_cast<std::uint64_t>(entry.offset);
   auto remaining = static_cast<std::uint64_t>(entry.length);
+  // The buffer grows to the largest payload met so far, up to one block;
+  // `remaining` is at most the image's size, checked by the caller.
+  if (block_.size() < std::min<std::uint64_t>(remaining, kCopyBlockSize)) {
+    block_.resize(static_cast<std::size_t>(
+        std::min<std::uint64_t>(remaining, kCopyBlockSize)));
+  }
   while (remaining > 0) {
     const auto want = static_cast<std::size_t>(
         std::min<std::uint64_t>(remaining, block_.size()));

@@ -82,7 +82,10 @@ Result<TableEntry> TableCursor::Next() {
 Status TableCursor::Fill() {
   const std::uint64_t entries =
       std::min<std::uint64_t>(count_ - next_index_, kEntriesPerBlock);
-  block_.resize(kEntriesPerBlock * kTableEntrySize);
+  // Sized by the entries still to come, so a small table costs little.
+  if (block_.empty()) {
+    block_.resize(static_cast<std::size_t>(entries) * kTableEntrySize);
+  }
   block_filled_ = static_cast<std::size_t>(entries) * kTableEntrySize;
   block_position_ = 0;
   return ReadExactly(file_, next_index_ * kTableEntrySize, block_.data(),

@@ -1,5 +1,6 @@
 #include "packing/report_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -62,8 +63,7 @@ std::optional<ReportEntry> ParseReportLine(std::string_view line) {
   return ReportEntry{*number, TrimSpaces(line), {*offset, *length}};
 }
 
-ReportLineReader::ReportLineReader(ReadableFile& file)
-    : file_(file), block_(kBlockSize) {}
+ReportLineReader::ReportLineReader(ReadableFile& file) : file_(file) {}
 
 Result<std::optional<std::string>> ReportLineReader::Next() {
   std::string line;
@@ -101,8 +101,16 @@ Result<std::optional<std::string>> ReportLineReader::Next() {
 }
 
 Status ReportLineReader::Fill() {
+  if (block_.empty()) {
+    // A block as large as the report, up to kBlockSize.
+    Result<std::uint64_t> size = file_.Size();
+    block_.resize(size.ok()
+                      ? static_cast<std::size_t>(
+                            std::clamp<std::uint64_t>(*size, 1, kBlockSize))
+                      : kBlockSize);
+  }
   Result<std::size_t> got =
-      file_.ReadAt(file_offset_, block_.data(), kBlockSize);
+      file_.ReadAt(file_offset_, block_.data(), block_.size());
   if (!got.ok()) return got.status();
   position_ = 0;
   filled_ = *got;
