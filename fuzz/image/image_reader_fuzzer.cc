@@ -56,20 +56,32 @@ class CheckingObserver : public mirlot::ExtractObserver {
  public:
   CheckingObserver(mirlot::FakeFileSystem& file_system, std::string_view image)
       : file_system_(file_system), image_(image) {}
-  void OnWritten(std::uint64_t, const std::string& path,
+  void OnWritten(std::uint64_t number, const std::string& path,
                  std::uint64_t length) override {
     const std::string prefix = std::string(kFolder) + "/";
     Require(path.starts_with(prefix));
     const std::string name = path.substr(prefix.size());
     Require(!name.empty() && name != "." && name != "..");
     Require(name.find('/') == std::string::npos);
-    Require(file_system_.Content(path).size() == length);
+    // The file holds the bytes the entry's table slot points at.
+    const std::uint64_t offset = BigEndianAt(8 * (number - 1));
+    Require(BigEndianAt(8 * (number - 1) + 4) == length);
+    Require(file_system_.Content(path) == image_.substr(offset, length));
   }
   void OnSkipped(std::uint64_t, const mirlot::TableEntry& entry) override {
     Require(!mirlot::LiesInsideFile(entry, image_.size()));
   }
 
  private:
+  std::uint64_t BigEndianAt(std::uint64_t position) const {
+    Require(position + 4 <= image_.size());
+    std::uint64_t value = 0;
+    for (std::uint64_t i = position; i < position + 4; ++i) {
+      value = (value << 8) | static_cast<unsigned char>(image_[i]);
+    }
+    return value;
+  }
+
   mirlot::FakeFileSystem& file_system_;
   std::string_view image_;
 };

@@ -79,9 +79,10 @@ int Refuse(const ExtractSummary& summary, const std::string& image,
     Error("--force extracts the entries that lie wholly inside the image");
   } else {
     const std::uint64_t others = summary.existing_count - 1;
-    Error(TerminalText(summary.first_existing) + " exists already" +
-          (others > 0 ? " (and " + std::to_string(others) + " more)" : "") +
-          "; nothing extracted; --force replaces existing files");
+    Error(TerminalText(summary.first_existing) +
+          (others > 0 ? " and " + std::to_string(others) + " more files exist"
+                      : " exists") +
+          " already; nothing extracted; --force replaces them");
   }
   return kExitFailure;
 }

@@ -26,10 +26,11 @@ class ExtractObserver {
  public:
   virtual ~ExtractObserver() = default;
   // The payload of entry `number` (1-based) is complete at `path`.
+  // Cannot fail.
   virtual void OnWritten(std::uint64_t number, const std::string& path,
                          std::uint64_t length) = 0;
   // Entry `number` was left out: its payload does not lie wholly inside the
-  // image.
+  // image. Cannot fail.
   virtual void OnSkipped(std::uint64_t number, const TableEntry& entry) = 0;
 };
 

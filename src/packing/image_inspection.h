@@ -23,14 +23,16 @@ class InspectionVisitor {
   virtual ~InspectionVisitor() = default;
 
   // `image` is measured and its first entry read; `report` tells whether
-  // the entries will come with names.
+  // the entries will come with names. Cannot fail.
   virtual void OnStart(const ImageReader& image, const ReportMatch& report) = 0;
 
   // The entry with 1-based `number`; `name` is empty when the report does
-  // not match (and may be empty when it does).
+  // not match (and may be empty when it does). Cannot fail.
   virtual void OnEntry(std::uint64_t number, const TableEntry& entry,
                        std::string_view name) = 0;
 
+  // Every readable entry was seen; `verdict` holds the problems found.
+  // Cannot fail.
   virtual void OnEnd(const SoundnessCheck& verdict) = 0;
 };
 

@@ -57,7 +57,7 @@ for member in empty.dat "with space.dat" sub/c.dat; do
     fail "extracted $member differs"
 done
 expect_status 1 "$mirlot" extract "$dir/out.bin"
-grep -q "exists already" "$dir/stderr" || fail "no refusal of existing files"
+grep -qF "$dir/out/empty.dat and 2 more files exist already; nothing extracted" "$dir/stderr" || fail "no refusal of existing files"
 expect_status 0 "$mirlot" extract --force "$dir/out.bin"
 
 printf 'x' >>"$dir/out.bin"

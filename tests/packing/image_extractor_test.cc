@@ -228,18 +228,6 @@ TEST(ImageExtractorTest, FailedWriteRemovesThePartialFile) {
   EXPECT_FALSE(file_system.Exists("/x/out/entry-0002.bin"));
 }
 
-TEST(ImageExtractorTest, FolderThatIsAFileIsAFailure) {
-  FakeFileSystem file_system;
-  file_system.AddFile("/x/out.bin", FiveEntryImage());
-  file_system.AddFile("/x/out", "a file");
-  Recorder recorder;
-  Result<ExtractSummary> summary =
-      Extract(file_system, "/x/out.bin", "/x/out", false, recorder);
-  ASSERT_FALSE(summary.ok());
-  EXPECT_EQ(summary.status().description(),
-            "/x/out: exists and is not a folder");
-}
-
 TEST(DefaultExtractFolderTest, IsNamedAfterTheImageBesideIt) {
   EXPECT_EQ(DefaultExtractFolder("out.bin"), "out");
   EXPECT_EQ(DefaultExtractFolder("/d/e/out.bin"), "/d/e/out");

@@ -203,17 +203,5 @@ TEST(ImageReaderTest, FileShrinkingWhileReadIsAFailure) {
   EXPECT_TRUE(check.status().Is(FailureCode::kInputPastEndOfFile));
 }
 
-TEST(ImageReaderTest, ReadFailureIsPassedOn) {
-  FakeFileSystem file_system;
-  file_system.AddFile("/i/out.bin", kSoundTwo);
-  file_system.FailOn(FakeFileSystem::Op::kRead, "out.bin",
-                     Status(FailureCode::kPermissionDenied));
-  auto file = file_system.OpenForRead("/i/out.bin");
-  ASSERT_TRUE(file.ok());
-  Result<ImageReader> image = ImageReader::Open(**file);
-  ASSERT_FALSE(image.ok());
-  EXPECT_TRUE(image.status().Is(FailureCode::kPermissionDenied));
-}
-
 }  // namespace
 }  // namespace mirlot

@@ -135,17 +135,10 @@ TEST(MatchReportTest, MissingReportIsNoMatch) {
   ASSERT_TRUE(file.ok());
   Result<ImageReader> image = ImageReader::Open(**file);
   ASSERT_TRUE(image.ok());
-  Result<ReportMatch> match =
-      MatchReport(file_system, ReportPathBeside("/i/out.bin"), *image);
+  Result<ReportMatch> match = MatchReport(file_system, "/i/report.txt", *image);
   ASSERT_TRUE(match.ok());
   EXPECT_EQ(match->state, ReportMatch::State::kMissing);
   EXPECT_EQ(match->path, "/i/report.txt");
-}
-
-TEST(ReportPathBesideTest, IsInTheImagesFolder) {
-  EXPECT_EQ(ReportPathBeside("out.bin"), "report.txt");
-  EXPECT_EQ(ReportPathBeside("d/e/x.img"), "d/e/report.txt");
-  EXPECT_EQ(ReportPathBeside("/out.bin"), "/report.txt");
 }
 
 }  // namespace
