@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +36,9 @@ Result<SoundnessCheck> Check(const std::string& bytes) {
   EXPECT_TRUE(image.ok());
   return CheckImage(*image);
 }
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const DamagedImage& c, std::ostream* out) { *out << c.label; }
 
 class DamagedImageTest : public testing::TestWithParam<DamagedImage> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct LineCase {
   const char* line;
   std::optional<ReportEntry> expected;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const LineCase& c, std::ostream* out) { *out << c.line; }
 
 class ParseReportLineTest : public testing::TestWithParam<LineCase> {};
 
@@ -64,6 +68,9 @@ struct MatchCase {
   ReportMatch::State state;
   const char* detail;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const MatchCase& c, std::ostream* out) { *out << c.label; }
 
 class MatchReportTest : public testing::TestWithParam<MatchCase> {};
 
