@@ -1,15 +1,15 @@
 #include "runtime/list_field_reader.h"
 
+#include <algorithm>
+
 namespace mirlot {
 
 namespace {
-constexpr std::size_t kBufferSize = 64 * 1024;
-
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
-ListFieldReader::ListFieldReader(ReadableFile& file)
-    : file_(file), buffer_(kBufferSize) {}
+ListFieldReader::ListFieldReader(ReadableFile& file, std::size_t buffer_size)
+    : file_(file), buffer_(std::max<std::size_t>(buffer_size, 1)) {}
 
 Result<int> ListFieldReader::Peek() {
   if (position_ == filled_) {

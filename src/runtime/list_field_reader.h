@@ -26,7 +26,11 @@ namespace mirlot {
 //   give an empty field.
 class ListFieldReader {
  public:
-  explicit ListFieldReader(ReadableFile& file);
+  static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
+
+  // Reads `file` from its start, `buffer_size` bytes (at least 1) per read.
+  explicit ListFieldReader(ReadableFile& file,
+                           std::size_t buffer_size = kDefaultBufferSize);
 
   // On success returns true once no unread byte remains.
   // On failure returns the read failure.
