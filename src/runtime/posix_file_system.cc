@@ -59,6 +59,7 @@ Status IoFailure(int error) {
   switch (error) {
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:  // the file-size limit: no room for this file to grow
       return Status(FailureCode::kDiskFull);
     case EACCES:
     case EPERM:
