@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/file_system.h"
@@ -49,6 +50,10 @@ class ListFieldReader {
   void Skip() { ++position_; }
   Status SkipBlanks();
   Status SkipLineEndAfterCr();
+  // Appends the bytes before the first of `stops` to `field` and consumes
+  // that byte. On success returns it, or kEnd when the file ends first. On
+  // failure returns the read failure.
+  Result<int> AppendUntil(std::string& field, std::string_view stops);
   Result<std::string> ReadQuoted();
   Result<std::string> ReadUnquoted();
 
