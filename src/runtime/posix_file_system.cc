@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <random>
 #include <vector>
 
@@ -175,6 +176,8 @@ Result<std::unique_ptr<WritableFile>> CreateExclusive(const std::string& path) {
 }
 
 }  // namespace
+
+PosixFileSystem::PosixFileSystem() { std::signal(SIGXFSZ, SIG_IGN); }
 
 Result<FileStatus> PosixFileSystem::Stat(const std::string& path) {
   if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;

@@ -27,8 +27,9 @@ using Clock = std::chrono::steady_clock;
   if (options.file_size_limit) {
     const rlimit limit{*options.file_size_limit, *options.file_size_limit};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
-    ::signal(SIGXFSZ, SIG_IGN);  // an ignored disposition survives exec
   }
+  // An ignored disposition survives exec; a handled one becomes the default.
+  ::signal(SIGXFSZ, options.ignore_file_size_signal ? SIG_IGN : SIG_DFL);
   ::execv(argv[0], argv.data());
   ::_exit(127);
 }

@@ -16,9 +16,11 @@ struct ChildOptions {
   std::chrono::milliseconds deadline{20000};
   // The child's current directory.
   std::string working_directory = "/";
-  // When set, the child's RLIMIT_FSIZE; SIGXFSZ is ignored in the child so
-  // that an oversized write fails instead of killing it.
+  // When set, the child's RLIMIT_FSIZE.
   std::optional<std::uint64_t> file_size_limit;
+  // Whether the child starts with SIGXFSZ ignored (else at its default,
+  // which ends the process on an oversized write).
+  bool ignore_file_size_signal = true;
 };
 
 struct ChildResult {

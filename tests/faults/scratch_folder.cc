@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 
@@ -19,7 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::uint64_t kLargestRecordedContent = 1 << 20;
+// Up to this size a file's content is kept as it is; up to the next, as a
+// hash; beyond, only its size (the sparse members of several GiB).
+constexpr std::uint64_t kLargestShownContent = 4096;
+constexpr std::uint64_t kLargestHashedContent = 1 << 20;
 
 void Require(bool holds, const std::string& what) {
   if (!holds) throw std::runtime_error(what + ": " + std::strerror(errno));
@@ -33,11 +37,15 @@ std::string Describe(const fs::directory_entry& entry) {
   if (fs::is_directory(status)) return "folder";
   if (!fs::is_regular_file(status)) return "special";
   const std::uintmax_t size = fs::file_size(entry.path());
-  if (size > kLargestRecordedContent) {
-    return "file of " + std::to_string(size) + " bytes";
-  }
+  const std::string described = "file of " + std::to_string(size) + " bytes";
+  if (size > kLargestHashedContent) return described;
   std::ifstream in(entry.path(), std::ios::binary);
-  return "file:" + std::string(std::istreambuf_iterator<char>(in), {});
+  const std::string content(std::istreambuf_iterator<char>(in), {});
+  if (size > kLargestShownContent) {
+    return described + ", hash " +
+           std::to_string(std::hash<std::string>{}(content));
+  }
+  return "file:" + content;
 }
 
 }  // namespace

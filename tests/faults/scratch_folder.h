@@ -10,8 +10,8 @@
 namespace mirlot {
 
 // What a folder tree holds: relative path -> "file:" + content for regular
-// files up to 1 MiB, "file of N bytes" for larger ones, "folder", "link to
-// TARGET" or "special".
+// files up to 4 KiB, "file of N bytes, hash H" up to 1 MiB, "file of N
+// bytes" beyond, "folder", "link to TARGET" or "special".
 using FolderSnapshot = std::map<std::string, std::string>;
 
 class ScratchFolder {
