@@ -24,7 +24,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 scripts/install-deps.sh
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -G Ninja \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRLOT_FUZZ=ON -DMIRLOT_BUILD_TESTS=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRLOT_FUZZ=ON -DMIRLOT_BUILD_TESTS=OFF -DMIRLOT_BUILD_GUI=OFF \
   >/dev/null
 cmake --build "$dir" --target list_reader_fuzzer
 mkdir -p "$dir/corpus" "$dir/artifacts"

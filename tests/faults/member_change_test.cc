@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "faults/scratch_folder.h"
+#include "faults/fault_folder.h"
 #include "packing/packing_run.h"
 #include "runtime/posix_file_system.h"
 
@@ -42,6 +42,9 @@ class ChangingFileSystem : public FileSystem {
   Status Rename(const std::string& from, const std::string& to) override {
     return host_.Rename(from, to);
   }
+  Status ReplaceTogether(std::span<const Replacement> replacements) override {
+    return host_.ReplaceTogether(replacements);
+  }
   Status Remove(const std::string& path) override { return host_.Remove(path); }
   Status CreateFolder(const std::string& path) override {
     return host_.CreateFolder(path);
@@ -68,7 +71,7 @@ class RecordingSink : public MessageSink {
 
 struct ChangeRow {
   const char* name;
-  std::function<void(const ScratchFolder&)> change;  // applied to b.dat
+  std::function<void(const FaultFolder&)> change;  // applied to b.dat
   std::string message;
 
   friend void PrintTo(const ChangeRow& row, std::ostream* out) {
@@ -79,24 +82,24 @@ struct ChangeRow {
 namespace fs = std::filesystem;
 
 const ChangeRow kChangeRows[] = {
-    {"Vanishes", [](const ScratchFolder& s) { fs::remove(s / "b.dat"); },
+    {"Vanishes", [](const FaultFolder& s) { fs::remove(s.Path("b.dat")); },
      "Ошибка 53File not found"},
     {"ShrinksIntoItsPayload",
-     [](const ScratchFolder& s) { s.Resize("b.dat", 60); },
+     [](const FaultFolder& s) { s.Resize("b.dat", 60); },
      "Ошибка 62Input past end of file"},
-    {"LosesOnlyItsTail", [](const ScratchFolder& s) { s.Resize("b.dat", 98); },
+    {"LosesOnlyItsTail", [](const FaultFolder& s) { s.Resize("b.dat", 98); },
      "Ошибка 62Input past end of file"},
-    {"BecomesEmpty", [](const ScratchFolder& s) { s.Resize("b.dat", 0); },
+    {"BecomesEmpty", [](const FaultFolder& s) { s.Resize("b.dat", 0); },
      "Ошибка 62Input past end of file"},
     {"BecomesPipe",
-     [](const ScratchFolder& s) {
-       fs::remove(s / "b.dat");
+     [](const FaultFolder& s) {
+       fs::remove(s.Path("b.dat"));
        s.MakePipe("b.dat");
      },
      "Ошибка 75Path/File access error"},
     {"BecomesFolder",
-     [](const ScratchFolder& s) {
-       fs::remove(s / "b.dat");
+     [](const FaultFolder& s) {
+       fs::remove(s.Path("b.dat"));
        s.MakeFolder("b.dat");
      },
      "Ошибка 75Path/File access error"},
@@ -105,13 +108,13 @@ const ChangeRow kChangeRows[] = {
 class MemberChange : public ::testing::TestWithParam<ChangeRow> {};
 
 TEST_P(MemberChange, FailsTheRunAndKeepsEarlierOutputs) {
-  ScratchFolder scratch;
+  FaultFolder scratch;
   scratch.Write("a.dat", MemberBytes(100, "AAAA"));
   scratch.Write("b.dat", MemberBytes(100, "BBBB"));
   scratch.Write("c.dat", MemberBytes(100, "CCCC"));
   scratch.Write("list.txt", "a.dat\nb.dat\nc.dat\n");
   const RunRequest request{.list_chosen = true,
-                           .list_path = scratch / "list.txt"};
+                           .list_path = scratch.Path("list.txt")};
   PosixFileSystem host;
   RecordingSink first;
   RunObserver observer;
@@ -119,7 +122,7 @@ TEST_P(MemberChange, FailsTheRunAndKeepsEarlierOutputs) {
   const std::string image = scratch.Read("out.bin");
   const std::string report = scratch.Read("report.txt");
 
-  ChangingFileSystem changing(scratch / "b.dat",
+  ChangingFileSystem changing(scratch.Path("b.dat"),
                               [&] { GetParam().change(scratch); });
   RecordingSink second;
   EXPECT_EQ(RunPacking(request, changing, second, observer),

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "faults/child_process.h"
-#include "faults/scratch_folder.h"
+#include "faults/fault_folder.h"
+#include "support/child_process.h"
 
 namespace mirlot {
 namespace {
@@ -45,12 +45,12 @@ class PackFaults : public ::testing::Test {
   // Runs `mirlot pack` on `list` (inside the scratch folder) from the scratch
   // folder, so that a stray write to the current directory shows as well.
   ChildResult Pack(const std::string& list, ChildOptions options = {}) {
-    return Run({kMirlot, "pack", scratch_ / list}, options);
+    return Run({kMirlot, "pack", scratch_.Path(list)}, options);
   }
 
   ChildResult Run(const std::vector<std::string>& argv,
                   ChildOptions options = {}) {
-    options.working_directory = scratch_.path();
+    options.cwd = scratch_.root().string();
     return RunChild(argv, options);
   }
 
@@ -65,13 +65,13 @@ class PackFaults : public ::testing::Test {
     EXPECT_EQ(scratch_.Snapshot(), before);
   }
 
-  ScratchFolder scratch_;
+  FaultFolder scratch_;
 };
 
 // Rows whose fault is made by files alone.
 struct FaultRow {
   const char* name;
-  std::function<void(const ScratchFolder&)> arrange;
+  std::function<void(const FaultFolder&)> arrange;
   std::string list;  // the list path given to `mirlot pack`
   std::string message;
 
@@ -80,8 +80,8 @@ struct FaultRow {
   }
 };
 
-std::function<void(const ScratchFolder&)> List(std::string text) {
-  return [text](const ScratchFolder& scratch) {
+std::function<void(const FaultFolder&)> List(std::string text) {
+  return [text](const FaultFolder& scratch) {
     scratch.Write("work/list.txt", text);
   };
 }
@@ -103,14 +103,13 @@ std::string BinaryGarbage() {
 }
 
 const FaultRow kFaultRows[] = {
-    {"ListMissing", [](const ScratchFolder&) {}, "work/absent.lst",
+    {"ListMissing", [](const FaultFolder&) {}, "work/absent.lst",
      "Ошибка 53File not found"},
-    {"ListIsFolder",
-     [](const ScratchFolder& s) { s.MakeFolder("work/list.d"); }, "work/list.d",
-     "Ошибка 75Path/File access error"},
-    {"ListFolderMissing", [](const ScratchFolder&) {}, "work/gone/list.txt",
+    {"ListIsFolder", [](const FaultFolder& s) { s.MakeFolder("work/list.d"); },
+     "work/list.d", "Ошибка 75Path/File access error"},
+    {"ListFolderMissing", [](const FaultFolder&) {}, "work/gone/list.txt",
      "Ошибка 76Path not found"},
-    {"ListIsPipe", [](const ScratchFolder& s) { s.MakePipe("work/list.p"); },
+    {"ListIsPipe", [](const FaultFolder& s) { s.MakePipe("work/list.p"); },
      "work/list.p", "Ошибка 75Path/File access error"},
     {"MemberMissingFirst", List("nope.dat\na.dat\nb.dat\n"), "work/list.txt",
      "Ошибка 53File not found"},
@@ -121,31 +120,31 @@ const FaultRow kFaultRows[] = {
     {"MemberFolderMissing", List("a.dat\ngone/b.dat\n"), "work/list.txt",
      "Ошибка 53File not found"},
     {"MemberIsDotFile",
-     [](const ScratchFolder& s) {
+     [](const FaultFolder& s) {
        s.Write("work/.hidden.dat", MemberBytes(100));
        s.Write("work/list.txt", "a.dat\n.hidden.dat\nb.dat\n");
      },
      "work/list.txt", "Файл # 1 не существует!"},
     {"MemberIsFolder",
-     [](const ScratchFolder& s) {
+     [](const FaultFolder& s) {
        s.MakeFolder("work/sub");
        s.Write("work/list.txt", "a.dat\nb.dat\nsub\n");
      },
      "work/list.txt", "Файл # 2 не существует!"},
     {"MemberIsPipe",
-     [](const ScratchFolder& s) {
+     [](const FaultFolder& s) {
        s.MakePipe("work/pipe");
        s.Write("work/list.txt", "pipe\na.dat\n");
      },
      "work/list.txt", "Файл # 0 не существует!"},
     {"MemberIsDanglingLink",
-     [](const ScratchFolder& s) {
+     [](const FaultFolder& s) {
        s.MakeLink("work/link.dat", "gone.dat");
        s.Write("work/list.txt", "a.dat\nlink.dat\n");
      },
      "work/list.txt", "Ошибка 53File not found"},
     {"MemberShorterThan54Bytes",
-     [](const ScratchFolder& s) {
+     [](const FaultFolder& s) {
        s.Write("work/short.dat", MemberBytes(53));
        s.Write("work/list.txt", "a.dat\nshort.dat\nb.dat\n");
      },
@@ -156,7 +155,7 @@ const FaultRow kFaultRows[] = {
      "work/list.txt", "Ошибка 62Input past end of file"},
     // "b" exists, so a path cut at the NUL would be packed.
     {"FieldWithNulByte",
-     [](const ScratchFolder& s) {
+     [](const FaultFolder& s) {
        s.Write("work/b", MemberBytes(100));
        s.Write("work/list.txt", std::string("a.dat\nb\0.dat\n", 12));
      },
@@ -199,7 +198,7 @@ TEST_F(PackFaults, MemberOfExactly54BytesPacksWithLengthZero) {
 
 // Writes m0000.dat … m1000.dat (55 bytes, payload one letter A, B, … Z, A, …)
 // and returns a list naming them all.
-std::string WriteThousandAndOneMembers(const ScratchFolder& scratch) {
+std::string WriteThousandAndOneMembers(const FaultFolder& scratch) {
   std::string list;
   for (int k = 0; k <= 1000; ++k) {
     char name[16];
@@ -258,7 +257,7 @@ TEST_F(PackFaults, TwoGibibyteImageOverflowsAtOnce) {
 TEST_F(PackFaults, OutputNameTakenByFolderReplacesNeither) {
   for (const char* taken : {"report.txt", "out.bin"}) {
     SCOPED_TRACE(taken);
-    const std::string path = scratch_ / (std::string("work/") + taken);
+    const std::string path = scratch_.Path(std::string("work/") + taken);
     const std::string earlier = scratch_.Read(std::string("work/") + taken);
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
@@ -304,7 +303,7 @@ TEST_F(PackFaults, ReadOnlyWorkingFolderFailsWith70) {
     scratch_.SetMode(std::string("work/") + file, 0644);
   }
   scratch_.SetMode("work", 0555);
-  argv.insert(argv.end(), {kMirlot, "pack", scratch_ / "work/list.txt"});
+  argv.insert(argv.end(), {kMirlot, "pack", scratch_.Path("work/list.txt")});
   const FolderSnapshot before = scratch_.Snapshot();
   ExpectRefused(Run(argv), before, "Ошибка 70Permission denied");
 }
@@ -321,7 +320,7 @@ TEST_F(PackFaults, DiskFullDuringCopyFailsWith61) {
   ASSERT_EQ(scratch_.Read("full/out.bin"), kEarlierImage);
   // The member lies outside the small file system; its payload does not fit.
   scratch_.Write("work/huge.dat", MemberBytes(1 << 20));
-  scratch_.Write("full/list.txt", scratch_ / "work/huge.dat");
+  scratch_.Write("full/list.txt", scratch_.Path("work/huge.dat"));
   const FolderSnapshot before = scratch_.Snapshot();
   ExpectRefused(Pack("full/list.txt"), before, "Ошибка 61Disk full");
 }

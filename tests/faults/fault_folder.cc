@@ -1,12 +1,10 @@
-#include "faults/scratch_folder.h"
+#include "faults/fault_folder.h"
 
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -50,72 +48,44 @@ std::string Describe(const fs::directory_entry& entry) {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base ? base : "/tmp") + "/mirlot-XXXXXX";
-  Require(::mkdtemp(pattern.data()) != nullptr, "mkdtemp");
-  path_ = pattern;
-  SetMode("", 0755);
-}
+FaultFolder::FaultFolder() { SetMode("", 0755); }
 
-ScratchFolder::~ScratchFolder() {
+FaultFolder::~FaultFolder() {
   if (!mounted_.empty()) ::umount2(mounted_.c_str(), MNT_DETACH);
   std::error_code ignored;
-  for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
+  for (const auto& entry : fs::recursive_directory_iterator(root(), ignored)) {
     if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) {
       fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add,
                       ignored);
     }
   }
-  fs::remove_all(path_, ignored);
 }
 
-std::string ScratchFolder::operator/(const std::string& relative) const {
-  return relative.empty() ? path_ : path_ + "/" + relative;
+void FaultFolder::MakeFolder(const std::string& name) const {
+  fs::create_directories(Path(name));
 }
 
-void ScratchFolder::Write(const std::string& relative,
-                          const std::string& content) const {
-  const fs::path file = *this / relative;
-  fs::create_directories(file.parent_path());
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  Require(static_cast<bool>(out.flush()), "write " + file.string());
+void FaultFolder::MakePipe(const std::string& name) const {
+  Require(::mkfifo(Path(name).c_str(), 0644) == 0, "mkfifo " + name);
 }
 
-std::string ScratchFolder::Read(const std::string& relative) const {
-  std::ifstream in(*this / relative, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+void FaultFolder::MakeLink(const std::string& name,
+                           const std::string& target) const {
+  fs::create_symlink(target, Path(name));
 }
 
-void ScratchFolder::MakeFolder(const std::string& relative) const {
-  fs::create_directories(*this / relative);
+void FaultFolder::Resize(const std::string& name, std::uint64_t size) const {
+  if (!fs::exists(Path(name))) Write(name, "");
+  fs::resize_file(Path(name), size);
 }
 
-void ScratchFolder::MakePipe(const std::string& relative) const {
-  Require(::mkfifo((*this / relative).c_str(), 0644) == 0, "mkfifo");
+void FaultFolder::SetMode(const std::string& name, unsigned mode) const {
+  Require(::chmod(Path(name).c_str(), mode) == 0, "chmod " + name);
 }
 
-void ScratchFolder::MakeLink(const std::string& relative,
-                             const std::string& target) const {
-  fs::create_symlink(target, *this / relative);
-}
-
-void ScratchFolder::Resize(const std::string& relative,
-                           std::uint64_t size) const {
-  const std::string file = *this / relative;
-  if (!fs::exists(file)) Write(relative, "");
-  fs::resize_file(file, size);
-}
-
-void ScratchFolder::SetMode(const std::string& relative, unsigned mode) const {
-  Require(::chmod((*this / relative).c_str(), mode) == 0, "chmod");
-}
-
-std::string ScratchFolder::Mount(const std::string& relative,
-                                 std::uint64_t bytes) {
-  MakeFolder(relative);
-  const std::string target = *this / relative;
+std::string FaultFolder::Mount(const std::string& name, std::uint64_t bytes) {
+  MakeFolder(name);
+  const std::string target = Path(name);
   const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
   if (::mount("tmpfs", target.c_str(), "tmpfs", 0, options.c_str()) != 0) {
     return std::strerror(errno);
@@ -124,10 +94,10 @@ std::string ScratchFolder::Mount(const std::string& relative,
   return "";
 }
 
-FolderSnapshot ScratchFolder::Snapshot() const {
+FolderSnapshot FaultFolder::Snapshot() const {
   FolderSnapshot snapshot;
-  for (const auto& entry : fs::recursive_directory_iterator(path_)) {
-    snapshot[fs::relative(entry.path(), path_).string()] = Describe(entry);
+  for (const auto& entry : fs::recursive_directory_iterator(root())) {
+    snapshot[fs::relative(entry.path(), root()).string()] = Describe(entry);
   }
   return snapshot;
 }
