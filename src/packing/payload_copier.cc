@@ -19,10 +19,17 @@ class Copier {
         total_(total),
         block_(kCopyBlockSize) {}
 
-  Status CopyMember(const std::string& path, std::uint64_t length) {
+  Status CopyMember(const ListEntry& entry, std::uint64_t length) {
     Result<std::unique_ptr<ReadableFile>> member =
-        file_system_.OpenForRead(path);
+        file_system_.OpenForRead(entry.path);
     if (!member.ok()) return member.status();
+    // A member cut short since the list stage measured it, even by its tail
+    // alone, no longer has the payload the table announces.
+    Result<std::uint64_t> size = (*member)->Size();
+    if (!size.ok()) return size.status();
+    if (*size < entry.member_size) {
+      return Status(FailureCode::kInputPastEndOfFile);
+    }
     std::uint64_t offset = kLeadingTrim;
     while (length > 0) {
       if (observer_.CancelRequested()) {
@@ -58,7 +65,7 @@ Status CopyPayloads(FileSystem& file_system, const EntryTable& table,
                     RunObserver& observer) {
   Copier copier(file_system, image, observer, layout.payload_total());
   for (std::size_t k = 0; k < table.size(); ++k) {
-    Status status = copier.CopyMember(table[k].path, layout.places[k].length);
+    Status status = copier.CopyMember(table[k], layout.places[k].length);
     if (!status.ok()) return status;
   }
   return Status::Ok();

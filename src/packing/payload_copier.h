@@ -13,8 +13,9 @@ namespace mirlot {
 // from offset 50 on, as many as the layout's length for it.
 // On success all payloads are appended. On failure returns 53 (or another
 // open failure) when a member cannot be opened, 62 "Input past end of file"
-// when a member has shrunk, 18 when `observer` asked to cancel, or the write
-// failure; `image` then holds a partial image.
+// when a member is now shorter than the list stage measured it, 18 when
+// `observer` asked to cancel, or the write failure; `image` then holds a
+// partial image.
 Status CopyPayloads(FileSystem& file_system, const EntryTable& table,
                     const ContainerLayout& layout, WritableFile& image,
                     RunObserver& observer);

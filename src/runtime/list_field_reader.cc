@@ -1,15 +1,15 @@
 #include "runtime/list_field_reader.h"
 
+#include <algorithm>
+
 namespace mirlot {
 
 namespace {
-constexpr std::size_t kBufferSize = 64 * 1024;
-
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
-ListFieldReader::ListFieldReader(ReadableFile& file)
-    : file_(file), buffer_(kBufferSize) {}
+ListFieldReader::ListFieldReader(ReadableFile& file, std::size_t buffer_size)
+    : file_(file), buffer_(std::max<std::size_t>(buffer_size, 1)) {}
 
 Result<int> ListFieldReader::Peek() {
   if (position_ == filled_) {
@@ -59,16 +59,30 @@ Result<std::string> ListFieldReader::ReadField() {
   return ReadUnquoted();
 }
 
-Result<std::string> ListFieldReader::ReadQuoted() {
-  std::string field;
+Result<int> ListFieldReader::AppendUntil(std::string& field,
+                                         std::string_view stops) {
   for (;;) {
     Result<int> next = Peek();
     if (!next.ok()) return next.status();
-    if (*next == kEnd) return field;  // unclosed quote: runs to the end
-    Skip();
-    if (*next == '"') break;
-    field.push_back(static_cast<char>(*next));
+    if (*next == kEnd) return kEnd;
+    const char* begin = buffer_.data() + position_;
+    const char* end = buffer_.data() + filled_;
+    const char* stop =
+        std::find_first_of(begin, end, stops.begin(), stops.end());
+    field.append(begin, stop);
+    position_ += static_cast<std::size_t>(stop - begin);
+    if (stop != end) {
+      Skip();
+      return static_cast<unsigned char>(*stop);
+    }
   }
+}
+
+Result<std::string> ListFieldReader::ReadQuoted() {
+  std::string field;
+  Result<int> stop = AppendUntil(field, "\"");
+  if (!stop.ok()) return stop.status();
+  if (*stop == kEnd) return field;  // unclosed quote: runs to the end
   if (Status s = SkipBlanks(); !s.ok()) return s;
   Result<int> next = Peek();
   if (!next.ok()) return next.status();
@@ -83,17 +97,10 @@ Result<std::string> ListFieldReader::ReadQuoted() {
 
 Result<std::string> ListFieldReader::ReadUnquoted() {
   std::string field;
-  for (;;) {
-    Result<int> next = Peek();
-    if (!next.ok()) return next.status();
-    if (*next == kEnd) break;
-    Skip();
-    if (*next == ',' || *next == '\n') break;
-    if (*next == '\r') {
-      if (Status s = SkipLineEndAfterCr(); !s.ok()) return s;
-      break;
-    }
-    field.push_back(static_cast<char>(*next));
+  Result<int> stop = AppendUntil(field, ",\r\n");
+  if (!stop.ok()) return stop.status();
+  if (*stop == '\r') {
+    if (Status s = SkipLineEndAfterCr(); !s.ok()) return s;
   }
   field.erase(field.find_last_not_of(' ') + 1);
   return field;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/file_system.h"
@@ -26,7 +27,11 @@ namespace mirlot {
 //   give an empty field.
 class ListFieldReader {
  public:
-  explicit ListFieldReader(ReadableFile& file);
+  static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
+
+  // Reads `file` from its start, `buffer_size` bytes (at least 1) per read.
+  explicit ListFieldReader(ReadableFile& file,
+                           std::size_t buffer_size = kDefaultBufferSize);
 
   // On success returns true once no unread byte remains.
   // On failure returns the read failure.
@@ -45,6 +50,10 @@ class ListFieldReader {
   void Skip() { ++position_; }
   Status SkipBlanks();
   Status SkipLineEndAfterCr();
+  // Appends the bytes before the first of `stops` to `field` and consumes
+  // that byte. On success returns it, or kEnd when the file ends first. On
+  // failure returns the read failure.
+  Result<int> AppendUntil(std::string& field, std::string_view stops);
   Result<std::string> ReadQuoted();
   Result<std::string> ReadUnquoted();
 

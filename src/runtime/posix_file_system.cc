@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <random>
 #include <vector>
 
@@ -59,6 +60,7 @@ Status IoFailure(int error) {
   switch (error) {
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:  // the file-size limit: no room for this file to grow
       return Status(FailureCode::kDiskFull);
     case EACCES:
     case EPERM:
@@ -174,6 +176,8 @@ Result<std::unique_ptr<WritableFile>> CreateExclusive(const std::string& path) {
 }
 
 }  // namespace
+
+PosixFileSystem::PosixFileSystem() { std::signal(SIGXFSZ, SIG_IGN); }
 
 Result<FileStatus> PosixFileSystem::Stat(const std::string& path) {
   if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;

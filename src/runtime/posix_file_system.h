@@ -8,6 +8,11 @@ namespace mirlot {
 
 class PosixFileSystem : public FileSystem {
  public:
+  // Ignores SIGXFSZ for the whole process: a write past the file-size limit
+  // then fails (61) like a full disk, instead of killing the process and
+  // leaving its temporary files behind.
+  PosixFileSystem();
+
   Result<FileStatus> Stat(const std::string& path) override;
   Result<bool> NameTaken(const std::string& path) override;
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
