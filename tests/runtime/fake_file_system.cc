@@ -48,6 +48,7 @@ class FakeReadableFile : public ReadableFile {
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                              std::size_t length) override {
+    auto lock = fs_.Lock();
     if (Status s = fs_.Enter(FakeFileSystem::Op::kRead, path_); !s.ok()) {
       return s;
     }
@@ -60,6 +61,7 @@ class FakeReadableFile : public ReadableFile {
   }
 
   Result<std::uint64_t> Size() override {
+    auto lock = fs_.Lock();
     const std::string* content = fs_.MutableContent(path_);
     return std::uint64_t{content == nullptr ? 0 : content->size()};
   }
@@ -76,6 +78,7 @@ class FakeWritableFile : public WritableFile {
       : fs_(fs), path_(std::move(path)) {}
 
   Status Append(std::string_view data) override {
+    auto lock = fs_.Lock();
     if (Status s = fs_.Enter(FakeFileSystem::Op::kAppend, path_); !s.ok()) {
       return s;
     }
@@ -86,6 +89,7 @@ class FakeWritableFile : public WritableFile {
   }
 
   Status Close() override {
+    auto lock = fs_.Lock();
     return fs_.Enter(FakeFileSystem::Op::kClose, path_);
   }
 
@@ -99,27 +103,32 @@ class FakeWritableFile : public WritableFile {
 }  // namespace
 
 void FakeFileSystem::AddFile(const std::string& path, std::string content) {
+  auto lock = Lock();
   AddFolder(ParentFolder(path));
   files_[path] = Node{Kind::kRegular, std::move(content)};
 }
 
 void FakeFileSystem::AddFolder(const std::string& path) {
+  auto lock = Lock();
   if (path == "." || path.empty()) return;
   if (path != "/") AddFolder(ParentFolder(path));
   files_[path] = Node{Kind::kFolder, {}};
 }
 
 void FakeFileSystem::AddSpecial(const std::string& path) {
+  auto lock = Lock();
   AddFolder(ParentFolder(path));
   files_[path] = Node{Kind::kSpecial, {}};
 }
 
 std::string FakeFileSystem::Content(const std::string& path) const {
+  auto lock = Lock();
   auto it = files_.find(path);
   return it == files_.end() ? std::string() : it->second.content;
 }
 
 std::vector<std::string> FakeFileSystem::FilePaths() const {
+  auto lock = Lock();
   std::vector<std::string> paths;
   for (const auto& [path, node] : files_) {
     if (node.kind != Kind::kFolder) paths.push_back(path);
@@ -129,10 +138,12 @@ std::vector<std::string> FakeFileSystem::FilePaths() const {
 
 void FakeFileSystem::FailOn(Op op, std::string path_part, Status failure,
                             int skip) {
+  auto lock = Lock();
   faults_.push_back({op, std::move(path_part), std::move(failure), skip});
 }
 
 Status FakeFileSystem::Enter(Op op, const std::string& path) {
+  auto lock = Lock();
   calls_.push_back(std::string(OpName(op)) + " " + path);
   if (before_each) before_each(op, path);
   for (auto it = faults_.begin(); it != faults_.end(); ++it) {
@@ -146,8 +157,13 @@ Status FakeFileSystem::Enter(Op op, const std::string& path) {
 }
 
 std::string* FakeFileSystem::MutableContent(const std::string& path) {
+  auto lock = Lock();
   auto it = files_.find(path);
   return it == files_.end() ? nullptr : &it->second.content;
+}
+
+std::unique_lock<std::recursive_mutex> FakeFileSystem::Lock() const {
+  return std::unique_lock(mutex_);
 }
 
 bool FakeFileSystem::FolderExists(const std::string& path) const {
@@ -157,6 +173,7 @@ bool FakeFileSystem::FolderExists(const std::string& path) const {
 }
 
 Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
+  auto lock = Lock();
   if (Status s = Enter(Op::kStat, path); !s.ok()) return s;
   if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
   auto it = files_.find(path);
@@ -178,6 +195,7 @@ Result<bool> FakeFileSystem::NameTaken(const std::string& path) {
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
     const std::string& path) {
+  auto lock = Lock();
   if (Status s = Enter(Op::kOpenForRead, path); !s.ok()) return s;
   if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
   auto it = files_.find(path);
@@ -203,6 +221,7 @@ Result<std::unique_ptr<WritableFile>> FakeFileSystem::Create(
 
 Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateTemporary(
     const std::string& folder, const std::string& final_name) {
+  auto lock = Lock();
   const std::string path =
       ResolveIn(folder, "." + final_name + ".tmp-" +
                             std::to_string(++temporary_counter_));
@@ -211,6 +230,7 @@ Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateTemporary(
 }
 
 Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
+  auto lock = Lock();
   if (Status s = Enter(Op::kRename, from + " -> " + to); !s.ok()) return s;
   auto it = files_.find(from);
   if (it == files_.end()) return Status(FailureCode::kFileNotFound);
@@ -235,12 +255,14 @@ Status FakeFileSystem::ReplaceTogether(
 }
 
 Status FakeFileSystem::Remove(const std::string& path) {
+  auto lock = Lock();
   if (Status s = Enter(Op::kRemove, path); !s.ok()) return s;
   return files_.erase(path) > 0 ? Status::Ok()
                                 : Status(FailureCode::kFileNotFound);
 }
 
 Status FakeFileSystem::CreateFolder(const std::string& path) {
+  auto lock = Lock();
   if (Status s = Enter(Op::kCreateFolder, path); !s.ok()) return s;
   if (files_.count(path) > 0) return Status(FailureCode::kPathFileAccessError);
   if (!FolderExists(ParentFolder(path))) {
@@ -252,6 +274,7 @@ Status FakeFileSystem::CreateFolder(const std::string& path) {
 
 Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateNew(
     const std::string& path) {
+  auto lock = Lock();
   if (Status s = Enter(Op::kCreateNew, path); !s.ok()) return s;
   return Create(path);
 }

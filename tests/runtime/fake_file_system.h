@@ -1,10 +1,12 @@
 // An in-memory file system for tests: it records every call and fails any
-// operation on request.
+// operation on request. Safe to call from several threads: every operation,
+// the `before_each` hook included, runs under one lock.
 #ifndef MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 #define MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,9 +36,15 @@ class FakeFileSystem : public FileSystem {
   void AddFolder(const std::string& path);
   // A file that is neither regular nor a folder (a pipe, a device).
   void AddSpecial(const std::string& path);
-  void RemoveFile(const std::string& path) { files_.erase(path); }
+  void RemoveFile(const std::string& path) {
+    auto lock = Lock();
+    files_.erase(path);
+  }
 
-  bool Exists(const std::string& path) const { return files_.count(path) > 0; }
+  bool Exists(const std::string& path) const {
+    auto lock = Lock();
+    return files_.count(path) > 0;
+  }
   // The content of the regular file `path` ("" when absent).
   std::string Content(const std::string& path) const;
   // Every file (not folder) path, sorted.
@@ -50,7 +58,8 @@ class FakeFileSystem : public FileSystem {
   // change files between the steps of a run.
   std::function<void(Op, const std::string&)> before_each;
 
-  // "stat /d/a.dat", "open /d/a.dat", … in call order.
+  // "stat /d/a.dat", "open /d/a.dat", … in call order. Read it only while
+  // no other thread calls in.
   const std::vector<std::string>& calls() const { return calls_; }
 
   Result<FileStatus> Stat(const std::string& path) override;
@@ -67,7 +76,9 @@ class FakeFileSystem : public FileSystem {
   Result<std::unique_ptr<WritableFile>> CreateNew(
       const std::string& path) override;
 
-  // Used by the fake files.
+  // Used by the fake files. Hold Lock() across Enter() and the use of what
+  // MutableContent() returns.
+  std::unique_lock<std::recursive_mutex> Lock() const;
   Status Enter(Op op, const std::string& path);
   std::string* MutableContent(const std::string& path);
 
@@ -87,6 +98,8 @@ class FakeFileSystem : public FileSystem {
   bool FolderExists(const std::string& path) const;
   Result<std::unique_ptr<WritableFile>> Create(const std::string& path);
 
+  // Recursive, so that a `before_each` hook may change files.
+  mutable std::recursive_mutex mutex_;
   std::map<std::string, Node> files_;
   std::vector<Fault> faults_;
   std::vector<std::string> calls_;
