@@ -10,12 +10,16 @@
 namespace mirlot {
 
 // Appends to `image` the payload of each entry of `table`: its member's bytes
-// from offset 50 on, as many as the layout's length for it.
-// On success all payloads are appended. On failure returns 53 (or another
-// open failure) when a member cannot be opened, 62 "Input past end of file"
-// when a member is now shorter than the list stage measured it, 18 when
-// `observer` asked to cancel, or the write failure; `image` then holds a
-// partial image.
+// from offset 50 on, as many as the layout's length for it. Members are read
+// on a helper thread while the calling thread appends, in blocks that gather
+// small members together; `observer` is polled and told of progress on the
+// calling thread, between blocks.
+// On success all payloads are appended. On failure returns the first failure
+// in list order: 53 (or another open failure) when a member cannot be
+// opened, 62 "Input past end of file" when a member is now shorter than the
+// list stage measured it, 18 when `observer` asked to cancel, or the write
+// failure; `image` then holds a partial image. No helper thread outlives the
+// call.
 Status CopyPayloads(FileSystem& file_system, const EntryTable& table,
                     const ContainerLayout& layout, WritableFile& image,
                     RunObserver& observer);

@@ -188,6 +188,7 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
 }
 
 Result<bool> FakeFileSystem::NameTaken(const std::string& path) {
+  auto lock = Lock();
   if (Status s = Enter(Op::kNameTaken, path); !s.ok()) return s;
   if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
   return files_.count(path) > 0;
@@ -243,6 +244,7 @@ Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
 
 Status FakeFileSystem::ReplaceTogether(
     std::span<const Replacement> replacements) {
+  auto lock = Lock();
   const std::map<std::string, Node> before = files_;
   for (const Replacement& r : replacements) {
     Status status = Rename(r.from, r.to);

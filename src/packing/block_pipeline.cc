@@ -1,0 +1,89 @@
+#include "packing/block_pipeline.h"
+
+#include <system_error>
+#include <thread>
+
+namespace mirlot {
+
+BlockPipeline::BlockPipeline(std::size_t block_count, std::size_t block_size)
+    : block_size_(block_size), ring_(block_count) {
+  for (Block& block : ring_) {
+    block.bytes = std::make_unique_for_overwrite<char[]>(block_size);
+  }
+}
+
+Status BlockPipeline::Run(const Producer& produce, const Consumer& consume) {
+  std::thread helper;
+  try {
+    helper = std::thread([this, &produce] { ProduceAll(produce); });
+  } catch (const std::system_error&) {
+    return RunOnCallingThread(produce, consume);
+  }
+  Status status = ConsumeAll(consume);
+  {
+    std::lock_guard lock(mutex_);
+    stop_requested_ = true;
+  }
+  changed_.notify_all();
+  helper.join();
+  return status;
+}
+
+void BlockPipeline::ProduceAll(const Producer& produce) {
+  for (std::uint64_t index = 0;; ++index) {
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] {
+        return stop_requested_ || produced_ - consumed_ < ring_.size();
+      });
+      if (stop_requested_) return;
+    }
+    Block& block = ring_[index % ring_.size()];
+    Result<std::size_t> placed = produce({block.bytes.get(), block_size_});
+    {
+      std::lock_guard lock(mutex_);
+      if (!placed.ok()) {
+        producer_failure_ = placed.status();
+        producer_finished_ = true;
+      } else if (*placed == 0) {
+        producer_finished_ = true;
+      } else {
+        block.size = *placed;
+        ++produced_;
+      }
+    }
+    changed_.notify_all();
+    if (!placed.ok() || *placed == 0) return;
+  }
+}
+
+Status BlockPipeline::ConsumeAll(const Consumer& consume) {
+  for (std::uint64_t index = 0;; ++index) {
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock,
+                    [&] { return produced_ > index || producer_finished_; });
+      if (produced_ == index) return producer_failure_;
+    }
+    const Block& block = ring_[index % ring_.size()];
+    if (Status s = consume({block.bytes.get(), block.size}); !s.ok()) return s;
+    {
+      std::lock_guard lock(mutex_);
+      ++consumed_;
+    }
+    changed_.notify_all();
+  }
+}
+
+Status BlockPipeline::RunOnCallingThread(const Producer& produce,
+                                         const Consumer& consume) {
+  Block& block = ring_.front();
+  for (;;) {
+    Result<std::size_t> placed = produce({block.bytes.get(), block_size_});
+    if (!placed.ok()) return placed.status();
+    if (*placed == 0) return Status::Ok();
+    if (Status s = consume({block.bytes.get(), *placed}); !s.ok()) return s;
+  }
+}
+
+}  // namespace mirlot

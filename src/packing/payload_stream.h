@@ -1,0 +1,48 @@
+// The payloads of a table's members read as one continuous stream, in list
+// order, so that many small members fill one block between them.
+#ifndef MIRLOT_PACKING_PAYLOAD_STREAM_H_
+#define MIRLOT_PACKING_PAYLOAD_STREAM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "packing/container_layout.h"
+#include "packing/entry_table.h"
+#include "runtime/file_system.h"
+
+namespace mirlot {
+
+class PayloadStream {
+ public:
+  // `table` and `layout` must outlive the stream.
+  PayloadStream(FileSystem& file_system, const EntryTable& table,
+                const ContainerLayout& layout);
+
+  // Fills `block` with the next payload bytes, moving on from one member to
+  // the next as each is used up. Each member is opened when its turn comes,
+  // even one with an empty payload, and closed once its payload is read.
+  // On success returns how many bytes were placed: block.size() unless the
+  // stream ends within the block, 0 once every member has been opened and
+  // read. On failure returns the failure of opening or reading a member, or
+  // 62 "Input past end of file" when a member is now shorter than the list
+  // stage measured it; the stream then takes no more calls.
+  Result<std::size_t> Fill(std::span<char> block);
+
+ private:
+  // Opens the next member. On failure returns the open failure.
+  Status OpenNextMember();
+
+  FileSystem& file_system_;
+  const EntryTable& table_;
+  const ContainerLayout& layout_;
+  std::size_t next_entry_ = 0;
+  std::unique_ptr<ReadableFile> member_;
+  std::uint64_t member_offset_ = 0;
+  std::uint64_t member_remaining_ = 0;
+};
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_PACKING_PAYLOAD_STREAM_H_
