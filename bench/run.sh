@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Times `mirlot pack` against `cat members > file` and `tar cf` on three
+# generated data sets and prints a Markdown table: for each command the
+# median wall time with the fastest and slowest run, and the ratio of the
+# medians to `cat`. Also prints mirlot's peak resident memory per set and the
+# time of the list stage on 1001 members.
+#
+#   bench/run.sh
+#
+# Environment:
+#   ROUNDS     interleaved rounds per data set (default 3)
+#   BENCH_DIR  where the temporary data folder goes (default $TMPDIR or
+#              /tmp); put it on the disk you want to measure
+#
+# Every timed run starts from the same state: the previous outputs removed
+# and all dirty data synced (untimed), so that no run pays for the write-back
+# or the freeing of another run's output. Needs about 4 GiB of free space and
+# page cache; takes one to two minutes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+rounds=${ROUNDS:-3}
+parent=${BENCH_DIR:-${TMPDIR:-/tmp}}
+build=$PWD/build/bench
+mirlot=$build/src/cli/mirlot
+
+log() { echo "bench: $*" >&2; }
+
+install_tools() {
+  scripts/install-deps.sh
+  local packages=(hyperfine time eatmydata) missing=() package
+  for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  log "installing ${missing[*]}"
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq \
+    --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build_release() {
+  log "building a release mirlot in $build"
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DMIRLOT_BUILD_TESTS=OFF -DMIRLOT_BUILD_GUI=OFF -DMIRLOT_BUILD_BENCH=ON >/dev/null
+  cmake --build "$build" >&2
+}
+
+# The commands compared, by name. Each writes its own output in the set's
+# folder; `prepare` removes them all before every timed run.
+names=(cat tar mirlot mirlot-nosync floor)
+declare -A labels=(
+  [cat]='`cat members > file`'
+  [tar]='`tar cf`'
+  [mirlot]='`mirlot pack`'
+  [mirlot-nosync]='`mirlot pack`, fdatasync off (eatmydata)'
+  [floor]='write-only floor (`dd` of zeros, same size)'
+)
+prepare='rm -f out.bin report.txt cat.out tar.out dd.out; sync'
+
+command_for() {
+  case $1 in
+    cat) echo 'cat m* > cat.out' ;;
+    tar) echo 'tar cf tar.out m*' ;;
+    mirlot) echo "$mirlot pack list.txt >/dev/null" ;;
+    mirlot-nosync) echo "eatmydata $mirlot pack list.txt >/dev/null" ;;
+    floor)
+      echo "dd if=/dev/zero of=dd.out bs=1M count=$2 iflag=count_bytes status=none"
+      ;;
+  esac
+}
+
+# Runs one interleaved round: every command `runs` times, in an order that
+# rotates from round to round. Appends "median min max" (seconds) per
+# command to $results/SET.NAME.
+time_round() {
+  local set=$1 round=$2 runs=$3 image_bytes=$4 i name
+  local order=() args=()
+  for i in "${!names[@]}"; do
+    order+=("${names[$(((i + round) % ${#names[@]}))]}")
+  done
+  for name in "${order[@]}"; do
+    args+=(-n "$name" "$(command_for "$name" "$image_bytes")")
+  done
+  hyperfine --style none --runs "$runs" --prepare "$prepare" \
+    --export-csv "$results/round.csv" "${args[@]}" >/dev/null
+  tail -n +2 "$results/round.csv" |
+    while IFS=, read -r name _ _ median _ _ min max; do
+      echo "$median $min $max" >>"$results/$set.$name"
+    done
+}
+
+# Prints "median min max" in milliseconds over all rounds of SET.NAME: the
+# median of the round medians, the fastest and the slowest run.
+summary_ms() {
+  sort -g "$results/$1.$2" |
+    awk '{ m[NR] = $1; if (NR == 1 || $2 < lo) lo = $2; if ($3 > hi) hi = $3 }
+         END { med = NR % 2 ? m[(NR + 1) / 2] : (m[NR / 2] + m[NR / 2 + 1]) / 2
+               printf "%.0f %.0f %.0f\n", med * 1000, lo * 1000, hi * 1000 }'
+}
+
+# Generates a set, measures it and removes it again.
+bench_set() {
+  local set=$1 count=$2 min=$3 max=$4 seed=$5 runs=$6
+  local dir=$work/$set round
+  mkdir "$dir"
+  log "$set: generating $count members of $min-$max bytes"
+  "$build/bench/mirlot_make_members" "$dir" "$count" "$min" "$max" "$seed"
+  cd "$dir"
+  cat m* >/dev/null
+  "$mirlot" pack list.txt >/dev/null
+  local image_bytes
+  image_bytes=$(stat -c %s out.bin)
+  rss[$set]=$(/usr/bin/time -v "$mirlot" pack list.txt 2>&1 >/dev/null |
+    awk '/Maximum resident set size/ { printf "%.1f", $NF / 1024 }')
+  if [ "$set" = small ]; then
+    list_stage=$("$build/bench/mirlot_list_stage_bench" list.txt 50)
+  fi
+  for ((round = 0; round < rounds; round++)); do
+    log "$set: round $((round + 1)) of $rounds"
+    time_round "$set" "$round" "$runs" "$image_bytes"
+  done
+  cd "$work"
+  rm -rf "$dir"
+}
+
+print_table() {
+  local sets=(big huge small) set name
+  echo "| command | 1001 members of 1 MiB | 10 members of 150 MiB | 1001 members of 100-2000 B |"
+  echo "| --- | --- | --- | --- |"
+  for name in "${names[@]}"; do
+    local row="| ${labels[$name]} |"
+    for set in "${sets[@]}"; do
+      read -r med lo hi <<<"$(summary_ms "$set" "$name")"
+      read -r ref _ _ <<<"$(summary_ms "$set" cat)"
+      row+=" $(awk -v m="$med" -v lo="$lo" -v hi="$hi" -v r="$ref" \
+        'BEGIN { printf "%d ms (%d-%d) **%.2f**", m, lo, hi, m / r }') |"
+    done
+    echo "$row"
+  done
+  echo "| \`mirlot pack\` peak RSS | ${rss[big]} MiB | ${rss[huge]} MiB | ${rss[small]} MiB |"
+  echo
+  echo "Median wall time (fastest-slowest run) and **ratio to cat**; $rounds"
+  echo "interleaved rounds, 1 run per command per round on the large sets and"
+  echo "5 on the small one."
+  echo "List stage: $list_stage."
+  echo "Host: $(nproc) cores, $(uname -sr), $(df -T "$parent" | awk 'NR == 2 { print $2 }') under $parent."
+}
+
+install_tools
+build_release
+work=$(mktemp -d "$parent/mirlot-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
+results=$work/results
+mkdir "$results"
+declare -A rss
+list_stage=
+
+bench_set big 1001 1048576 1048576 1 1
+bench_set huge 10 157286400 157286400 2 1
+bench_set small 1001 100 2000 3 5
+print_table
