@@ -12,10 +12,13 @@
 #   BENCH_DIR  where the temporary data folder goes (default $TMPDIR or
 #              /tmp); put it on the disk you want to measure
 #
-# Every timed run starts from the same state: the previous outputs removed
-# and all dirty data synced (untimed), so that no run pays for the write-back
-# or the freeing of another run's output. Needs about 4 GiB of free space and
-# page cache; takes one to two minutes.
+# Every timed run starts from the same state (untimed): what earlier runs
+# left dirty is synced, their outputs are removed and the removal is synced
+# too, so that no run pays for another's write-back or freeing. The removal
+# comes last on purpose: virtual machines that hand freed memory back to
+# their host after a second or two make the next touch of it several times
+# slower, and the run then starts on memory freed just before. Needs about
+# 4 GiB of free space and page cache; takes one to two minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -51,15 +54,16 @@ build_release() {
 
 # The commands compared, by name. Each writes its own output in the set's
 # folder; `prepare` removes them all before every timed run.
-names=(cat tar mirlot mirlot-nosync floor)
+names=(cat tar mirlot mirlot-nosync cat-sync floor)
 declare -A labels=(
   [cat]='`cat members > file`'
   [tar]='`tar cf`'
   [mirlot]='`mirlot pack`'
   [mirlot-nosync]='`mirlot pack`, fdatasync off (eatmydata)'
+  [cat-sync]='`cat members > file; sync -d file`'
   [floor]='write-only floor (`dd` of zeros, same size)'
 )
-prepare='rm -f out.bin report.txt cat.out tar.out dd.out; sync'
+prepare='sync; rm -f out.bin report.txt cat.out tar.out dd.out; sync'
 
 command_for() {
   case $1 in
@@ -67,6 +71,7 @@ command_for() {
     tar) echo 'tar cf tar.out m*' ;;
     mirlot) echo "$mirlot pack list.txt >/dev/null" ;;
     mirlot-nosync) echo "eatmydata $mirlot pack list.txt >/dev/null" ;;
+    cat-sync) echo 'cat m* > cat.out && sync -d cat.out' ;;
     floor)
       echo "dd if=/dev/zero of=dd.out bs=1M count=$2 iflag=count_bytes status=none"
       ;;
@@ -85,8 +90,9 @@ time_round() {
   for name in "${order[@]}"; do
     args+=(-n "$name" "$(command_for "$name" "$image_bytes")")
   done
-  hyperfine --style none --runs "$runs" --prepare "$prepare" \
-    --export-csv "$results/round.csv" "${args[@]}" >/dev/null
+  hyperfine --style basic --runs "$runs" --prepare "$prepare" \
+    --export-csv "$results/round.csv" "${args[@]}" >"$results/hyperfine.log" 2>&1 ||
+    { cat "$results/hyperfine.log" >&2; return 1; }
   tail -n +2 "$results/round.csv" |
     while IFS=, read -r name _ _ median _ _ min max; do
       echo "$median $min $max" >>"$results/$set.$name"
@@ -147,7 +153,8 @@ print_table() {
   echo "interleaved rounds, 1 run per command per round on the large sets and"
   echo "5 on the small one."
   echo "List stage: $list_stage."
-  echo "Host: $(nproc) cores, $(uname -sr), $(df -T "$parent" | awk 'NR == 2 { print $2 }') under $parent."
+  echo "Host: $(nproc) cores, $(uname -sr), $(df -T "$parent" | awk 'NR == 2 { print $2 }') under $parent;"
+  echo "load average $load_before before the runs, $(cut -d' ' -f1-3 /proc/loadavg) after."
 }
 
 install_tools
@@ -159,6 +166,7 @@ results=$work/results
 mkdir "$results"
 declare -A rss
 list_stage=
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 bench_set big 1001 1048576 1048576 1 1
 bench_set huge 10 157286400 157286400 2 1

@@ -81,6 +81,12 @@ class PosixReadableFile : public ReadableFile {
       const ssize_t got =
           ::pread(fd_, buffer, length, static_cast<off_t>(offset));
       if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        // Opened non-blocking (see OpenForRead); should reads of a regular
+        // file ever honour that, block from now on instead.
+        if (::fcntl(fd_, F_SETFL, 0) != 0) return IoFailure(errno);
+        continue;
+      }
       if (errno != EINTR) return IoFailure(errno);
     }
   }
@@ -122,6 +128,11 @@ class PosixWritableFile : public WritableFile {
 
   Status Close() override {
     Status status = Flush();
+    // The data must be on the disk before the file is renamed over an
+    // earlier one, or a crash soon after could leave an empty or partial
+    // file under the final name. For a large image this wait is most of the
+    // run: it lasts as long as the disk takes to write the image (README,
+    // Performance).
     if (status.ok() && ::fdatasync(fd_) != 0) status = IoFailure(errno);
     if (::close(fd_) != 0 && status.ok()) status = IoFailure(errno);
     fd_ = -1;
@@ -207,7 +218,9 @@ Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForRead(
   if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
   if (path.empty()) return FailureCode::kFileNotFound;
   // O_NONBLOCK keeps a pipe put in the file's place from blocking the open;
-  // such a file is refused right after.
+  // such a file is refused right after. The flag stays: reads of regular
+  // files ignore it, and clearing it would cost two calls per member, which
+  // shows with many small members.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return OpenFailure(errno, path);
   struct stat info;
@@ -215,7 +228,6 @@ Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForRead(
     ::close(fd);
     return FailureCode::kPathFileAccessError;
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return std::unique_ptr<ReadableFile>(std::make_unique<PosixReadableFile>(fd));
 }
 
