@@ -285,7 +285,8 @@ TEST_F(PackingRunTest, OutputStageFaultsLeaveEarlierOutputsUntouched) {
        "Ошибка 61Disk full"},
       {Op::kAppend, ".out.bin", FailureCode::kDiskFull, 0,
        "Ошибка 61Disk full"},
-      {Op::kAppend, ".out.bin", FailureCode::kDiskFull, 2,
+      // The table, then both small payloads in one block.
+      {Op::kAppend, ".out.bin", FailureCode::kDiskFull, 1,
        "Ошибка 61Disk full"},
       {Op::kOpenForRead, "/d/b.dat", FailureCode::kFileNotFound, 0,
        "Ошибка 53File not found"},

@@ -97,11 +97,24 @@ TEST(PayloadStreamTest, StopsAtTheFirstProblemInListOrder) {
        53},
       {"member shrank into its payload",
        [](FakeFileSystem& fs) { fs.AddFile("/d/b", std::string(52, 'h')); },
-       {"abcd", "efhh"},
-       62},
-      {"member shrank to its head",
-       [](FakeFileSystem& fs) { fs.AddFile("/d/b", std::string(50, 'h')); },
        {"abcd"},
+       62},
+      {"member lost its tail",
+       [](FakeFileSystem& fs) {
+         fs.AddFile("/d/b", std::string(50, 'h') + "ghijkl" + "tai");
+       },
+       {"abcd"},
+       62},
+      {"member shrank while being read",
+       [](FakeFileSystem& fs) {
+         fs.before_each = [&fs](FakeFileSystem::Op op,
+                                const std::string& path) {
+           if (op == FakeFileSystem::Op::kRead && path == "/d/b") {
+             fs.AddFile("/d/b", std::string(52, 'h'));
+           }
+         };
+       },
+       {"abcd", "efhh"},
        62},
       {"read failed",
        [](FakeFileSystem& fs) {

@@ -102,6 +102,15 @@ class FakeWritableFile : public WritableFile {
 
 }  // namespace
 
+FakeFileSystem& FakeFileSystem::operator=(FakeFileSystem&& other) noexcept {
+  before_each = std::move(other.before_each);
+  files_ = std::move(other.files_);
+  faults_ = std::move(other.faults_);
+  calls_ = std::move(other.calls_);
+  temporary_counter_ = other.temporary_counter_;
+  return *this;
+}
+
 void FakeFileSystem::AddFile(const std::string& path, std::string content) {
   auto lock = Lock();
   AddFolder(ParentFolder(path));

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/file_system.h"
@@ -30,6 +31,11 @@ class FakeFileSystem : public FileSystem {
     kCreateFolder,
     kCreateNew,
   };
+
+  FakeFileSystem() = default;
+  // Takes over everything but the lock; no other thread may be using either.
+  FakeFileSystem(FakeFileSystem&& other) noexcept { *this = std::move(other); }
+  FakeFileSystem& operator=(FakeFileSystem&& other) noexcept;
 
   // Creates or replaces a regular file; its folders spring into existence.
   void AddFile(const std::string& path, std::string content);
