@@ -54,16 +54,15 @@ build_release() {
 
 # The commands compared, by name. Each writes its own output in the set's
 # folder; `prepare` removes them all before every timed run.
-names=(cat tar mirlot mirlot-nosync cat-sync floor)
+names=(cat tar mirlot mirlot-nosync cat-sync)
 declare -A labels=(
   [cat]='`cat members > file`'
   [tar]='`tar cf`'
   [mirlot]='`mirlot pack`'
   [mirlot-nosync]='`mirlot pack`, fdatasync off (eatmydata)'
   [cat-sync]='`cat members > file; sync -d file`'
-  [floor]='write-only floor (`dd` of zeros, same size)'
 )
-prepare='sync; rm -f out.bin report.txt cat.out tar.out dd.out; sync'
+prepare='sync; rm -f out.bin report.txt cat.out tar.out; sync'
 
 command_for() {
   case $1 in
@@ -72,9 +71,6 @@ command_for() {
     mirlot) echo "$mirlot pack list.txt >/dev/null" ;;
     mirlot-nosync) echo "eatmydata $mirlot pack list.txt >/dev/null" ;;
     cat-sync) echo 'cat m* > cat.out && sync -d cat.out' ;;
-    floor)
-      echo "dd if=/dev/zero of=dd.out bs=1M count=$2 iflag=count_bytes status=none"
-      ;;
   esac
 }
 
@@ -82,13 +78,13 @@ command_for() {
 # rotates from round to round. Appends "median min max" (seconds) per
 # command to $results/SET.NAME.
 time_round() {
-  local set=$1 round=$2 runs=$3 image_bytes=$4 i name
+  local set=$1 round=$2 runs=$3 i name
   local order=() args=()
   for i in "${!names[@]}"; do
     order+=("${names[$(((i + round) % ${#names[@]}))]}")
   done
   for name in "${order[@]}"; do
-    args+=(-n "$name" "$(command_for "$name" "$image_bytes")")
+    args+=(-n "$name" "$(command_for "$name")")
   done
   hyperfine --style basic --runs "$runs" --prepare "$prepare" \
     --export-csv "$results/round.csv" "${args[@]}" >"$results/hyperfine.log" 2>&1 ||
@@ -118,8 +114,6 @@ bench_set() {
   cd "$dir"
   cat m* >/dev/null
   "$mirlot" pack list.txt >/dev/null
-  local image_bytes
-  image_bytes=$(stat -c %s out.bin)
   rss[$set]=$(/usr/bin/time -v "$mirlot" pack list.txt 2>&1 >/dev/null |
     awk '/Maximum resident set size/ { printf "%.1f", $NF / 1024 }')
   if [ "$set" = small ]; then
@@ -127,7 +121,7 @@ bench_set() {
   fi
   for ((round = 0; round < rounds; round++)); do
     log "$set: round $((round + 1)) of $rounds"
-    time_round "$set" "$round" "$runs" "$image_bytes"
+    time_round "$set" "$round" "$runs"
   done
   cd "$work"
   rm -rf "$dir"
@@ -159,7 +153,7 @@ print_table() {
 
 install_tools
 build_release
-work=$(mktemp -d "$parent/mirlot-bench.XXXXXX")
+work=$(realpath "$(mktemp -d "$parent/mirlot-bench.XXXXXX")")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 results=$work/results
