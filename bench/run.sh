@@ -18,7 +18,7 @@
 # comes last on purpose: virtual machines that hand freed memory back to
 # their host after a second or two make the next touch of it several times
 # slower, and the run then starts on memory freed just before. Needs about
-# 4 GiB of free space and page cache; takes one to two minutes.
+# 4 GiB of free space and page cache; takes two to three minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -55,6 +55,7 @@ build_release() {
 # The commands compared, by name. Each writes its own output in the set's
 # folder; `prepare` removes them all before every timed run.
 names=(cat tar mirlot mirlot-nosync cat-sync)
+# shellcheck disable=SC2016  # the back quotes are Markdown, not commands
 declare -A labels=(
   [cat]='`cat members > file`'
   [tar]='`tar cf`'
