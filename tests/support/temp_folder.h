@@ -1,16 +1,27 @@
 // A fresh folder under the system's temporary folder, removed with the
-// object, with helpers to put files in and read them back.
+// object, with helpers to put files in, read them back and list them.
 #ifndef MIRLOT_TESTS_SUPPORT_TEMP_FOLDER_H_
 #define MIRLOT_TESTS_SUPPORT_TEMP_FOLDER_H_
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace mirlot {
 
+// What a folder tree holds: relative path -> "folder", "link to TARGET",
+// "special", "file:" + content up to 4 KiB, else the size (and a hash up to
+// 1 MiB; the sparse members of a GiB are not read).
+using FolderSnapshot = std::map<std::string, std::string>;
+
 class TempFolder {
  public:
+  // Readable by every user, so that a test may run a program as another user
+  // inside it.
   TempFolder();
+  // Unmounts what Mount() mounted and makes every folder writable again, so
+  // that the whole tree can be removed.
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -22,9 +33,14 @@ class TempFolder {
   void Write(const std::string& name, const std::string& content) const;
   // The content of `name` ("" when it cannot be read).
   std::string Read(const std::string& name) const;
+  FolderSnapshot Snapshot() const;
+  // Mounts a tmpfs of `bytes` at the new folder `name`.
+  // On success returns "". On failure returns why (the errno text).
+  std::string Mount(const std::string& name, std::uint64_t bytes);
 
  private:
   std::filesystem::path root_;
+  std::string mounted_;
 };
 
 }  // namespace mirlot

@@ -1,0 +1,39 @@
+// What the packing tests share: member files whose bytes show where they
+// came from, and a sink that records the messages a run shows.
+#ifndef MIRLOT_TESTS_SUPPORT_PACKING_FIXTURES_H_
+#define MIRLOT_TESTS_SUPPORT_PACKING_FIXTURES_H_
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/message_sink.h"
+
+namespace mirlot {
+
+// A member file of `size` bytes: 50 bytes 'H', then `payload` (cut to the
+// payload's room), filler that changes with the position, and "TAIL".
+inline std::string MemberBytes(std::size_t size,
+                               const std::string& payload = "") {
+  std::string bytes(size, 'H');
+  if (size < 54) return bytes;
+  for (std::size_t i = 50; i < size; ++i) {
+    bytes[i] = static_cast<char>('a' + i % 23);
+  }
+  bytes.replace(size - 4, 4, "TAIL");
+  bytes.replace(50, std::min(payload.size(), size - 54), payload);
+  return bytes;
+}
+
+class RecordingSink : public MessageSink {
+ public:
+  void Show(std::string_view text, MessageKind) override {
+    shown.emplace_back(text);
+  }
+  std::vector<std::string> shown;
+};
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_TESTS_SUPPORT_PACKING_FIXTURES_H_
