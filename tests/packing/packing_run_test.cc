@@ -1,373 +1,136 @@
+// The packing run over the in-memory file system: a good list packed byte
+// for byte, and the faults only a fake can make in the middle of a run. The
+// list-stage refusals are run end to end in tests/faults/.
 #include "packing/packing_run.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/fake_file_system.h"
+#include "support/packing_fixtures.h"
 
 namespace mirlot {
 namespace {
 
+using namespace std::string_literals;
 using Op = FakeFileSystem::Op;
+using Arrange = std::function<void(FakeFileSystem&)>;
 
-class RecordingSink : public MessageSink {
- public:
-  void Show(std::string_view text, MessageKind kind) override {
-    shown.emplace_back(text);
-    kinds.push_back(kind);
-  }
-  std::vector<std::string> shown;
-  std::vector<MessageKind> kinds;
-};
-
-class ScriptedObserver : public RunObserver {
+class LastProgress : public RunObserver {
  public:
   void OnProgress(std::uint64_t done, std::uint64_t total) override {
-    last_done = done;
-    last_total = total;
+    seen = std::to_string(done) + " of " + std::to_string(total);
   }
-  bool CancelRequested() override { return cancel; }
-  bool cancel = false;
-  std::uint64_t last_done = 0;
-  std::uint64_t last_total = 0;
+  std::string seen;
 };
 
-// Distinct bytes for every member, so a payload taken from the wrong place
-// or the wrong member shows.
-std::string Member(std::size_t size, int seed) {
-  std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) {
-    bytes[i] = static_cast<char>((seed * 97 + i * 31) % 251);
-  }
-  return bytes;
-}
-
-std::string Payload(const std::string& member) {
-  return member.substr(50, member.size() - 54);
-}
-
-constexpr char kOldImage[] = "OLD IMAGE";
-constexpr char kOldReport[] = "OLD REPORT";
-
-class PackingRunTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fs_.AddFile("/d/a.dat", Member(154, 1));
-    fs_.AddFile("/d/b.dat", Member(254, 2));
-  }
-
-  RunOutcome Run(const std::string& list_path = "/d/list.txt",
-                 bool chosen = true) {
-    return RunPacking({.list_chosen = chosen, .list_path = list_path}, fs_,
-                      sink_, observer_);
-  }
-
-  // Puts outputs of an earlier run in place and remembers every file.
-  void KeepEarlierOutputs() {
-    fs_.AddFile("/d/out.bin", kOldImage);
-    fs_.AddFile("/d/report.txt", kOldReport);
-    files_before_ = fs_.FilePaths();
-  }
-
-  void ExpectEarlierOutputsUntouched() {
-    EXPECT_EQ(fs_.Content("/d/out.bin"), kOldImage);
-    EXPECT_EQ(fs_.Content("/d/report.txt"), kOldReport);
-    EXPECT_EQ(fs_.FilePaths(), files_before_) << "a file was left or lost";
-  }
-
-  FakeFileSystem fs_;
-  RecordingSink sink_;
-  ScriptedObserver observer_;
-  std::vector<std::string> files_before_;
-};
-
-TEST_F(PackingRunTest, TypicalRunWritesImageAndReportBesideTheList) {
-  const std::string one = Member(1054, 3), two = Member(254, 4);
-  fs_.AddFile("/d/one.dat", one);
-  fs_.AddFile("/d/two.dat", two);
-  fs_.AddFile("/d/list.txt", "one.dat\r\n  two.dat  \r\n");
-
-  EXPECT_EQ(Run(), RunOutcome::kDone);
-
-  EXPECT_EQ(sink_.shown, std::vector<std::string>{"Done"});
-  EXPECT_EQ(sink_.kinds, std::vector<MessageKind>{MessageKind::kCompletion});
-  EXPECT_EQ(fs_.Content("/d/out.bin"),
-            std::string("\0\0\0\x10\0\0\x03\xE8\0\0\x03\xF8\0\0\0\xC8", 16) +
-                Payload(one) + Payload(two));
-  EXPECT_EQ(fs_.Content("/d/report.txt"),
+// A quoted name with a comma, a quoted absolute path with spaces around it
+// (the trimmed name is the one looked up), a member of exactly 54 bytes and
+// a UTF-8 name, on CR LF and LF lines.
+TEST(PackingRunTest, PacksAMixedListByteForByte) {
+  FakeFileSystem fs;
+  fs.AddFile("/d/sub/x, y.dat", MemberBytes(58, "XY01"));
+  fs.AddFile("/other/abs.dat", MemberBytes(54));
+  fs.AddFile("/d/файл.dat", MemberBytes(56, "Ж"));
+  fs.AddFile("/d/list.txt",
+             "\"sub/x, y.dat\",\"  /other/abs.dat \"\r\nфайл.dat\n");
+  RecordingSink sink;
+  LastProgress progress;
+  EXPECT_EQ(RunPacking({true, "/d/list.txt"}, fs, sink, progress),
+            RunOutcome::kDone);
+  EXPECT_EQ(sink.shown, std::vector<std::string>{"Done"});
+  EXPECT_EQ(progress.seen, "6 of 6");
+  EXPECT_EQ(fs.Content("/d/out.bin"),
+            "\0\0\0\x18\0\0\0\x04\0\0\0\x1C\0\0\0\0\0\0\0\x1C\0\0\0\x02XY01Ж"s);
+  EXPECT_EQ(fs.Content("/d/report.txt"),
             "#,            Name,          Offset,       Size\r\n"
-            " 1            one.dat        16            1000\r\n"
-            " 2            two.dat        1016          200\r\n");
-  EXPECT_EQ(fs_.FilePaths(),
-            (std::vector<std::string>{"/d/a.dat", "/d/b.dat", "/d/list.txt",
-                                      "/d/one.dat", "/d/out.bin",
-                                      "/d/report.txt", "/d/two.dat"}));
-  EXPECT_EQ(observer_.last_done, 1200u);
-  EXPECT_EQ(observer_.last_total, 1200u);
+            " 1            sub/x, y.dat   24            4\r\n"
+            " 2            /other/abs.dat               28            0\r\n"
+            " 3            файл.dat       28            2\r\n");
 }
 
-TEST_F(PackingRunTest, MembersInFoldersQuotedAbsoluteAndExactly54Bytes) {
-  const std::string quoted = Member(60, 5), absolute = Member(54, 6),
-                    nested = Member(70, 7);
-  fs_.AddFile("/d/sub/x, y.dat", quoted);
-  fs_.AddFile("/other/abs.dat", absolute);
-  fs_.AddFile("/d/sub/deep/n.dat", nested);
-  fs_.AddFile("/d/list.txt", "\"sub/x, y.dat\",/other/abs.dat\nsub/deep/n.dat");
-
-  EXPECT_EQ(Run(), RunOutcome::kDone);
-
-  EXPECT_EQ(fs_.Content("/d/out.bin"),
-            std::string("\0\0\0\x18\0\0\0\x06\0\0\0\x1E\0\0\0\x00"
-                        "\0\0\0\x1E\0\0\0\x10",
-                        24) +
-                Payload(quoted) + Payload(nested));
-  EXPECT_EQ(fs_.Content("/d/report.txt"),
-            "#,            Name,          Offset,       Size\r\n"
-            " 1            sub/x, y.dat   24            6\r\n"
-            " 2            /other/abs.dat               30            0\r\n"
-            " 3            sub/deep/n.dat               30            16\r\n");
+// Fails the `skip`+1-th `op` on a path holding `part`.
+Arrange Fail(Op op, const char* part, FailureCode code, int skip = 0) {
+  return [=](FakeFileSystem& fs) { fs.FailOn(op, part, Status(code), skip); };
 }
 
-TEST_F(PackingRunTest, FullTableOf1001PacksAndRepeatsIdentically) {
-  std::string list;
-  for (int i = 0; i < 1001; ++i) list += i % 2 ? "a.dat\n" : "b.dat\n";
-  fs_.AddFile("/d/list.txt", list);
-
-  ASSERT_EQ(Run(), RunOutcome::kDone);
-  const std::string image = fs_.Content("/d/out.bin");
-  const std::string report = fs_.Content("/d/report.txt");
-  EXPECT_EQ(image.size(), 8008u + 501 * 200 + 500 * 100);
-  EXPECT_EQ(image.substr(0, 8), std::string("\0\0\x1F\x48\0\0\0\xC8", 8));
-
-  ASSERT_EQ(Run(), RunOutcome::kDone);
-  EXPECT_EQ(fs_.Content("/d/out.bin"), image);
-  EXPECT_EQ(fs_.Content("/d/report.txt"), report);
-}
-
-struct RefusalCase {
-  const char* title;
-  std::optional<std::string> list;  // nullopt: no list file at all
-  std::function<void(FakeFileSystem&)> setup;
-  std::vector<std::string> messages;
-  RunOutcome outcome;
-  std::string list_path = "/d/list.txt";
-  bool chosen = true;
-};
-
-TEST_F(PackingRunTest, RefusalsAndFailuresLeaveEarlierOutputsUntouched) {
-  auto none = [](FakeFileSystem&) {};
-  const std::string many(1002 * 6, 'x');
-  std::string fields_1002;
-  for (int i = 0; i < 1002; ++i) fields_1002 += "a.dat\n";
-  const RefusalCase cases[] = {
-      {"no list chosen",
-       "a.dat",
-       none,
-       {"No file selected"},
-       RunOutcome::kRefused,
-       "/d/list.txt",
-       false},
-      {"list missing",
-       std::nullopt,
-       none,
-       {"Ошибка 53File not found"},
-       RunOutcome::kFailed},
-      {"list folder missing",
-       std::nullopt,
-       none,
-       {"Ошибка 76Path not found"},
-       RunOutcome::kFailed,
-       "/nowhere/list.txt"},
-      {"list is a folder",
-       std::nullopt,
-       [](FakeFileSystem& fs) { fs.AddFolder("/d/list.txt"); },
-       {"Ошибка 75Path/File access error"},
-       RunOutcome::kFailed},
-      {"third member missing",
-       "a.dat\r\nb.dat\r\nc.dat\r\n",
-       none,
-       {"Ошибка 53File not found"},
-       RunOutcome::kFailed},
-      {"hidden first member",
-       ".h.dat\r\na.dat\r\n",
-       [](FakeFileSystem& fs) { fs.AddFile("/d/.h.dat", Member(100, 8)); },
-       {"Файл # 0 не существует!"},
-       RunOutcome::kRefused},
-      {"folder as second member",
-       "a.dat\r\nsub\r\n",
-       [](FakeFileSystem& fs) { fs.AddFolder("/d/sub"); },
-       {"Файл # 1 не существует!"},
-       RunOutcome::kRefused},
-      {"pipe as member",
-       "p\r\n",
-       [](FakeFileSystem& fs) { fs.AddSpecial("/d/p"); },
-       {"Файл # 0 не существует!"},
-       RunOutcome::kRefused},
-      {"member of 53 bytes",
-       "a.dat\nb.dat\nc.dat\n",
-       [](FakeFileSystem& fs) { fs.AddFile("/d/c.dat", Member(53, 9)); },
-       {"Файл # 2 короче 54 байт!"},
-       RunOutcome::kRefused},
-      {"empty list",
-       "",
-       none,
-       {"Не найдено ни одного файла", "Done"},
-       RunOutcome::kDone},
-      {"blank line in the middle",
-       "a.dat\r\n\r\nb.dat\r\n",
-       none,
-       {"Ошибка 53File not found"},
-       RunOutcome::kFailed},
-      {"only spaces after the last line end",
-       "a.dat\r\n   ",
-       none,
-       {"Ошибка 62Input past end of file"},
-       RunOutcome::kFailed},
-      {"nul byte in a field",
-       std::string("a\0.dat\n", 7),
-       none,
-       {"Ошибка 52Bad file name or number"},
-       RunOutcome::kFailed},
-      {"1002 fields",
-       fields_1002,
-       none,
-       {"Ошибка 9Subscript out of range"},
-       RunOutcome::kFailed},
+// Applies `change` once the outputs are being written, after the list stage
+// has measured the members.
+Arrange Change(Arrange change) {
+  return [change](FakeFileSystem& fs) {
+    fs.before_each = [&fs, change, done = false](Op op,
+                                                 const std::string&) mutable {
+      if (op == Op::kCreateTemporary && !std::exchange(done, true)) change(fs);
+    };
   };
-  for (const RefusalCase& c : cases) {
-    SCOPED_TRACE(c.title);
-    FakeFileSystem fresh;
-    fs_ = std::move(fresh);
-    SetUp();
-    c.setup(fs_);
-    if (c.list) fs_.AddFile("/d/list.txt", *c.list);
-    KeepEarlierOutputs();
-    sink_.shown.clear();
-
-    EXPECT_EQ(Run(c.list_path, c.chosen), c.outcome);
-
-    EXPECT_EQ(sink_.shown, c.messages);
-    ExpectEarlierOutputsUntouched();
-  }
 }
 
-TEST_F(PackingRunTest, TrimmedNameIsTheOnePathLookedUpAndOpened) {
-  fs_.AddFile("/d/list.txt", "  b.dat  \n");
-  ASSERT_EQ(Run(), RunOutcome::kDone);
-  for (const std::string& call : fs_.calls()) {
-    if (call.find("b.dat") != std::string::npos) {
-      EXPECT_TRUE(call == "stat /d/b.dat" || call == "open /d/b.dat" ||
-                  call == "read /d/b.dat")
-          << call;
-    }
-  }
-}
-
-struct FaultCase {
-  Op op;
-  const char* path_part;
-  FailureCode failure;
-  int skip;
-  const char* message;
-};
-
-TEST_F(PackingRunTest, OutputStageFaultsLeaveEarlierOutputsUntouched) {
-  const FaultCase cases[] = {
-      {Op::kCreateTemporary, ".out.bin", FailureCode::kPermissionDenied, 0,
-       "Ошибка 70Permission denied"},
-      {Op::kCreateTemporary, ".report.txt", FailureCode::kDiskFull, 0,
-       "Ошибка 61Disk full"},
-      {Op::kAppend, ".report.txt", FailureCode::kDiskFull, 0,
-       "Ошибка 61Disk full"},
-      {Op::kAppend, ".out.bin", FailureCode::kDiskFull, 0,
-       "Ошибка 61Disk full"},
-      // The table, then both small payloads in one block.
-      {Op::kAppend, ".out.bin", FailureCode::kDiskFull, 1,
-       "Ошибка 61Disk full"},
-      {Op::kOpenForRead, "/d/b.dat", FailureCode::kFileNotFound, 0,
-       "Ошибка 53File not found"},
-      {Op::kRead, "/d/a.dat", FailureCode::kPathFileAccessError, 0,
-       "Ошибка 75Path/File access error"},
-      {Op::kClose, ".report.txt", FailureCode::kDiskFull, 0,
-       "Ошибка 61Disk full"},
-      {Op::kClose, ".out.bin", FailureCode::kDiskFull, 0, "Ошибка 61Disk full"},
-      {Op::kRename, "out.bin", FailureCode::kPermissionDenied, 0,
-       "Ошибка 70Permission denied"},
-      // The second of the two moves fails: the first is undone.
-      {Op::kRename, "report.txt", FailureCode::kPermissionDenied, 0,
-       "Ошибка 70Permission denied"},
-  };
-  for (const FaultCase& c : cases) {
-    SCOPED_TRACE(std::string(c.path_part) + " skip " + std::to_string(c.skip));
-    FakeFileSystem fresh;
-    fs_ = std::move(fresh);
-    SetUp();
-    fs_.AddFile("/d/list.txt", "a.dat\nb.dat\n");
-    KeepEarlierOutputs();
-    fs_.FailOn(c.op, c.path_part, Status(c.failure), c.skip);
-    sink_.shown.clear();
-
-    EXPECT_EQ(Run(), RunOutcome::kFailed);
-
-    EXPECT_EQ(sink_.shown, std::vector<std::string>{c.message});
-    ExpectEarlierOutputsUntouched();
-  }
-}
-
-TEST_F(PackingRunTest, MemberChangedSinceTheListStageFailsTheRun) {
+TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
+  const char* k61 = "Ошибка 61Disk full";
+  const char* k62 = "Ошибка 62Input past end of file";
+  const char* k75 = "Ошибка 75Path/File access error";
   const struct {
     const char* title;
-    std::function<void(FakeFileSystem&)> change;
+    Arrange arrange;
     const char* message;
-  } cases[] = {
-      {"shrank", [](FakeFileSystem& fs) { fs.AddFile("/d/b.dat", "short"); },
-       "Ошибка 62Input past end of file"},
-      {"vanished", [](FakeFileSystem& fs) { fs.RemoveFile("/d/b.dat"); },
+  } rows[] = {
+      {"second output not created",
+       Fail(Op::kCreateTemporary, ".report.txt", FailureCode::kDiskFull), k61},
+      {"report not written",
+       Fail(Op::kAppend, ".report.txt", FailureCode::kDiskFull), k61},
+      // The table, then both small payloads in one block.
+      {"payloads not written",
+       Fail(Op::kAppend, ".out.bin", FailureCode::kDiskFull, 1), k61},
+      {"member not read",
+       Fail(Op::kRead, "/d/b.dat", FailureCode::kPathFileAccessError), k75},
+      {"report not closed",
+       Fail(Op::kClose, ".report.txt", FailureCode::kDiskFull), k61},
+      {"image not closed", Fail(Op::kClose, ".out.bin", FailureCode::kDiskFull),
+       k61},
+      // The second of the two moves fails: the first is undone.
+      {"report not moved into place",
+       Fail(Op::kRename, "report.txt", FailureCode::kPermissionDenied),
+       "Ошибка 70Permission denied"},
+      {"member vanished",
+       Change([](FakeFileSystem& fs) { fs.RemoveFile("/d/b.dat"); }),
        "Ошибка 53File not found"},
+      {"member shrank into its payload",
+       Change([](FakeFileSystem& fs) { fs.AddFile("/d/b.dat", "short"); }),
+       k62},
+      {"member lost only its tail", Change([](FakeFileSystem& fs) {
+         fs.AddFile("/d/b.dat", MemberBytes(254).substr(0, 252));
+       }),
+       k62},
+      {"member became a folder", Change([](FakeFileSystem& fs) {
+         fs.RemoveFile("/d/b.dat");
+         fs.AddFolder("/d/b.dat");
+       }),
+       k75},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.title);
-    FakeFileSystem fresh;
-    fs_ = std::move(fresh);
-    SetUp();
-    fs_.AddFile("/d/list.txt", "a.dat\nb.dat\n");
-    KeepEarlierOutputs();
-    const std::vector<std::string> expected_files = fs_.FilePaths();
-    // Change the member once the outputs are being written.
-    bool changed = false;
-    fs_.before_each = [&](Op op, const std::string&) {
-      if (op == Op::kCreateTemporary && !changed) {
-        changed = true;
-        c.change(fs_);
-      }
-    };
-    sink_.shown.clear();
-
-    EXPECT_EQ(Run(), RunOutcome::kFailed);
-
-    fs_.before_each = nullptr;
-    EXPECT_EQ(sink_.shown, std::vector<std::string>{c.message});
-    EXPECT_EQ(fs_.Content("/d/out.bin"), kOldImage);
-    EXPECT_EQ(fs_.Content("/d/report.txt"), kOldReport);
-    for (const std::string& path : fs_.FilePaths()) {
-      EXPECT_EQ(path.find(".tmp"), std::string::npos) << path;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.title);
+    FakeFileSystem fs;
+    fs.AddFile("/d/a.dat", MemberBytes(154));
+    fs.AddFile("/d/b.dat", MemberBytes(254));
+    fs.AddFile("/d/list.txt", "a.dat\nb.dat\n");
+    fs.AddFile("/d/out.bin", "OLD IMAGE");
+    fs.AddFile("/d/report.txt", "OLD REPORT");
+    row.arrange(fs);
+    RecordingSink sink;
+    RunObserver observer;
+    EXPECT_EQ(RunPacking({true, "/d/list.txt"}, fs, sink, observer),
+              RunOutcome::kFailed);
+    EXPECT_EQ(sink.shown, std::vector<std::string>{row.message});
+    EXPECT_EQ(fs.Content("/d/out.bin"), "OLD IMAGE");
+    EXPECT_EQ(fs.Content("/d/report.txt"), "OLD REPORT");
+    for (const std::string& path : fs.FilePaths()) {
+      EXPECT_EQ(path.find(".tmp"), std::string::npos) << path << " left";
     }
   }
-}
-
-TEST_F(PackingRunTest, CancelEndsSilentlyWithNothingChanged) {
-  fs_.AddFile("/d/list.txt", "a.dat\nb.dat\n");
-  KeepEarlierOutputs();
-  observer_.cancel = true;
-
-  EXPECT_EQ(Run(), RunOutcome::kCancelled);
-
-  EXPECT_TRUE(sink_.shown.empty());
-  ExpectEarlierOutputsUntouched();
 }
 
 }  // namespace

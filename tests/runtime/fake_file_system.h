@@ -7,9 +7,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "runtime/file_system.h"
@@ -29,24 +27,16 @@ class FakeFileSystem : public FileSystem {
     kRename,
     kRemove,
     kCreateFolder,
-    kCreateNew,
+    kCreateNew
   };
-
-  FakeFileSystem() = default;
-  // Takes over everything but the lock; no other thread may be using either.
-  FakeFileSystem(FakeFileSystem&& other) noexcept { *this = std::move(other); }
-  FakeFileSystem& operator=(FakeFileSystem&& other) noexcept;
 
   // Creates or replaces a regular file; its folders spring into existence.
   void AddFile(const std::string& path, std::string content);
   void AddFolder(const std::string& path);
-  // A file that is neither regular nor a folder (a pipe, a device).
-  void AddSpecial(const std::string& path);
   void RemoveFile(const std::string& path) {
     auto lock = Lock();
     files_.erase(path);
   }
-
   bool Exists(const std::string& path) const {
     auto lock = Lock();
     return files_.count(path) > 0;
@@ -82,16 +72,17 @@ class FakeFileSystem : public FileSystem {
   Result<std::unique_ptr<WritableFile>> CreateNew(
       const std::string& path) override;
 
-  // Used by the fake files. Hold Lock() across Enter() and the use of what
+  // Used by the fake files. Hold Lock() across Enter() (which records the
+  // call and returns a requested failure) and the use of what
   // MutableContent() returns.
   std::unique_lock<std::recursive_mutex> Lock() const;
   Status Enter(Op op, const std::string& path);
+  // The content of the regular file `path`, nullptr when there is none.
   std::string* MutableContent(const std::string& path);
 
  private:
-  enum class Kind { kRegular, kFolder, kSpecial };
   struct Node {
-    Kind kind = Kind::kRegular;
+    bool folder = false;
     std::string content;
   };
   struct Fault {
