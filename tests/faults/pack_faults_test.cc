@@ -1,169 +1,144 @@
 // Runs the real `mirlot pack` against faults made on the host's file system.
 // Every failing run must print its one exact message, exit with 1, leave the
 // folder exactly as it was (an earlier out.bin and report.txt byte for byte,
-// no temporary file) and end well before the child's deadline.
+// no temporary file) and end well before the child's deadline. Members that
+// change in the middle of a run are made by the fake file system's hooks,
+// in tests/packing/packing_run_test.cc.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "faults/fault_folder.h"
 #include "support/child_process.h"
+#include "support/packing_fixtures.h"
+#include "support/temp_folder.h"
 
 namespace mirlot {
 namespace {
 
-using std::chrono::milliseconds;
+namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 constexpr char kMirlot[] = MIRLOT_BINARY;
 
-// What the run in SetUp leaves: keep.dat (60 bytes, payload "KEEP01").
-const std::string kEarlierImage("\0\0\0\x08\0\0\0\x06KEEP01", 14);
-constexpr char kEarlierReport[] =
-    "#,            Name,          Offset,       Size\r\n"
-    " 1            keep.dat       8             6\r\n";
-
 class PackFaults : public ::testing::Test {
  protected:
-  // Packs a good list in work/ so that an earlier out.bin and report.txt are
+  // Packs keep.dat in work/ so that an earlier out.bin and report.txt are
   // there, and adds the members a.dat and b.dat.
   void SetUp() override {
     scratch_.Write("work/keep.dat", MemberBytes(60, "KEEP01"));
     scratch_.Write("work/earlier.lst", "keep.dat\n");
-    const ChildResult earlier = Pack("work/earlier.lst");
-    ASSERT_EQ(earlier.exit_status, 0) << earlier.err;
-    ASSERT_EQ(scratch_.Read("work/out.bin"), kEarlierImage);
-    ASSERT_EQ(scratch_.Read("work/report.txt"), kEarlierReport);
-    scratch_.Write("work/a.dat", MemberBytes(100, "AAAA"));
-    scratch_.Write("work/b.dat", MemberBytes(100, "BBBB"));
+    ASSERT_EQ(Pack("work/earlier.lst").exit_status, 0);
+    ASSERT_EQ(scratch_.Read("work/out.bin"), "\0\0\0\x08\0\0\0\x06KEEP01"s);
+    scratch_.Write("work/a.dat", MemberBytes(100));
+    scratch_.Write("work/b.dat", MemberBytes(100));
   }
 
-  // Runs `mirlot pack` on `list` (inside the scratch folder) from the scratch
-  // folder, so that a stray write to the current directory shows as well.
-  ChildResult Pack(const std::string& list, ChildOptions options = {}) {
-    return Run({kMirlot, "pack", scratch_.Path(list)}, options);
-  }
-
-  ChildResult Run(const std::vector<std::string>& argv,
-                  ChildOptions options = {}) {
+  // Runs `prefix` + `mirlot pack LIST` from the scratch folder, so that a
+  // stray write to the current folder shows as well.
+  ChildResult Pack(const std::string& list, ChildOptions options = {},
+                   std::vector<std::string> prefix = {}) {
+    prefix.insert(prefix.end(), {kMirlot, "pack", scratch_.Path(list)});
     options.cwd = scratch_.root().string();
-    return RunChild(argv, options);
+    return RunChild(prefix, options);
   }
 
-  // The run failed with exactly `message` and changed nothing.
-  void ExpectRefused(const ChildResult& run, const FolderSnapshot& before,
-                     const std::string& message) {
-    EXPECT_FALSE(run.timed_out)
-        << "killed after " << run.elapsed.count() << " ms";
-    EXPECT_EQ(run.exit_status, 1) << "signal " << run.signal;
+  // Packs `list`, which must fail with exactly `message` and change nothing.
+  ChildResult ExpectRefused(const std::string& list, const std::string& message,
+                            ChildOptions options = {},
+                            std::vector<std::string> prefix = {}) {
+    const FolderSnapshot before = scratch_.Snapshot();
+    const ChildResult run = Pack(list, options, prefix);
+    EXPECT_EQ(run.exit_status, 1) << "137: killed at the deadline";
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, message + "\n");
     EXPECT_EQ(scratch_.Snapshot(), before);
+    return run;
   }
 
-  FaultFolder scratch_;
+  TempFolder scratch_;
 };
 
-// Rows whose fault is made by files alone.
+using Arrange = std::function<void(const TempFolder&)>;
+
+// Writes work/list.txt and the further files `more` (named inside work/).
+Arrange Files(std::string list, std::map<std::string, std::string> more = {}) {
+  return [=](const TempFolder& s) {
+    s.Write("work/list.txt", list);
+    for (const auto& [name, content] : more) s.Write("work/" + name, content);
+  };
+}
+
+// Writes work/list.txt and puts `kind` ("folder", "pipe" or "dangling link")
+// in place of work/`name`.
+Arrange Make(std::string kind, std::string name, std::string list = "") {
+  return [=](const TempFolder& s) {
+    const std::string path = s.Path("work/" + name);
+    fs::remove(path);
+    if (kind == "folder") fs::create_directory(path);
+    if (kind == "pipe") ::mkfifo(path.c_str(), 0644);
+    if (kind == "dangling link") fs::create_symlink("gone", path);
+    s.Write("work/list.txt", list);
+  };
+}
+
+const std::string k52 = "Ошибка 52Bad file name or number";
+const std::string k53 = "Ошибка 53File not found";
+const std::string k75 = "Ошибка 75Path/File access error";
+
 struct FaultRow {
   const char* name;
-  std::function<void(const FaultFolder&)> arrange;
-  std::string list;  // the list path given to `mirlot pack`
+  Arrange arrange;
   std::string message;
+  std::string list = "work/list.txt";  // the list given to `mirlot pack`
 
   friend void PrintTo(const FaultRow& row, std::ostream* out) {
     *out << row.name;
   }
 };
 
-std::function<void(const FaultFolder&)> List(std::string text) {
-  return [text](const FaultFolder& scratch) {
-    scratch.Write("work/list.txt", text);
-  };
-}
-
-// Looks like the start of an executable: a NUL in the first field.
-std::string BinaryGarbage() {
-  std::string bytes(
-      "\x7f"
-      "ELF\x02\x01\x01\0",
-      8);
-  std::uint32_t state = 2463534242u;
-  while (bytes.size() < 4096) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    bytes += static_cast<char>(state & 0xFF);
-  }
-  return bytes;
-}
-
 const FaultRow kFaultRows[] = {
-    {"ListMissing", [](const FaultFolder&) {}, "work/absent.lst",
-     "Ошибка 53File not found"},
-    {"ListIsFolder", [](const FaultFolder& s) { s.MakeFolder("work/list.d"); },
-     "work/list.d", "Ошибка 75Path/File access error"},
-    {"ListFolderMissing", [](const FaultFolder&) {}, "work/gone/list.txt",
-     "Ошибка 76Path not found"},
-    {"ListIsPipe", [](const FaultFolder& s) { s.MakePipe("work/list.p"); },
-     "work/list.p", "Ошибка 75Path/File access error"},
-    {"MemberMissingFirst", List("nope.dat\na.dat\nb.dat\n"), "work/list.txt",
-     "Ошибка 53File not found"},
-    {"MemberMissingMiddle", List("a.dat\nnope.dat\nb.dat\n"), "work/list.txt",
-     "Ошибка 53File not found"},
-    {"MemberMissingLast", List("a.dat\nb.dat\nnope.dat\n"), "work/list.txt",
-     "Ошибка 53File not found"},
-    {"MemberFolderMissing", List("a.dat\ngone/b.dat\n"), "work/list.txt",
-     "Ошибка 53File not found"},
-    {"MemberIsDotFile",
-     [](const FaultFolder& s) {
-       s.Write("work/.hidden.dat", MemberBytes(100));
-       s.Write("work/list.txt", "a.dat\n.hidden.dat\nb.dat\n");
-     },
-     "work/list.txt", "Файл # 1 не существует!"},
-    {"MemberIsFolder",
-     [](const FaultFolder& s) {
-       s.MakeFolder("work/sub");
-       s.Write("work/list.txt", "a.dat\nb.dat\nsub\n");
-     },
-     "work/list.txt", "Файл # 2 не существует!"},
-    {"MemberIsPipe",
-     [](const FaultFolder& s) {
-       s.MakePipe("work/pipe");
-       s.Write("work/list.txt", "pipe\na.dat\n");
-     },
-     "work/list.txt", "Файл # 0 не существует!"},
-    {"MemberIsDanglingLink",
-     [](const FaultFolder& s) {
-       s.MakeLink("work/link.dat", "gone.dat");
-       s.Write("work/list.txt", "a.dat\nlink.dat\n");
-     },
-     "work/list.txt", "Ошибка 53File not found"},
+    {"ListMissing", Files(""), k53, "work/absent.lst"},
+    {"ListIsFolder", Make("folder", "list.d"), k75, "work/list.d"},
+    {"ListFolderMissing", Files(""), "Ошибка 76Path not found",
+     "work/gone/list.txt"},
+    {"ListIsPipe", Make("pipe", "list.p"), k75, "work/list.p"},
+    {"MemberMissingFirst", Files("nope.dat\na.dat\nb.dat\n"), k53},
+    {"MemberMissingMiddle", Files("a.dat\nnope.dat\nb.dat\n"), k53},
+    {"MemberMissingLast", Files("a.dat\nb.dat\nnope.dat\n"), k53},
+    {"MemberFolderMissing", Files("a.dat\ngone/b.dat\n"), k53},
+    {"MemberBelowAFile", Files("a.dat\na.dat/b.dat\n"), k53},
+    {"MemberIsDotFile", Files(".h.dat\n", {{".h.dat", MemberBytes(100)}}),
+     "Файл # 0 не существует!"},
+    {"MemberIsFolder", Make("folder", "sub", "a.dat\nb.dat\nsub\n"),
+     "Файл # 2 не существует!"},
+    {"MemberIsPipe", Make("pipe", "p", "a.dat\np\n"),
+     "Файл # 1 не существует!"},
+    {"MemberIsDanglingLink", Make("dangling link", "l", "a.dat\nl\n"), k53},
     {"MemberShorterThan54Bytes",
-     [](const FaultFolder& s) {
-       s.Write("work/short.dat", MemberBytes(53));
-       s.Write("work/list.txt", "a.dat\nshort.dat\nb.dat\n");
-     },
-     "work/list.txt", "Файл # 1 короче 54 байт!"},
-    {"BlankLineInMiddle", List("a.dat\n\nb.dat\n"), "work/list.txt",
-     "Ошибка 53File not found"},
-    {"OnlyBlanksAfterLastLineEnd", List("a.dat\r\nb.dat\r\n  \t "),
-     "work/list.txt", "Ошибка 62Input past end of file"},
+     Files("a.dat\nshort.dat\nb.dat\n", {{"short.dat", MemberBytes(53)}}),
+     "Файл # 1 короче 54 байт!"},
+    {"BlankLineInMiddle", Files("a.dat\n\nb.dat\n"), k53},
+    {"OnlyBlanksAfterLastLineEnd", Files("a.dat\r\nb.dat\r\n  \t "),
+     "Ошибка 62Input past end of file"},
     // "b" exists, so a path cut at the NUL would be packed.
-    {"FieldWithNulByte",
-     [](const FaultFolder& s) {
-       s.Write("work/b", MemberBytes(100));
-       s.Write("work/list.txt", std::string("a.dat\nb\0.dat\n", 12));
+    {"FieldWithNulByte", Files("a.dat\nb\0.dat\n"s, {{"b", MemberBytes(100)}}),
+     k52},
+    {"TenMegabyteLine", Files(std::string(10 << 20, 'x')), k52},
+    // The first 4 KiB of an executable, the mirlot binary itself.
+    {"BinaryGarbageList",
+     [](const TempFolder& s) {
+       s.Write("work/list.txt", s.Read(kMirlot).substr(0, 4096));
      },
-     "work/list.txt", "Ошибка 52Bad file name or number"},
-    {"TenMegabyteLine", List(std::string(10 << 20, 'x')), "work/list.txt",
-     "Ошибка 52Bad file name or number"},
-    {"BinaryGarbageList", List(BinaryGarbage()), "work/list.txt",
-     "Ошибка 52Bad file name or number"},
+     k52},
+    // The report's move fails after out.bin's: out.bin is put back.
+    {"ReportNameTakenByFolder", Make("folder", "report.txt", "a.dat\n"), k75},
+    {"ImageNameTakenByFolder", Make("folder", "out.bin", "a.dat\n"), k75},
 };
 
 class PackFaultRows : public PackFaults,
@@ -171,8 +146,7 @@ class PackFaultRows : public PackFaults,
 
 TEST_P(PackFaultRows, FailsWithItsMessageAndChangesNothing) {
   GetParam().arrange(scratch_);
-  const FolderSnapshot before = scratch_.Snapshot();
-  ExpectRefused(Pack(GetParam().list), before, GetParam().message);
+  ExpectRefused(GetParam().list, GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
@@ -180,132 +154,82 @@ INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
                            return row.param.name;
                          });
 
-TEST_F(PackFaults, MemberOfExactly54BytesPacksWithLengthZero) {
+// A member in a sub-folder with a UTF-8 name, one through a link and one of
+// exactly 54 bytes, on CR LF and LF lines: the earlier outputs are replaced.
+TEST_F(PackFaults, GoodListReplacesEarlierOutputs) {
+  scratch_.Write("work/sub/файл.dat", MemberBytes(56, "Ж"));
   scratch_.Write("work/exact.dat", MemberBytes(54));
-  scratch_.Write("work/tail.dat", MemberBytes(58, "WXYZ"));
-  scratch_.Write("work/list.txt", "exact.dat\ntail.dat\n");
+  fs::create_symlink("sub/файл.dat", scratch_.Path("work/link.dat"));
+  scratch_.Write("work/list.txt", "sub/файл.dat\r\nexact.dat\nlink.dat\n");
   const ChildResult run = Pack("work/list.txt");
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_EQ(run.out, "Done\n");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(scratch_.Read("work/out.bin"),
-            std::string("\0\0\0\x10\0\0\0\0\0\0\0\x10\0\0\0\x04WXYZ", 20));
+            "\0\0\0\x18\0\0\0\x02\0\0\0\x1A\0\0\0\0\0\0\0\x1A\0\0\0\x02"
+            "ЖЖ"s);
   EXPECT_EQ(scratch_.Read("work/report.txt"),
             "#,            Name,          Offset,       Size\r\n"
-            " 1            exact.dat      16            0\r\n"
-            " 2            tail.dat       16            4\r\n");
+            " 1            sub/файл.dat   24            2\r\n"
+            " 2            exact.dat      26            0\r\n"
+            " 3            link.dat       26            2\r\n"s);
+  for (const auto& [name, what] : scratch_.Snapshot()) {
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " left";
+  }
 }
 
-// Writes m0000.dat … m1000.dat (55 bytes, payload one letter A, B, … Z, A, …)
-// and returns a list naming them all.
-std::string WriteThousandAndOneMembers(const FaultFolder& scratch) {
+TEST_F(PackFaults, ThousandAndOneMembersPackAndOneMoreFieldFails) {
   std::string list;
   for (int k = 0; k <= 1000; ++k) {
-    char name[16];
-    std::snprintf(name, sizeof name, "m%04d.dat", k);
-    scratch.Write(
-        std::string("work/") + name,
-        MemberBytes(55, std::string(1, static_cast<char>('A' + k % 26))));
-    list += name;
-    list += "\r\n";
+    const std::string name = "m" + std::to_string(10000 + k) + ".dat";
+    scratch_.Write("work/" + name, MemberBytes(55, {char('A' + k % 26)}));
+    list += name + "\r\n";
   }
-  return list;
-}
-
-TEST_F(PackFaults, ThousandAndOneMembersPack) {
-  scratch_.Write("work/list.txt", WriteThousandAndOneMembers(scratch_));
+  scratch_.Write("work/list.txt", list);
   const ChildResult run = Pack("work/list.txt");
   ASSERT_EQ(run.exit_status, 0) << run.err;
-  EXPECT_EQ(run.out, "Done\n");
   const std::string image = scratch_.Read("work/out.bin");
   ASSERT_EQ(image.size(), 9009u);
   EXPECT_EQ(image.substr(0, 16),
-            std::string("\0\0\x1f\x48\0\0\0\x01\0\0\x1f\x49\0\0\0\x01", 16));
-  EXPECT_EQ(image.substr(8000, 8), std::string("\0\0\x23\x30\0\0\0\x01", 8));
+            "\0\0\x1f\x48\0\0\0\x01\0\0\x1f\x49\0\0\0\x01"s);
+  EXPECT_EQ(image.substr(8000, 8), "\0\0\x23\x30\0\0\0\x01"s);
   EXPECT_EQ(image.substr(8008, 28), "ABCDEFGHIJKLMNOPQRSTUVWXYZAB");
-  EXPECT_EQ(image.back(), 'M');
-  const std::string report = scratch_.Read("work/report.txt");
-  EXPECT_EQ(report.substr(49, 46),
-            " 1            m0000.dat      8008          1\r\n");
   EXPECT_TRUE(
-      report.ends_with("\r\n 1001         m1000.dat      9008          1\r\n"));
-}
-
-TEST_F(PackFaults, ThousandAndTwoFieldsFailBeforeTheLastIsLookedUp) {
-  scratch_.Write("work/list.txt",
-                 WriteThousandAndOneMembers(scratch_) + "nope.dat\r\n");
-  const FolderSnapshot before = scratch_.Snapshot();
-  ExpectRefused(Pack("work/list.txt"), before,
-                "Ошибка 9Subscript out of range");
+      scratch_.Read("work/report.txt")
+          .ends_with("\r\n 1001         m11000.dat     9008          1\r\n"));
+  // The 1002nd field fails before it is looked up.
+  scratch_.Write("work/list.txt", list + "nope.dat\r\n");
+  ExpectRefused("work/list.txt", "Ошибка 9Subscript out of range");
 }
 
 TEST_F(PackFaults, TwoGibibyteImageOverflowsAtOnce) {
   // Payloads of 2^30 and 2^30 - 16 bytes after a 16-byte table: the image
   // would be exactly 2 GiB.
-  scratch_.Resize("work/big1.dat", (1u << 30) + 54);
-  scratch_.Resize("work/big2.dat", (1u << 30) + 38);
   scratch_.Write("work/list.txt", "big1.dat\nbig2.dat\n");
-  const FolderSnapshot before = scratch_.Snapshot();
-  const ChildResult run = Pack("work/list.txt");
-  ExpectRefused(run, before, "Ошибка 6Overflow");
-  EXPECT_LT(run.elapsed, milliseconds(1000));
-  RecordProperty("elapsed_ms", static_cast<int>(run.elapsed.count()));
-}
-
-// An output name already taken by a folder: the rename of the other output
-// must not happen either.
-TEST_F(PackFaults, OutputNameTakenByFolderReplacesNeither) {
-  for (const char* taken : {"report.txt", "out.bin"}) {
-    SCOPED_TRACE(taken);
-    const std::string path = scratch_.Path(std::string("work/") + taken);
-    const std::string earlier = scratch_.Read(std::string("work/") + taken);
-    std::filesystem::remove(path);
-    std::filesystem::create_directory(path);
-    scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
-    const FolderSnapshot before = scratch_.Snapshot();
-    ExpectRefused(Pack("work/list.txt"), before,
-                  "Ошибка 75Path/File access error");
-    std::filesystem::remove(path);
-    scratch_.Write(std::string("work/") + taken, earlier);
-  }
-}
-
-std::string FindProgram(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/bin:/bin";
-  for (std::size_t start = 0; start <= folders.size();) {
-    std::size_t end = folders.find(':', start);
-    if (end == std::string::npos) end = folders.size();
-    const std::string candidate =
-        folders.substr(start, end - start) + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
+  scratch_.Write("work/big1.dat", "");
+  scratch_.Write("work/big2.dat", "");
+  fs::resize_file(scratch_.Path("work/big1.dat"), (1u << 30) + 54);
+  fs::resize_file(scratch_.Path("work/big2.dat"), (1u << 30) + 38);
+  const ChildResult run = ExpectRefused("work/list.txt", "Ошибка 6Overflow");
+  EXPECT_LT(run.elapsed, std::chrono::milliseconds(1000));
 }
 
 TEST_F(PackFaults, ReadOnlyWorkingFolderFailsWith70) {
-  std::vector<std::string> argv;
+  std::vector<std::string> prefix;
   if (::geteuid() == 0) {
     // Root writes anywhere; run as nobody instead.
-    const std::string setpriv = FindProgram("setpriv");
-    if (setpriv.empty()) GTEST_SKIP() << "running as root without setpriv";
-    argv = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups"};
-    std::vector<std::string> probe = argv;
-    probe.insert(probe.end(), {kMirlot, "--version"});
-    const ChildResult probed = Run(probe);
-    if (probed.exit_status != 0) {
-      GTEST_SKIP() << "uid 65534 cannot run " << kMirlot << ": " << probed.err;
+    prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+              "--clear-groups"};
+    if (::access(prefix[0].c_str(), X_OK) != 0) {
+      GTEST_SKIP() << "running as root without " << prefix[0];
     }
   }
   scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
   for (const char* file : {"list.txt", "a.dat", "b.dat"}) {
-    scratch_.SetMode(std::string("work/") + file, 0644);
+    fs::permissions(scratch_.Path("work/"s + file), fs::perms(0644));
   }
-  scratch_.SetMode("work", 0555);
-  argv.insert(argv.end(), {kMirlot, "pack", scratch_.Path("work/list.txt")});
-  const FolderSnapshot before = scratch_.Snapshot();
-  ExpectRefused(Run(argv), before, "Ошибка 70Permission denied");
+  fs::permissions(scratch_.Path("work"), fs::perms(0555));
+  ExpectRefused("work/list.txt", "Ошибка 70Permission denied", {}, prefix);
 }
 
 TEST_F(PackFaults, DiskFullDuringCopyFailsWith61) {
@@ -317,12 +241,10 @@ TEST_F(PackFaults, DiskFullDuringCopyFailsWith61) {
   scratch_.Write("full/keep.dat", MemberBytes(60, "KEEP01"));
   scratch_.Write("full/earlier.lst", "keep.dat\n");
   ASSERT_EQ(Pack("full/earlier.lst").exit_status, 0);
-  ASSERT_EQ(scratch_.Read("full/out.bin"), kEarlierImage);
   // The member lies outside the small file system; its payload does not fit.
   scratch_.Write("work/huge.dat", MemberBytes(1 << 20));
   scratch_.Write("full/list.txt", scratch_.Path("work/huge.dat"));
-  const FolderSnapshot before = scratch_.Snapshot();
-  ExpectRefused(Pack("full/list.txt"), before, "Ошибка 61Disk full");
+  ExpectRefused("full/list.txt", "Ошибка 61Disk full");
 }
 
 // With SIGXFSZ ignored by whoever started mirlot, and at its default (which
@@ -330,13 +252,11 @@ TEST_F(PackFaults, DiskFullDuringCopyFailsWith61) {
 TEST_F(PackFaults, FileSizeLimitDuringCopyFailsWith61) {
   scratch_.Write("work/huge.dat", MemberBytes(1 << 20));
   scratch_.Write("work/list.txt", "a.dat\nhuge.dat\n");
-  const FolderSnapshot before = scratch_.Snapshot();
   for (bool ignored : {true, false}) {
     SCOPED_TRACE(ignored ? "SIGXFSZ ignored" : "SIGXFSZ at its default");
-    ChildOptions options;
-    options.file_size_limit = 64 * 1024;
-    options.ignore_file_size_signal = ignored;
-    ExpectRefused(Pack("work/list.txt", options), before, "Ошибка 61Disk full");
+    ExpectRefused(
+        "work/list.txt", "Ошибка 61Disk full",
+        {.file_size_limit = 64 * 1024, .ignore_file_size_signal = ignored});
   }
 }
 

@@ -1,0 +1,66 @@
+// Each subcommand of the `mirlot` binary as built: what goes to standard
+// output and standard error, and the exit status. Packing good lists and
+// every failure row run in tests/faults/.
+#include <gtest/gtest.h>
+
+#include "support/child_process.h"
+#include "support/temp_folder.h"
+
+namespace mirlot {
+namespace {
+
+// `expected` exactly or, when it ends with "…", anything longer that starts
+// with what comes before.
+bool Matches(const std::string& actual, std::string expected) {
+  if (!expected.ends_with("…")) return actual == expected;
+  expected.resize(expected.size() - std::string("…").size());
+  return actual.size() > expected.size() && actual.starts_with(expected);
+}
+
+TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
+  TempFolder folder;
+  folder.Write("d/empty.txt", "");
+  // A list named without a folder: the current folder is the working one.
+  folder.Write("list.txt", "m.dat\n");
+  folder.Write("m.dat", std::string(54, 'm'));
+  const struct {
+    std::vector<std::string> args;
+    int exit_status;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {{"pack", "d/empty.txt"}, 0, "Done\n", "Не найдено ни одного файла\n"},
+      {{"pack", "list.txt"}, 0, "Done\n", ""},
+      {{"pack", "d/none.txt"}, 1, "", "Ошибка 53File not found\n"},
+      {{"inspect", "d/none.bin"},
+       2,
+       "",
+       "mirlot inspect: cannot read d/none.bin: File not found\n"},
+      {{"extract", "d"},
+       2,
+       "",
+       "mirlot extract: cannot read d: Path/File access error\n"},
+      {{}, 2, "", "A subcommand is required\n…"},
+      {{"pack"}, 2, "", "LIST is required\n…"},
+      {{"pack", "a", "b"}, 2, "", "…"},
+      {{"inspect"}, 2, "", "IMAGE is required\n…"},
+      {{"extract", "d/out.bin", "--bogus"},
+       2,
+       "",
+       "The following argument was not expected: --bogus\n…"},
+      {{"--help"}, 0, "…", ""},
+      {{"--version"}, 0, "mirlot …", ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = c.args;
+    argv.insert(argv.begin(), MIRLOT_BINARY);
+    const ChildResult run = RunChild(argv, {.cwd = folder.root().string()});
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    EXPECT_EQ(run.exit_status, c.exit_status);
+    EXPECT_TRUE(Matches(run.out, c.out)) << run.out;
+    EXPECT_TRUE(Matches(run.err, c.err)) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace mirlot
