@@ -4,11 +4,11 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
 
+#include "support/temp_folder.h"
 #include "window/list_chooser.h"
 #include "window/message_presenter.h"
 #include "window/path_label.h"
@@ -51,82 +51,59 @@ class WindowPartsTest : public QObject {
                           QString::number(Qt::PlainText), "plain"}));
   }
 
-  void ChooserOffersListFilterAndCancelGivesNothing() {
-    QStringList filters;
-    WhenModal<QFileDialog>([&filters](QFileDialog& dialog) {
-      filters = dialog.nameFilters();
-      dialog.reject();
-    });
-    QCOMPARE(FileDialogListChooser().ChooseList(nullptr, QString()),
-             std::optional<QString>());
-    QCOMPARE(filters, QStringList{"List of files *.txt (*.txt)"});
-  }
-
-  void ChooserReturnsFullPathFromStartFolder() {
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    QFile list(folder.filePath("list.txt"));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.close();
-    QString shown_folder;
-    WhenModal<QFileDialog>([&shown_folder](QFileDialog& dialog) {
-      shown_folder = dialog.directory().absolutePath();
-      dialog.selectFile("list.txt");
-      static_cast<QDialog&>(dialog).accept();
-    });
-    const std::optional<QString> chosen =
-        FileDialogListChooser().ChooseList(nullptr, folder.path());
-    QCOMPARE(shown_folder, QDir(folder.path()).absolutePath());
-    QCOMPARE(chosen, std::optional<QString>(folder.filePath("list.txt")));
-  }
-
-  void PathsFitTheLabel_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("shortened");
-    QTest::newRow("short") << "/d/list.txt" << false;
-    QTest::newRow("wraps after separators")
-        << "/home/user/lists/for/packing/today/list.txt" << false;
-    QTest::newRow("long") << "/home" + QString("/folder").repeated(60) +
-                                 "/list.txt"
-                          << true;
-    QTest::newRow("long without separators")
-        << QString("Ж").repeated(400) + ".txt" << true;
-  }
-
-  void PathsFitTheLabel() {
-    QFETCH(QString, path);
-    QFETCH(bool, shortened);
-    const QFontMetrics metrics(QApplication::font());
-    const int width = metrics.horizontalAdvance("/home/user/lists/");
-    const QStringList lines =
-        FitPathToLines(path, metrics, width, 3).split(u'\n');
-    QVERIFY(lines.size() <= 3);
-    for (const QString& line : lines) {
-      QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
-    }
-    const QString joined = lines.join(QString());
-    QCOMPARE(joined != path, shortened);
-    QCOMPARE(joined.contains(QChar(0x2026)), shortened);
-    QVERIFY(joined.startsWith(path.left(2)));
-    QVERIFY(joined.endsWith(".txt"));
-    if (!shortened && lines.size() > 1) {
-      QVERIFY2(lines.first().endsWith('/'), qPrintable(lines.first()));
+  // The chooser opens in the folder given, with the one filter; accepted,
+  // it gives the full path, cancelled, nothing.
+  void ChooserOffersListFilterAndGivesFullPath() {
+    TempFolder folder;
+    folder.Write("list.txt", "");
+    const QString path = QString::fromStdString(folder.root().string());
+    for (bool accept : {true, false}) {
+      QStringList seen;
+      WhenModal<QFileDialog>([&seen, accept](QFileDialog& dialog) {
+        seen << dialog.directory().absolutePath() << dialog.nameFilters();
+        dialog.selectFile("list.txt");
+        accept ? static_cast<QDialog&>(dialog).accept() : dialog.reject();
+      });
+      QCOMPARE(FileDialogListChooser().ChooseList(nullptr, path),
+               accept ? std::optional(path + "/list.txt") : std::nullopt);
+      QCOMPARE(seen, (QStringList{path, "List of files *.txt (*.txt)"}));
     }
   }
 
-  void LabelKeepsFullPathAsCaptionAndTooltip() {
-    PathLabel label("Path");
-    label.resize(313, 57);
-    QCOMPARE(label.text(), QString("Path"));
-    const QString long_path =
-        "/srv" + QString("/archive").repeated(40) + "/x.txt";
-    label.SetCaption(long_path);
-    QCOMPARE(label.caption(), long_path);
-    QCOMPARE(label.toolTip(), long_path);
-    QVERIFY(label.text().contains(QChar(0x2026)));
-    label.SetCaption("/d/list.txt");
-    QCOMPARE(label.text(), QString("/d/list.txt"));
-    QCOMPARE(label.toolTip(), QString());
+  // A path that does not fit whole is shortened with an ellipsis and shown
+  // whole in the tooltip; one that fits wraps after its separators.
+  void LabelFitsPathsAndKeepsThemWhole() {
+    const struct {
+      QString path;
+      bool shortened;
+    } rows[] = {{"/d/list.txt", false},
+                {"/home/user/lists/for/packing/today/and/tomorrow/and/the/day/"
+                 "after/list.txt",
+                 false},
+                {"/home" + QString("/folder").repeated(60) + "/list.txt", true},
+                {QString("Ж").repeated(400) + ".txt", true}};
+    for (const auto& row : rows) {
+      PathLabel label("Path");
+      label.resize(313, 57);
+      label.SetCaption(row.path);
+      QCOMPARE(label.caption(), row.path);
+      QCOMPARE(label.toolTip(), row.shortened ? row.path : QString());
+      const QStringList lines = label.text().split(u'\n');
+      QVERIFY2(
+          lines.size() * label.fontMetrics().lineSpacing() <= label.height(),
+          qPrintable(label.text()));
+      for (const QString& line : lines) {
+        QVERIFY2(label.fontMetrics().horizontalAdvance(line) <= label.width(),
+                 qPrintable(line));
+      }
+      const QString joined = lines.join(QString());
+      QCOMPARE(joined.contains(QChar(0x2026)), row.shortened);
+      QVERIFY(joined.startsWith(row.path.left(2)) && joined.endsWith(".txt"));
+      if (!row.shortened) QCOMPARE(joined, row.path);
+      if (lines.size() > 1 && !row.shortened) {
+        QVERIFY2(lines.first().endsWith('/'), qPrintable(lines.first()));
+      }
+    }
   }
 };
 
