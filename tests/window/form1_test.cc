@@ -65,14 +65,15 @@ QByteArray Bytes(const std::string& bytes) {
   return QByteArray::fromStdString(bytes);
 }
 
-// /d/list.txt holding `list`, the member /d/a.dat, and outputs of an earlier
-// run beside them. Returns every file's path.
+// `folder`/l.txt holding `list`, the member a.dat, and outputs of an
+// earlier run beside them. Returns every file's path.
 std::vector<std::string> AddEarlierOutputs(FakeFileSystem& fs,
+                                           const std::string& folder,
                                            const std::string& list) {
-  fs.AddFile("/d/list.txt", list);
-  fs.AddFile("/d/a.dat", std::string(154, 'm'));
-  fs.AddFile("/d/out.bin", "earlier image");
-  fs.AddFile("/d/report.txt", "earlier report");
+  fs.AddFile(folder + "/l.txt", list);
+  fs.AddFile(folder + "/a.dat", std::string(154, 'm'));
+  fs.AddFile(folder + "/out.bin", "earlier image");
+  fs.AddFile(folder + "/report.txt", "earlier report");
   return fs.FilePaths();
 }
 
@@ -103,7 +104,7 @@ class Form1Test : public QObject {
   Q_OBJECT
 
  private slots:
-  void FreshWindowOnlySaysNoFileSelected() {
+  void ControlsSitWhereExpected() {
     FakeFileSystem fs;
     Window window(fs, {});
     QCOMPARE(window.form.windowTitle(), QString("Mirlot utility"));
@@ -123,43 +124,57 @@ class Form1Test : public QObject {
     }
     QCOMPARE(window.form.findChild<QWidget*>("cmdPath")->nextInFocusChain(),
              window.form.findChild<QWidget*>("cmdStart"));
-    window.Click("cmdStart");
-    QCOMPARE(window.user.texts, QStringList{"No file selected"});
-    QCOMPARE(window.user.titles, QStringList{"Mirlot utility"});
-    QCOMPARE(window.Caption(), QString("Path"));
-    QVERIFY(!window.form.list_chosen());
-    QVERIFY(fs.calls().empty());
   }
 
-  // Choose then cancel, choose twice, and a path too long to show whole.
-  void RunUsesTheLastSuccessfulChoice() {
-    const QString deep =
-        "/d" + QString("/a-rather-long-folder-name").repeated(12);
+  // Choices ("" cancels the chooser), then Start: the caption, where the
+  // chooser opened, the messages in order, and which folder's out.bin was
+  // replaced (none when the run ends without new outputs).
+  void StartRunsWithTheLastSuccessfulChoice() {
+    const QString deep = "/d" + QString("/a-long-folder-name").repeated(16);
+    const QString empty_list = "Не найдено ни одного файла";
+    // Lists: good in /d, /e and `deep`; a missing member in /f; empty in /g.
+    const std::pair<QString, std::string> folders[] = {{"/d", "a.dat"},
+                                                       {"/e", "a.dat"},
+                                                       {deep, "a.dat"},
+                                                       {"/f", "a.dat\nb.dat"},
+                                                       {"/g", ""}};
     const struct {
       QStringList answers;
-      QString used;
-      QString unused;
+      QString caption;
       QStringList start_folders;
-    } rows[] = {{{"/d/list.txt", ""}, "/d", "/e", {"", "/d"}},
-                {{"/d/list.txt", "/e/list.txt"}, "/e", "/d", {"", "/d"}},
-                {{deep + "/list.txt"}, deep, "/d", {""}}};
+      QStringList messages;
+      QString replaced;
+    } rows[] = {
+        {{}, "Path", {}, {"No file selected"}, ""},
+        {{"/d/l.txt", ""}, "/d/l.txt", {"", "/d"}, {"Done"}, "/d"},
+        {{"/d/l.txt", "/e/l.txt"}, "/e/l.txt", {"", "/d"}, {"Done"}, "/e"},
+        {{deep + "/l.txt"}, deep + "/l.txt", {""}, {"Done"}, deep},
+        {{"/f/l.txt"}, "/f/l.txt", {""}, {"Ошибка 53File not found"}, ""},
+        {{"/g/l.txt"}, "/g/l.txt", {""}, {empty_list, "Done"}, ""},
+    };
     for (const auto& row : rows) {
       FakeFileSystem fs;
-      for (const QString& folder : {row.used, row.unused}) {
-        fs.AddFile(folder.toStdString() + "/list.txt", "a.dat\r\n");
-        fs.AddFile(folder.toStdString() + "/a.dat", std::string(154, 'm'));
+      for (const auto& [folder, list] : folders) {
+        AddEarlierOutputs(fs, folder.toStdString(), list);
       }
+      const std::vector<std::string> before = fs.FilePaths();
       Window window(fs, row.answers);
       for (qsizetype k = 0; k < row.answers.size(); ++k) {
         window.Click("cmdPath");
       }
-      QCOMPARE(window.Caption(), row.used + "/list.txt");
-      QVERIFY(window.form.list_chosen());
       window.Click("cmdStart");
-      QCOMPARE(window.user.texts, QStringList{"Done"});
-      QVERIFY(fs.Exists((row.used + "/out.bin").toStdString()));
-      QVERIFY(!fs.Exists((row.unused + "/out.bin").toStdString()));
+      QCOMPARE(window.Caption(), row.caption);
+      QCOMPARE(window.form.list_chosen(), row.caption != "Path");
       QCOMPARE(window.user.start_folders, row.start_folders);
+      QCOMPARE(window.user.texts, row.messages);
+      QCOMPARE(window.user.titles,
+               QStringList(row.messages.size(), "Mirlot utility"));
+      for (const auto& [folder, list] : folders) {
+        const std::string image = fs.Content(folder.toStdString() + "/out.bin");
+        QCOMPARE(image != "earlier image", folder == row.replaced);
+      }
+      QVERIFY(fs.FilePaths() == before);
+      QVERIFY(row.caption != "Path" || fs.calls().empty());
     }
   }
 
@@ -181,29 +196,10 @@ class Form1Test : public QObject {
                    std::string(100, 'b') + std::string(200, 'e')));
   }
 
-  // Runs that do not end with "Done" alone: each message shows, in order.
-  void RunWithoutNewOutputsKeepsEarlierOnes() {
-    const struct {
-      std::string list;
-      QStringList messages;
-    } rows[] = {{"a.dat\r\nb.dat", {"Ошибка 53File not found"}},
-                {"", {"Не найдено ни одного файла", "Done"}}};
-    for (const auto& row : rows) {
-      FakeFileSystem fs;
-      const std::vector<std::string> before = AddEarlierOutputs(fs, row.list);
-      Window window(fs, {"/d/list.txt"});
-      window.Click("cmdPath");
-      window.Click("cmdStart");
-      QCOMPARE(window.user.texts, row.messages);
-      QCOMPARE(Bytes(fs.Content("/d/out.bin")), QByteArray("earlier image"));
-      QVERIFY(fs.FilePaths() == before);
-    }
-  }
-
   void WindowTakesNoInputWhileRunWorks() {
     FakeFileSystem fs;
-    AddEarlierOutputs(fs, "a.dat");
-    Window window(fs, {"/d/list.txt", "/e/list.txt"},
+    AddEarlierOutputs(fs, "/d", "a.dat");
+    Window window(fs, {"/d/l.txt", "/e/l.txt"},
                   {.progress_delay = std::chrono::hours(1)});
     window.Click("cmdPath");
     bool closed = true;
@@ -217,14 +213,15 @@ class Form1Test : public QObject {
     QVERIFY(!closed);
     QVERIFY(window.form.isVisible());
     QCOMPARE(window.user.start_folders.size(), 1);
-    QCOMPARE(window.Caption(), QString("/d/list.txt"));
+    QCOMPARE(window.Caption(), QString("/d/l.txt"));
     QCOMPARE(window.user.texts, QStringList{"Done"});
   }
 
   void CancelInProgressDialogLeavesEverythingUntouched() {
     FakeFileSystem fs;
-    const std::vector<std::string> before = AddEarlierOutputs(fs, "a.dat");
-    Window window(fs, {"/d/list.txt"}, {.progress_delay = 0ms});
+    const std::vector<std::string> before =
+        AddEarlierOutputs(fs, "/d", "a.dat");
+    Window window(fs, {"/d/l.txt"}, {.progress_delay = 0ms});
     window.Click("cmdPath");
     auto dialog = [&] {
       return window.form.findChild<ProgressDialog*>("progressDialog");
