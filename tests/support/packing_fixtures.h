@@ -22,7 +22,8 @@ inline std::string MemberBytes(std::size_t size,
     bytes[i] = static_cast<char>('a' + i % 23);
   }
   bytes.replace(size - 4, 4, "TAIL");
-  bytes.replace(50, std::min(payload.size(), size - 54), payload);
+  const std::size_t room = std::min(payload.size(), size - 54);
+  bytes.replace(50, room, payload, 0, room);
   return bytes;
 }
 
