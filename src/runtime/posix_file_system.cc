@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "runtime/path.h"
@@ -290,6 +291,16 @@ Result<Replaced> ReplaceOne(const Replacement& r) {
   return Replaced::kOverwritten;
 }
 
+// Writes a folder's entries to disk, so that a rename survives a crash. The
+// files are complete already; a folder that cannot be synced is left as the
+// system keeps it.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
 void UndoOne(const Replacement& r, Replaced how) {
   int error = 0;
   switch (how) {
@@ -325,6 +336,10 @@ Status PosixFileSystem::ReplaceTogether(
       (void)::unlink(replacements[i].from.c_str());
     }
   }
+  // The new names are durable only once their folders are.
+  std::set<std::string> folders;
+  for (const Replacement& r : replacements) folders.insert(ParentFolder(r.to));
+  for (const std::string& folder : folders) SyncFolder(folder);
   return Status::Ok();
 }
 
