@@ -19,9 +19,15 @@ namespace {
 
 constexpr std::size_t kWriteBufferSize = 256 * 1024;
 constexpr int kTemporaryNameAttempts = 100;
+constexpr std::size_t kTemporaryStemBytes = 200;
 
 bool HasNul(const std::string& path) {
   return path.find('\0') != std::string::npos;
+}
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0;
 }
 
 bool FolderExists(const std::string& path) {
@@ -41,6 +47,9 @@ Status LookupFailure(int error) {
       return Status(FailureCode::kPermissionDenied);
     case ENAMETOOLONG:
       return Status(FailureCode::kBadFileNameOrNumber);
+    case ENOSPC:
+    case EDQUOT:
+      return Status(FailureCode::kDiskFull);
     default:
       return Status(FailureCode::kPathFileAccessError);
   }
@@ -234,14 +243,15 @@ Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForRead(
 
 Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateTemporary(
     const std::string& folder, const std::string& final_name) {
+  // The name shows what the file will become, cut so that the whole name
+  // stays well inside the usual limit of 255 bytes per name.
+  const std::string stem = "." + final_name.substr(0, kTemporaryStemBytes);
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     const std::string path =
-        ResolveIn(folder, "." + final_name + ".tmp-" + RandomSuffix());
+        ResolveIn(folder, stem + ".tmp-" + RandomSuffix());
     Result<std::unique_ptr<WritableFile>> file = CreateExclusive(path);
-    if (file.ok() || !file.status().Is(FailureCode::kPathFileAccessError)) {
-      return file;
-    }
-    if (!FolderExists(path)) return file;
+    // Only a name that is taken is worth another try.
+    if (file.ok() || !Exists(path)) return file;
   }
   return FailureCode::kPathFileAccessError;
 }
@@ -254,7 +264,15 @@ Status PosixFileSystem::Rename(const std::string& from, const std::string& to) {
 namespace {
 
 // How one replacement was carried out, so that it can be undone.
-enum class Replaced { kSwapped, kMovedOntoNothing, kOverwritten };
+enum class Replaced {
+  kSwapped,          // `from` now holds the former content of `to`
+  kMovedOntoNothing, // `to` did not exist
+  kSetAside,         // the former content of `to` waits under SetAsideName
+};
+
+// Where the former content of `to` waits while it is replaced on a file
+// system that cannot swap two names.
+std::string SetAsideName(const Replacement& r) { return r.from + "-old"; }
 
 enum class Occupant { kNothing, kFolder, kFile };
 
@@ -287,8 +305,16 @@ Result<Replaced> ReplaceOne(const Replacement& r) {
   if (error != EINVAL && error != ENOSYS && error != ENOTSUP) {
     return IoFailure(error);
   }
-  if (::rename(r.from.c_str(), r.to.c_str()) != 0) return IoFailure(errno);
-  return Replaced::kOverwritten;
+  // No atomic swap here: move the former file aside first, so that it can
+  // be put back, then move the new one in.
+  const std::string aside = SetAsideName(r);
+  if (::rename(r.to.c_str(), aside.c_str()) != 0) return IoFailure(errno);
+  if (::rename(r.from.c_str(), r.to.c_str()) != 0) {
+    const Status failure = IoFailure(errno);
+    (void)::rename(aside.c_str(), r.to.c_str());
+    return failure;
+  }
+  return Replaced::kSetAside;
 }
 
 // Writes a folder's entries to disk, so that a rename survives a crash. The
@@ -310,8 +336,10 @@ void UndoOne(const Replacement& r, Replaced how) {
     case Replaced::kMovedOntoNothing:
       (void)::rename(r.to.c_str(), r.from.c_str());
       break;
-    case Replaced::kOverwritten:
-      break;  // the former content is gone; nothing to restore
+    case Replaced::kSetAside:
+      (void)::rename(r.to.c_str(), r.from.c_str());
+      (void)::rename(SetAsideName(r).c_str(), r.to.c_str());
+      break;
   }
 }
 
@@ -330,10 +358,12 @@ Status PosixFileSystem::ReplaceTogether(
     }
     done.push_back(*how);
   }
-  // A swap left the former content under the temporary name.
+  // The former contents are no longer needed.
   for (std::size_t i = 0; i < done.size(); ++i) {
     if (done[i] == Replaced::kSwapped) {
       (void)::unlink(replacements[i].from.c_str());
+    } else if (done[i] == Replaced::kSetAside) {
+      (void)::unlink(SetAsideName(replacements[i]).c_str());
     }
   }
   // The new names are durable only once their folders are.
