@@ -1,9 +1,5 @@
 #include "cli/terminal_progress.h"
 
-#include <unistd.h>
-
-#include <csignal>
-
 namespace mirlot {
 
 namespace {
@@ -12,24 +8,12 @@ constexpr auto kQuietStart = std::chrono::milliseconds(500);
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr int kBarWidth = 40;
 
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
 }  // namespace
 
 TerminalProgress::TerminalProgress(std::FILE* stream)
-    : stream_(stream), is_terminal_(::isatty(::fileno(stream)) != 0) {
-  interrupted = 0;
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
-}
+    : stream_(stream), is_terminal_(IsTerminal(stream)) {}
 
-TerminalProgress::~TerminalProgress() {
-  Clear();
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
-}
+TerminalProgress::~TerminalProgress() { Clear(); }
 
 void TerminalProgress::OnProgress(std::uint64_t done, std::uint64_t total) {
   if (!is_terminal_ || total == 0) return;
@@ -47,9 +31,7 @@ void TerminalProgress::OnProgress(std::uint64_t done, std::uint64_t total) {
   std::fflush(stream_);
 }
 
-bool TerminalProgress::CancelRequested() { return interrupted != 0; }
-
-bool TerminalProgress::Interrupted() { return interrupted != 0; }
+bool TerminalProgress::CancelRequested() { return interrupt_.Interrupted(); }
 
 void TerminalProgress::Clear() {
   if (!drawn_) return;

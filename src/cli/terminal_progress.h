@@ -7,14 +7,15 @@
 #include <cstdio>
 
 #include "packing/run_observer.h"
+#include "runtime/console.h"
 
 namespace mirlot {
 
 class TerminalProgress : public RunObserver {
  public:
   // Shows a bar on `stream` only when it is a terminal, and only once the run
-  // has taken longer than half a second. Installs a SIGINT/SIGTERM handler
-  // that turns the signal into a cancel request for as long as it lives.
+  // has taken longer than half a second. For as long as it lives, Ctrl-C and
+  // a termination request become a cancel request.
   explicit TerminalProgress(std::FILE* stream);
   ~TerminalProgress() override;
 
@@ -24,14 +25,12 @@ class TerminalProgress : public RunObserver {
   // Erases the bar so that a message can follow on a clean line.
   void Clear();
 
-  // True when a signal asked the run to stop.
-  static bool Interrupted();
-
  private:
   using Clock = std::chrono::steady_clock;
 
   std::FILE* stream_;
   bool is_terminal_;
+  InterruptWatch interrupt_;
   Clock::time_point started_ = Clock::now();
   Clock::time_point last_drawn_{};
   bool drawn_ = false;

@@ -52,6 +52,8 @@ RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
   }
   const std::string folder = ParentFolder(request.list_path);
   ListStageResult list = ReadEntryTable(file_system, request.list_path, folder);
+  // A user who cancelled while the list was read wants no message about it.
+  if (observer.CancelRequested()) return RunOutcome::kCancelled;
   if (!list.failure.ok()) return Fail(sink, list.failure);
   if (list.refusal) {
     sink.Show(*list.refusal, MessageKind::kProblem);

@@ -247,8 +247,7 @@ Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateTemporary(
   // stays well inside the usual limit of 255 bytes per name.
   const std::string stem = "." + final_name.substr(0, kTemporaryStemBytes);
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-    const std::string path =
-        ResolveIn(folder, stem + ".tmp-" + RandomSuffix());
+    const std::string path = ResolveIn(folder, stem + ".tmp-" + RandomSuffix());
     Result<std::unique_ptr<WritableFile>> file = CreateExclusive(path);
     // Only a name that is taken is worth another try.
     if (file.ok() || !Exists(path)) return file;
@@ -265,9 +264,9 @@ namespace {
 
 // How one replacement was carried out, so that it can be undone.
 enum class Replaced {
-  kSwapped,          // `from` now holds the former content of `to`
-  kMovedOntoNothing, // `to` did not exist
-  kSetAside,         // the former content of `to` waits under SetAsideName
+  kSwapped,           // `from` now holds the former content of `to`
+  kMovedOntoNothing,  // `to` did not exist
+  kSetAside,          // the former content of `to` waits under SetAsideName
 };
 
 // Where the former content of `to` waits while it is replaced on a file

@@ -114,5 +114,30 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   }
 }
 
+class CancelledAtOnce : public RunObserver {
+ public:
+  bool CancelRequested() override { return true; }
+};
+
+// A cancelled run shows nothing, not even what the list stage found, and
+// changes nothing.
+TEST(PackingRunTest, CancelledRunIsSilentAndChangesNothing) {
+  for (const char* list : {"a.dat\n", "a.dat\nmissing.dat\n", ""}) {
+    SCOPED_TRACE(list);
+    FakeFileSystem fs;
+    fs.AddFile("/d/a.dat", MemberBytes(154));
+    fs.AddFile("/d/list.txt", list);
+    fs.AddFile("/d/out.bin", "OLD IMAGE");
+    RecordingSink sink;
+    CancelledAtOnce observer;
+    EXPECT_EQ(RunPacking({true, "/d/list.txt"}, fs, sink, observer),
+              RunOutcome::kCancelled);
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_EQ(fs.FilePaths(), (std::vector<std::string>{
+                                  "/d/a.dat", "/d/list.txt", "/d/out.bin"}));
+    EXPECT_EQ(fs.Content("/d/out.bin"), "OLD IMAGE");
+  }
+}
+
 }  // namespace
 }  // namespace mirlot
