@@ -19,7 +19,7 @@ sources=(
   src/packing/container_layout.cc
   src/packing/extract_names.cc
   src/packing/image_extractor.cc
-  src/packing/image_inspection.cc
+  src/packing/image_overview.cc
   src/packing/image_reader.cc
   src/packing/image_soundness.cc
   src/packing/report.cc

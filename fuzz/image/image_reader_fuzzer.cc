@@ -13,7 +13,7 @@
 
 #include "cli/output_text.h"
 #include "packing/image_extractor.h"
-#include "packing/image_inspection.h"
+#include "packing/image_overview.h"
 #include "runtime/fake_file_system.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "packing/image_inspection.h"
+#include "packing/image_overview.h"
 
 #include <memory>
 #include <optional>

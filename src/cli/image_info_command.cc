@@ -6,7 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/output_text.h"
-#include "packing/image_inspection.h"
+#include "packing/image_overview.h"
 
 namespace mirlot {
 
