@@ -24,6 +24,10 @@ class CrossThreadSink : public MessageSink {
   void Show(std::string_view text, MessageKind) override {
     const QString message =
         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (QThread::currentThread() == context_.thread()) {
+      show_(message);  // the run fell back to the window's own thread
+      return;
+    }
     QMetaObject::invokeMethod(
         &context_, [this, &message] { show_(message); },
         Qt::BlockingQueuedConnection);
@@ -81,6 +85,13 @@ RunOutcome BackgroundRun::Run(const RunRequest& request,
   InputBlocker blocker(window_);
   delay_timer_.start(timing_.progress_delay);
   worker->start();
+  if (!worker->isRunning() && !worker->isFinished()) {
+    // The system would not start a thread: run here, at the cost of a
+    // window that does not repaint until the run ends.
+    outcome = RunPacking(request, file_system, sink, progress_);
+    delay_timer_.stop();
+    return outcome;
+  }
   loop.exec();
   if (!worker->isFinished()) {
     // The application is quitting: stop the run, still serving its
