@@ -36,7 +36,7 @@ std::string Describe(const fs::directory_entry& entry) {
 
 }  // namespace
 
-TempFolder::TempFolder() : root_(MakeRoot()) {}
+TempFolder::TempFolder(const fs::path& parent) : root_(MakeRoot(parent)) {}
 
 TempFolder::~TempFolder() {
   Unmount();

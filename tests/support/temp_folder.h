@@ -18,10 +18,11 @@ using FolderSnapshot = std::map<std::string, std::string>;
 
 class TempFolder {
  public:
-  // On POSIX readable by every user, so that a test may run a program as
-  // another user inside it.
-  TempFolder();
-  // Unmounts what Mount() mounted and makes every folder writable again, so
+  // A new folder in `parent`. On POSIX readable by every user, so that a
+  // test may run a program as another user inside it.
+  explicit TempFolder(const std::filesystem::path& parent =
+                          std::filesystem::temp_directory_path());
+  // Unmounts what Mount() mounted and makes everything writable again, so
   // that the whole tree can be removed.
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
@@ -30,6 +31,8 @@ class TempFolder {
   const std::filesystem::path& root() const { return root_; }
   // The full path of `name` (UTF-8) inside the folder, in UTF-8.
   std::string Path(const std::string& name) const;
+  // The same as a path object (a name outside ASCII needs no code page).
+  std::filesystem::path Native(const std::string& name) const;
   // Writes `content` to `name`, creating its folders.
   void Write(const std::string& name, const std::string& content) const;
   // The content of `name` ("" when it cannot be read).
@@ -42,10 +45,9 @@ class TempFolder {
 
  private:
   // Creates the fresh folder (platform code).
-  static std::filesystem::path MakeRoot();
+  static std::filesystem::path MakeRoot(const std::filesystem::path& parent);
   // Undoes Mount() (platform code).
   void Unmount();
-  std::filesystem::path Native(const std::string& name) const;
 
   std::filesystem::path root_;
   std::string mounted_;

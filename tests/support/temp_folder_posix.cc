@@ -10,8 +10,8 @@ namespace mirlot {
 
 namespace fs = std::filesystem;
 
-fs::path TempFolder::MakeRoot() {
-  std::string pattern = fs::temp_directory_path() / "mirlot-test-XXXXXX";
+fs::path TempFolder::MakeRoot(const fs::path& parent) {
+  std::string pattern = parent / "mirlot-test-XXXXXX";
   const fs::path root = ::mkdtemp(pattern.data());
   fs::permissions(root,
                   fs::perms::group_read | fs::perms::group_exec |

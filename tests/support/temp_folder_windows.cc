@@ -6,11 +6,10 @@ namespace mirlot {
 
 namespace fs = std::filesystem;
 
-fs::path TempFolder::MakeRoot() {
+fs::path TempFolder::MakeRoot(const fs::path& parent) {
   std::random_device random;
   for (;;) {
-    const fs::path root =
-        fs::temp_directory_path() / ("mirlot-test-" + std::to_string(random()));
+    const fs::path root = parent / ("mirlot-test-" + std::to_string(random()));
     if (fs::create_directory(root)) return root;
   }
 }
