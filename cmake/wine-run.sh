@@ -30,9 +30,11 @@ if [ ! -e "$prefix/.mirlot-ready" ]; then
     </dev/null >/dev/null 2>&1
   touch "$prefix/.mirlot-ready"
 fi
-# Status 0: this call started the server, so start the services too.
-if wineserver -p30 </dev/null >/dev/null 2>&1; then
-  wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+# Status 0: this call started the server, so start the services too. Neither
+# may keep the lock (descriptor 9), or every later call waits for the server
+# to end.
+if wineserver -p30 </dev/null >/dev/null 2>&1 9>&-; then
+  wine cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&-
 fi
 exec 9>&-
 exec wine "$@"
