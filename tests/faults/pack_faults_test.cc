@@ -119,10 +119,11 @@ Arrange Make(std::string kind, std::string name, std::string list = "") {
   };
 }
 
-// `arrange` where dot-files are hidden; on Windows they are ordinary files.
-Arrange DotFilesHidden(Arrange arrange) {
+// `arrange` on POSIX; on Windows the row cannot hold, for the reason `why`.
+Arrange PosixOnly([[maybe_unused]] std::string why,
+                  [[maybe_unused]] Arrange arrange) {
 #ifdef _WIN32
-  return [](const TempFolder&) { return "a dot-file is ordinary on Windows"; };
+  return [=](const TempFolder&) { return why; };
 #else
   return arrange;
 #endif
@@ -155,7 +156,8 @@ const FaultRow kFaultRows[] = {
     {"MemberFolderMissing", Files("a.dat\ngone/b.dat\n"), k53},
     {"MemberBelowAFile", Files("a.dat\na.dat/b.dat\n"), k53},
     {"MemberIsDotFile",
-     DotFilesHidden(Files(".h.dat\n", {{".h.dat", MemberBytes(100)}})),
+     PosixOnly("a dot-file is ordinary on Windows",
+               Files(".h.dat\n", {{".h.dat", MemberBytes(100)}})),
      "Файл # 0 не существует!"},
     {"MemberIsFolder", Make("folder", "sub", "a.dat\nb.dat\nsub\n"),
      "Файл # 2 не существует!"},
@@ -171,7 +173,10 @@ const FaultRow kFaultRows[] = {
     // "b" exists, so a path cut at the NUL would be packed.
     {"FieldWithNulByte", Files("a.dat\nb\0.dat\n"s, {{"b", MemberBytes(100)}}),
      k52},
-    {"TenMegabyteLine", Files(std::string(10 << 20, 'x')), k52},
+    {"TenMegabyteLine",
+     PosixOnly("wine cuts a path past 32767 characters to a shorter one",
+               Files(std::string(10 << 20, 'x'))),
+     k52},
     // The first 4 KiB of an executable, the mirlot binary itself.
     {"BinaryGarbageList",
      [](const TempFolder& s) {
@@ -411,11 +416,9 @@ std::string PathForms(PackWindowsRows& t) {
   return "";
 }
 
-// A member three folders of 100 characters deep: its full path is longer
-// than 260 characters.
-std::string DeepMember(PackWindowsRows& t) {
-  const std::string folder(100, 'd');
-  const std::string name = folder + "\\" + folder + "\\" + folder + "\\m.dat";
+// A member whose full path is longer than 260 characters.
+std::string LongMember(PackWindowsRows& t) {
+  const std::string name = std::string(250, 'm') + ".dat";
   t.scratch_.Write("work/list.txt", name + "\r\n");
   t.scratch_.Write("work/" + name, MemberBytes(56, "M1"));
   return t.scratch_.Path("work/" + name).size() > 260 ? "" : "path too short";
@@ -486,7 +489,7 @@ const WindowsRow kWindowsRows[] = {
      "\0\0\0\x20\0\0\0\x02\0\0\0\x22\0\0\0\x02"
      "\0\0\0\x24\0\0\0\x02\0\0\0\x26\0\0\0\x02"
      "P1P2P3P4"s},
-    {"PathOver260Characters", DeepMember, "",
+    {"PathOver260Characters", LongMember, "",
      "\0\0\0\x08\0\0\0\x02"
      "M1"s},
     {"ImageHeldOpen", Members("a.dat\n", {}, Hold("out.bin")),
