@@ -31,6 +31,8 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 constexpr char kMirlot[] = MIRLOT_BINARY;
+// out.bin of keep.dat, packed before each test.
+const std::string kEarlierImage = "\0\0\0\x08\0\0\0\x06KEEP01"s;
 
 class PackFaults : public ::testing::Test {
  protected:
@@ -40,7 +42,7 @@ class PackFaults : public ::testing::Test {
     scratch_.Write("work/keep.dat", MemberBytes(60, "KEEP01"));
     scratch_.Write("work/earlier.lst", "keep.dat\n");
     ASSERT_EQ(Pack("work/earlier.lst").exit_status, 0);
-    ASSERT_EQ(scratch_.Read("work/out.bin"), "\0\0\0\x08\0\0\0\x06KEEP01"s);
+    ASSERT_EQ(scratch_.Read("work/out.bin"), kEarlierImage);
     scratch_.Write("work/a.dat", MemberBytes(100));
     scratch_.Write("work/b.dat", MemberBytes(100));
   }
@@ -352,8 +354,6 @@ class PackWindowsRows : public PackFaults,
   std::string list_ = "work/list.txt";
   HANDLE held_ = INVALID_HANDLE_VALUE;
 };
-
-const std::string kEarlierImage = "\0\0\0\x08\0\0\0\x06KEEP01"s;
 
 // Writes work/list.txt and members work/NAME of 54 bytes + PAYLOAD, then
 // does `then`.
