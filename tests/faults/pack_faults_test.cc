@@ -120,7 +120,7 @@ Arrange Make(std::string kind, std::string name, std::string list = "") {
 }
 
 // `arrange` where dot-files are hidden; on Windows they are ordinary files.
-Arrange DotFilesHidden(Arrange arrange) {
+Arrange DotFilesHidden([[maybe_unused]] Arrange arrange) {
 #ifdef _WIN32
   return [](const TempFolder&) { return "a dot-file is ordinary on Windows"; };
 #else
