@@ -33,8 +33,7 @@ struct ChildOptions {
 
 // Runs `argv` (argv[0] a full path; arguments UTF-8, quoted for the child's
 // command line on Windows) with standard input from the null device, and
-// ends it once `options.timeout` has passed. On Windows, where lines end in
-// CR LF, `out` and `err` hold each CR LF as LF, as a text-mode read would.
+// ends it once `options.timeout` has passed.
 ChildResult RunChild(const std::vector<std::string>& argv,
                      const ChildOptions& options = {});
 

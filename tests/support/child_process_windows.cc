@@ -69,17 +69,6 @@ struct CapturePipe {
   }
 };
 
-// What a text-mode read gives: each CR LF as LF.
-std::string TextMode(const std::string& bytes) {
-  std::string text;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n') {
-      text += bytes[i];
-    }
-  }
-  return text;
-}
-
 }  // namespace
 
 ChildResult RunChild(const std::vector<std::string>& argv,
@@ -133,8 +122,8 @@ ChildResult RunChild(const std::vector<std::string>& argv,
       std::chrono::steady_clock::now() - started);
   out.reader.join();
   err.reader.join();
-  result.out = TextMode(out.text);
-  result.err = TextMode(err.text);
+  result.out = std::move(out.text);
+  result.err = std::move(err.text);
   return result;
 }
 
