@@ -386,7 +386,7 @@ std::string DotFilesShown(PackWindowsRows& t) {
 std::string AnsiCodePage1251(PackWindowsRows&) {
   if (::GetACP() == 1251) return "";
   return "the ANSI code page is " + std::to_string(::GetACP()) +
-         "; wine takes 1251 from LANG=ru_RU.UTF-8 with that locale made";
+         "; wine takes 1251 from LC_ALL=ru_RU.UTF-8 with that locale made";
 }
 
 // Holds work/`name` open, sharing nothing, while mirlot runs.
