@@ -1,9 +1,9 @@
+#include "runtime/console.h"
+
 #include <unistd.h>
 
 #include <atomic>
 #include <csignal>
-
-#include "runtime/console.h"
 
 namespace mirlot {
 

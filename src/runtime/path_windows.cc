@@ -1,8 +1,9 @@
+#include "runtime/path.h"
+
 #include <windows.h>
 
 #include <array>
 
-#include "runtime/path.h"
 #include "runtime/text.h"
 #include "runtime/windows_path.h"
 #include "runtime/windows_text.h"
