@@ -2,12 +2,14 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "runtime/console.h"
 
 #ifndef MIRLOT_VERSION
 #define MIRLOT_VERSION "unknown"
 #endif
 
 int main(int argc, char** argv) {
+  mirlot::PrepareStandardStreams();
   CLI::App app{
       "Mirlot packs the data files named in a list file into one binary image, "
       "out.bin, and writes report.txt beside it; it lists, checks and "

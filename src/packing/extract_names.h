@@ -18,7 +18,8 @@ std::string NumberedName(std::uint64_t number);
 // The last path component of `report_name`, taking both "/" and "\" as
 // separators (lists written on Windows use the latter). nullopt when that
 // component cannot safely name a file of its own: empty, "." or "..", longer
-// than 255 bytes, or holding a control character (a NUL byte included).
+// than 255 bytes, or holding a control character (a NUL byte included, and
+// the C1 controls U+0080 to U+009F).
 std::optional<std::string> SafeFileName(std::string_view report_name);
 
 class ExtractNames {

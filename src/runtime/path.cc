@@ -1,5 +1,7 @@
 #include "runtime/path.h"
 
+#include <climits>
+
 namespace mirlot {
 
 namespace {
@@ -23,5 +25,11 @@ std::string LastComponent(const std::string& path) {
   const auto slash = path.find_last_of(kSeparator);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+}  // namespace mirlot
+
+namespace mirlot {
+
+std::size_t LongestPathBytes() { return PATH_MAX; }
 
 }  // namespace mirlot

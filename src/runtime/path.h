@@ -2,6 +2,7 @@
 #ifndef MIRLOT_RUNTIME_PATH_H_
 #define MIRLOT_RUNTIME_PATH_H_
 
+#include <cstddef>
 #include <string>
 
 namespace mirlot {
@@ -16,6 +17,9 @@ std::string ResolveIn(const std::string& folder, const std::string& path);
 
 // The last component of `path` (after its last separator).
 std::string LastComponent(const std::string& path);
+
+// The length in bytes of the longest path the platform accepts.
+std::size_t LongestPathBytes();
 
 }  // namespace mirlot
 
