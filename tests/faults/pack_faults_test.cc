@@ -4,7 +4,9 @@
 // no temporary file) and end well before the child's deadline. Members that
 // change in the middle of a run are made by the fake file system's hooks,
 // in tests/packing/packing_run_test.cc.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,6 +132,8 @@ const FaultRow kFaultRows[] = {
     {"FieldWithNulByte", Files("a.dat\nb\0.dat\n"s, {{"b", MemberBytes(100)}}),
      k52},
     {"TenMegabyteLine", Files(std::string(10 << 20, 'x')), k52},
+    {"TenMegabyteQuoteNeverClosed",
+     Files("a.dat\n\"" + std::string(10 << 20, 'x')), k52},
     // The first 4 KiB of an executable, the mirlot binary itself.
     {"BinaryGarbageList",
      [](const TempFolder& s) {
@@ -139,6 +143,15 @@ const FaultRow kFaultRows[] = {
     // The report's move fails after out.bin's: out.bin is put back.
     {"ReportNameTakenByFolder", Make("folder", "report.txt", "a.dat\n"), k75},
     {"ImageNameTakenByFolder", Make("folder", "out.bin", "a.dat\n"), k75},
+    // A list that is one of the outputs would be lost to them.
+    {"ListIsTheReport", Files("", {{"report.txt", "a.dat\n"}}), k75,
+     "work/report.txt"},
+    {"ListIsALinkToTheImage",
+     [](const TempFolder& s) {
+       s.Write("work/out.bin", "a.dat\n");
+       fs::create_hard_link(s.Path("work/out.bin"), s.Path("work/list.lnk"));
+     },
+     k75, "work/list.lnk"},
 };
 
 class PackFaultRows : public PackFaults,
@@ -146,7 +159,23 @@ class PackFaultRows : public PackFaults,
 
 TEST_P(PackFaultRows, FailsWithItsMessageAndChangesNothing) {
   GetParam().arrange(scratch_);
-  ExpectRefused(GetParam().list, GetParam().message);
+  // GNU time writes the run's peak resident size in KiB to `peak`.
+  const char* time = "/usr/bin/time";
+  TempFolder measured;
+  const bool measuring = ::access(time, X_OK) == 0;
+  std::vector<std::string> prefix;
+  if (measuring) prefix = {time, "-f", "%M", "-o", measured.Path("peak")};
+  ExpectRefused(GetParam().list, GetParam().message, {}, prefix);
+#ifndef __SANITIZE_ADDRESS__
+  // Whatever the list holds, a field is never held past the longest path.
+  if (measuring) {
+    // "Command exited with non-zero status 1\n" comes first.
+    const std::string peak = measured.Read("peak");
+    EXPECT_LT(std::stol(peak.substr(peak.rfind('\n', peak.size() - 2) + 1)),
+              16 * 1024)
+        << "KiB at peak";
+  }
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
@@ -161,7 +190,18 @@ TEST_F(PackFaults, GoodListReplacesEarlierOutputs) {
   scratch_.Write("work/exact.dat", MemberBytes(54));
   fs::create_symlink("sub/файл.dat", scratch_.Path("work/link.dat"));
   scratch_.Write("work/list.txt", "sub/файл.dat\r\nexact.dat\nlink.dat\n");
+  // Left by runs that were killed: removed. Kept: a temporary file a live
+  // run holds, and names this program does not make.
+  for (const char* name :
+       {".out.bin.tmp-Dead0001", ".report.txt.tmp-Dead0002",
+        ".out.bin.tmp-Live0003", ".out.bin.tmp-short", ".a.dat.tmp-Dead0004"}) {
+    scratch_.Write("work/"s + name, "left");
+  }
+  const int live = ::open(scratch_.Path("work/.out.bin.tmp-Live0003").c_str(),
+                          O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(live, LOCK_EX), 0);
   const ChildResult run = Pack("work/list.txt");
+  ::close(live);
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_EQ(run.out, "Done\n");
   EXPECT_EQ(run.err, "");
@@ -173,9 +213,13 @@ TEST_F(PackFaults, GoodListReplacesEarlierOutputs) {
             " 1            sub/файл.dat   24            2\r\n"
             " 2            exact.dat      26            0\r\n"
             " 3            link.dat       26            2\r\n"s);
+  std::vector<std::string> temporary;
   for (const auto& [name, what] : scratch_.Snapshot()) {
-    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " left";
+    if (name.find(".tmp") != std::string::npos) temporary.push_back(name);
   }
+  EXPECT_EQ(temporary, (std::vector<std::string>{"work/.a.dat.tmp-Dead0004",
+                                                 "work/.out.bin.tmp-Live0003",
+                                                 "work/.out.bin.tmp-short"}));
 }
 
 TEST_F(PackFaults, ThousandAndOneMembersPackAndOneMoreFieldFails) {
@@ -200,6 +244,50 @@ TEST_F(PackFaults, ThousandAndOneMembersPackAndOneMoreFieldFails) {
   // The 1002nd field fails before it is looked up.
   scratch_.Write("work/list.txt", list + "nope.dat\r\n");
   ExpectRefused("work/list.txt", "Ошибка 9Subscript out of range");
+}
+
+// A signal delivered by strace when the run first enters `syscall`: while
+// it writes its outputs (fdatasync) or while it waits for a folder that the
+// test holds locked (its first sleep). The run stops, changes nothing and
+// exits with 128 + the signal's number.
+TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
+  const char* strace = "/usr/bin/strace";
+  if (RunChild({strace, "-o", "/dev/null", "/bin/true"}).exit_status != 0) {
+    GTEST_SKIP() << "strace cannot trace here";
+  }
+  const std::string waiting = "mirlot pack: another run is writing into " +
+                              scratch_.Path("work") +
+                              "; waiting for it to finish\n";
+  const struct {
+    const char* syscall;
+    const char* signal;
+    int exit_status;
+    bool folder_locked;
+    std::string err;
+  } rows[] = {
+      {"fdatasync", "SIGTERM", 143, false, ""},
+      {"fdatasync", "SIGHUP", 129, false, ""},
+      {"fdatasync", "SIGINT", 130, false, ""},
+      {"clock_nanosleep", "SIGINT", 130, true, waiting},
+  };
+  scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.signal + " at "s + row.syscall);
+    const int folder = ::open(scratch_.Path("work").c_str(), O_RDONLY);
+    if (row.folder_locked) {
+      ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    }
+    const FolderSnapshot before = scratch_.Snapshot();
+    const ChildResult run =
+        Pack("work/list.txt", {},
+             {strace, "-f", "-qq", "-o", "/dev/null", "-e",
+              "inject="s + row.syscall + ":signal=" + row.signal + ":when=1"});
+    ::close(folder);
+    EXPECT_EQ(run.exit_status, row.exit_status);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, row.err);
+    EXPECT_EQ(scratch_.Snapshot(), before);
+  }
 }
 
 TEST_F(PackFaults, TwoGibibyteImageOverflowsAtOnce) {

@@ -44,5 +44,30 @@ TEST(PosixFileSystemTest, CreationNeverReplacesNorFollows) {
   EXPECT_EQ(folder.Read("a.dat"), "a");
 }
 
+// Files made through an open folder stay in it when its path is given to
+// another folder meanwhile, and a move that must not replace never does.
+TEST(PosixFileSystemTest, OpenFolderKeepsToItselfAndReplacesOnlyWhenAsked) {
+  TempFolder folder;
+  PosixFileSystem files;
+  fs::create_directory(folder.Path("dir"));
+  auto dir = files.OpenFolder(folder.Path("dir"));
+  ASSERT_TRUE(dir.ok());
+  fs::rename(folder.Path("dir"), folder.Path("moved"));
+  fs::create_directory(folder.Path("elsewhere"));
+  fs::create_directory_symlink(folder.Path("elsewhere"), folder.Path("dir"));
+  auto file = (*dir)->CreateTemporary("a.dat");
+  ASSERT_TRUE(file.ok());
+  ASSERT_TRUE((*file)->Append("new").ok());
+  ASSERT_TRUE((*file)->Close().ok());
+  folder.Write("moved/a.dat", "old");
+  EXPECT_EQ((*dir)->MoveIntoPlace((*file)->path(), "a.dat", false).number(),
+            75);
+  EXPECT_EQ(folder.Read("moved/a.dat"), "old");
+  EXPECT_TRUE((*dir)->MoveIntoPlace((*file)->path(), "a.dat", true).ok());
+  EXPECT_EQ(folder.Read("moved/a.dat"), "new");
+  EXPECT_TRUE(fs::is_empty(folder.Path("elsewhere")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path("moved")), {}), 1);
+}
+
 }  // namespace
 }  // namespace mirlot
