@@ -1,6 +1,6 @@
-#include "runtime/path.h"
-
 #include <climits>
+
+#include "runtime/path.h"
 
 namespace mirlot {
 
@@ -26,9 +26,13 @@ std::string LastComponent(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace mirlot
+std::string PathFromListField(std::string_view field) {
+  return std::string(field);
+}
 
-namespace mirlot {
+bool PlatformHoldsName(std::string_view) { return true; }
+
+std::string FileNameKey(std::string_view name) { return std::string(name); }
 
 std::size_t LongestPathBytes() { return PATH_MAX; }
 

@@ -1,11 +1,11 @@
-#include "runtime/console.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+
+#include "runtime/console.h"
 
 namespace mirlot {
 
@@ -30,6 +30,10 @@ extern "C" void RecordInterrupt(int signal_number) {
 
 }  // namespace
 
+std::vector<std::string> StartCommandLine(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
 void PrepareStandardStreams() {
@@ -40,6 +44,12 @@ void PrepareStandardStreams() {
     // stream. Opens take the lowest free number: this one.
     (void)::open("/dev/null", O_RDONLY);
   }
+}
+
+void WriteLine(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fputc('\n', stream);
+  std::fflush(stream);
 }
 
 InterruptWatch::InterruptWatch() {
