@@ -18,7 +18,9 @@ namespace {
 bool ListIsAnOutput(FileSystem& file_system, const std::string& list_path,
                     const std::string& folder) {
   Result<FileStatus> list = file_system.Stat(list_path);
-  if (!list.ok()) return false;  // the list stage reports why
+  // The list stage reports a list it cannot read; an identity the platform
+  // could not learn matches nothing.
+  if (!list.ok() || list->identity == FileIdentity{}) return false;
   for (const char* name : {kImageName, kReportName}) {
     Result<FileStatus> output = file_system.Stat(ResolveIn(folder, name));
     if (output.ok() && output->identity == list->identity) return true;

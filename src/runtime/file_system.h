@@ -18,7 +18,8 @@ namespace mirlot {
 enum class FileKind { kRegular, kDirectory, kOther };
 
 // Tells one file from another whatever name reaches it: two names of one
-// file (hard or symbolic links) give equal identities.
+// file (hard or symbolic links) give equal identities. All zero when the
+// platform could not learn it.
 struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t object = 0;  // the file's number on its device
