@@ -28,20 +28,25 @@ bool ListIsAnOutput(FileSystem& file_system, const std::string& list_path,
   return false;
 }
 
-// Writes the report a line at a time, so that memory does not grow with it.
-Status WriteReport(WritableFile& report, const EntryTable& table,
+// Writes the report a line at a time, so that memory does not grow with it,
+// then lets go of the names: only the report needs them, and a thousand
+// names near the longest path would otherwise stay beside the copy's
+// blocks.
+Status WriteReport(WritableFile& report, EntryTable& table,
                    const ContainerLayout& layout) {
   Status status = report.Append(ReportHeading());
   for (std::size_t k = 0; status.ok() && k < table.size(); ++k) {
     status = report.Append(ReportLine(k, table[k].name, layout.places[k]));
   }
+  for (ListEntry& entry : table) std::string().swap(entry.name);
   return status;
 }
 
 // Writes both outputs under temporary names and renames them into place
-// once both are complete, all under the folder's commit lock.
+// once both are complete, all under the folder's commit lock. The names in
+// `table` are gone afterwards.
 Status WriteOutputs(FileSystem& file_system, const std::string& folder,
-                    const EntryTable& table, const ContainerLayout& layout,
+                    EntryTable& table, const ContainerLayout& layout,
                     RunObserver& observer) {
   // Declared first, so that it is released after the temporary files are
   // moved into place or removed.

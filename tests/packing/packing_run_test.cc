@@ -138,13 +138,9 @@ TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
   RecordingSink second_sink;
   CancelWhileWaiting second;
   RunOutcome second_outcome = RunOutcome::kDone;
-  fs.before_each = [&, started = false](Op op,
-                                        const std::string& path) mutable {
-    if (op == Op::kRename && path.ends_with("-> /d/report.txt") &&
-        !std::exchange(started, true)) {
-      second_outcome =
-          RunPacking({true, "/d/two.txt"}, fs, second_sink, second);
-    }
+  fs.between_replacements = [&, started = false]() mutable {
+    if (std::exchange(started, true)) return;
+    second_outcome = RunPacking({true, "/d/two.txt"}, fs, second_sink, second);
   };
   RecordingSink sink;
   RunObserver observer;
@@ -153,7 +149,9 @@ TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
   EXPECT_EQ(second_outcome, RunOutcome::kCancelled);
   EXPECT_EQ(second.seen, "wait /d;over /d;");
   EXPECT_TRUE(second_sink.shown.empty());
-  EXPECT_EQ(fs.Content("/d/out.bin"), "\0\0\0\x08\0\0\0\x04" "AAAA"s);
+  EXPECT_EQ(fs.Content("/d/out.bin"),
+            "\0\0\0\x08\0\0\0\x04"
+            "AAAA"s);
   EXPECT_EQ(fs.Content("/d/report.txt"),
             "#,            Name,          Offset,       Size\r\n"
             " 1            a.dat          8             4\r\n");

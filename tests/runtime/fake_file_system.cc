@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 #include "runtime/path.h"
 #include "runtime/temporary_name.h"
@@ -254,11 +255,24 @@ Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
 
 Status FakeFileSystem::ReplaceTogether(
     std::span<const Replacement> replacements) {
-  auto lock = Lock();
-  const std::map<std::string, Node> before = files_;
+  // What each `to` held before, to put back on a failure.
+  std::vector<std::optional<Node>> former;
   for (const Replacement& r : replacements) {
+    if (!former.empty() && between_replacements) between_replacements();
+    auto lock = Lock();
+    auto it = files_.find(r.to);
+    former.push_back(it == files_.end() ? std::nullopt
+                                        : std::optional<Node>(it->second));
     if (Status status = Rename(r.from, r.to); !status.ok()) {
-      files_ = before;
+      former.pop_back();
+      for (std::size_t i = former.size(); i-- > 0;) {
+        files_[replacements[i].from] = std::move(files_[replacements[i].to]);
+        if (former[i]) {
+          files_[replacements[i].to] = std::move(*former[i]);
+        } else {
+          files_.erase(replacements[i].to);
+        }
+      }
       return status;
     }
   }

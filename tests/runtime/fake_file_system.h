@@ -57,6 +57,9 @@ class FakeFileSystem : public FileSystem {
   // Called before every operation with its kind and path; tests use it to
   // change files between the steps of a run.
   std::function<void(Op, const std::string&)> before_each;
+  // Called between two moves of ReplaceTogether without the lock held, so
+  // that another run, threads and all, can act at the worst moment.
+  std::function<void()> between_replacements;
 
   // "stat /d/a.dat", "open /d/a.dat", … in call order. Read it only while
   // no other thread calls in.
@@ -70,6 +73,7 @@ class FakeFileSystem : public FileSystem {
       const std::string& folder, const std::string& final_name) override;
   Status Rename(const std::string& from, const std::string& to) override;
   // Moves the files in order; a failure part-way puts back those moved.
+  // Not atomic: see between_replacements.
   Status ReplaceTogether(std::span<const Replacement> replacements) override;
   Status Remove(const std::string& path) override;
   Status CreateFolder(const std::string& path) override;
