@@ -28,25 +28,20 @@ bool ListIsAnOutput(FileSystem& file_system, const std::string& list_path,
   return false;
 }
 
-// Writes the report a line at a time, so that memory does not grow with it,
-// then lets go of the names: only the report needs them, and a thousand
-// names near the longest path would otherwise stay beside the copy's
-// blocks.
-Status WriteReport(WritableFile& report, EntryTable& table,
+// Writes the report a line at a time, so that memory does not grow with it.
+Status WriteReport(WritableFile& report, const EntryTable& table,
                    const ContainerLayout& layout) {
   Status status = report.Append(ReportHeading());
   for (std::size_t k = 0; status.ok() && k < table.size(); ++k) {
     status = report.Append(ReportLine(k, table[k].name, layout.places[k]));
   }
-  for (ListEntry& entry : table) std::string().swap(entry.name);
   return status;
 }
 
 // Writes both outputs under temporary names and renames them into place
-// once both are complete, all under the folder's commit lock. The names in
-// `table` are gone afterwards.
+// once both are complete, all under the folder's commit lock.
 Status WriteOutputs(FileSystem& file_system, const std::string& folder,
-                    EntryTable& table, const ContainerLayout& layout,
+                    const EntryTable& table, const ContainerLayout& layout,
                     RunObserver& observer) {
   // Declared first, so that it is released after the temporary files are
   // moved into place or removed.
@@ -64,7 +59,8 @@ Status WriteOutputs(FileSystem& file_system, const std::string& folder,
   if (status.ok()) status = WriteReport(report.file(), table, layout);
   if (status.ok()) status = image.file().Append(EncodeTable(layout));
   if (status.ok()) {
-    status = CopyPayloads(file_system, table, layout, image.file(), observer);
+    status = CopyPayloads(file_system, folder, table, layout, image.file(),
+                          observer);
   }
   if (status.ok()) status = report.Finish();
   if (status.ok()) status = image.Finish();
