@@ -78,6 +78,9 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
     std::vector<std::string> argv = c.args;
     argv.insert(argv.begin(), MIRLOT_BINARY);
     if (!c.shell.empty()) {
+#ifdef _WIN32
+      continue;  // no POSIX shell to break the stream with
+#endif
       argv.insert(argv.begin(),
                   {"/bin/sh", "-c", c.shell + "; exec \"$0\" \"$@\""});
     }
