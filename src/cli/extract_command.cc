@@ -139,12 +139,12 @@ int RunExtract(const ExtractOptions& options) {
   Result<ExtractSummary> summary =
       extraction->WriteTo(folder, options.force, observer);
   const int status = Report(summary, image, folder, verdict);
+  if (summary.status().Is(FailureCode::kUserInterrupt)) {
+    return observer.InterruptExitStatus();
+  }
   if (!StandardOutputWritten()) {
     Error("cannot write to standard output");
     return kExitUsage;
-  }
-  if (summary.status().Is(FailureCode::kUserInterrupt)) {
-    return observer.InterruptExitStatus();
   }
   return status;
 }

@@ -127,6 +127,7 @@ Arrange Make(std::string kind, std::string name, std::string list = "") {
 // `arrange` where dot-files are hidden; on Windows they are ordinary files.
 Arrange DotFilesHidden(Arrange arrange) {
 #ifdef _WIN32
+  (void)arrange;
   return [](const TempFolder&) { return "a dot-file is ordinary on Windows"; };
 #else
   return arrange;
