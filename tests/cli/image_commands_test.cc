@@ -87,6 +87,9 @@ TEST_F(InspectExtractCommandTest, DamagedImageIsUnsoundAndRefused) {
 // stays whole under its name, the second is neither under its name nor left
 // as a temporary file, with --force as without.
 TEST_F(InspectExtractCommandTest, SignalLeavesOnlyWholeFilesUnderTheirNames) {
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX signals; wine would run the host's strace";
+#endif
   const char* strace = "/usr/bin/strace";
   if (RunChild({strace, "-o", "/dev/null", "/bin/true"}).exit_status != 0) {
     GTEST_SKIP() << "strace cannot trace here";
@@ -95,7 +98,10 @@ TEST_F(InspectExtractCommandTest, SignalLeavesOnlyWholeFilesUnderTheirNames) {
   expected.insert({{"d/out", "folder"}, {"d/out/empty.dat", "file:"}});
   for (const bool force : {false, true}) {
     SCOPED_TRACE(force ? "with --force" : "without --force");
-    std::vector<std::string> args = {strace,
+    // The leak checker of sanitizer builds cannot work traced.
+    std::vector<std::string> args = {"/usr/bin/env",
+                                     "ASAN_OPTIONS=detect_leaks=0",
+                                     strace,
                                      "-f",
                                      "-qq",
                                      "-o",
