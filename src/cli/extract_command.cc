@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/output_text.h"
 #include "packing/image_extractor.h"
+#include "runtime/console.h"
 
 namespace mirlot {
 
@@ -40,6 +41,15 @@ class ConsoleExtractObserver : public ExtractObserver {
           std::to_string(entry.length) +
           "): it does not lie wholly inside the image");
   }
+  bool CancelRequested() override { return interrupt_.Interrupted(); }
+
+  // The exit status after a cancel request: 128 + the signal's number.
+  int InterruptExitStatus() const { return interrupt_.ExitStatus(); }
+
+ private:
+  // Ctrl-C, a termination request or a hang-up stops the extraction after
+  // the file in hand is removed, instead of leaving it half written.
+  InterruptWatch interrupt_;
 };
 
 void NoteReport(const ReportMatch& report) {
@@ -87,6 +97,25 @@ int Refuse(const ExtractSummary& summary, const std::string& image,
   return kExitFailure;
 }
 
+// Tells how the extraction ended. Returns the exit status.
+int Report(const Result<ExtractSummary>& summary, const std::string& image,
+           const std::string& folder, const SoundnessCheck& verdict) {
+  std::fflush(stdout);
+  if (!summary.ok()) {
+    // An interrupted extraction ends silently, as an interrupted pack does.
+    if (summary.status().Is(FailureCode::kUserInterrupt)) return kExitFailure;
+    Error(TerminalText(summary.status().description()));
+    return kExitFailure;
+  }
+  if (summary->outcome != ExtractSummary::Outcome::kDone) {
+    return Refuse(*summary, image, verdict);
+  }
+  std::printf("extracted %" PRIu64 " of %" PRIu64 " entries to %s\n",
+              summary->written, summary->written + summary->skipped,
+              TerminalText(folder).c_str());
+  return kExitSuccess;
+}
+
 int RunExtract(const ExtractOptions& options) {
   const std::string image = TerminalText(options.image_path);
   Result<ImageExtraction> extraction =
@@ -109,18 +138,15 @@ int RunExtract(const ExtractOptions& options) {
   ConsoleExtractObserver observer;
   Result<ExtractSummary> summary =
       extraction->WriteTo(folder, options.force, observer);
-  std::fflush(stdout);
-  if (!summary.ok()) {
-    Error(TerminalText(summary.status().description()));
-    return kExitFailure;
+  const int status = Report(summary, image, folder, verdict);
+  if (summary.status().Is(FailureCode::kUserInterrupt)) {
+    return observer.InterruptExitStatus();
   }
-  if (summary->outcome != ExtractSummary::Outcome::kDone) {
-    return Refuse(*summary, image, verdict);
+  if (!StandardOutputWritten()) {
+    Error("cannot write to standard output");
+    return kExitUsage;
   }
-  std::printf("extracted %" PRIu64 " of %" PRIu64 " entries to %s\n",
-              summary->written, summary->written + summary->skipped,
-              TerminalText(folder).c_str());
-  return kExitSuccess;
+  return status;
 }
 
 }  // namespace

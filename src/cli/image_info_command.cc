@@ -73,7 +73,7 @@ class TextPrinter : public InspectionVisitor {
                   "%5" PRIu64 " %11" PRId64 " %11" PRId64, number, entry.offset,
                   entry.length);
     Print(std::string(fields) +
-          (name.empty() ? "" : "  " + TerminalText(name)) + "\n");
+          (name.empty() ? "" : "  " + TerminalName(name)) + "\n");
   }
 
   void OnEnd(const SoundnessCheck& verdict) override {
@@ -151,7 +151,10 @@ int RunInspect(const std::string& image_path, bool json) {
     printer = std::make_unique<TextPrinter>(image_path);
   }
   Result<bool> sound = InspectImage(HostFileSystem(), image_path, *printer);
-  std::fflush(stdout);
+  if (!StandardOutputWritten()) {
+    std::fprintf(stderr, "mirlot inspect: cannot write to standard output\n");
+    return kExitUsage;
+  }
   if (!sound.ok()) {
     std::fprintf(stderr, "mirlot inspect: cannot read %s: %s\n",
                  TerminalText(image_path).c_str(),

@@ -11,6 +11,7 @@
 #endif
 
 int main(int argc, char** argv) {
+  mirlot::PrepareStandardStreams();
   CLI::App app{
       "Mirlot packs the data files named in a list file into one binary image, "
       "out.bin, and writes report.txt beside it; it lists, checks and "

@@ -21,6 +21,14 @@ std::string JsonString(std::string_view bytes);
 // so that a name can neither move the cursor nor garble the line.
 std::string TerminalText(std::string_view bytes);
 
+// A name from an image's report for the terminal: TerminalText with '\'
+// written as "\\" too, so that the text "\xff" and the byte FF differ.
+std::string TerminalName(std::string_view bytes);
+
+// Writes out what is buffered for standard output.
+// Returns true when every write to it so far succeeded.
+bool StandardOutputWritten();
+
 }  // namespace mirlot
 
 #endif  // MIRLOT_CLI_OUTPUT_TEXT_H_

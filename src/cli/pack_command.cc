@@ -34,7 +34,7 @@ int RunPack(const std::string& list_path) {
     case RunOutcome::kDone:
       return kExitSuccess;
     case RunOutcome::kCancelled:
-      return 128 + 2;  // the conventional status after an interrupt
+      return progress.InterruptExitStatus();
     default:
       return kExitFailure;
   }

@@ -1,5 +1,7 @@
 #include "cli/terminal_progress.h"
 
+#include "cli/output_text.h"
+
 namespace mirlot {
 
 namespace {
@@ -28,6 +30,17 @@ void TerminalProgress::OnProgress(std::uint64_t done, std::uint64_t total) {
                static_cast<int>(100 * done / total),
                static_cast<unsigned long long>(done >> 20),
                static_cast<unsigned long long>(total >> 20));
+  std::fflush(stream_);
+}
+
+void TerminalProgress::OnWaitingForFolder(const std::string& folder,
+                                          bool waiting) {
+  if (!waiting) return;
+  Clear();
+  std::fprintf(stream_,
+               "mirlot pack: another run is writing into %s; waiting for it "
+               "to finish\n",
+               TerminalText(folder).c_str());
   std::fflush(stream_);
 }
 

@@ -20,7 +20,12 @@ class TerminalProgress : public RunObserver {
   ~TerminalProgress() override;
 
   void OnProgress(std::uint64_t done, std::uint64_t total) override;
+  // Says on the stream, terminal or not, which folder the run waits for.
+  void OnWaitingForFolder(const std::string& folder, bool waiting) override;
   bool CancelRequested() override;
+
+  // The exit status after a cancel request: 128 + the signal's number.
+  int InterruptExitStatus() const { return interrupt_.ExitStatus(); }
 
   // Erases the bar so that a message can follow on a clean line.
   void Clear();

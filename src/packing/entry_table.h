@@ -17,9 +17,10 @@ inline constexpr std::uint64_t kTrailingTrim = 4;
 inline constexpr std::uint64_t kMinimumMemberSize =
     kLeadingTrim + kTrailingTrim;
 
+// The member's path is not kept: MemberPath makes it when needed, so that a
+// table of a thousand names near the longest path takes half the memory.
 struct ListEntry {
   std::string name;  // the list field without leading and trailing spaces
-  std::string path;  // `name` resolved against the list's folder
   std::uint64_t member_size = 0;  // at least kMinimumMemberSize
 
   std::uint64_t payload_length() const {
@@ -28,6 +29,9 @@ struct ListEntry {
 };
 
 using EntryTable = std::vector<ListEntry>;
+
+// The path of the member `entry` names, for a list in `folder`.
+std::string MemberPath(const std::string& folder, const ListEntry& entry);
 
 }  // namespace mirlot
 

@@ -16,6 +16,20 @@ bool IsControl(char c) {
   return byte < 0x20 || byte == 0x7F;
 }
 
+// True when `name` holds a control character: C0, DEL, or a C1 control
+// (U+0080 to U+009F, the UTF-8 bytes C2 80 to C2 9F).
+bool HasControl(std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (IsControl(name[i])) return true;
+    if (static_cast<unsigned char>(name[i]) == 0xC2 && i + 1 < name.size() &&
+        static_cast<unsigned char>(name[i + 1]) < 0xA0 &&
+        static_cast<unsigned char>(name[i + 1]) >= 0x80) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string NumberedName(std::uint64_t number, std::uint64_t variant) {
   char text[48];
   if (variant < 2) {
@@ -44,9 +58,7 @@ std::optional<std::string> SafeFileName(std::string_view report_name) {
       report_name.size() > kMaximumNameLength) {
     return std::nullopt;
   }
-  for (const char c : report_name) {
-    if (IsControl(c)) return std::nullopt;
-  }
+  if (HasControl(report_name)) return std::nullopt;
   if (!PlatformHoldsName(report_name)) return std::nullopt;
   return std::string(report_name);
 }

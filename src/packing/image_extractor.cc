@@ -67,9 +67,12 @@ Result<ExtractSummary> ImageExtraction::WriteTo(const std::string& folder,
   }
   bool existed = false;
   if (Status s = PrepareFolder(folder, existed); !s.ok()) return s;
+  Result<std::unique_ptr<Folder>> opened = file_system_.OpenFolder(folder);
+  if (!opened.ok()) return About(folder, opened.status());
+  Folder& out = **opened;
   if (existed && !force) {
     Result<std::uint64_t> existing =
-        CountExisting(folder, summary.first_existing);
+        CountExisting(out, folder, summary.first_existing);
     if (!existing.ok()) return existing.status();
     if (*existing > 0) {
       summary.outcome = ExtractSummary::Outcome::kExisting;
@@ -87,9 +90,13 @@ Result<ExtractSummary> ImageExtraction::WriteTo(const std::string& folder,
       ++summary.skipped;
       continue;
     }
-    const std::string path = ResolveIn(folder, names_.NameOf(index));
-    if (Status s = WriteEntry(path, *entry, force); !s.ok()) return s;
-    observer.OnWritten(index + 1, path,
+    const std::string name = names_.NameOf(index);
+    if (Status s = WriteEntry(out, name, *entry, force, observer); !s.ok()) {
+      return s.Is(FailureCode::kUserInterrupt)
+                 ? s
+                 : About(ResolveIn(folder, name), s);
+    }
+    observer.OnWritten(index + 1, ResolveIn(folder, name),
                        static_cast<std::uint64_t>(entry->length));
     ++summary.written;
   }
@@ -115,8 +122,8 @@ Status ImageExtraction::PrepareFolder(const std::string& folder,
   return Status::Ok();
 }
 
-Result<std::uint64_t> ImageExtraction::CountExisting(const std::string& folder,
-                                                     std::string& first) {
+Result<std::uint64_t> ImageExtraction::CountExisting(
+    Folder& folder, const std::string& folder_path, std::string& first) {
   std::uint64_t count = 0;
   TableCursor cursor(image_);
   while (!cursor.AtEnd()) {
@@ -124,43 +131,46 @@ Result<std::uint64_t> ImageExtraction::CountExisting(const std::string& folder,
     Result<TableEntry> entry = cursor.Next();
     if (!entry.ok()) return entry.status();
     if (!LiesInsideFile(*entry, image_.file_size())) continue;
-    const std::string path = ResolveIn(folder, names_.NameOf(index));
-    Result<bool> exists = file_system_.NameTaken(path);
-    if (!exists.ok()) return About(path, exists.status());
+    const std::string name = names_.NameOf(index);
+    Result<bool> exists = folder.NameTaken(name);
+    if (!exists.ok()) {
+      return About(ResolveIn(folder_path, name), exists.status());
+    }
     if (!*exists) continue;
-    if (count++ == 0) first = path;
+    if (count++ == 0) first = ResolveIn(folder_path, name);
   }
   return count;
 }
 
-Status ImageExtraction::WriteEntry(const std::string& path,
-                                   const TableEntry& entry, bool force) {
-  // Under force the payload goes to a temporary file first and is renamed
-  // over whatever has the name: a link there is replaced, not followed.
-  Result<std::unique_ptr<WritableFile>> out =
-      force ? file_system_.CreateTemporary(ParentFolder(path),
-                                           LastComponent(path))
-            : file_system_.CreateNew(path);
+// On failure the description is the bare failure's, or "exists already";
+// the caller names the file.
+Status ImageExtraction::WriteEntry(Folder& folder, const std::string& name,
+                                   const TableEntry& entry, bool force,
+                                   ExtractObserver& observer) {
+  Result<std::unique_ptr<WritableFile>> out = folder.CreateTemporary(name);
   if (!out.ok()) {
-    if (!force && out.status().Is(FailureCode::kPathFileAccessError)) {
-      return Status(out.status().number(), path + ": exists already");
-    }
-    return About("cannot create " + path, out.status());
+    return Status(out.status().number(),
+                  "cannot create a file: " + out.status().description());
   }
-  const std::string written_path = (*out)->path();
-  Status status = CopyPayload(entry, **out);
+  const std::string temporary = (*out)->path();
+  Status status = CopyPayload(entry, **out, observer);
   Status closed = (*out)->Close();
   if (status.ok()) status = closed;
-  if (status.ok() && force) status = file_system_.Rename(written_path, path);
-  if (!status.ok()) {
-    (void)file_system_.Remove(written_path);
-    return About(path, status);
+  if (status.ok() && observer.CancelRequested()) {
+    status = Status(FailureCode::kUserInterrupt);
   }
-  return Status::Ok();
+  if (status.ok()) {
+    status = folder.MoveIntoPlace(temporary, name, force);
+    if (!force && status.Is(FailureCode::kPathFileAccessError)) {
+      status = Status(status.number(), "exists already");
+    }
+  }
+  if (!status.ok()) (void)folder.Remove(temporary);
+  return status;
 }
 
-Status ImageExtraction::CopyPayload(const TableEntry& entry,
-                                    WritableFile& out) {
+Status ImageExtraction::CopyPayload(const TableEntry& entry, WritableFile& out,
+                                    ExtractObserver& observer) {
   auto offset = static_cast<std::uint64_t>(entry.offset);
   auto remaining = static_cast<std::uint64_t>(entry.length);
   // The buffer grows to the largest payload met so far, up to one block;
@@ -170,6 +180,9 @@ Status ImageExtraction::CopyPayload(const TableEntry& entry,
         std::min<std::uint64_t>(remaining, kCopyBlockSize)));
   }
   while (remaining > 0) {
+    if (observer.CancelRequested()) {
+      return Status(FailureCode::kUserInterrupt);
+    }
     const auto want = static_cast<std::size_t>(
         std::min<std::uint64_t>(remaining, block_.size()));
     Result<std::size_t> got = file_->ReadAt(offset, block_.data(), want);

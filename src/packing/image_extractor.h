@@ -32,6 +32,10 @@ class ExtractObserver {
   // Entry `number` was left out: its payload does not lie wholly inside the
   // image. Cannot fail.
   virtual void OnSkipped(std::uint64_t number, const TableEntry& entry) = 0;
+  // Polled between blocks and before each file is moved into place. Returns
+  // true when the user asked to stop: the entry being written is then
+  // dropped and the extraction ends with 18 "User interrupt occurred".
+  virtual bool CancelRequested() { return false; }
 };
 
 struct ExtractSummary {
@@ -61,13 +65,18 @@ class ImageExtraction {
 
   // Writes each entry's payload to its own new file in `folder`, named by
   // ExtractNames, creating `folder` (whose parent must exist) when missing.
-  // Refuses, writing nothing, an unsound image and, when `folder` exists
-  // already, any plan that would replace a file there; with `force` an
-  // unsound image gives only the entries that lie wholly inside it, and
-  // existing files are replaced (never written through).
+  // The folder is opened once and every file made relative to it; each
+  // payload is written under a temporary name there and moved to its name
+  // only once complete, so that a file under an entry's name is always
+  // whole. Refuses, writing nothing, an unsound image and, when `folder`
+  // exists already, any plan that would replace a file there (a file that
+  // appears meanwhile is not replaced either); with `force` an unsound image
+  // gives only the entries that lie wholly inside it, and existing files are
+  // replaced (never written through).
   // On success returns what was done or why nothing was. On failure returns
-  // the failure, its description naming the file concerned; the files
-  // written before it stay, the one being written is removed.
+  // the failure, its description naming the file concerned, or 18 when
+  // `observer` asked to stop; the files moved into place before it stay, the
+  // one being written is removed.
   Result<ExtractSummary> WriteTo(const std::string& folder, bool force,
                                  ExtractObserver& observer);
 
@@ -76,11 +85,14 @@ class ImageExtraction {
                   ImageReader image, SoundnessCheck verdict);
 
   Status PrepareFolder(const std::string& folder, bool& existed);
-  Result<std::uint64_t> CountExisting(const std::string& folder,
+  Result<std::uint64_t> CountExisting(Folder& folder,
+                                      const std::string& folder_path,
                                       std::string& first);
-  Status WriteEntry(const std::string& path, const TableEntry& entry,
-                    bool force);
-  Status CopyPayload(const TableEntry& entry, WritableFile& out);
+  Status WriteEntry(Folder& folder, const std::string& name,
+                    const TableEntry& entry, bool force,
+                    ExtractObserver& observer);
+  Status CopyPayload(const TableEntry& entry, WritableFile& out,
+                     ExtractObserver& observer);
 
   FileSystem& file_system_;
   std::unique_ptr<ReadableFile> file_;

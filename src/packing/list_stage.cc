@@ -11,9 +11,10 @@ namespace {
 
 // Checks one member. On success `entry` holds its size. Otherwise either a
 // failure is returned or `refusal` is set.
-Status CheckMember(FileSystem& file_system, std::int64_t index,
-                   ListEntry& entry, std::optional<std::string>& refusal) {
-  Result<FileStatus> status = file_system.Stat(entry.path);
+Status CheckMember(FileSystem& file_system, const std::string& path,
+                   std::int64_t index, ListEntry& entry,
+                   std::optional<std::string>& refusal) {
+  Result<FileStatus> status = file_system.Stat(path);
   if (!status.ok()) return status.status();
   if (status->kind != FileKind::kRegular || status->hidden) {
     refusal = MissingMemberMessage(index);
@@ -26,6 +27,10 @@ Status CheckMember(FileSystem& file_system, std::int64_t index,
 }
 
 }  // namespace
+
+std::string MemberPath(const std::string& folder, const ListEntry& entry) {
+  return ResolveIn(folder, PathFromListField(entry.name));
+}
 
 ListStageResult ReadEntryTable(FileSystem& file_system,
                                const std::string& list_path,
@@ -56,9 +61,9 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
     }
     ListEntry entry;
     entry.name = TrimSpaces(*field);
-    entry.path = ResolveIn(folder, PathFromListField(entry.name));
     const auto index = static_cast<std::int64_t>(result.table.size());
-    result.failure = CheckMember(file_system, index, entry, result.refusal);
+    result.failure = CheckMember(file_system, MemberPath(folder, entry), index,
+                                 entry, result.refusal);
     if (!result.failure.ok() || result.refusal) break;
     result.table.push_back(std::move(entry));
   }

@@ -1,5 +1,6 @@
 #include "packing/packing_run.h"
 
+#include "packing/commit_lock.h"
 #include "packing/container_layout.h"
 #include "packing/list_stage.h"
 #include "packing/messages.h"
@@ -12,19 +13,54 @@ namespace mirlot {
 
 namespace {
 
+// True when the list file is, under any name, one of the outputs the run
+// would replace: reading it and writing over it would lose it.
+bool ListIsAnOutput(FileSystem& file_system, const std::string& list_path,
+                    const std::string& folder) {
+  Result<FileStatus> list = file_system.Stat(list_path);
+  // The list stage reports a list it cannot read; an identity the platform
+  // could not learn matches nothing.
+  if (!list.ok() || list->identity == FileIdentity{}) return false;
+  for (const char* name : {kImageName, kReportName}) {
+    Result<FileStatus> output = file_system.Stat(ResolveIn(folder, name));
+    if (output.ok() && output->identity == list->identity) return true;
+  }
+  return false;
+}
+
+// Writes the report a line at a time, so that memory does not grow with it.
+Status WriteReport(WritableFile& report, const EntryTable& table,
+                   const ContainerLayout& layout) {
+  Status status = report.Append(ReportHeading());
+  for (std::size_t k = 0; status.ok() && k < table.size(); ++k) {
+    status = report.Append(ReportLine(k, table[k].name, layout.places[k]));
+  }
+  return status;
+}
+
 // Writes both outputs under temporary names and renames them into place
-// once both are complete.
+// once both are complete, all under the folder's commit lock.
 Status WriteOutputs(FileSystem& file_system, const std::string& folder,
                     const EntryTable& table, const ContainerLayout& layout,
                     RunObserver& observer) {
+  // Declared first, so that it is released after the temporary files are
+  // moved into place or removed.
+  Result<std::unique_ptr<FolderLock>> lock =
+      LockForCommit(file_system, folder, observer);
+  if (!lock.ok()) return lock.status();
+  if ((*lock)->held()) {
+    file_system.RemoveStaleTemporaries(folder, kImageName);
+    file_system.RemoveStaleTemporaries(folder, kReportName);
+  }
   StagedOutput image(file_system, folder, kImageName);
   StagedOutput report(file_system, folder, kReportName);
   Status status = image.Open();
   if (status.ok()) status = report.Open();
-  if (status.ok()) status = report.file().Append(ReportText(table, layout));
+  if (status.ok()) status = WriteReport(report.file(), table, layout);
   if (status.ok()) status = image.file().Append(EncodeTable(layout));
   if (status.ok()) {
-    status = CopyPayloads(file_system, table, layout, image.file(), observer);
+    status = CopyPayloads(file_system, folder, table, layout, image.file(),
+                          observer);
   }
   if (status.ok()) status = report.Finish();
   if (status.ok()) status = image.Finish();
@@ -51,6 +87,9 @@ RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
     return RunOutcome::kRefused;
   }
   const std::string folder = ParentFolder(request.list_path);
+  if (ListIsAnOutput(file_system, request.list_path, folder)) {
+    return Fail(sink, Status(FailureCode::kPathFileAccessError));
+  }
   ListStageResult list = ReadEntryTable(file_system, request.list_path, folder);
   // A user who cancelled while the list was read wants no message about it.
   if (observer.CancelRequested()) return RunOutcome::kCancelled;

@@ -15,10 +15,10 @@ constexpr std::size_t kCopyBlockSize = 1024 * 1024;
 
 }  // namespace
 
-Status CopyPayloads(FileSystem& file_system, const EntryTable& table,
-                    const ContainerLayout& layout, WritableFile& image,
-                    RunObserver& observer) {
-  PayloadStream stream(file_system, table, layout);
+Status CopyPayloads(FileSystem& file_system, const std::string& folder,
+                    const EntryTable& table, const ContainerLayout& layout,
+                    WritableFile& image, RunObserver& observer) {
+  PayloadStream stream(file_system, folder, table, layout);
   const std::uint64_t total = layout.payload_total();
   std::uint64_t done = 0;
   BlockPipeline pipeline(kCopyBlockCount, kCopyBlockSize);

@@ -9,7 +9,8 @@
 
 namespace mirlot {
 
-// Appends to `image` the payload of each entry of `table`: its member's bytes
+// Appends to `image` the payload of each entry of `table`, for a list in
+// `folder`: its member's bytes
 // from offset 50 on, as many as the layout's length for it. Members are read
 // on a helper thread while the calling thread appends, in blocks that gather
 // small members together; `observer` is polled and told of progress on the
@@ -20,9 +21,9 @@ namespace mirlot {
 // list stage measured it, 18 when `observer` asked to cancel, or the write
 // failure; `image` then holds a partial image. No helper thread outlives the
 // call.
-Status CopyPayloads(FileSystem& file_system, const EntryTable& table,
-                    const ContainerLayout& layout, WritableFile& image,
-                    RunObserver& observer);
+Status CopyPayloads(FileSystem& file_system, const std::string& folder,
+                    const EntryTable& table, const ContainerLayout& layout,
+                    WritableFile& image, RunObserver& observer);
 
 }  // namespace mirlot
 

@@ -4,13 +4,17 @@
 
 namespace mirlot {
 
-PayloadStream::PayloadStream(FileSystem& file_system, const EntryTable& table,
+PayloadStream::PayloadStream(FileSystem& file_system, std::string folder,
+                             const EntryTable& table,
                              const ContainerLayout& layout)
-    : file_system_(file_system), table_(table), layout_(layout) {}
+    : file_system_(file_system),
+      folder_(std::move(folder)),
+      table_(table),
+      layout_(layout) {}
 
 Status PayloadStream::OpenNextMember() {
   Result<std::unique_ptr<ReadableFile>> member =
-      file_system_.OpenForRead(table_[next_entry_].path);
+      file_system_.OpenForRead(MemberPath(folder_, table_[next_entry_]));
   if (!member.ok()) return member.status();
   // A member cut short since the list stage measured it, even by its tail
   // alone, no longer has the payload the table announces.

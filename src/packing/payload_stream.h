@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "packing/container_layout.h"
 #include "packing/entry_table.h"
@@ -16,9 +17,10 @@ namespace mirlot {
 
 class PayloadStream {
  public:
-  // `table` and `layout` must outlive the stream.
-  PayloadStream(FileSystem& file_system, const EntryTable& table,
-                const ContainerLayout& layout);
+  // Members are taken from `folder`, the list's. `table` and `layout` must
+  // outlive the stream.
+  PayloadStream(FileSystem& file_system, std::string folder,
+                const EntryTable& table, const ContainerLayout& layout);
 
   // Fills `block` with the next payload bytes, moving on from one member to
   // the next as each is used up. Each member is opened when its turn comes,
@@ -35,6 +37,7 @@ class PayloadStream {
   Status OpenNextMember();
 
   FileSystem& file_system_;
+  std::string folder_;
   const EntryTable& table_;
   const ContainerLayout& layout_;
   std::size_t next_entry_ = 0;

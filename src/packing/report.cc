@@ -19,12 +19,4 @@ std::string ReportLine(std::size_t index, const std::string& name,
   return line.Finish();
 }
 
-std::string ReportText(const EntryTable& table, const ContainerLayout& layout) {
-  std::string text = ReportHeading();
-  for (std::size_t k = 0; k < table.size(); ++k) {
-    text += ReportLine(k, table[k].name, layout.places[k]);
-  }
-  return text;
-}
-
 }  // namespace mirlot

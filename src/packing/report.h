@@ -18,9 +18,6 @@ std::string ReportHeading();
 std::string ReportLine(std::size_t index, const std::string& name,
                        const PayloadPlace& place);
 
-// The whole report for `table` laid out as `layout`.
-std::string ReportText(const EntryTable& table, const ContainerLayout& layout);
-
 }  // namespace mirlot
 
 #endif  // MIRLOT_PACKING_REPORT_H_

@@ -3,6 +3,7 @@
 #define MIRLOT_PACKING_RUN_OBSERVER_H_
 
 #include <cstdint>
+#include <string>
 
 namespace mirlot {
 
@@ -17,7 +18,18 @@ class RunObserver {
     (void)total;
   }
 
-  // Polled from the thread running the packing, between blocks.
+  // Called from the thread running the packing: with `waiting` true when the
+  // run starts to wait because another run is writing its outputs into
+  // `folder`, with false when that wait is over (the other run finished, or
+  // this one was cancelled while waiting). The run polls CancelRequested
+  // while it waits. Cannot fail.
+  virtual void OnWaitingForFolder(const std::string& folder, bool waiting) {
+    (void)folder;
+    (void)waiting;
+  }
+
+  // Polled from the thread running the packing, between blocks and while it
+  // waits for the output folder.
   // Returns true when the user asked to stop; the run then ends with nothing
   // changed and no further message.
   virtual bool CancelRequested() { return false; }

@@ -1,20 +1,31 @@
 #include "runtime/console.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 
 namespace mirlot {
 
 namespace {
 
-// A lock-free atomic may be set from a signal handler running on any thread.
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+constexpr int kWatchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kWatchedCount = sizeof kWatchedSignals / sizeof(int);
 
-extern "C" void RecordInterrupt(int) {
-  interrupted.store(true, std::memory_order_relaxed);
+// The dispositions the watch replaced, restored when it ends.
+void (*previous_handlers[kWatchedCount])(int) = {};
+
+// The first signal that arrived, 0 for none. A lock-free atomic may be set
+// from a signal handler running on any thread.
+std::atomic<int> received_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void RecordInterrupt(int signal_number) {
+  int none = 0;
+  received_signal.compare_exchange_strong(none, signal_number,
+                                          std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -25,6 +36,16 @@ std::vector<std::string> StartCommandLine(int argc, char** argv) {
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
+void PrepareStandardStreams() {
+  std::signal(SIGPIPE, SIG_IGN);
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // Opened for reading only, so that writes still fail as on a closed
+    // stream. Opens take the lowest free number: this one.
+    (void)::open("/dev/null", O_RDONLY);
+  }
+}
+
 void WriteLine(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
   std::fputc('\n', stream);
@@ -32,18 +53,31 @@ void WriteLine(std::FILE* stream, std::string_view text) {
 }
 
 InterruptWatch::InterruptWatch() {
-  interrupted.store(false, std::memory_order_relaxed);
-  std::signal(SIGINT, RecordInterrupt);
-  std::signal(SIGTERM, RecordInterrupt);
+  received_signal.store(0, std::memory_order_relaxed);
+  for (int i = 0; i < kWatchedCount; ++i) {
+    previous_handlers[i] = std::signal(kWatchedSignals[i], RecordInterrupt);
+    // A signal its starter ignores (nohup) stays ignored.
+    if (previous_handlers[i] == SIG_IGN) {
+      std::signal(kWatchedSignals[i], SIG_IGN);
+    }
+  }
 }
 
 InterruptWatch::~InterruptWatch() {
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
+  for (int i = 0; i < kWatchedCount; ++i) {
+    if (previous_handlers[i] != SIG_ERR) {
+      std::signal(kWatchedSignals[i], previous_handlers[i]);
+    }
+  }
 }
 
 bool InterruptWatch::Interrupted() const {
-  return interrupted.load(std::memory_order_relaxed);
+  return received_signal.load(std::memory_order_relaxed) != 0;
+}
+
+int InterruptWatch::ExitStatus() const {
+  const int signal_number = received_signal.load(std::memory_order_relaxed);
+  return signal_number == 0 ? 0 : 128 + signal_number;
 }
 
 }  // namespace mirlot

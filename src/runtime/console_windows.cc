@@ -15,14 +15,43 @@ namespace mirlot {
 
 namespace {
 
-std::atomic<bool> interrupted{false};
+// How long a closed console, a logoff or a shutdown may wait for the work
+// in hand to stop: the system ends the process after about five seconds.
+constexpr DWORD kStopWait = 4500;
+
+// The exit status of the first request, 0 for none: the statuses of the
+// POSIX signals with the same meaning.
+std::atomic<int> exit_status{0};
+// Set when the watch ends, that is, once the work in hand stopped.
+HANDLE watch_ended = nullptr;
 UINT original_output_code_page = 0;
+
+int StatusOf(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+      return 130;  // as SIGINT
+    case CTRL_CLOSE_EVENT:
+      return 129;  // as SIGHUP: the terminal is gone
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      return 143;  // as SIGTERM
+    default:
+      return 0;
+  }
+}
 
 // Runs on a thread of its own that the system starts for the event.
 BOOL WINAPI RecordInterrupt(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-  interrupted.store(true, std::memory_order_relaxed);
-  return TRUE;
+  const int status = StatusOf(event);
+  if (status == 0) return FALSE;
+  int none = 0;
+  exit_status.compare_exchange_strong(none, status, std::memory_order_relaxed);
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+  // The process ends as soon as this returns: first let the work in hand
+  // stop and remove its temporary files, then end with the status.
+  ::WaitForSingleObject(watch_ended, kStopWait);
+  ::ExitProcess(static_cast<UINT>(exit_status.load()));
 }
 
 void RestoreOutputCodePage() {
@@ -63,6 +92,11 @@ std::vector<std::string> StartCommandLine(int argc, char** argv) {
   return arguments;
 }
 
+// Windows raises no signal for a pipe without a reader, and the files this
+// program opens are Win32 handles, which never take the place of a standard
+// stream.
+void PrepareStandardStreams() {}
+
 bool IsTerminal(std::FILE* stream) {
   DWORD mode = 0;
   const HANDLE handle = HandleOf(stream);
@@ -85,16 +119,25 @@ void WriteLine(std::FILE* stream, std::string_view text) {
 }
 
 InterruptWatch::InterruptWatch() {
-  interrupted.store(false, std::memory_order_relaxed);
+  exit_status.store(0, std::memory_order_relaxed);
+  if (watch_ended == nullptr) {
+    watch_ended = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  }
+  ::ResetEvent(watch_ended);
   ::SetConsoleCtrlHandler(RecordInterrupt, TRUE);
 }
 
 InterruptWatch::~InterruptWatch() {
   ::SetConsoleCtrlHandler(RecordInterrupt, FALSE);
+  ::SetEvent(watch_ended);
 }
 
 bool InterruptWatch::Interrupted() const {
-  return interrupted.load(std::memory_order_relaxed);
+  return exit_status.load(std::memory_order_relaxed) != 0;
+}
+
+int InterruptWatch::ExitStatus() const {
+  return exit_status.load(std::memory_order_relaxed);
 }
 
 }  // namespace mirlot

@@ -17,11 +17,21 @@ namespace mirlot {
 
 enum class FileKind { kRegular, kDirectory, kOther };
 
+// Tells one file from another whatever name reaches it: two names of one
+// file (hard or symbolic links) give equal identities. All zero when the
+// platform could not learn it.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t object = 0;  // the file's number on its device
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
 struct FileStatus {
   FileKind kind = FileKind::kOther;
   std::uint64_t size = 0;
   // Hidden from ordinary listings on this platform (a dot-file here).
   bool hidden = false;
+  FileIdentity identity;
 };
 
 // A file opened for reading. Reads are positional, so one open file can be
@@ -58,8 +68,59 @@ class WritableFile {
   // unspecified; the file is closed either way and takes no more calls.
   virtual Status Close() = 0;
 
-  // The path under which the file was created.
+  // The path under which the file was created; for a file created through
+  // a Folder, its name in that folder.
   virtual const std::string& path() const = 0;
+};
+
+// The commit lock of one folder: while a run holds it, no other run moves
+// outputs into that folder or removes temporary files there. The operating
+// system releases it when the holder dies, and it leaves nothing behind in
+// the folder.
+class FolderLock {
+ public:
+  virtual ~FolderLock() = default;
+
+  // False for a stand-in taken where the platform cannot lock the folder
+  // (for example a folder that cannot be opened for reading): the holder
+  // then goes on unprotected and must not remove other runs' files.
+  virtual bool held() const = 0;
+};
+
+// A folder opened once. Names are looked up relative to the open folder, not
+// to its path, so that a folder renamed or replaced by a link meanwhile
+// cannot redirect them. Names are plain file names, without separators.
+class Folder {
+ public:
+  virtual ~Folder() = default;
+
+  // Tells whether anything has the name `name` in the folder, without
+  // following a final symbolic link.
+  // On success returns true when something is there. On failure returns the
+  // failure, as FileSystem::Stat does.
+  virtual Result<bool> NameTaken(const std::string& name) = 0;
+
+  // Creates a new, empty file with a unique name in the folder, for a file
+  // that will be moved to `final_name` there.
+  // On success returns the file; its path() is its name in the folder. On
+  // failure returns 70 when the folder cannot be written, 61 when it is
+  // full, else 75; nothing was created.
+  virtual Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& final_name) = 0;
+
+  // Moves the file `from` to `to`, both names in the folder, in one step.
+  // With `replace`, whatever file has the name `to` is replaced (a link
+  // there is replaced, never followed); without it, an existing `to` is
+  // never touched.
+  // On success `from` is gone and `to` has its content. On failure returns
+  // 75 when `to` exists and may not be replaced or is a folder, else the
+  // failure; both names are as they were.
+  virtual Status MoveIntoPlace(const std::string& from, const std::string& to,
+                               bool replace) = 0;
+
+  // Removes the file `name`.
+  // On success it no longer exists. On failure it may still exist.
+  virtual Status Remove(const std::string& name) = 0;
 };
 
 // One file to be moved onto another name in the same folder.
@@ -132,6 +193,28 @@ class FileSystem {
   // On success returns the file. On failure returns 75 when the name exists
   // already, 76 when the folder does not, 70 when denied.
   virtual Result<std::unique_ptr<WritableFile>> CreateNew(
+      const std::string& path) = 0;
+
+  // Takes the commit lock of the existing folder `folder` if no other
+  // process holds it; never waits.
+  // Returns the lock, held; a stand-in that holds nothing (held() false)
+  // when the platform cannot lock this folder; nullptr when another process
+  // holds the lock (try again later). Cannot fail otherwise.
+  virtual std::unique_ptr<FolderLock> TryLockFolder(
+      const std::string& folder) = 0;
+
+  // Removes from `folder` the files that CreateTemporary made there for
+  // `final_name` and that no process has open any more: left by a run that
+  // was killed or lost its power. Call only while holding the folder's
+  // lock. Nothing else is touched, files set aside while a replacement was
+  // undone included. Cannot fail: a file that cannot be removed stays.
+  virtual void RemoveStaleTemporaries(const std::string& folder,
+                                      const std::string& final_name) = 0;
+
+  // Opens the existing folder `path` for work inside it.
+  // On success returns the folder. On failure returns 53 or 76 when it does
+  // not exist, 75 when it is not a folder, 70 when access is denied.
+  virtual Result<std::unique_ptr<Folder>> OpenFolder(
       const std::string& path) = 0;
 };
 

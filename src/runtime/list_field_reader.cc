@@ -8,8 +8,11 @@ namespace {
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
-ListFieldReader::ListFieldReader(ReadableFile& file, std::size_t buffer_size)
-    : file_(file), buffer_(std::max<std::size_t>(buffer_size, 1)) {}
+ListFieldReader::ListFieldReader(ReadableFile& file, std::size_t buffer_size,
+                                 std::size_t longest_field)
+    : file_(file),
+      longest_field_(longest_field),
+      buffer_(std::max<std::size_t>(buffer_size, 1)) {}
 
 Status ListFieldReader::SkipByteOrderMark() {
   static constexpr std::string_view kMark = "\xEF\xBB\xBF";
@@ -88,6 +91,10 @@ Result<int> ListFieldReader::AppendUntil(std::string& field,
     const char* end = buffer_.data() + filled_;
     const char* stop =
         std::find_first_of(begin, end, stops.begin(), stops.end());
+    if (static_cast<std::size_t>(stop - begin) >
+        longest_field_ - field.size()) {
+      return FailureCode::kBadFileNameOrNumber;
+    }
     field.append(begin, stop);
     position_ += static_cast<std::size_t>(stop - begin);
     if (stop != end) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/file_system.h"
+#include "runtime/path.h"
 #include "runtime/result.h"
 
 namespace mirlot {
@@ -25,15 +26,19 @@ namespace mirlot {
 // - a line end is CR LF, CR or LF;
 // - an empty line, two commas in a row and a comma before a line end each
 //   give an empty field;
+// - a field is a path, so one longer than the longest path the platform
+//   accepts is refused as soon as it grows past that length;
 // - a UTF-8 byte-order mark (EF BB BF) at the very start is no part of the
 //   text (Notepad writes one).
 class ListFieldReader {
  public:
   static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
 
-  // Reads `file` from its start, `buffer_size` bytes (at least 1) per read.
+  // Reads `file` from its start, `buffer_size` bytes (at least 1) per read,
+  // taking fields of at most `longest_field` bytes as they stand.
   explicit ListFieldReader(ReadableFile& file,
-                           std::size_t buffer_size = kDefaultBufferSize);
+                           std::size_t buffer_size = kDefaultBufferSize,
+                           std::size_t longest_field = LongestPathBytes());
 
   // On success returns true once no unread byte remains.
   // On failure returns the read failure.
@@ -41,7 +46,9 @@ class ListFieldReader {
 
   // On success returns the next field's bytes as they stand.
   // On failure returns 62 "Input past end of file" when no field starts
-  // before the end of the file, or the read failure.
+  // before the end of the file, 52 "Bad file name or number" once the field
+  // is longer than the longest field (no more of it is kept), or the read
+  // failure.
   Result<std::string> ReadField();
 
  private:
@@ -56,12 +63,14 @@ class ListFieldReader {
   Status SkipLineEndAfterCr();
   // Appends the bytes before the first of `stops` to `field` and consumes
   // that byte. On success returns it, or kEnd when the file ends first. On
-  // failure returns the read failure.
+  // failure returns the read failure, or 52 once `field` would grow past
+  // the longest field.
   Result<int> AppendUntil(std::string& field, std::string_view stops);
   Result<std::string> ReadQuoted();
   Result<std::string> ReadUnquoted();
 
   ReadableFile& file_;
+  std::size_t longest_field_;
   std::vector<char> buffer_;
   std::size_t position_ = 0;       // next unread byte in buffer_
   std::size_t filled_ = 0;         // bytes of buffer_ holding data

@@ -2,6 +2,7 @@
 #ifndef MIRLOT_RUNTIME_PATH_H_
 #define MIRLOT_RUNTIME_PATH_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,9 @@ std::string ResolveIn(const std::string& folder, const std::string& path);
 
 // The last component of `path` (after its last separator).
 std::string LastComponent(const std::string& path);
+
+// The length in bytes of the longest path the platform accepts.
+std::size_t LongestPathBytes();
 
 // The path that a list field (its bytes as the list holds them) names, as
 // UTF-8 on Windows: a field that is valid UTF-8 is taken as it is, any other

@@ -1,3 +1,5 @@
+#include <climits>
+
 #include "runtime/path.h"
 
 namespace mirlot {
@@ -31,5 +33,7 @@ std::string PathFromListField(std::string_view field) {
 bool PlatformHoldsName(std::string_view) { return true; }
 
 std::string FileNameKey(std::string_view name) { return std::string(name); }
+
+std::size_t LongestPathBytes() { return PATH_MAX; }
 
 }  // namespace mirlot

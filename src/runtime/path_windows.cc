@@ -151,6 +151,10 @@ bool PlatformHoldsName(std::string_view name) {
 
 std::string FileNameKey(std::string_view name) { return UpperCase(name); }
 
+// A path holds at most 32,767 UTF-16 units, and each comes from at most
+// three bytes of a list field (UTF-8) or one (the ANSI code page).
+std::size_t LongestPathBytes() { return 3 * 32767; }
+
 std::wstring SystemPath(const std::string& path) {
   std::wstring wide = Widen(path);
   if (wide.size() < kLongPathLength || wide.starts_with(LR"(\\?\)")) {

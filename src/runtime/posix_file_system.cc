@@ -1,17 +1,19 @@
 #include "runtime/posix_file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
-#include <random>
 #include <set>
 #include <vector>
 
 #include "runtime/path.h"
+#include "runtime/temporary_name.h"
 
 namespace mirlot {
 
@@ -19,7 +21,6 @@ namespace {
 
 constexpr std::size_t kWriteBufferSize = 256 * 1024;
 constexpr int kTemporaryNameAttempts = 100;
-constexpr std::size_t kTemporaryStemBytes = 200;
 
 bool HasNul(const std::string& path) {
   return path.find('\0') != std::string::npos;
@@ -175,13 +176,45 @@ class PosixWritableFile : public WritableFile {
   std::string buffer_;
 };
 
-std::string RandomSuffix() {
-  static thread_local std::mt19937_64 generator{std::random_device{}()};
-  static constexpr char kAlphabet[] =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::string suffix(8, ' ');
-  for (char& c : suffix) c = kAlphabet[generator() % (sizeof kAlphabet - 1)];
-  return suffix;
+// Marks a new temporary file as owned by this process for as long as it is
+// open: RemoveStaleTemporaries leaves locked files alone. A file system
+// without locks makes this a no-op, which only matters without the folder's
+// commit lock too.
+void ClaimAsOwner(int fd) { (void)::flock(fd, LOCK_EX | LOCK_NB); }
+
+// Creates `name` in the folder `folder_fd` (or AT_FDCWD) as a new temporary
+// file, never following or replacing anything there.
+Result<int> CreateTemporaryAt(int folder_fd, const std::string& name) {
+  const int fd =
+      ::openat(folder_fd, name.c_str(),
+               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+  // Relative to a folder handle, a missing folder cannot be told from a
+  // missing file; for a path it can (76 against 53).
+  if (fd < 0) return OpenFailure(errno, name);
+  ClaimAsOwner(fd);
+  return fd;
+}
+
+// Tries fresh names for a file that will become `final_name` in the folder
+// `folder_fd`; `path_of` gives the path to report for a name.
+template <typename PathOf>
+Result<std::unique_ptr<WritableFile>> CreateUniqueTemporary(
+    int folder_fd, const std::string& final_name, PathOf path_of) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    const std::string path =
+        path_of(TemporaryName(final_name, RandomTemporarySuffix()));
+    Result<int> fd = CreateTemporaryAt(folder_fd, path);
+    if (fd.ok()) {
+      return std::unique_ptr<WritableFile>(
+          std::make_unique<PosixWritableFile>(*fd, path));
+    }
+    // Only a name that is taken is worth another try.
+    struct stat info;
+    if (::fstatat(folder_fd, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      return fd.status();
+    }
+  }
+  return FailureCode::kPathFileAccessError;
 }
 
 Result<std::unique_ptr<WritableFile>> CreateExclusive(const std::string& path) {
@@ -211,6 +244,8 @@ Result<FileStatus> PosixFileSystem::Stat(const std::string& path) {
                                         : FileKind::kOther;
   status.size = static_cast<std::uint64_t>(info.st_size);
   status.hidden = LastComponent(path).starts_with('.');
+  status.identity = {static_cast<std::uint64_t>(info.st_dev),
+                     static_cast<std::uint64_t>(info.st_ino)};
   return status;
 }
 
@@ -243,16 +278,10 @@ Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForRead(
 
 Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateTemporary(
     const std::string& folder, const std::string& final_name) {
-  // The name shows what the file will become, cut so that the whole name
-  // stays well inside the usual limit of 255 bytes per name.
-  const std::string stem = "." + final_name.substr(0, kTemporaryStemBytes);
-  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-    const std::string path = ResolveIn(folder, stem + ".tmp-" + RandomSuffix());
-    Result<std::unique_ptr<WritableFile>> file = CreateExclusive(path);
-    // Only a name that is taken is worth another try.
-    if (file.ok() || !Exists(path)) return file;
-  }
-  return FailureCode::kPathFileAccessError;
+  if (HasNul(folder)) return FailureCode::kBadFileNameOrNumber;
+  return CreateUniqueTemporary(
+      AT_FDCWD, final_name,
+      [&folder](const std::string& name) { return ResolveIn(folder, name); });
 }
 
 Status PosixFileSystem::Rename(const std::string& from, const std::string& to) {
@@ -390,6 +419,139 @@ Status PosixFileSystem::CreateFolder(const std::string& path) {
 Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateNew(
     const std::string& path) {
   return CreateExclusive(path);
+}
+
+namespace {
+
+// The folder's commit lock: flock on the folder itself, so that nothing is
+// created in it; released by the system when the descriptor closes, also
+// when the process dies.
+class PosixFolderLock : public FolderLock {
+ public:
+  explicit PosixFolderLock(int fd) : fd_(fd) {}
+  ~PosixFolderLock() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool held() const override { return fd_ >= 0; }
+
+ private:
+  int fd_;  // -1 for the stand-in
+};
+
+class PosixFolder : public Folder {
+ public:
+  explicit PosixFolder(int fd) : fd_(fd) {}
+  ~PosixFolder() override { ::close(fd_); }
+
+  Result<bool> NameTaken(const std::string& name) override {
+    if (HasNul(name)) return FailureCode::kBadFileNameOrNumber;
+    struct stat info;
+    if (::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+      return true;
+    }
+    if (errno == ENOENT) return false;
+    return LookupFailure(errno);
+  }
+
+  Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& final_name) override {
+    return CreateUniqueTemporary(fd_, final_name,
+                                 [](const std::string& name) { return name; });
+  }
+
+  Status MoveIntoPlace(const std::string& from, const std::string& to,
+                       bool replace) override {
+    if (HasNul(from) || HasNul(to)) {
+      return Status(FailureCode::kBadFileNameOrNumber);
+    }
+    if (replace) {
+      if (::renameat(fd_, from.c_str(), fd_, to.c_str()) != 0) {
+        return IoFailure(errno);
+      }
+      return Status::Ok();
+    }
+    if (::renameat2(fd_, from.c_str(), fd_, to.c_str(), RENAME_NOREPLACE) ==
+        0) {
+      return Status::Ok();
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+      return IoFailure(errno);  // EEXIST among them: 75
+    }
+    // No such rename on this file system: a new link never replaces either.
+    if (::linkat(fd_, from.c_str(), fd_, to.c_str(), 0) != 0) {
+      return IoFailure(errno);
+    }
+    (void)::unlinkat(fd_, from.c_str(), 0);
+    return Status::Ok();
+  }
+
+  Status Remove(const std::string& name) override {
+    if (::unlinkat(fd_, name.c_str(), 0) != 0) return LookupFailure(errno);
+    return Status::Ok();
+  }
+
+ private:
+  int fd_;
+};
+
+// Removes the entry `name` of the folder `folder_fd` when it is a regular
+// file that no process holds locked, that is, no live run owns.
+void RemoveIfUnowned(int folder_fd, const char* name) {
+  const int fd =
+      ::openat(folder_fd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return;
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    (void)::unlinkat(folder_fd, name, 0);
+  }
+  ::close(fd);
+}
+
+}  // namespace
+
+std::unique_ptr<FolderLock> PosixFileSystem::TryLockFolder(
+    const std::string& folder) {
+  const int fd = HasNul(folder) ? -1
+                                : ::open(folder.c_str(),
+                                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return std::make_unique<PosixFolderLock>(-1);
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    return std::make_unique<PosixFolderLock>(fd);
+  }
+  const int error = errno;
+  ::close(fd);
+  if (error == EWOULDBLOCK || error == EINTR) return nullptr;
+  return std::make_unique<PosixFolderLock>(-1);
+}
+
+void PosixFileSystem::RemoveStaleTemporaries(const std::string& folder,
+                                             const std::string& final_name) {
+  if (HasNul(folder)) return;
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  DIR* listing = ::fdopendir(::dup(fd));
+  if (listing != nullptr) {
+    while (const dirent* entry = ::readdir(listing)) {
+      if (IsTemporaryNameFor(entry->d_name, final_name)) {
+        RemoveIfUnowned(fd, entry->d_name);
+      }
+    }
+    ::closedir(listing);
+  }
+  ::close(fd);
+}
+
+Result<std::unique_ptr<Folder>> PosixFileSystem::OpenFolder(
+    const std::string& path) {
+  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  if (path.empty()) return FailureCode::kFileNotFound;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0)
+    return std::unique_ptr<Folder>(std::make_unique<PosixFolder>(fd));
+  if (errno == ENOTDIR && Exists(path))
+    return FailureCode::kPathFileAccessError;
+  return OpenFailure(errno, path);
 }
 
 FileSystem& HostFileSystem() {

@@ -25,6 +25,10 @@ class PosixFileSystem : public FileSystem {
   Status CreateFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateNew(
       const std::string& path) override;
+  std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder) override;
+  void RemoveStaleTemporaries(const std::string& folder,
+                              const std::string& final_name) override;
+  Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 };
 
 }  // namespace mirlot

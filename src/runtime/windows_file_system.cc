@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <random>
 #include <vector>
 
 #include "runtime/path.h"
+#include "runtime/temporary_name.h"
 #include "runtime/windows_error.h"
 #include "runtime/windows_path.h"
 #include "runtime/windows_text.h"
@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t kWriteBufferSize = 256 * 1024;
 constexpr DWORD kLargestTransfer = 1u << 30;
 constexpr int kTemporaryNameAttempts = 100;
-constexpr std::size_t kTemporaryStemBytes = 200;
+constexpr wchar_t kLockName[] = L".mirlot-commit.lock";
 constexpr DWORD kShareAll =
     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kMoveFlags = MOVEFILE_WRITE_THROUGH;
@@ -154,15 +154,9 @@ class WindowsWritableFile : public WritableFile {
   std::string buffer_;
 };
 
-std::string RandomSuffix() {
-  static thread_local std::mt19937_64 generator{std::random_device{}()};
-  static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::string suffix(8, ' ');
-  for (char& c : suffix) c = kAlphabet[generator() % (sizeof kAlphabet - 1)];
-  return suffix;
-}
-
-Result<std::unique_ptr<WritableFile>> CreateExclusive(const std::string& path) {
+// Creates `path` as a new file; `shown_path` is what its path() gives.
+Result<std::unique_ptr<WritableFile>> CreateExclusive(
+    const std::string& path, const std::string& shown_path) {
   if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
   if (NamesDevice(path)) return FailureCode::kPathFileAccessError;
   const HANDLE handle =
@@ -177,7 +171,40 @@ Result<std::unique_ptr<WritableFile>> CreateExclusive(const std::string& path) {
     return FailureOn(path);
   }
   return std::unique_ptr<WritableFile>(
-      std::make_unique<WindowsWritableFile>(handle, path));
+      std::make_unique<WindowsWritableFile>(handle, shown_path));
+}
+
+// A new temporary file for `final_name` in `folder`; its path() is its name
+// alone when `name_only`.
+Result<std::unique_ptr<WritableFile>> CreateTemporaryFile(
+    const std::string& folder, const std::string& final_name, bool name_only) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    const std::string name = TemporaryName(final_name, RandomTemporarySuffix());
+    const std::string path = ResolveIn(folder, name);
+    Result<std::unique_ptr<WritableFile>> file =
+        CreateExclusive(path, name_only ? name : path);
+    // Only a name that is taken is worth another try.
+    if (file.ok() || Attributes(path) == INVALID_FILE_ATTRIBUTES) return file;
+  }
+  return FailureCode::kPathFileAccessError;
+}
+
+// The identity of the file `system_path` names, following links; zero when
+// it cannot be opened even without access.
+FileIdentity IdentityOf(const std::wstring& system_path) {
+  const HANDLE handle =
+      ::CreateFileW(system_path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {};
+  BY_HANDLE_FILE_INFORMATION info;
+  FileIdentity identity;
+  if (::GetFileInformationByHandle(handle, &info)) {
+    identity = {
+        info.dwVolumeSerialNumber,
+        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  }
+  ::CloseHandle(handle);
+  return identity;
 }
 
 }  // namespace
@@ -218,6 +245,7 @@ Result<FileStatus> WindowsFileSystem::Stat(const std::string& path) {
   status.size = size;
   status.hidden =
       (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+  status.identity = IdentityOf(system_path);
   return status;
 }
 
@@ -252,14 +280,7 @@ Result<std::unique_ptr<ReadableFile>> WindowsFileSystem::OpenForRead(
 
 Result<std::unique_ptr<WritableFile>> WindowsFileSystem::CreateTemporary(
     const std::string& folder, const std::string& final_name) {
-  const std::string stem = "." + final_name.substr(0, kTemporaryStemBytes);
-  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-    const std::string path = ResolveIn(folder, stem + ".tmp-" + RandomSuffix());
-    Result<std::unique_ptr<WritableFile>> file = CreateExclusive(path);
-    // Only a name that is taken is worth another try.
-    if (file.ok() || Attributes(path) == INVALID_FILE_ATTRIBUTES) return file;
-  }
-  return FailureCode::kPathFileAccessError;
+  return CreateTemporaryFile(folder, final_name, false);
 }
 
 Status WindowsFileSystem::Rename(const std::string& from,
@@ -291,7 +312,118 @@ Status WindowsFileSystem::CreateFolder(const std::string& path) {
 
 Result<std::unique_ptr<WritableFile>> WindowsFileSystem::CreateNew(
     const std::string& path) {
-  return CreateExclusive(path);
+  return CreateExclusive(path, path);
+}
+
+namespace {
+
+class WindowsFolderLock : public FolderLock {
+ public:
+  explicit WindowsFolderLock(HANDLE handle) : handle_(handle) {}
+  ~WindowsFolderLock() override {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+  bool held() const override { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;  // INVALID_HANDLE_VALUE for the stand-in
+};
+
+class WindowsFolder : public Folder {
+ public:
+  WindowsFolder(WindowsFileSystem& files, HANDLE handle, std::string path)
+      : files_(files), handle_(handle), path_(std::move(path)) {}
+  ~WindowsFolder() override { ::CloseHandle(handle_); }
+
+  Result<bool> NameTaken(const std::string& name) override {
+    return files_.NameTaken(Full(name));
+  }
+  Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& final_name) override {
+    return CreateTemporaryFile(path_, final_name, true);
+  }
+  Status MoveIntoPlace(const std::string& from, const std::string& to,
+                       bool replace) override {
+    const DWORD flags = kMoveFlags | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!::MoveFileExW(SystemPath(Full(from)).c_str(),
+                       SystemPath(Full(to)).c_str(), flags)) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+        return Status(FailureCode::kPathFileAccessError);
+      }
+      ::SetLastError(error);
+      return FailureOn(Full(to));
+    }
+    return Status::Ok();
+  }
+  Status Remove(const std::string& name) override {
+    return files_.Remove(Full(name));
+  }
+
+ private:
+  std::string Full(const std::string& name) const {
+    return ResolveIn(path_, name);
+  }
+
+  WindowsFileSystem& files_;
+  HANDLE handle_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderLock> WindowsFileSystem::TryLockFolder(
+    const std::string& folder) {
+  const std::wstring lock_path =
+      SystemPath(ResolveIn(folder, Narrow(kLockName)));
+  const HANDLE handle = ::CreateFileW(
+      lock_path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+      OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    return std::make_unique<WindowsFolderLock>(handle);
+  }
+  const DWORD error = ::GetLastError();
+  // Held by another run, or being deleted as its holder lets go.
+  if (error == ERROR_SHARING_VIOLATION ||
+      (error == ERROR_ACCESS_DENIED &&
+       ::GetFileAttributesW(lock_path.c_str()) != INVALID_FILE_ATTRIBUTES)) {
+    return nullptr;
+  }
+  return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
+}
+
+void WindowsFileSystem::RemoveStaleTemporaries(const std::string& folder,
+                                               const std::string& final_name) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search =
+      ::FindFirstFileW(SystemPath(ResolveIn(folder, "*")).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = Narrow(found.cFileName);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+        IsTemporaryNameFor(name, final_name)) {
+      // Fails with a sharing violation while its run holds it open.
+      (void)::DeleteFileW(SystemPath(ResolveIn(folder, name)).c_str());
+    }
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+}
+
+Result<std::unique_ptr<Folder>> WindowsFileSystem::OpenFolder(
+    const std::string& path) {
+  if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
+  if (path.empty()) return FailureCode::kFileNotFound;
+  const HANDLE handle =
+      ::CreateFileW(SystemPath(path).c_str(), FILE_LIST_DIRECTORY,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return FailureOn(path);
+  if (!IsFolder(path)) {
+    ::CloseHandle(handle);
+    return FailureCode::kPathFileAccessError;
+  }
+  return std::unique_ptr<Folder>(
+      std::make_unique<WindowsFolder>(*this, handle, path));
 }
 
 FileSystem& HostFileSystem() {

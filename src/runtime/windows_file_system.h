@@ -13,6 +13,17 @@ namespace mirlot {
 // - OpenForRead shares reading, writing and deleting with other programs,
 //   so a member open in an editor still packs, and refuses anything that is
 //   not a disk file.
+// - Stat fills the identity from the volume's serial number and the file's
+//   index, which takes an open of the file without access.
+// - TryLockFolder holds ".mirlot-commit.lock" in the folder, hidden, opened
+//   without sharing and deleted when closed, also by the system when the
+//   process dies. A folder where it cannot be created gets the stand-in.
+// - Temporary files are opened without FILE_SHARE_DELETE, so that
+//   RemoveStaleTemporaries cannot delete one a live run holds open.
+// - OpenFolder holds the folder open without FILE_SHARE_DELETE, so that it
+//   cannot be renamed or removed (nor a folder above it) while open; names
+//   are then resolved through its path. MoveIntoPlace is MoveFileExW, with
+//   MOVEFILE_REPLACE_EXISTING only when replacing.
 // - ReplaceTogether moves each earlier file aside (ReplaceFileW, which keeps
 //   its attributes and security on the new one) and puts every one back when
 //   a later step fails, so on failure all earlier files are as they were. A
@@ -31,6 +42,10 @@ class WindowsFileSystem : public FileSystem {
   Status CreateFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateNew(
       const std::string& path) override;
+  std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder) override;
+  void RemoveStaleTemporaries(const std::string& folder,
+                              const std::string& final_name) override;
+  Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 };
 
 }  // namespace mirlot

@@ -23,11 +23,17 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
   // A list named without a folder: the current folder is the working one.
   folder.Write("list.txt", "m.dat\n");
   folder.Write("m.dat", std::string(54, 'm'));
+  // Standard output cannot be written: full, closed, or a pipe whose reader
+  // has gone (a fifo opened by a reader that closes it at once).
+  const std::string full = "exec >/dev/full", closed = "exec >&-",
+                    broken = "rm -f p && mkfifo p && exec 3<>p >p 3<&-";
+  const std::string unwritten = ": cannot write to standard output\n";
   const struct {
     std::vector<std::string> args;
     int exit_status;
     std::string out;
     std::string err;
+    std::string shell = "";  // run first, in the shell that starts mirlot
   } cases[] = {
       {{"pack", "d/empty.txt"}, 0, "Done\n", "Не найдено ни одного файла\n"},
       {{"pack", "list.txt"}, 0, "Done\n", ""},
@@ -50,12 +56,36 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        "The following argument was not expected: --bogus\n…"},
       {{"--help"}, 0, "…", ""},
       {{"--version"}, 0, "mirlot …", ""},
+      // inspect and extract report it; pack's status stays its outcome and
+      // never becomes SIGPIPE's 141.
+      {{"inspect", "out.bin"}, 2, "", "mirlot inspect" + unwritten, full},
+      {{"inspect", "--json", "out.bin"},
+       2,
+       "",
+       "mirlot inspect" + unwritten,
+       closed},
+      {{"inspect", "out.bin"}, 2, "", "mirlot inspect" + unwritten, broken},
+      {{"extract", "-o", "x", "out.bin"},
+       2,
+       "",
+       "mirlot extract" + unwritten,
+       full},
+      {{"pack", "list.txt"}, 0, "", "", full},
+      {{"pack", "list.txt"}, 0, "", "", closed},
+      {{"pack", "list.txt"}, 0, "", "", broken},
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv = c.args;
     argv.insert(argv.begin(), MIRLOT_BINARY);
+    if (!c.shell.empty()) {
+#ifdef _WIN32
+      continue;  // no POSIX shell to break the stream with
+#endif
+      argv.insert(argv.begin(),
+                  {"/bin/sh", "-c", c.shell + "; exec \"$0\" \"$@\""});
+    }
     const ChildResult run = RunChild(argv, {.cwd = folder.root().string()});
-    SCOPED_TRACE(testing::PrintToString(c.args));
+    SCOPED_TRACE(testing::PrintToString(c.args) + " after " + c.shell);
     EXPECT_EQ(run.exit_status, c.exit_status);
     EXPECT_TRUE(Matches(run.out, c.out)) << run.out;
     EXPECT_TRUE(Matches(run.err, c.err)) << run.err;

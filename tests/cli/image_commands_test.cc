@@ -83,6 +83,41 @@ TEST_F(InspectExtractCommandTest, DamagedImageIsUnsoundAndRefused) {
   EXPECT_FALSE(std::filesystem::exists(folder_.Path("refused")));
 }
 
+// SIGTERM (from strace) while the second payload is synced: the first file
+// stays whole under its name, the second is neither under its name nor left
+// as a temporary file, with --force as without.
+TEST_F(InspectExtractCommandTest, SignalLeavesOnlyWholeFilesUnderTheirNames) {
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX signals; wine would run the host's strace";
+#endif
+  const char* strace = "/usr/bin/strace";
+  if (RunChild({strace, "-o", "/dev/null", "/bin/true"}).exit_status != 0) {
+    GTEST_SKIP() << "strace cannot trace here";
+  }
+  FolderSnapshot expected = folder_.Snapshot();
+  expected.insert({{"d/out", "folder"}, {"d/out/empty.dat", "file:"}});
+  for (const bool force : {false, true}) {
+    SCOPED_TRACE(force ? "with --force" : "without --force");
+    // The leak checker of sanitizer builds cannot work traced.
+    std::vector<std::string> args = {"/usr/bin/env",
+                                     "ASAN_OPTIONS=detect_leaks=0",
+                                     strace,
+                                     "-f",
+                                     "-qq",
+                                     "-o",
+                                     "/dev/null",
+                                     "-e",
+                                     "inject=fdatasync:signal=SIGTERM:when=2",
+                                     MIRLOT_BINARY,
+                                     "extract",
+                                     "d/out.bin"};
+    if (force) args.push_back("--force");
+    const ChildResult run = RunChild(args, {.cwd = folder_.root().string()});
+    EXPECT_EQ(run.exit_status, 143);
+    EXPECT_EQ(folder_.Snapshot(), expected);
+  }
+}
+
 TEST_F(InspectExtractCommandTest, HostileReportNamesStayInsideTheFolder) {
   // Four one-byte entries at 32 to 35.
   folder_.Write("h/deep/out.bin",

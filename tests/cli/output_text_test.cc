@@ -41,6 +41,8 @@ TEST(OutputTextTest, TerminalTextEscapesControlsAndBytesOutsideUtf8) {
       {"\xD4\xE0", R"(\xd4\xe0)"},
   };
   for (const auto& c : cases) EXPECT_EQ(TerminalText(c.bytes), c.text);
+  // Names tell the text \xff from the byte FF.
+  EXPECT_EQ(TerminalName("\\xff \xff"), R"(\\xff \xff)");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +20,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <fstream>
 #else
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -176,6 +181,8 @@ const FaultRow kFaultRows[] = {
     {"FieldWithNulByte", Files("a.dat\nb\0.dat\n"s, {{"b", MemberBytes(100)}}),
      k52},
     {"TenMegabyteLine", Files(std::string(10 << 20, 'x')), k52},
+    {"TenMegabyteQuoteNeverClosed",
+     Files("a.dat\n\"" + std::string(10 << 20, 'x')), k52},
     // The first 4 KiB of an executable, the mirlot binary itself.
     {"BinaryGarbageList",
      [](const TempFolder& s) {
@@ -186,6 +193,17 @@ const FaultRow kFaultRows[] = {
     // The report's move fails after out.bin's: out.bin is put back.
     {"ReportNameTakenByFolder", Make("folder", "report.txt", "a.dat\n"), k75},
     {"ImageNameTakenByFolder", Make("folder", "out.bin", "a.dat\n"), k75},
+    // A list that is one of the outputs would be lost to them.
+    {"ListIsTheReport", Files("", {{"report.txt", "a.dat\n"}}), k75,
+     "work/report.txt"},
+    {"ListIsALinkToTheImage",
+     [](const TempFolder& s) {
+       s.Write("work/out.bin", "a.dat\n");
+       fs::create_hard_link(s.Native("work/out.bin"),
+                            s.Native("work/list.lnk"));
+       return std::string();
+     },
+     k75, "work/list.lnk"},
 };
 
 class PackFaultRows : public PackFaults,
@@ -195,7 +213,27 @@ TEST_P(PackFaultRows, FailsWithItsMessageAndChangesNothing) {
   if (const std::string why = GetParam().arrange(scratch_); !why.empty()) {
     GTEST_SKIP() << why;
   }
+#ifdef _WIN32
   ExpectRefused(GetParam().list, GetParam().message);
+#else
+  // GNU time writes the run's peak resident size in KiB to `peak`.
+  const char* time = "/usr/bin/time";
+  TempFolder measured;
+  const bool measuring = ::access(time, X_OK) == 0;
+  std::vector<std::string> prefix;
+  if (measuring) prefix = {time, "-f", "%M", "-o", measured.Path("peak")};
+  ExpectRefused(GetParam().list, GetParam().message, {}, prefix);
+#ifndef __SANITIZE_ADDRESS__
+  // Whatever the list holds, a field is never held past the longest path.
+  if (measuring) {
+    // "Command exited with non-zero status 1\n" comes first.
+    const std::string peak = measured.Read("peak");
+    EXPECT_LT(std::stol(peak.substr(peak.rfind('\n', peak.size() - 2) + 1)),
+              16 * 1024)
+        << "KiB at peak";
+  }
+#endif
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
@@ -216,7 +254,26 @@ TEST_F(PackFaults, GoodListReplacesEarlierOutputs) {
                          scratch_.Native("work/link.dat"));
   }
   scratch_.Write("work/list.txt", "sub/файл.dat\r\nexact.dat\nlink.dat\n");
+  // Left by runs that were killed: removed. Kept: a temporary file a live
+  // run holds, and names this program does not make.
+  for (const char* name :
+       {".out.bin.tmp-Dead0001", ".report.txt.tmp-Dead0002",
+        ".out.bin.tmp-Live0003", ".out.bin.tmp-short", ".a.dat.tmp-Dead0004"}) {
+    scratch_.Write("work/"s + name, "left");
+  }
+#ifdef _WIN32
+  // Open without delete sharing, as a live run holds its temporary files.
+  auto live = std::make_unique<std::ifstream>(
+      scratch_.Native("work/.out.bin.tmp-Live0003"));
   const ChildResult run = Pack("work/list.txt");
+  live.reset();
+#else
+  const int live = ::open(scratch_.Path("work/.out.bin.tmp-Live0003").c_str(),
+                          O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(live, LOCK_EX), 0);
+  const ChildResult run = Pack("work/list.txt");
+  ::close(live);
+#endif
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_EQ(run.out, "Done\n");
   EXPECT_EQ(run.err, "");
@@ -228,9 +285,13 @@ TEST_F(PackFaults, GoodListReplacesEarlierOutputs) {
             " 1            sub/файл.dat   24            2\r\n"
             " 2            exact.dat      26            0\r\n"
             " 3            link.dat       26            2\r\n"s);
+  std::vector<std::string> temporary;
   for (const auto& [name, what] : scratch_.Snapshot()) {
-    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " left";
+    if (name.find(".tmp") != std::string::npos) temporary.push_back(name);
   }
+  EXPECT_EQ(temporary, (std::vector<std::string>{"work/.a.dat.tmp-Dead0004",
+                                                 "work/.out.bin.tmp-Live0003",
+                                                 "work/.out.bin.tmp-short"}));
 }
 
 TEST_F(PackFaults, ThousandAndOneMembersPackAndOneMoreFieldFails) {
@@ -256,6 +317,54 @@ TEST_F(PackFaults, ThousandAndOneMembersPackAndOneMoreFieldFails) {
   scratch_.Write("work/list.txt", list + "nope.dat\r\n");
   ExpectRefused("work/list.txt", "Ошибка 9Subscript out of range");
 }
+
+#ifndef _WIN32
+// A signal delivered by strace when the run first enters `syscall`: while
+// it writes its outputs (fdatasync) or while it waits for a folder that the
+// test holds locked (its first sleep). The run stops, changes nothing and
+// exits with 128 + the signal's number.
+TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
+  const char* strace = "/usr/bin/strace";
+  if (RunChild({strace, "-o", "/dev/null", "/bin/true"}).exit_status != 0) {
+    GTEST_SKIP() << "strace cannot trace here";
+  }
+  const std::string waiting = "mirlot pack: another run is writing into " +
+                              scratch_.Path("work") +
+                              "; waiting for it to finish\n";
+  const struct {
+    const char* syscall;
+    const char* signal;
+    int exit_status;
+    bool folder_locked;
+    std::string err;
+  } rows[] = {
+      {"fdatasync", "SIGTERM", 143, false, ""},
+      {"fdatasync", "SIGHUP", 129, false, ""},
+      {"fdatasync", "SIGINT", 130, false, ""},
+      {"clock_nanosleep", "SIGINT", 130, true, waiting},
+  };
+  scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.signal + " at "s + row.syscall);
+    const int folder = ::open(scratch_.Path("work").c_str(), O_RDONLY);
+    if (row.folder_locked) {
+      ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    }
+    const FolderSnapshot before = scratch_.Snapshot();
+    const ChildResult run =
+        Pack("work/list.txt", {},
+             // The leak checker of sanitizer builds cannot work traced.
+             {"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0", strace, "-f",
+              "-qq", "-o", "/dev/null", "-e",
+              "inject="s + row.syscall + ":signal=" + row.signal + ":when=1"});
+    ::close(folder);
+    EXPECT_EQ(run.exit_status, row.exit_status);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, row.err);
+    EXPECT_EQ(scratch_.Snapshot(), before);
+  }
+}
+#endif
 
 TEST_F(PackFaults, TwoGibibyteImageOverflowsAtOnce) {
   // Payloads of 2^30 and 2^30 - 16 bytes after a 16-byte table: the image

@@ -71,6 +71,24 @@ TEST(ImageExtractorTest, CopiesInLargeBlocksAndRemovesAPartialFile) {
             20);
 }
 
+// A file that appears under an entry's name while its payload is written is
+// not replaced, and no temporary file stays.
+TEST(ImageExtractorTest, FileAppearingMeanwhileIsNotReplaced) {
+  FakeFileSystem fs;
+  fs.AddFile("/x/out.bin", "\0\0\0\x08\0\0\0\x01Z"s);
+  fs.before_each = [&fs](FakeFileSystem::Op op, const std::string&) {
+    if (op == FakeFileSystem::Op::kClose) {
+      fs.AddFile("/x/out/entry-0001.bin", "USER");
+    }
+  };
+  Recorder recorder;
+  EXPECT_EQ(Extract(fs, false, recorder).status().description(),
+            "/x/out/entry-0001.bin: exists already");
+  EXPECT_EQ(fs.FilePaths(),
+            (std::vector<std::string>{"/x/out.bin", "/x/out/entry-0001.bin"}));
+  EXPECT_EQ(fs.Content("/x/out/entry-0001.bin"), "USER");
+}
+
 TEST(ImageExtractorTest, DefaultFolderIsNamedAfterTheImageBesideIt) {
   EXPECT_EQ(DefaultExtractFolder("out.bin"), "out");
   EXPECT_EQ(DefaultExtractFolder("d/archive.tar.img"), "d/archive.tar");
@@ -99,6 +117,8 @@ TEST(ExtractNamesTest, SafeFileNameKeepsOnlyAPlainLastComponent) {
       {"a\0b"s, std::nullopt},
       {"line\nbreak", std::nullopt},
       {"del\x7F", std::nullopt},
+      {"c1\xC2\x85name", std::nullopt},  // U+0085, a C1 control
+      {"\xC2\xA0nbsp", "\xC2\xA0nbsp"},  // U+00A0 is none
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SafeFileName(c.report_name), c.expected) << c.report_name;

@@ -11,7 +11,7 @@ using namespace std::string_literals;
 
 EntryTable Members(std::initializer_list<std::uint64_t> sizes) {
   EntryTable table;
-  for (std::uint64_t size : sizes) table.push_back({"m", "m", size});
+  for (std::uint64_t size : sizes) table.push_back({"m", size});
   return table;
 }
 

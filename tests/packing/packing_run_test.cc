@@ -32,6 +32,8 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
   fs.AddFile("/d/файл.dat", MemberBytes(56, "Ж"));
   fs.AddFile("/d/list.txt",
              "\"sub/x, y.dat\",\"  /other/abs.dat \"\r\nфайл.dat\n");
+  // A folder that cannot be locked is packed unprotected.
+  fs.FailOn(Op::kLockFolder, "/d", Status(FailureCode::kPermissionDenied));
   RecordingSink sink;
   RunObserver observer;
   EXPECT_EQ(RunPacking({true, "/d/list.txt"}, fs, sink, observer),
@@ -112,6 +114,47 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
       EXPECT_EQ(path.find(".tmp"), std::string::npos) << path << " left";
     }
   }
+}
+
+// Records waits for the folder and cancels once one started.
+class CancelWhileWaiting : public RunObserver {
+ public:
+  void OnWaitingForFolder(const std::string& folder, bool waiting) override {
+    seen += (waiting ? "wait " : "over ") + folder + ";";
+  }
+  bool CancelRequested() override { return !seen.empty(); }
+  std::string seen;
+};
+
+// A second run started between the first run's two moves, the worst moment,
+// waits for the folder instead of moving its own outputs in; cancelled while
+// it waits, it shows nothing and changes nothing.
+TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
+  FakeFileSystem fs;
+  fs.AddFile("/d/a.dat", MemberBytes(58, "AAAA"));
+  fs.AddFile("/d/b.dat", MemberBytes(58, "BBBB"));
+  fs.AddFile("/d/one.txt", "a.dat\n");
+  fs.AddFile("/d/two.txt", "b.dat\n");
+  RecordingSink second_sink;
+  CancelWhileWaiting second;
+  RunOutcome second_outcome = RunOutcome::kDone;
+  fs.between_replacements = [&, started = false]() mutable {
+    if (std::exchange(started, true)) return;
+    second_outcome = RunPacking({true, "/d/two.txt"}, fs, second_sink, second);
+  };
+  RecordingSink sink;
+  RunObserver observer;
+  EXPECT_EQ(RunPacking({true, "/d/one.txt"}, fs, sink, observer),
+            RunOutcome::kDone);
+  EXPECT_EQ(second_outcome, RunOutcome::kCancelled);
+  EXPECT_EQ(second.seen, "wait /d;over /d;");
+  EXPECT_TRUE(second_sink.shown.empty());
+  EXPECT_EQ(fs.Content("/d/out.bin"),
+            "\0\0\0\x08\0\0\0\x04"
+            "AAAA"s);
+  EXPECT_EQ(fs.Content("/d/report.txt"),
+            "#,            Name,          Offset,       Size\r\n"
+            " 1            a.dat          8             4\r\n");
 }
 
 class CancelledAtOnce : public RunObserver {

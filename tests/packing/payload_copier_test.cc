@@ -39,13 +39,14 @@ struct Copy {
     const std::string bytes = MemberBytes(payload_size + 54, path);
     fs.AddFile(path, bytes);
     expected_image += bytes.substr(50, payload_size);
-    table.push_back({.name = path, .path = path, .member_size = bytes.size()});
+    table.push_back({.name = path, .member_size = bytes.size()});
   }
 
   Status Run() {
     Result<std::unique_ptr<WritableFile>> image = fs.CreateNew("/d/image");
     EXPECT_TRUE(image.ok());
-    return CopyPayloads(fs, table, *PlanContainer(table), **image, observer);
+    return CopyPayloads(fs, "/", table, *PlanContainer(table), **image,
+                        observer);
   }
 
   FakeFileSystem fs;

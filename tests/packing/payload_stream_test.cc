@@ -17,15 +17,14 @@ struct Members {
   // Adds a member file: 50 bytes of head, `payload`, 4 bytes of tail.
   void Add(const std::string& path, const std::string& payload) {
     fs.AddFile(path, std::string(50, 'h') + payload + "tail");
-    table.push_back(
-        {.name = path, .path = path, .member_size = 54 + payload.size()});
+    table.push_back({.name = path, .member_size = 54 + payload.size()});
   }
 
   // Fills blocks of `block_size` until the stream ends or fails. Returns the
   // blocks; `failure` holds the failure, if any.
   std::vector<std::string> Drain(std::size_t block_size, Status& failure) {
     layout = *PlanContainer(table);
-    PayloadStream stream(fs, table, layout);
+    PayloadStream stream(fs, "/", table, layout);
     std::vector<std::string> blocks;
     std::string block(block_size, '\0');
     for (;;) {

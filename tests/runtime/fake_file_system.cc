@@ -1,6 +1,11 @@
 #include "runtime/fake_file_system.h"
 
+#include <cstdio>
+#include <functional>
+#include <optional>
+
 #include "runtime/path.h"
+#include "runtime/temporary_name.h"
 
 namespace mirlot {
 
@@ -10,16 +15,20 @@ using Op = FakeFileSystem::Op;
 
 // Indexed by Op.
 constexpr const char* kOpNames[] = {
-    "stat",      "name-taken", "open",   "read",   "create-temporary",
-    "append",    "close",      "rename", "remove", "create-folder",
-    "create-new"};
+    "stat",       "name-taken", "open",        "read",   "create-temporary",
+    "append",     "close",      "rename",      "remove", "create-folder",
+    "create-new", "lock",       "open-folder", "move"};
 
 // Reads and writes go straight to the file system's map, so tests see
 // partial files.
 class FakeFile : public ReadableFile, public WritableFile {
  public:
-  FakeFile(FakeFileSystem& fs, std::string path)
-      : fs_(fs), path_(std::move(path)) {}
+  // `shown_path` is what path() returns; `path` by default.
+  FakeFile(FakeFileSystem& fs, std::string path, std::string shown_path = "")
+      : fs_(fs),
+        path_(std::move(path)),
+        shown_path_(shown_path.empty() ? path_ : std::move(shown_path)) {}
+  ~FakeFile() override { fs_.Closed(path_); }
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                              std::size_t length) override {
@@ -40,11 +49,67 @@ class FakeFile : public ReadableFile, public WritableFile {
   }
   Status Close() override {
     auto lock = fs_.Lock();
+    fs_.Closed(path_);
     return fs_.Enter(Op::kClose, path_);
   }
-  const std::string& path() const override { return path_; }
+  const std::string& path() const override { return shown_path_; }
 
  private:
+  FakeFileSystem& fs_;
+  std::string path_;
+  std::string shown_path_;
+};
+
+class FakeLock : public FolderLock {
+ public:
+  // Holds the lock of `folder` unless it is empty.
+  FakeLock(FakeFileSystem& fs, std::string folder)
+      : fs_(fs), folder_(std::move(folder)) {}
+  ~FakeLock() override {
+    if (held()) fs_.Unlock(folder_);
+  }
+  bool held() const override { return !folder_.empty(); }
+
+ private:
+  FakeFileSystem& fs_;
+  std::string folder_;
+};
+
+// Names in the folder map to "folder/name" in the file system's map.
+class FakeFolder : public Folder {
+ public:
+  FakeFolder(FakeFileSystem& fs, std::string path)
+      : fs_(fs), path_(std::move(path)) {}
+
+  Result<bool> NameTaken(const std::string& name) override {
+    return fs_.NameTaken(Full(name));
+  }
+  Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& final_name) override {
+    return fs_.CreateTemporaryIn(path_, final_name, "");
+  }
+  Status MoveIntoPlace(const std::string& from, const std::string& to,
+                       bool replace) override {
+    auto lock = fs_.Lock();
+    if (Status s =
+            fs_.Enter(Op::kMoveIntoPlace, Full(from) + " -> " + Full(to));
+        !s.ok()) {
+      return s;
+    }
+    if (!replace && fs_.NameTaken(Full(to)).value()) {
+      return Status(FailureCode::kPathFileAccessError);
+    }
+    return fs_.Move(Full(from), Full(to));
+  }
+  Status Remove(const std::string& name) override {
+    return fs_.Remove(Full(name));
+  }
+
+ private:
+  std::string Full(const std::string& name) const {
+    return ResolveIn(path_, name);
+  }
+
   FakeFileSystem& fs_;
   std::string path_;
 };
@@ -123,7 +188,8 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   return FileStatus{
       .kind = it->second.folder ? FileKind::kDirectory : FileKind::kRegular,
       .size = it->second.content.size(),
-      .hidden = LastComponent(path).starts_with('.')};
+      .hidden = LastComponent(path).starts_with('.'),
+      .identity = {1, std::hash<std::string>{}(path)}};
 }
 
 Result<bool> FakeFileSystem::NameTaken(const std::string& path) {
@@ -146,26 +212,34 @@ Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
 }
 
 Result<std::unique_ptr<WritableFile>> FakeFileSystem::Create(
-    const std::string& path) {
+    const std::string& path, std::string shown_path) {
   if (!FolderExists(ParentFolder(path))) return FailureCode::kPathNotFound;
   if (Exists(path)) return FailureCode::kPathFileAccessError;
   files_[path] = Node{};
-  return std::unique_ptr<WritableFile>(std::make_unique<FakeFile>(*this, path));
+  open_for_writing_.insert(path);
+  return std::unique_ptr<WritableFile>(
+      std::make_unique<FakeFile>(*this, path, std::move(shown_path)));
+}
+
+Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateTemporaryIn(
+    const std::string& folder, const std::string& final_name,
+    const std::string& shown_folder) {
+  auto lock = Lock();
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "%08d", ++temporary_counter_);
+  const std::string name = TemporaryName(final_name, suffix);
+  const std::string path = ResolveIn(folder, name);
+  if (Status s = Enter(Op::kCreateTemporary, path); !s.ok()) return s;
+  return Create(path,
+                shown_folder.empty() ? name : ResolveIn(shown_folder, name));
 }
 
 Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateTemporary(
     const std::string& folder, const std::string& final_name) {
-  auto lock = Lock();
-  const std::string path =
-      ResolveIn(folder, "." + final_name + ".tmp-" +
-                            std::to_string(++temporary_counter_));
-  if (Status s = Enter(Op::kCreateTemporary, path); !s.ok()) return s;
-  return Create(path);
+  return CreateTemporaryIn(folder, final_name, folder);
 }
 
-Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
-  auto lock = Lock();
-  if (Status s = Enter(Op::kRename, from + " -> " + to); !s.ok()) return s;
+Status FakeFileSystem::Move(const std::string& from, const std::string& to) {
   if (!Exists(from)) return Status(FailureCode::kFileNotFound);
   if (FolderExists(to)) return Status(FailureCode::kPathFileAccessError);
   files_[to] = std::move(files_[from]);
@@ -173,13 +247,32 @@ Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
   return Status::Ok();
 }
 
+Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
+  auto lock = Lock();
+  if (Status s = Enter(Op::kRename, from + " -> " + to); !s.ok()) return s;
+  return Move(from, to);
+}
+
 Status FakeFileSystem::ReplaceTogether(
     std::span<const Replacement> replacements) {
-  auto lock = Lock();
-  const std::map<std::string, Node> before = files_;
+  // What each `to` held before, to put back on a failure.
+  std::vector<std::optional<Node>> former;
   for (const Replacement& r : replacements) {
+    if (!former.empty() && between_replacements) between_replacements();
+    auto lock = Lock();
+    auto it = files_.find(r.to);
+    former.push_back(it == files_.end() ? std::nullopt
+                                        : std::optional<Node>(it->second));
     if (Status status = Rename(r.from, r.to); !status.ok()) {
-      files_ = before;
+      former.pop_back();
+      for (std::size_t i = former.size(); i-- > 0;) {
+        files_[replacements[i].from] = std::move(files_[replacements[i].to]);
+        if (former[i]) {
+          files_[replacements[i].to] = std::move(*former[i]);
+        } else {
+          files_.erase(replacements[i].to);
+        }
+      }
       return status;
     }
   }
@@ -208,7 +301,50 @@ Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateNew(
     const std::string& path) {
   auto lock = Lock();
   if (Status s = Enter(Op::kCreateNew, path); !s.ok()) return s;
-  return Create(path);
+  return Create(path, path);
+}
+
+void FakeFileSystem::Closed(const std::string& path) {
+  auto lock = Lock();
+  open_for_writing_.erase(path);
+}
+
+void FakeFileSystem::Unlock(const std::string& folder) {
+  auto lock = Lock();
+  locked_folders_.erase(folder);
+}
+
+std::unique_ptr<FolderLock> FakeFileSystem::TryLockFolder(
+    const std::string& folder) {
+  auto lock = Lock();
+  if (Status s = Enter(Op::kLockFolder, folder); !s.ok()) {
+    return std::make_unique<FakeLock>(*this, "");
+  }
+  if (!locked_folders_.insert(folder).second) return nullptr;
+  return std::make_unique<FakeLock>(*this, folder);
+}
+
+void FakeFileSystem::RemoveStaleTemporaries(const std::string& folder,
+                                            const std::string& final_name) {
+  auto lock = Lock();
+  for (const std::string& path : FilePaths()) {
+    if (ParentFolder(path) == folder &&
+        IsTemporaryNameFor(LastComponent(path), final_name) &&
+        open_for_writing_.count(path) == 0) {
+      (void)Remove(path);
+    }
+  }
+}
+
+Result<std::unique_ptr<Folder>> FakeFileSystem::OpenFolder(
+    const std::string& path) {
+  auto lock = Lock();
+  if (Status s = Enter(Op::kOpenFolder, path); !s.ok()) return s;
+  if (!FolderExists(path)) {
+    return Exists(path) ? FailureCode::kPathFileAccessError
+                        : FailureCode::kFileNotFound;
+  }
+  return std::unique_ptr<Folder>(std::make_unique<FakeFolder>(*this, path));
 }
 
 }  // namespace mirlot

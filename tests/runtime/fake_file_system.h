@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ class FakeFileSystem : public FileSystem {
     kRename,
     kRemove,
     kCreateFolder,
-    kCreateNew
+    kCreateNew,
+    kLockFolder,  // a failure makes the lock a stand-in that holds nothing
+    kOpenFolder,
+    kMoveIntoPlace  // through a Folder; the path is "FROM -> TO", both full
   };
 
   // Creates or replaces a regular file; its folders spring into existence.
@@ -53,6 +57,9 @@ class FakeFileSystem : public FileSystem {
   // Called before every operation with its kind and path; tests use it to
   // change files between the steps of a run.
   std::function<void(Op, const std::string&)> before_each;
+  // Called between two moves of ReplaceTogether without the lock held, so
+  // that another run, threads and all, can act at the worst moment.
+  std::function<void()> between_replacements;
 
   // "stat /d/a.dat", "open /d/a.dat", … in call order. Read it only while
   // no other thread calls in.
@@ -66,11 +73,21 @@ class FakeFileSystem : public FileSystem {
       const std::string& folder, const std::string& final_name) override;
   Status Rename(const std::string& from, const std::string& to) override;
   // Moves the files in order; a failure part-way puts back those moved.
+  // Not atomic: see between_replacements.
   Status ReplaceTogether(std::span<const Replacement> replacements) override;
   Status Remove(const std::string& path) override;
   Status CreateFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateNew(
       const std::string& path) override;
+  // Another holder of the same folder's lock, in this process or a
+  // `before_each` hook, finds it taken.
+  std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder) override;
+  // Removes the temporary files for `final_name` in `folder` that are not
+  // open for writing.
+  void RemoveStaleTemporaries(const std::string& folder,
+                              const std::string& final_name) override;
+  // The folder keeps its path: the fake cannot move folders.
+  Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 
   // Used by the fake files. Hold Lock() across Enter() (which records the
   // call and returns a requested failure) and the use of what
@@ -79,6 +96,16 @@ class FakeFileSystem : public FileSystem {
   Status Enter(Op op, const std::string& path);
   // The content of the regular file `path`, nullptr when there is none.
   std::string* MutableContent(const std::string& path);
+  // `path` is no longer open for writing.
+  void Closed(const std::string& path);
+  void Unlock(const std::string& folder);
+  // Creates a temporary file for `final_name` in `folder`; its path() is
+  // `shown_folder` + its name.
+  Result<std::unique_ptr<WritableFile>> CreateTemporaryIn(
+      const std::string& folder, const std::string& final_name,
+      const std::string& shown_folder);
+  // Moves the file `from` onto `to`, a file or nothing.
+  Status Move(const std::string& from, const std::string& to);
 
  private:
   struct Node {
@@ -93,13 +120,16 @@ class FakeFileSystem : public FileSystem {
   };
 
   bool FolderExists(const std::string& path) const;
-  Result<std::unique_ptr<WritableFile>> Create(const std::string& path);
+  Result<std::unique_ptr<WritableFile>> Create(const std::string& path,
+                                               std::string shown_path);
 
   // Recursive, so that a `before_each` hook may change files.
   mutable std::recursive_mutex mutex_;
   std::map<std::string, Node> files_;
   std::vector<Fault> faults_;
   std::vector<std::string> calls_;
+  std::set<std::string> open_for_writing_;
+  std::set<std::string> locked_folders_;
   int temporary_counter_ = 0;
 };
 

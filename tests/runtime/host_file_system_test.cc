@@ -50,5 +50,36 @@ TEST(HostFileSystemTest, CreationNeverFollowsALink) {
   EXPECT_FALSE(fs::exists(folder.Path("nowhere")));
 }
 
+// Files made through an open folder stay in it when its name is given to
+// another folder meanwhile (where an open folder can be renamed at all), and
+// a move that must not replace never does.
+TEST(HostFileSystemTest, OpenFolderKeepsToItselfAndReplacesOnlyWhenAsked) {
+  TempFolder folder;
+  fs::create_directory(folder.Path("dir"));
+  auto dir = HostFileSystem().OpenFolder(folder.Path("dir"));
+  ASSERT_TRUE(dir.ok());
+  std::string opened = "dir";
+  std::error_code error;
+  fs::rename(folder.Path("dir"), folder.Path("moved"), error);
+  if (!error) {
+    opened = "moved";
+    fs::create_directory(folder.Path("dir"));
+  }
+  auto file = (*dir)->CreateTemporary("a.dat");
+  ASSERT_TRUE(file.ok());
+  ASSERT_TRUE((*file)->Append("new").ok());
+  ASSERT_TRUE((*file)->Close().ok());
+  folder.Write(opened + "/a.dat", "old");
+  EXPECT_EQ((*dir)->MoveIntoPlace((*file)->path(), "a.dat", false).number(),
+            75);
+  EXPECT_EQ(folder.Read(opened + "/a.dat"), "old");
+  EXPECT_TRUE((*dir)->MoveIntoPlace((*file)->path(), "a.dat", true).ok());
+  EXPECT_EQ(folder.Read(opened + "/a.dat"), "new");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path(opened)), {}), 1);
+  if (opened == "moved") {
+    EXPECT_TRUE(fs::is_empty(folder.Path("dir")));
+  }
+}
+
 }  // namespace
 }  // namespace mirlot

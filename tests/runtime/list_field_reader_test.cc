@@ -42,6 +42,7 @@ Case ReadAll(const std::string& list, std::size_t buffer_size) {
 }
 
 TEST(ListFieldReaderTest, ReadsFieldsByTheListRulesWhateverTheBufferSize) {
+  const std::size_t longest = LongestPathBytes();
   const Case cases[] = {
       {"empty list", "", {}},
       {"crlf lines", "a.dat\r\nb.dat\r\n", {"a.dat", "b.dat"}},
@@ -86,6 +87,14 @@ TEST(ListFieldReaderTest, ReadsFieldsByTheListRulesWhateverTheBufferSize) {
        "a\0b\n\xD1\x84\xFF\n   "s,
        {"a\0b"s, "\xD1\x84\xFF"},
        62},
+      {"a field as long as the longest path",
+       std::string(longest, 'p') + "\n",
+       {std::string(longest, 'p')}},
+      {"a field one byte longer", std::string(longest + 1, 'p'), {}, 52},
+      {"a quote never closed, past the longest path",
+       "a\n\"" + std::string(longest + 1, 'q'),
+       {"a"},
+       52},
   };
   for (const Case& c : cases) {
     for (std::size_t buffer_size : {1, 2, 3, 5, 64 * 1024}) {

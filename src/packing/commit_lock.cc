@@ -1,0 +1,34 @@
+#include "packing/commit_lock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace mirlot {
+
+namespace {
+
+// How often a waiting run tries the lock again and looks for a cancel: soon
+// enough for a person, rarely enough to cost nothing.
+constexpr auto kRetryInterval = std::chrono::milliseconds(100);
+
+}  // namespace
+
+Result<std::unique_ptr<FolderLock>> LockForCommit(FileSystem& file_system,
+                                                  const std::string& folder,
+                                                  RunObserver& observer) {
+  std::unique_ptr<FolderLock> lock = file_system.TryLockFolder(folder);
+  if (lock != nullptr) return lock;
+  observer.OnWaitingForFolder(folder, true);
+  while (!observer.CancelRequested()) {
+    std::this_thread::sleep_for(kRetryInterval);
+    lock = file_system.TryLockFolder(folder);
+    if (lock != nullptr) {
+      observer.OnWaitingForFolder(folder, false);
+      return lock;
+    }
+  }
+  observer.OnWaitingForFolder(folder, false);
+  return FailureCode::kUserInterrupt;
+}
+
+}  // namespace mirlot

@@ -1,0 +1,47 @@
+#include "runtime/temporary_name.h"
+
+#include <algorithm>
+#include <random>
+
+namespace mirlot {
+
+namespace {
+
+constexpr std::size_t kStemBytes = 200;
+constexpr std::size_t kSuffixLength = 8;
+constexpr char kAlphabet[] =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
+bool IsSuffixCharacter(char c) {
+  return std::find(std::begin(kAlphabet), std::end(kAlphabet) - 1, c) !=
+         std::end(kAlphabet) - 1;
+}
+
+}  // namespace
+
+std::string TemporaryName(std::string_view final_name,
+                          std::string_view suffix) {
+  std::string name = ".";
+  name.append(final_name.substr(0, kStemBytes));
+  name.append(".tmp-");
+  name.append(suffix);
+  return name;
+}
+
+std::string RandomTemporarySuffix() {
+  static thread_local std::mt19937_64 generator{std::random_device{}()};
+  std::string suffix(kSuffixLength, ' ');
+  for (char& c : suffix) c = kAlphabet[generator() % (sizeof kAlphabet - 1)];
+  return suffix;
+}
+
+bool IsTemporaryNameFor(std::string_view name, std::string_view final_name) {
+  const std::string stem = TemporaryName(final_name, "");
+  if (name.size() != stem.size() + kSuffixLength || !name.starts_with(stem)) {
+    return false;
+  }
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()),
+                     name.end(), IsSuffixCharacter);
+}
+
+}  // namespace mirlot

@@ -1,0 +1,25 @@
+// The names of the temporary files outputs are written under before they
+// are moved into place. Only this program makes such names, so that a run
+// can tell leftovers of earlier runs from the user's own files.
+#ifndef MIRLOT_RUNTIME_TEMPORARY_NAME_H_
+#define MIRLOT_RUNTIME_TEMPORARY_NAME_H_
+
+#include <string>
+#include <string_view>
+
+namespace mirlot {
+
+// "." + `final_name` (cut to 200 bytes, so that the whole name stays well
+// inside the usual limit of 255 bytes) + ".tmp-" + `suffix`.
+std::string TemporaryName(std::string_view final_name, std::string_view suffix);
+
+// Eight random letters and digits, for TemporaryName.
+std::string RandomTemporarySuffix();
+
+// True when `name` is a TemporaryName for `final_name` with a suffix that
+// RandomTemporarySuffix could have made.
+bool IsTemporaryNameFor(std::string_view name, std::string_view final_name);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_RUNTIME_TEMPORARY_NAME_H_
