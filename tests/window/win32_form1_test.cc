@@ -1,16 +1,15 @@
 // The Win32 window driven through window messages: its layout, the keys,
 // and the shared user scenarios.
-#include "window/win32/form1.h"
-
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <cstring>
 #include <map>
 
+#include "runtime/windows_text.h"
 #include "window/win32/dpi.h"
+#include "window/win32/form1.h"
 #include "window/win32/progress_window.h"
-#include "window/win32/wide_text.h"
 #include "window_scenarios.h"
 
 namespace mirlot {

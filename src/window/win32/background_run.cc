@@ -20,8 +20,7 @@ class RelaySink : public MessageSink {
   explicit RelaySink(HWND relay) : relay_(relay) {}
   void Show(std::string_view text, MessageKind) override {
     const std::string message(text);
-    SendMessageW(relay_, kShowMessage, 0,
-                 reinterpret_cast<LPARAM>(&message));
+    SendMessageW(relay_, kShowMessage, 0, reinterpret_cast<LPARAM>(&message));
   }
 
  private:
@@ -91,8 +90,8 @@ RunOutcome Win32BackgroundRun::Run(const RunRequest& request,
 void Win32BackgroundRun::ServeUntilEnded(HANDLE worker) {
   bool quit = false;
   int quit_code = 0;
-  while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE,
-                                   QS_ALLINPUT) != WAIT_OBJECT_0) {
+  while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) !=
+         WAIT_OBJECT_0) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {

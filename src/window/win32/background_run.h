@@ -36,8 +36,8 @@ class Win32BackgroundRun {
   RunOutcome Run(const RunRequest& request, FileSystem& file_system);
 
  private:
-  static LRESULT CALLBACK RelayProcedure(HWND hwnd, UINT message,
-                                         WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK RelayProcedure(HWND hwnd, UINT message, WPARAM wparam,
+                                         LPARAM lparam);
   // Serves messages until `worker` ends.
   void ServeUntilEnded(HANDLE worker);
   void ShowMessage(const std::string& text);

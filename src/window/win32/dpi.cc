@@ -56,12 +56,11 @@ HFONT CreateMessageFont(UINT dpi) {
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
   if (parameters == nullptr ||
-      !parameters(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
-                  dpi)) {
+      !parameters(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics,
                           0);
-    metrics.lfMessageFont.lfHeight = MulDiv(
-        metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), SystemDpi());
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight,
+                                            static_cast<int>(dpi), SystemDpi());
   }
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }

@@ -5,17 +5,17 @@
 
 #include <algorithm>
 
+#include "runtime/windows_text.h"
 #include "window/win32/background_run.h"
 #include "window/win32/dpi.h"
 #include "window/win32/path_fit.h"
-#include "window/win32/wide_text.h"
 
 namespace mirlot {
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU |
-                         WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr SIZE kClientTwips = {6090, 1875};
 
 struct Place {
@@ -25,10 +25,10 @@ constexpr Place kPlaces[] = {{kPathLabelId, 120, 240, 4695, 855},
                              {kPathButtonId, 4920, 240, 975, 855},
                              {kStartButtonId, 2400, 1320, 1095, 375}};
 
-HWND Control(HWND parent, const wchar_t* kind, const wchar_t* text,
-             DWORD style, int id) {
-  return CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0,
-                         0, 0, parent,
+HWND Control(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style,
+             int id) {
+  return CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                         0, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                          GetModuleHandleW(nullptr), nullptr);
 }
@@ -37,8 +37,8 @@ HWND Control(HWND parent, const wchar_t* kind, const wchar_t* text,
 
 Win32Form1::Win32Form1(Win32WindowServices services) : services_(services) {
   const INITCOMMONCONTROLSEX controls = {
-      sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
-                            ICC_PROGRESS_CLASS};
+      sizeof(controls),
+      ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   WNDCLASSEXW kind = {};
   kind.cbSize = sizeof(kind);
@@ -74,10 +74,9 @@ void Win32Form1::CreateControls() {
                       kPathButtonId);
   cmd_start_ = Control(hwnd_, L"BUTTON", L"Start", WS_TABSTOP | BS_PUSHBUTTON,
                        kStartButtonId);
-  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
-                             0, hwnd_, nullptr, GetModuleHandleW(nullptr),
-                             nullptr);
+  tooltip_ = CreateWindowExW(
+      0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+      0, 0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
   TOOLINFOW tool = {};
   tool.cbSize = sizeof(tool);
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

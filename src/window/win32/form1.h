@@ -5,6 +5,8 @@
 #define MIRLOT_WINDOW_WIN32_FORM1_H_
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 #include <vector>

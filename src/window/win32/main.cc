@@ -1,16 +1,15 @@
 // mirlot-gui.exe: the desktop window. A list path given as the first
 // argument is taken as the chosen list.
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "runtime/file_system.h"
+#include "runtime/windows_text.h"
 #include "window/win32/form1.h"
 #include "window/win32/system_dialogs.h"
-#include "window/win32/wide_text.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
+#include "runtime/windows_text.h"
 #include "window/list_choice.h"
 #include "window/win32/dpi.h"
-#include "window/win32/wide_text.h"
 
 namespace mirlot {
 
@@ -24,12 +24,12 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
 HWND Child(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style,
            const RECT& place, UINT dpi, int id) {
-  return CreateWindowExW(
-      0, kind, text, WS_CHILD | WS_VISIBLE | style, Scale(place.left, dpi),
-      Scale(place.top, dpi), Scale(place.right - place.left, dpi),
-      Scale(place.bottom - place.top, dpi), parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-      GetModuleHandleW(nullptr), nullptr);
+  return CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style,
+                         Scale(place.left, dpi), Scale(place.top, dpi),
+                         Scale(place.right - place.left, dpi),
+                         Scale(place.bottom - place.top, dpi), parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
 }
 
 void RegisterOnce() {
@@ -53,12 +53,12 @@ ProgressWindow::ProgressWindow(HWND owner, std::function<void()> on_cancel)
       {Scale(kClientSize.cx, dpi), Scale(kClientSize.cy, dpi)}, kStyle, dpi);
   RECT over;
   GetWindowRect(owner, &over);
-  hwnd_ = CreateWindowExW(
-      WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kProgressWindowClass,
-      Widen(kWindowTitle).c_str(), kStyle,
-      (over.left + over.right - outer.cx) / 2,
-      (over.top + over.bottom - outer.cy) / 2, outer.cx, outer.cy, owner,
-      nullptr, GetModuleHandleW(nullptr), nullptr);
+  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+                          kProgressWindowClass, Widen(kWindowTitle).c_str(),
+                          kStyle, (over.left + over.right - outer.cx) / 2,
+                          (over.top + over.bottom - outer.cy) / 2, outer.cx,
+                          outer.cy, owner, nullptr, GetModuleHandleW(nullptr),
+                          nullptr);
   if (hwnd_ == nullptr) return;
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC,
@@ -90,10 +90,10 @@ void ProgressWindow::ShowProgress(std::uint64_t done, std::uint64_t total) {
   done = std::min(done, total);
   // Writing the image out to disk can take a while after the last byte.
   const std::wstring text =
-      done < total ? L"Packed " + std::to_wstring(done) + L" of " +
-                         std::to_wstring(total) + L" bytes"
-                   : L"Packed all " + std::to_wstring(total) +
-                         L" bytes, saving\u2026";
+      done < total
+          ? L"Packed " + std::to_wstring(done) + L" of " +
+                std::to_wstring(total) + L" bytes"
+          : L"Packed all " + std::to_wstring(total) + L" bytes, saving\u2026";
   SetWindowTextW(label_, text.c_str());
   SendMessageW(bar_, PBM_SETPOS,
                static_cast<WPARAM>(done * kProgressSteps / total), 0);

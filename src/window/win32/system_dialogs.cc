@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "window/win32/wide_text.h"
+#include "runtime/windows_text.h"
 
 namespace mirlot {
 
