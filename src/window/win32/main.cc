@@ -1,7 +1,8 @@
 // mirlot-gui.exe: the desktop window. A list path given as the first
 // argument is taken as the chosen list.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 #include <vector>

@@ -63,17 +63,18 @@ ProgressWindow::ProgressWindow(HWND owner, std::function<void()> on_cancel)
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC,
                     reinterpret_cast<LONG_PTR>(&ProgressWindow::Procedure));
-  CreateControls(reinterpret_cast<HFONT>(SendMessageW(owner, WM_GETFONT, 0, 0)),
-                 dpi);
+  CreateControls(dpi);
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(cancel_);
 }
 
 ProgressWindow::~ProgressWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  if (font_ != nullptr) DeleteObject(font_);
 }
 
-void ProgressWindow::CreateControls(HFONT font, UINT dpi) {
+void ProgressWindow::CreateControls(UINT dpi) {
+  font_ = CreateMessageFont(dpi);
   label_ = Child(hwnd_, L"STATIC", L"Packing\u2026", SS_LEFT | SS_NOPREFIX,
                  kLabelPlace, dpi, 0);
   bar_ = Child(hwnd_, PROGRESS_CLASSW, L"", 0, kBarPlace, dpi, 0);
@@ -81,7 +82,7 @@ void ProgressWindow::CreateControls(HFONT font, UINT dpi) {
                   kCancelPlace, dpi, IDCANCEL);
   SendMessageW(bar_, PBM_SETRANGE32, 0, kProgressSteps);
   for (HWND control : {label_, cancel_}) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   }
 }
 

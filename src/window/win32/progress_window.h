@@ -14,7 +14,7 @@ inline constexpr wchar_t kProgressWindowClass[] = L"MirlotProgress";
 
 class ProgressWindow {
  public:
-  // Shows the window over `owner`, titled like it and in its font;
+  // Shows the window over `owner`, titled like it, in the message font;
   // `on_cancel` is called once, when the user cancels (Cancel, Escape or
   // closing the window). The window then stays up, saying so, until it is
   // destroyed with this object.
@@ -32,13 +32,14 @@ class ProgressWindow {
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam,
                                     LPARAM lparam);
-  void CreateControls(HFONT font, UINT dpi);
+  void CreateControls(UINT dpi);
   void Cancel();
 
   HWND hwnd_ = nullptr;
   HWND label_ = nullptr;
   HWND bar_ = nullptr;
   HWND cancel_ = nullptr;
+  HFONT font_ = nullptr;
   std::function<void()> on_cancel_;
   bool cancelled_ = false;
 };
