@@ -30,6 +30,11 @@ class QtWindow : public WindowDriver {
     QTest::mouseClick(form.findChild<QPushButton*>(button.c_str()),
                       Qt::LeftButton);
   }
+  void Offer(const std::vector<std::string>& paths) override {
+    QStringList offered;
+    for (const std::string& path : paths) offered.append(path.c_str());
+    form.OfferLists(offered);
+  }
   void Drop(const std::vector<std::string>& paths) override {
     QMimeData data;
     QList<QUrl> urls;
@@ -101,20 +106,12 @@ class Form1Test : public QObject {
   }
 
   void UserScenarios() {
-    int number = 0;
     for (const Scenario& row : kScenarios) {
-      ++number;
       const std::string problems =
-          Play(row, [](FakeFileSystem& fs, RunTiming timing,
-                       const std::string& argument) {
-            auto window = std::make_unique<QtWindow>(fs, timing);
-            if (!argument.empty()) {
-              window->form.OfferLists({QString::fromStdString(argument)});
-            }
-            return std::unique_ptr<WindowDriver>(std::move(window));
+          Play(row, [](FakeFileSystem& fs, RunTiming timing) {
+            return std::make_unique<QtWindow>(fs, timing);
           });
-      QVERIFY2(problems.empty(),
-               ("row " + std::to_string(number) + ": " + problems).c_str());
+      QVERIFY2(problems.empty(), (row.steps + ":" + problems).c_str());
     }
   }
 

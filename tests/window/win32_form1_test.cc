@@ -47,6 +47,9 @@ class Win32Window : public WindowDriver {
     const int id = button == "cmdPath" ? kPathButtonId : kStartButtonId;
     SendMessageW(GetDlgItem(form.hwnd(), id), BM_CLICK, 0, 0);
   }
+  void Offer(const std::vector<std::string>& paths) override {
+    form.OfferLists(paths);
+  }
   void Drop(const std::vector<std::string>& paths) override {
     std::wstring names;
     for (const std::string& path : paths) names += Widen(path) + L'\0';
@@ -128,18 +131,13 @@ TEST(Win32Form1Test, ControlsSitAtTheirTwipPlacesInTheMessageFont) {
 }
 
 TEST(Win32Form1Test, UserScenarios) {
-  int number = 0;
   for (const Scenario& row : kScenarios) {
-    ++number;
     EXPECT_EQ(Play(row,
-                   [](FakeFileSystem& fs, RunTiming timing,
-                      const std::string& argument) {
-                     auto window = std::make_unique<Win32Window>(fs, timing);
-                     if (!argument.empty()) window->form.OfferLists({argument});
-                     return std::unique_ptr<WindowDriver>(std::move(window));
+                   [](FakeFileSystem& fs, RunTiming timing) {
+                     return std::make_unique<Win32Window>(fs, timing);
                    }),
               "")
-        << "row " << number;
+        << row.steps;
   }
 }
 

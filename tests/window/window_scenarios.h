@@ -51,6 +51,8 @@ class WindowDriver {
   virtual ~WindowDriver() = default;
   virtual UserRecord& user() = 0;
   virtual void Click(const std::string& button) = 0;  // "cmdPath", "cmdStart"
+  // The paths as the program's argument, as its start gives them.
+  virtual void Offer(const std::vector<std::string>& paths) = 0;
   virtual void Drop(const std::vector<std::string>& paths) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() = 0;
@@ -64,22 +66,19 @@ class WindowDriver {
   virtual void Poll(std::function<bool()> tick) = 0;
 };
 
-// A fresh window over `file_system`, given `argument` as the program's
-// first argument ("" for none).
+// A fresh window over `file_system`.
 using MakeWindow = std::function<std::unique_ptr<WindowDriver>(
-    FakeFileSystem& file_system, RunTiming timing,
-    const std::string& argument)>;
+    FakeFileSystem& file_system, RunTiming timing)>;
 
-// Steps: "choose PATH" ("choose" alone cancels the chooser), "drop PATH...",
-// "start"; "start-poke" clicks, drops and closes while the run works;
-// "start-cancel" presses Cancel in the progress window. Then: the caption,
-// where the chooser opened, the messages, and whose out.bin was replaced.
+// Steps, split by ';': "arg PATH" gives PATH as the program's first
+// argument, "choose PATH" answers the chooser with PATH ("choose" alone
+// cancels it), "drop PATH..." drops the paths, "start" presses Start,
+// "poke" presses Start and, while the run works, clicks, drops and closes,
+// "cancel" presses Start and then Cancel in the progress window. Then the
+// caption, the folders the chooser opened in and the messages ("[a][b]"),
+// and the folder whose out.bin was replaced.
 struct Scenario {
-  std::string argument;
-  std::vector<std::string> steps;
-  std::string caption;
-  std::vector<std::string> start_folders, messages;
-  std::string replaced;
+  std::string steps, caption, chooser_folders, messages, replaced;
 };
 
 inline const std::string kDeep = [] {
@@ -88,74 +87,50 @@ inline const std::string kDeep = [] {
   return deep;
 }();
 
+// clang-format off
 inline const Scenario kScenarios[] = {
-    {"", {"start"}, "Path", {}, {"No file selected"}, ""},
-    {"",
-     {"choose /d/l.txt", "choose", "start"},
-     "/d/l.txt",
-     {"", "/d"},
-     {"Done"},
-     "/d"},
-    {"",
-     {"choose /d/l.txt", "choose /e/l.txt", "start"},
-     "/e/l.txt",
-     {"", "/d"},
-     {"Done"},
-     "/e"},
-    {"",
-     {"choose " + kDeep + "/l.txt", "start"},
-     kDeep + "/l.txt",
-     {""},
-     {"Done"},
-     kDeep},
-    {"",
-     {"choose /f/l.txt", "start"},
-     "/f/l.txt",
-     {""},
-     {"Ошибка 53File not found"},
-     ""},
-    {"",
-     {"choose /g/l.txt", "start"},
-     "/g/l.txt",
-     {""},
-     {"Не найдено ни одного файла", "Done"},
-     ""},
-    {"", {"choose /d/l.txt", "start-poke"}, "/d/l.txt", {""}, {"Done"}, "/d"},
-    {"", {"choose /d/l.txt", "start-cancel"}, "/d/l.txt", {""}, {}, ""},
+    {"start", "Path", "", "[No file selected]", ""},
+    {"choose /d/l.txt; choose; start", "/d/l.txt", "[][/d]", "[Done]", "/d"},
+    {"choose /d/l.txt; choose /e/l.txt; start", "/e/l.txt", "[][/d]", "[Done]", "/e"},
+    {"choose " + kDeep + "/l.txt; start", kDeep + "/l.txt", "[]", "[Done]", kDeep},
+    {"choose /f/l.txt; start", "/f/l.txt", "[]", "[Ошибка 53File not found]", ""},
+    {"choose /g/l.txt; start", "/g/l.txt", "[]", "[Не найдено ни одного файла][Done]", ""},
+    {"choose /d/l.txt; poke", "/d/l.txt", "[]", "[Done]", "/d"},
+    {"choose /d/l.txt; cancel", "/d/l.txt", "[]", "", ""},
     // A dropped list or the program's argument is a choice; only Start
     // packs; a folder or several paths change nothing.
-    {"",
-     {"drop /e/l.txt", "choose", "start"},
-     "/e/l.txt",
-     {"/e"},
-     {"Done"},
-     "/e"},
-    {"",
-     {"choose /d/l.txt", "drop /e", "drop /e/l.txt /g/l.txt", "start"},
-     "/d/l.txt",
-     {""},
-     {"Done"},
-     "/d"},
-    {"/e/l.txt", {"drop /g/l.txt"}, "/g/l.txt", {}, {}, ""},
-    {"/e/l.txt", {"start"}, "/e/l.txt", {}, {"Done"}, "/e"},
-    {"/e", {"start"}, "Path", {}, {"No file selected"}, ""},
+    {"drop /e/l.txt; choose; start", "/e/l.txt", "[/e]", "[Done]", "/e"},
+    {"choose /d/l.txt; drop /e; drop /e/l.txt /g/l.txt; start", "/d/l.txt", "[]", "[Done]", "/d"},
+    {"arg /e/l.txt; drop /g/l.txt", "/g/l.txt", "", "", ""},
+    {"arg /e/l.txt; start", "/e/l.txt", "", "[Done]", "/e"},
+    {"arg /e; start", "Path", "", "[No file selected]", ""},
 };
+// clang-format on
 
 namespace scenario_internal {
 
 // Good lists in /d, /e and kDeep, a missing member in /f, an empty list in
 // /g, each beside the outputs of an earlier run.
-inline const char* const kFolders[][2] = {{"/d", "a.dat"},
-                                          {"/e", "a.dat"},
-                                          {kDeep.c_str(), "a.dat"},
-                                          {"/f", "a.dat\nb.dat"},
-                                          {"/g", ""}};
+inline const std::pair<std::string, std::string> kFolders[] = {
+    {"/d", "a.dat"},
+    {"/e", "a.dat"},
+    {kDeep, "a.dat"},
+    {"/f", "a.dat\nb.dat"},
+    {"/g", ""}};
 
-inline std::vector<std::string> Words(const std::string& step) {
-  std::istringstream in(step);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
+inline std::vector<std::string> Split(const std::string& text, char by) {
+  std::vector<std::string> parts;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part, by);) {
+    if (by != ' ' || !part.empty()) parts.push_back(part);
+  }
+  return parts;
+}
+
+inline std::string Join(const std::vector<std::string>& items) {
+  std::string joined;
+  for (const std::string& item : items) joined += "[" + item + "]";
+  return joined;
 }
 
 // Starts the run and holds it at its first read (that of the list) until
@@ -166,9 +141,8 @@ inline void StartHeldRun(WindowDriver& window, FakeFileSystem& fs,
   auto release = std::make_shared<std::promise<void>>();
   std::shared_future<void> released = release->get_future().share();
   fs.before_each = [released](FakeFileSystem::Op op, const std::string&) {
-    if (op == FakeFileSystem::Op::kRead) {
+    if (op == FakeFileSystem::Op::kRead)
       released.wait_for(std::chrono::seconds(10));
-    }
   };
   window.Poll([=] {
     if (!ready()) return false;
@@ -179,19 +153,20 @@ inline void StartHeldRun(WindowDriver& window, FakeFileSystem& fs,
   window.Click("cmdStart");
 }
 
-inline void Step(WindowDriver& window, FakeFileSystem& fs,
-                 const std::string& step, std::ostringstream& problems) {
-  std::vector<std::string> words = Words(step);
+// Takes one step; returns what went wrong on the way ("" when nothing).
+inline std::string Step(WindowDriver& window, FakeFileSystem& fs,
+                        const std::string& step) {
+  std::vector<std::string> words = Split(step, ' ');
   const std::string verb = words.front();
   words.erase(words.begin());
+  if (verb == "arg") window.Offer(words);
+  if (verb == "drop") window.Drop(words);
+  if (verb == "start") window.Click("cmdStart");
   if (verb == "choose") {
     window.user().next_answer = words.empty() ? "" : words.front();
     window.Click("cmdPath");
-  } else if (verb == "drop") {
-    window.Drop(words);
-  } else if (verb == "start") {
-    window.Click("cmdStart");
-  } else if (verb == "start-poke") {
+  }
+  if (verb == "poke") {
     StartHeldRun(
         window, fs, [] { return true; },
         [&] {
@@ -201,25 +176,21 @@ inline void Step(WindowDriver& window, FakeFileSystem& fs,
           window.Drop({"/e/l.txt"});
           window.Close();
         });
-    if (!window.IsOpen()) problems << "closed during the run; ";
-  } else if (verb == "start-cancel") {
-    std::string title;
+    if (!window.IsOpen()) return "closed during the run";
+  }
+  std::string title;
+  if (verb == "cancel") {
     StartHeldRun(
         window, fs, [&] { return !window.ProgressTitle().empty(); },
         [&] {
           title = window.ProgressTitle();
           window.CancelProgress();
         });
-    if (title != kWindowTitle) problems << "progress title " << title << "; ";
-    if (!window.ProgressTitle().empty()) problems << "progress stays; ";
+    if (title != kWindowTitle || !window.ProgressTitle().empty()) {
+      return "progress window [" + title + "] " + window.ProgressTitle();
+    }
   }
-}
-
-template <typename T>
-std::string Join(const T& items) {
-  std::string joined;
-  for (const auto& item : items) joined += "[" + std::string(item) + "]";
-  return joined;
+  return "";
 }
 
 }  // namespace scenario_internal
@@ -230,41 +201,41 @@ inline std::string Play(const Scenario& row, const MakeWindow& make) {
   using namespace scenario_internal;
   FakeFileSystem fs;
   for (const auto& [folder, list] : kFolders) {
-    const std::string at(folder);
-    fs.AddFile(at + "/l.txt", list);
-    fs.AddFile(at + "/a.dat", std::string(154, 'm'));
-    fs.AddFile(at + "/out.bin", "earlier image");
-    fs.AddFile(at + "/report.txt", "earlier report");
+    fs.AddFile(folder + "/l.txt", list);
+    fs.AddFile(folder + "/a.dat", std::string(154, 'm'));
+    fs.AddFile(folder + "/out.bin", "earlier image");
+    fs.AddFile(folder + "/report.txt", "earlier report");
   }
   const std::vector<std::string> before = fs.FilePaths();
-  const bool cancels = row.steps.back() == "start-cancel";
+  const bool cancels = row.steps.ends_with("cancel");
   std::unique_ptr<WindowDriver> window =
-      make(fs,
-           {.progress_delay =
-                cancels ? std::chrono::milliseconds(0) : std::chrono::hours(1)},
-           row.argument);
-  std::ostringstream problems;
-  for (const std::string& step : row.steps) Step(*window, fs, step, problems);
+      make(fs, {.progress_delay = cancels ? std::chrono::milliseconds(0)
+                                          : std::chrono::hours(1)});
+  std::string problems;
+  for (const std::string& step : Split(row.steps, ';')) {
+    problems += Step(*window, fs, step);
+  }
   const UserRecord& user = window->user();
-  if (window->Caption() != row.caption) problems << window->Caption() << "; ";
-  if (window->ListChosen() != (row.caption != kNoPathCaption)) {
-    problems << "list chosen " << window->ListChosen() << "; ";
-  }
-  if (user.start_folders != row.start_folders) {
-    problems << "chooser in " << Join(user.start_folders) << "; ";
-  }
-  if (user.texts != row.messages) problems << Join(user.texts) << "; ";
-  if (user.titles !=
-      std::vector<std::string>(user.texts.size(), kWindowTitle)) {
-    problems << "titles " << Join(user.titles) << "; ";
-  }
+  std::string replaced;
   for (const auto& [folder, list] : kFolders) {
-    const bool replaced =
-        fs.Content(std::string(folder) + "/out.bin") != "earlier image";
-    if (replaced != (folder == row.replaced)) problems << folder << "; ";
+    if (fs.Content(folder + "/out.bin") != "earlier image") replaced += folder;
   }
-  if (fs.FilePaths() != before) problems << Join(fs.FilePaths()) << "; ";
-  return problems.str();
+  const Scenario seen = {row.steps, window->Caption(), Join(user.start_folders),
+                         Join(user.texts), replaced};
+  for (const auto& [expected, actual] :
+       {std::pair(row.caption, seen.caption),
+        std::pair(row.chooser_folders, seen.chooser_folders),
+        std::pair(row.messages, seen.messages),
+        std::pair(row.replaced, seen.replaced)}) {
+    if (expected != actual) problems += " [" + actual + "]";
+  }
+  if (window->ListChosen() != (row.caption != kNoPathCaption) ||
+      user.titles !=
+          std::vector<std::string>(user.texts.size(), kWindowTitle) ||
+      fs.FilePaths() != before) {
+    problems += " choice, titles or files";
+  }
+  return problems;
 }
 
 }  // namespace mirlot
