@@ -1,5 +1,4 @@
-// The Qt window: its layout, the shared user scenarios and one run on the
-// host's file system.
+// The Qt window: its layout and the shared user scenarios.
 #include "window/form1.h"
 
 #include <QMimeData>
@@ -9,15 +8,12 @@
 #include <QtTest>
 #include <string>
 
-#include "support/temp_folder.h"
 #include "window/path_label.h"
 #include "window/progress_dialog.h"
 #include "window_scenarios.h"
 
 namespace mirlot {
 namespace {
-
-using namespace std::string_literals;
 
 class QtWindow : public WindowDriver {
  public:
@@ -113,25 +109,6 @@ class Form1Test : public QObject {
           });
       QVERIFY2(problems.empty(), (row.steps + ":" + problems).c_str());
     }
-  }
-
-  // The worked example of two members, packed on the host's file system.
-  void EndToEndRunWritesBesideTheChosenList() {
-    TempFolder folder;
-    folder.Write("one.dat",
-                 std::string(50, 'a') + std::string(100, 'b') + "cccc");
-    folder.Write("two.dat",
-                 std::string(50, 'd') + std::string(200, 'e') + "ffff");
-    folder.Write("list.txt", "one.dat\r\ntwo.dat\r\n");
-    QtWindow window(HostFileSystem());
-    window.user_.next_answer = folder.Path("list.txt");
-    window.Click("cmdPath");
-    window.Click("cmdStart");
-    QCOMPARE(window.user_.texts, std::vector<std::string>{"Done"});
-    QCOMPARE(QByteArray::fromStdString(folder.Read("out.bin")),
-             QByteArray::fromStdString(
-                 "\0\0\0\x10\0\0\0\x64\0\0\0\x74\0\0\0\xC8"s +
-                 std::string(100, 'b') + std::string(200, 'e')));
   }
 };
 
