@@ -28,7 +28,7 @@ exec 8>&-
 WINEPREFIX=$prefix wineserver -p30 </dev/null >/dev/null 2>&1 || true
 output=$(mktemp)
 status=0
-DISPLAY= "$run" "$prefix" "$@" >"$output" 2>&1 </dev/null || status=$?
+DISPLAY='' "$run" "$prefix" "$@" >"$output" 2>&1 </dev/null || status=$?
 cat "$output"
 rm -f "$output"
 exit "$status"
