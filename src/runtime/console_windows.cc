@@ -1,7 +1,8 @@
-#include <windows.h>
-
 #include "runtime/console.h"
+
+#include <windows.h>
 // After windows.h, which they need.
+#include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
 
@@ -43,6 +44,10 @@ std::vector<std::string> StartCommandLine(int argc, char** argv) {
       std::atexit(RestoreOutputCodePage);
     }
   }
+  // Redirected output is the same bytes as on Linux: UTF-8 lines ending in
+  // LF, not the CR LF the C runtime's text mode would make of them.
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stderr), _O_BINARY);
   // The progress bar redraws its line with escape sequences.
   DWORD mode = 0;
   const HANDLE error_handle = HandleOf(stderr);
@@ -74,7 +79,6 @@ void WriteLine(std::FILE* stream, std::string_view text) {
                     static_cast<DWORD>(line.size()), &written, nullptr);
     return;
   }
-  // The stream is in text mode, which writes each "\n" as CR LF.
   std::fwrite(text.data(), 1, text.size(), stream);
   std::fputc('\n', stream);
   std::fflush(stream);

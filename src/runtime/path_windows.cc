@@ -67,14 +67,16 @@ std::string_view RootOf(std::string_view folder) {
   return root;
 }
 
-// `folder` and `name` joined with the separator `folder` uses.
+// `folder` and `name` joined with the separator `folder` uses, "/" when it
+// has none ("d" and "x" give "d/x", as "d/x" gives "d"): the system takes
+// both.
 std::string Join(const std::string& folder, std::string_view name) {
   if (folder.empty()) return std::string(name);
   if (IsSeparator(folder.back()) || folder.back() == ':') {
     return folder + std::string(name);
   }
   const auto last = folder.find_last_of("\\/");
-  const char separator = last == std::string::npos ? '\\' : folder[last];
+  const char separator = last == std::string::npos ? '/' : folder[last];
   return folder + separator + std::string(name);
 }
 

@@ -9,6 +9,7 @@
 #include "runtime/path.h"
 #include "runtime/windows_error.h"
 #include "runtime/windows_path.h"
+#include "runtime/windows_text.h"
 
 namespace mirlot {
 
@@ -22,8 +23,14 @@ constexpr DWORD kShareAll =
     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kMoveFlags = MOVEFILE_WRITE_THROUGH;
 
-bool HasNul(const std::string& path) {
-  return path.find('\0') != std::string::npos;
+// The longest path Windows can name, in UTF-16 units.
+constexpr std::size_t kLongestPath = 32767;
+
+// True for a path no Win32 call can take: one with a NUL, or longer than
+// any path Windows can name (52, as Linux says for a name too long).
+bool CannotName(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return true;
+  return path.size() > kLongestPath && Widen(path).size() > kLongestPath;
 }
 
 // A device rather than a file: opening it could block (CON) or reach
@@ -156,7 +163,7 @@ std::string RandomSuffix() {
 }
 
 Result<std::unique_ptr<WritableFile>> CreateExclusive(const std::string& path) {
-  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
   if (NamesDevice(path)) return FailureCode::kPathFileAccessError;
   const HANDLE handle =
       ::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
@@ -176,7 +183,7 @@ Result<std::unique_ptr<WritableFile>> CreateExclusive(const std::string& path) {
 }  // namespace
 
 Result<FileStatus> WindowsFileSystem::Stat(const std::string& path) {
-  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
   if (path.empty()) return FailureCode::kFileNotFound;
   if (NamesDevice(path)) return FileStatus{};  // kOther
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -215,7 +222,7 @@ Result<FileStatus> WindowsFileSystem::Stat(const std::string& path) {
 }
 
 Result<bool> WindowsFileSystem::NameTaken(const std::string& path) {
-  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
   if (path.empty()) return false;
   if (NamesDevice(path)) return true;
   if (Attributes(path) != INVALID_FILE_ATTRIBUTES) return true;
@@ -228,7 +235,7 @@ Result<bool> WindowsFileSystem::NameTaken(const std::string& path) {
 
 Result<std::unique_ptr<ReadableFile>> WindowsFileSystem::OpenForRead(
     const std::string& path) {
-  if (HasNul(path)) return FailureCode::kBadFileNameOrNumber;
+  if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
   if (path.empty()) return FailureCode::kFileNotFound;
   if (NamesDevice(path)) return FailureCode::kPathFileAccessError;
   const HANDLE handle =
@@ -270,7 +277,7 @@ Status WindowsFileSystem::Remove(const std::string& path) {
 }
 
 Status WindowsFileSystem::CreateFolder(const std::string& path) {
-  if (HasNul(path)) return Status(FailureCode::kBadFileNameOrNumber);
+  if (CannotName(path)) return Status(FailureCode::kBadFileNameOrNumber);
   if (::CreateDirectoryW(SystemPath(path).c_str(), nullptr)) {
     return Status::Ok();
   }

@@ -18,6 +18,11 @@ enum class Replaced {
   kSetAside,          // the former `to` waits under SetAsideName
 };
 
+// What a replaced output keeps of the earlier file's attributes.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 std::string SetAsideName(const Replacement& r) { return r.from + "-old"; }
 
 bool Move(const std::string& from, const std::string& to) {
@@ -59,6 +64,10 @@ Result<Replaced> ReplaceOne(const Replacement& r) {
   if (::ReplaceFileW(SystemPath(r.to).c_str(), SystemPath(r.from).c_str(),
                      SystemPath(aside).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
                      nullptr, nullptr)) {
+    // Windows carries the attributes over itself; wine does not.
+    const DWORD kept = attributes & kKeptAttributes;
+    (void)::SetFileAttributesW(SystemPath(r.to).c_str(),
+                               kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
     return Replaced::kSetAside;
   }
   const DWORD error = ::GetLastError();
