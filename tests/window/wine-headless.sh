@@ -17,15 +17,12 @@ exec 8>"$prefix.headless-lock"
 flock 8
 if [ ! -e "$prefix/.mirlot-headless" ]; then
   "$run" "$prefix" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null \
-    /f </dev/null >/dev/null 2>&1
+    /f </dev/null >/dev/null 2>&1 8>&-
   WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true
   WINEPREFIX=$prefix wineserver -w </dev/null >/dev/null 2>&1 || true
   touch "$prefix/.mirlot-headless"
 fi
 exec 8>&-
-# A server started while WINE-RUN holds its lock would hold the lock too,
-# and keep the next call waiting until it exits; start it here instead.
-WINEPREFIX=$prefix wineserver -p30 </dev/null >/dev/null 2>&1 || true
 output=$(mktemp)
 status=0
 DISPLAY='' "$run" "$prefix" "$@" >"$output" 2>&1 </dev/null || status=$?
