@@ -9,9 +9,7 @@ scripts/install-deps.sh
 
 for arch in i686 x86_64; do
   dir=build/windows-$arch
-  # The Qt window does not exist for Windows.
-  scripts/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$arch.cmake \
-    -DMIRLOT_BUILD_GUI=OFF "$@"
+  scripts/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$arch.cmake "$@"
   (cd "$dir" && cpack -G ZIP >/dev/null)
   ls -l "$dir"/mirlot-*-windows-"$arch".zip
 done

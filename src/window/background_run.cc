@@ -18,12 +18,12 @@ namespace {
 // until it returns, that is, until the user dismissed the message.
 class CrossThreadSink : public MessageSink {
  public:
-  CrossThreadSink(QObject& context, std::function<void(const QString&)> show)
+  CrossThreadSink(QObject& context,
+                  std::function<void(const std::string&)> show)
       : context_(context), show_(std::move(show)) {}
 
   void Show(std::string_view text, MessageKind) override {
-    const QString message =
-        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const std::string message(text);
     if (QThread::currentThread() == context_.thread()) {
       show_(message);  // the run fell back to the window's own thread
       return;
@@ -35,31 +35,10 @@ class CrossThreadSink : public MessageSink {
 
  private:
   QObject& context_;
-  std::function<void(const QString&)> show_;
+  std::function<void(const std::string&)> show_;
 };
 
 }  // namespace
-
-void SharedProgress::OnProgress(std::uint64_t done, std::uint64_t total) {
-  total_.store(total, std::memory_order_relaxed);
-  done_.store(done, std::memory_order_relaxed);
-}
-
-bool SharedProgress::CancelRequested() {
-  return cancel_requested_.load(std::memory_order_relaxed);
-}
-
-void SharedProgress::RequestCancel() {
-  cancel_requested_.store(true, std::memory_order_relaxed);
-}
-
-std::uint64_t SharedProgress::done() const {
-  return done_.load(std::memory_order_relaxed);
-}
-
-std::uint64_t SharedProgress::total() const {
-  return total_.load(std::memory_order_relaxed);
-}
 
 BackgroundRun::BackgroundRun(QWidget& window, MessagePresenter& presenter,
                              RunTiming timing)
@@ -77,7 +56,7 @@ RunOutcome BackgroundRun::Run(const RunRequest& request,
                               FileSystem& file_system) {
   RunOutcome outcome = RunOutcome::kFailed;
   CrossThreadSink sink(*this,
-                       [this](const QString& text) { ShowMessage(text); });
+                       [this](const std::string& text) { ShowMessage(text); });
   std::unique_ptr<QThread> worker(QThread::create(
       [&] { outcome = RunPacking(request, file_system, sink, progress_); }));
   QEventLoop loop;
@@ -107,11 +86,11 @@ RunOutcome BackgroundRun::Run(const RunRequest& request,
   return outcome;
 }
 
-void BackgroundRun::ShowMessage(const QString& text) {
+void BackgroundRun::ShowMessage(const std::string& text) {
   // A message means the run is ending: no progress to show any more.
   delay_timer_.stop();
   CloseProgressDialog();
-  presenter_.ShowMessage(&window_, window_.windowTitle(), text);
+  presenter_.ShowMessage(&window_, window_.windowTitle().toStdString(), text);
 }
 
 void BackgroundRun::OpenProgressDialog() {

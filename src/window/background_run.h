@@ -6,44 +6,18 @@
 #define MIRLOT_WINDOW_BACKGROUND_RUN_H_
 
 #include <QObject>
-#include <QString>
 #include <QTimer>
-#include <atomic>
-#include <chrono>
-#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "packing/packing_run.h"
 #include "window/message_presenter.h"
 #include "window/progress_dialog.h"
+#include "window/window_services.h"
 
 class QWidget;
 
 namespace mirlot {
-
-struct RunTiming {
-  // How long a run works before the progress dialog appears.
-  std::chrono::milliseconds progress_delay{500};
-  // How often the open progress dialog takes the latest numbers.
-  std::chrono::milliseconds progress_refresh{100};
-};
-
-// Progress and the cancel request, shared between the worker that runs the
-// packing and the window's thread that shows them.
-class SharedProgress : public RunObserver {
- public:
-  void OnProgress(std::uint64_t done, std::uint64_t total) override;
-  bool CancelRequested() override;
-
-  void RequestCancel();
-  std::uint64_t done() const;
-  std::uint64_t total() const;
-
- private:
-  std::atomic<std::uint64_t> done_{0};
-  std::atomic<std::uint64_t> total_{0};
-  std::atomic<bool> cancel_requested_{false};
-};
 
 class BackgroundRun : public QObject {
  public:
@@ -61,7 +35,7 @@ class BackgroundRun : public QObject {
   RunOutcome Run(const RunRequest& request, FileSystem& file_system);
 
  private:
-  void ShowMessage(const QString& text);
+  void ShowMessage(const std::string& text);
   void OpenProgressDialog();
   void RefreshProgressDialog();
   void CloseProgressDialog();

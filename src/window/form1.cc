@@ -1,8 +1,11 @@
 #include "window/form1.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include "window/path_label.h"
 
@@ -23,6 +26,7 @@ Form1::Form1(WindowServices services, QWidget* parent)
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8(kWindowTitle));
   setFixedSize(kClientSize);
+  setAcceptDrops(true);
   CreateControls();
 }
 
@@ -44,25 +48,44 @@ void Form1::CreateControls() {
   setTabOrder(cmd_path_, cmd_start_);
 }
 
+void Form1::OfferLists(const QStringList& paths) {
+  std::vector<std::string> offered;
+  for (const QString& path : paths) {
+    offered.push_back(QFile::encodeName(path).toStdString());
+  }
+  if (choice_.Offer(offered, services_.file_system)) ShowChoice();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    paths.append(url.toLocalFile());
+  }
+  event->acceptProposedAction();
+  OfferLists(paths);
+}
+
 void Form1::ChooseList() {
-  // The chooser opens where the last chosen list lies.
-  const QString start_folder =
-      list_chosen_ ? QFileInfo(lbl_path_->caption()).absolutePath() : QString();
-  const std::optional<QString> chosen =
-      services_.chooser.ChooseList(this, start_folder);
+  const std::optional<std::string> chosen =
+      services_.chooser.ChooseList(this, choice_.ChooserFolder());
   if (!chosen) return;
-  lbl_path_->SetCaption(*chosen);
-  list_chosen_ = true;
+  choice_.Choose(*chosen);
+  ShowChoice();
+}
+
+void Form1::ShowChoice() {
+  lbl_path_->SetCaption(QFile::decodeName(choice_.caption().c_str()));
 }
 
 void Form1::StartRun() {
   if (running_) return;
   running_ = true;
-  const RunRequest request{
-      .list_chosen = list_chosen_,
-      .list_path = QFile::encodeName(lbl_path_->caption()).toStdString()};
   BackgroundRun run(*this, services_.presenter, services_.timing);
-  (void)run.Run(request, services_.file_system);
+  (void)run.Run(choice_.StartRequest(), services_.file_system);
   running_ = false;
 }
 

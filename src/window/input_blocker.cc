@@ -22,6 +22,9 @@ bool IsUserInput(QEvent::Type type) {
     case QEvent::TouchEnd:
     case QEvent::ContextMenu:
     case QEvent::Close:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
       return true;
     default:
       return false;

@@ -11,7 +11,7 @@ namespace mirlot {
 
 class InputBlocker : public QObject {
  public:
-  // Swallows mouse, keyboard and touch input and close requests aimed at
+  // Swallows mouse, keyboard and touch input, drops and close requests aimed at
   // `window` or any of its child widgets. Other windows (dialogs included)
   // are not affected.
   explicit InputBlocker(QWidget& window);

@@ -1,22 +1,26 @@
 #include "window/list_chooser.h"
 
+#include <QFile>
 #include <QFileDialog>
 
 namespace mirlot {
 
-std::optional<QString> FileDialogListChooser::ChooseList(
-    QWidget* parent, const QString& start_folder) {
+std::optional<std::string> FileDialogListChooser::ChooseList(
+    QWidget* parent, const std::string& start_folder) {
   QFileDialog dialog(parent);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilter(QString::fromUtf8(kListFilter));
+  dialog.setNameFilter(
+      QStringLiteral("%1 (%2)").arg(kListFilterName, kListFilterPattern));
   // Shows the description alone; it already names the pattern.
   dialog.setOption(QFileDialog::HideNameFilterDetails);
-  if (!start_folder.isEmpty()) dialog.setDirectory(start_folder);
+  if (!start_folder.empty()) {
+    dialog.setDirectory(QFile::decodeName(start_folder.c_str()));
+  }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
-  return chosen.first();
+  return QFile::encodeName(chosen.first()).toStdString();
 }
 
 }  // namespace mirlot

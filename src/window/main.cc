@@ -1,5 +1,7 @@
-// mirlot-gui: the desktop window.
+// mirlot-gui: the desktop window. A list path given as the first argument
+// is taken as the chosen list.
 #include <QApplication>
+#include <QFileInfo>
 
 #include "runtime/file_system.h"
 #include "window/form1.h"
@@ -15,6 +17,10 @@ int main(int argc, char** argv) {
   mirlot::Form1 window({.chooser = chooser,
                         .presenter = presenter,
                         .file_system = mirlot::HostFileSystem()});
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 1) {
+    window.OfferLists({QFileInfo(arguments[1]).absoluteFilePath()});
+  }
   window.show();
   return QApplication::exec();
 }

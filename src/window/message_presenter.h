@@ -1,29 +1,22 @@
-// How the window shows a message of a run. The real presenter is a message
-// box; tests substitute one that records.
+// The Qt window's message box.
 #ifndef MIRLOT_WINDOW_MESSAGE_PRESENTER_H_
 #define MIRLOT_WINDOW_MESSAGE_PRESENTER_H_
 
-#include <QString>
+#include <string>
+
+#include "window/window_services.h"
 
 class QWidget;
 
 namespace mirlot {
 
-class MessagePresenter {
- public:
-  virtual ~MessagePresenter() = default;
-
-  // Shows `text` titled `title`, modally over `parent`, and returns once the
-  // user dismissed it. Cannot fail.
-  virtual void ShowMessage(QWidget* parent, const QString& title,
-                           const QString& text) = 0;
-};
+using MessagePresenter = MessagePresenterFor<QWidget*>;
 
 // A modal message box with the plain text, a single OK button and no icon.
 class MessageBoxPresenter : public MessagePresenter {
  public:
-  void ShowMessage(QWidget* parent, const QString& title,
-                   const QString& text) override;
+  void ShowMessage(QWidget* parent, const std::string& title,
+                   const std::string& text) override;
 };
 
 }  // namespace mirlot

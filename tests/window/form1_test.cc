@@ -1,102 +1,77 @@
-// The window over a scripted chooser, a recording message presenter and,
-// mostly, the in-memory file system.
+// The Qt window: its layout and the shared user scenarios.
 #include "window/form1.h"
 
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
-#include <functional>
-#include <future>
 #include <string>
-#include <vector>
 
-#include "runtime/fake_file_system.h"
-#include "support/temp_folder.h"
 #include "window/path_label.h"
 #include "window/progress_dialog.h"
+#include "window_scenarios.h"
 
 namespace mirlot {
 namespace {
 
-using Op = FakeFileSystem::Op;
-using namespace std::chrono_literals;
-using namespace std::string_literals;
-
-// The user: answers each request for a list with the next scripted path (an
-// empty one cancels the chooser) and records the messages shown.
-class ScriptedUser : public ListChooser, public MessagePresenter {
+class QtWindow : public WindowDriver {
  public:
-  explicit ScriptedUser(QStringList answers) : answers_(answers) {}
-  std::optional<QString> ChooseList(QWidget*,
-                                    const QString& start_folder) override {
-    start_folders.append(start_folder);
-    const QString answer = answers_.isEmpty() ? "" : answers_.takeFirst();
-    return answer.isEmpty() ? std::nullopt : std::optional(answer);
-  }
-  void ShowMessage(QWidget*, const QString& title,
-                   const QString& text) override {
-    titles.append(title);
-    texts.append(text);
-  }
-  QStringList start_folders, titles, texts;
-
- private:
-  QStringList answers_;
-};
-
-// A window over `file_system`, shown, whose user answers `answers`.
-struct Window {
-  Window(FileSystem& file_system, QStringList answers, RunTiming timing = {})
-      : user(answers), form({user, user, file_system, timing}) {
+  QtWindow(FileSystem& file_system, RunTiming timing = {})
+      : form({user_, user_, file_system, timing}) {
     form.show();
   }
-  void Click(const char* button) {
-    QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
+  UserRecord& user() override { return user_; }
+  void Click(const std::string& button) override {
+    QTest::mouseClick(form.findChild<QPushButton*>(button.c_str()),
+                      Qt::LeftButton);
   }
-  QString Caption() const {
-    return form.findChild<PathLabel*>("lblPath")->caption();
+  void Offer(const std::vector<std::string>& paths) override {
+    QStringList offered;
+    for (const std::string& path : paths) offered.append(path.c_str());
+    form.OfferLists(offered);
+  }
+  void Drop(const std::vector<std::string>& paths) override {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& path : paths) {
+      urls.append(QUrl::fromLocalFile(QString::fromStdString(path)));
+    }
+    data.setUrls(urls);
+    QDragEnterEvent enter({200, 50}, Qt::CopyAction, &data, Qt::NoButton,
+                          Qt::NoModifier);
+    QDropEvent drop(QPointF(200, 50), Qt::CopyAction, &data, Qt::NoButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(&form, &enter);
+    QApplication::sendEvent(&form, &drop);
+  }
+  void Close() override { form.close(); }
+  bool IsOpen() override { return form.isVisible(); }
+  std::string Caption() override {
+    return form.findChild<PathLabel*>("lblPath")->caption().toStdString();
+  }
+  bool ListChosen() override { return form.list_chosen(); }
+  std::string ProgressTitle() override {
+    auto* dialog = form.findChild<ProgressDialog*>("progressDialog");
+    const bool shown = dialog != nullptr && dialog->isVisible();
+    return shown ? dialog->windowTitle().toStdString() : "";
+  }
+  void CancelProgress() override {
+    QTest::mouseClick(form.findChild<ProgressDialog*>("progressDialog")
+                          ->findChild<QPushButton*>("cancelButton"),
+                      Qt::LeftButton);
+  }
+  void Poll(std::function<bool()> tick) override {
+    auto* poll = new QTimer(&form);
+    QObject::connect(poll, &QTimer::timeout, [poll, tick] {
+      if (tick()) poll->deleteLater();
+    });
+    poll->start(5);
   }
 
-  ScriptedUser user;
+  ScriptedUser<QWidget*> user_;
   Form1 form;
 };
-
-QByteArray Bytes(const std::string& bytes) {
-  return QByteArray::fromStdString(bytes);
-}
-
-// `folder`/l.txt holding `list`, the member a.dat, and outputs of an
-// earlier run beside them. Returns every file's path.
-std::vector<std::string> AddEarlierOutputs(FakeFileSystem& fs,
-                                           const std::string& folder,
-                                           const std::string& list) {
-  fs.AddFile(folder + "/l.txt", list);
-  fs.AddFile(folder + "/a.dat", std::string(154, 'm'));
-  fs.AddFile(folder + "/out.bin", "earlier image");
-  fs.AddFile(folder + "/report.txt", "earlier report");
-  return fs.FilePaths();
-}
-
-// Starts the run, holds it at its first read (that of the list) and, from
-// within the run's event loop, calls `action` as soon as `ready` holds; then
-// lets the run go on.
-void StartHeldRun(Window& window, FakeFileSystem& fs,
-                  std::function<bool()> ready, std::function<void()> action) {
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  fs.before_each = [released](Op op, const std::string&) {
-    if (op == Op::kRead) released.wait_for(10s);
-  };
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (!ready()) return;
-    poll.stop();
-    action();
-    release.set_value();
-  });
-  poll.start(5);
-  window.Click("cmdStart");
-}
 
 }  // namespace
 
@@ -106,7 +81,7 @@ class Form1Test : public QObject {
  private slots:
   void ControlsSitWhereExpected() {
     FakeFileSystem fs;
-    Window window(fs, {});
+    QtWindow window(fs);
     QCOMPARE(window.form.windowTitle(), QString("Mirlot utility"));
     QCOMPARE(window.form.size(), QSize(406, 125));
     const struct {
@@ -126,121 +101,14 @@ class Form1Test : public QObject {
              window.form.findChild<QWidget*>("cmdStart"));
   }
 
-  // Choices ("" cancels the chooser), then Start: the caption, where the
-  // chooser opened, the messages in order, and which folder's out.bin was
-  // replaced (none when the run ends without new outputs).
-  void StartRunsWithTheLastSuccessfulChoice() {
-    const QString deep = "/d" + QString("/a-long-folder-name").repeated(16);
-    const QString empty_list = "Не найдено ни одного файла";
-    // Lists: good in /d, /e and `deep`; a missing member in /f; empty in /g.
-    const std::pair<QString, std::string> folders[] = {{"/d", "a.dat"},
-                                                       {"/e", "a.dat"},
-                                                       {deep, "a.dat"},
-                                                       {"/f", "a.dat\nb.dat"},
-                                                       {"/g", ""}};
-    const struct {
-      QStringList answers;
-      QString caption;
-      QStringList start_folders;
-      QStringList messages;
-      QString replaced;
-    } rows[] = {
-        {{}, "Path", {}, {"No file selected"}, ""},
-        {{"/d/l.txt", ""}, "/d/l.txt", {"", "/d"}, {"Done"}, "/d"},
-        {{"/d/l.txt", "/e/l.txt"}, "/e/l.txt", {"", "/d"}, {"Done"}, "/e"},
-        {{deep + "/l.txt"}, deep + "/l.txt", {""}, {"Done"}, deep},
-        {{"/f/l.txt"}, "/f/l.txt", {""}, {"Ошибка 53File not found"}, ""},
-        {{"/g/l.txt"}, "/g/l.txt", {""}, {empty_list, "Done"}, ""},
-    };
-    for (const auto& row : rows) {
-      FakeFileSystem fs;
-      for (const auto& [folder, list] : folders) {
-        AddEarlierOutputs(fs, folder.toStdString(), list);
-      }
-      const std::vector<std::string> before = fs.FilePaths();
-      Window window(fs, row.answers);
-      for (qsizetype k = 0; k < row.answers.size(); ++k) {
-        window.Click("cmdPath");
-      }
-      window.Click("cmdStart");
-      QCOMPARE(window.Caption(), row.caption);
-      QCOMPARE(window.form.list_chosen(), row.caption != "Path");
-      QCOMPARE(window.user.start_folders, row.start_folders);
-      QCOMPARE(window.user.texts, row.messages);
-      QCOMPARE(window.user.titles,
-               QStringList(row.messages.size(), "Mirlot utility"));
-      for (const auto& [folder, list] : folders) {
-        const std::string image = fs.Content(folder.toStdString() + "/out.bin");
-        QCOMPARE(image != "earlier image", folder == row.replaced);
-      }
-      QVERIFY(fs.FilePaths() == before);
-      QVERIFY(row.caption != "Path" || fs.calls().empty());
+  void UserScenarios() {
+    for (const Scenario& row : kScenarios) {
+      const std::string problems =
+          Play(row, [](FakeFileSystem& fs, RunTiming timing) {
+            return std::make_unique<QtWindow>(fs, timing);
+          });
+      QVERIFY2(problems.empty(), (row.steps + ":" + problems).c_str());
     }
-  }
-
-  // The worked example of two members, packed on the host's file system.
-  void EndToEndRunWritesBesideTheChosenList() {
-    TempFolder folder;
-    folder.Write("one.dat",
-                 std::string(50, 'a') + std::string(100, 'b') + "cccc");
-    folder.Write("two.dat",
-                 std::string(50, 'd') + std::string(200, 'e') + "ffff");
-    folder.Write("list.txt", "one.dat\r\ntwo.dat\r\n");
-    Window window(HostFileSystem(),
-                  {QString::fromStdString(folder.Path("list.txt"))});
-    window.Click("cmdPath");
-    window.Click("cmdStart");
-    QCOMPARE(window.user.texts, QStringList{"Done"});
-    QCOMPARE(Bytes(folder.Read("out.bin")),
-             Bytes("\0\0\0\x10\0\0\0\x64\0\0\0\x74\0\0\0\xC8"s +
-                   std::string(100, 'b') + std::string(200, 'e')));
-  }
-
-  void WindowTakesNoInputWhileRunWorks() {
-    FakeFileSystem fs;
-    AddEarlierOutputs(fs, "/d", "a.dat");
-    Window window(fs, {"/d/l.txt", "/e/l.txt"},
-                  {.progress_delay = std::chrono::hours(1)});
-    window.Click("cmdPath");
-    bool closed = true;
-    StartHeldRun(
-        window, fs, [] { return true; },
-        [&] {
-          window.Click("cmdPath");
-          window.Click("cmdStart");
-          closed = window.form.close();
-        });
-    QVERIFY(!closed);
-    QVERIFY(window.form.isVisible());
-    QCOMPARE(window.user.start_folders.size(), 1);
-    QCOMPARE(window.Caption(), QString("/d/l.txt"));
-    QCOMPARE(window.user.texts, QStringList{"Done"});
-  }
-
-  void CancelInProgressDialogLeavesEverythingUntouched() {
-    FakeFileSystem fs;
-    const std::vector<std::string> before =
-        AddEarlierOutputs(fs, "/d", "a.dat");
-    Window window(fs, {"/d/l.txt"}, {.progress_delay = 0ms});
-    window.Click("cmdPath");
-    auto dialog = [&] {
-      return window.form.findChild<ProgressDialog*>("progressDialog");
-    };
-    QString dialog_title;
-    StartHeldRun(
-        window, fs,
-        [&] { return dialog() != nullptr && dialog()->isVisible(); },
-        [&] {
-          dialog_title = dialog()->windowTitle();
-          QTest::mouseClick(dialog()->findChild<QPushButton*>("cancelButton"),
-                            Qt::LeftButton);
-        });
-    QCOMPARE(dialog_title, QString("Mirlot utility"));
-    QCOMPARE(window.user.texts, QStringList{});
-    QVERIFY(dialog() == nullptr);
-    QCOMPARE(Bytes(fs.Content("/d/out.bin")), QByteArray("earlier image"));
-    QCOMPARE(Bytes(fs.Content("/d/report.txt")), QByteArray("earlier report"));
-    QVERIFY(fs.FilePaths() == before);
   }
 };
 

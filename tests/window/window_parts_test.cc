@@ -64,8 +64,9 @@ class WindowPartsTest : public QObject {
         dialog.selectFile("list.txt");
         accept ? static_cast<QDialog&>(dialog).accept() : dialog.reject();
       });
-      QCOMPARE(FileDialogListChooser().ChooseList(nullptr, path),
-               accept ? std::optional(path + "/list.txt") : std::nullopt);
+      QCOMPARE(FileDialogListChooser().ChooseList(nullptr, path.toStdString()),
+               accept ? std::optional((path + "/list.txt").toStdString())
+                      : std::nullopt);
       QCOMPARE(seen, (QStringList{path, "List of files *.txt (*.txt)"}));
     }
   }

@@ -1,0 +1,29 @@
+#include "window/list_choice.h"
+
+#include <utility>
+
+#include "runtime/path.h"
+
+namespace mirlot {
+
+std::string ListChoice::ChooserFolder() const {
+  return chosen_ ? ParentFolder(caption_) : std::string();
+}
+
+void ListChoice::Choose(std::string path) {
+  caption_ = std::move(path);
+  chosen_ = true;
+}
+
+bool ListChoice::Offer(const std::vector<std::string>& paths,
+                       FileSystem& file_system) {
+  if (paths.size() != 1) return false;
+  // A path that cannot be looked up is still taken, as the chooser would
+  // take it: Start then says what is wrong with it.
+  const Result<FileStatus> status = file_system.Stat(paths.front());
+  if (status.ok() && status.value().kind == FileKind::kDirectory) return false;
+  Choose(paths.front());
+  return true;
+}
+
+}  // namespace mirlot

@@ -1,0 +1,47 @@
+// What the window keeps between runs, the same for every toolkit: whether a
+// list was chosen and its path, where the chooser opens, which offered paths
+// count as a choice, and what Start asks the packing run to do.
+#ifndef MIRLOT_WINDOW_LIST_CHOICE_H_
+#define MIRLOT_WINDOW_LIST_CHOICE_H_
+
+#include <string>
+#include <vector>
+
+#include "packing/packing_run.h"
+#include "runtime/file_system.h"
+
+namespace mirlot {
+
+inline constexpr char kWindowTitle[] = "Mirlot utility";
+inline constexpr char kNoPathCaption[] = "Path";
+
+class ListChoice {
+ public:
+  bool chosen() const { return chosen_; }
+  // The label's caption: "Path" until the first choice, then the chosen
+  // list's full path (UTF-8).
+  const std::string& caption() const { return caption_; }
+
+  // The folder the chooser opens in: the last chosen list's folder, or ""
+  // (the current folder) before any choice.
+  std::string ChooserFolder() const;
+
+  // Records a successful choice of the list at `path`.
+  void Choose(std::string path);
+
+  // Paths dropped onto the window or given to the program: exactly one path
+  // that is not a folder counts as a choice. Several paths or a folder keep
+  // the earlier choice. Returns whether the choice changed.
+  bool Offer(const std::vector<std::string>& paths, FileSystem& file_system);
+
+  // What Start hands to the packing run.
+  RunRequest StartRequest() const { return {chosen_, caption_}; }
+
+ private:
+  bool chosen_ = false;
+  std::string caption_ = kNoPathCaption;
+};
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_WINDOW_LIST_CHOICE_H_

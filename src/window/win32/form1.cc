@@ -1,0 +1,239 @@
+#include "window/win32/form1.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "runtime/windows_text.h"
+#include "window/win32/background_run.h"
+#include "window/win32/dpi.h"
+#include "window/win32/path_fit.h"
+
+namespace mirlot {
+
+namespace {
+
+constexpr DWORD kStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr SIZE kClientTwips = {6090, 1875};
+
+struct Place {
+  int id, left, top, width, height;  // twips
+};
+constexpr Place kPlaces[] = {{kPathLabelId, 120, 240, 4695, 855},
+                             {kPathButtonId, 4920, 240, 975, 855},
+                             {kStartButtonId, 2400, 1320, 1095, 375}};
+
+HWND Control(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style,
+             int id) {
+  return CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                         0, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace
+
+Win32Form1::Win32Form1(Win32WindowServices services) : services_(services) {
+  const INITCOMMONCONTROLSEX controls = {
+      sizeof(controls),
+      ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  WNDCLASSEXW kind = {};
+  kind.cbSize = sizeof(kind);
+  kind.lpfnWndProc = &Win32Form1::Procedure;
+  kind.hInstance = GetModuleHandleW(nullptr);
+  kind.hIcon = LoadIconW(kind.hInstance, MAKEINTRESOURCEW(1));
+  kind.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  kind.lpszClassName = kForm1Class;
+  RegisterClassExW(&kind);  // fails harmlessly when already registered
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kForm1Class,
+                          Widen(kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                          nullptr, kind.hInstance, this);
+  if (hwnd_ == nullptr) return;
+  CreateControls();
+  Layout(WindowDpi(hwnd_));
+}
+
+Win32Form1::~Win32Form1() {
+  if (hwnd_ != nullptr) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+void Win32Form1::CreateControls() {
+  // Created in tab order; the label takes no focus.
+  lbl_path_ = Control(hwnd_, L"STATIC", Widen(kNoPathCaption).c_str(),
+                      SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kPathLabelId);
+  cmd_path_ = Control(hwnd_, L"BUTTON", L"...", WS_TABSTOP | BS_PUSHBUTTON,
+                      kPathButtonId);
+  cmd_start_ = Control(hwnd_, L"BUTTON", L"Start", WS_TABSTOP | BS_PUSHBUTTON,
+                       kStartButtonId);
+  tooltip_ = CreateWindowExW(
+      0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+      0, 0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  TOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(lbl_path_);
+  tool.lpszText = tip_.data();
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
+  DragAcceptFiles(hwnd_, TRUE);
+}
+
+void Win32Form1::Layout(UINT dpi) {
+  HFONT old_font = font_;
+  font_ = CreateMessageFont(dpi);
+  const SIZE outer = OuterSize({TwipsToPixels(kClientTwips.cx, dpi),
+                                TwipsToPixels(kClientTwips.cy, dpi)},
+                               kStyle, dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const Place& place : kPlaces) {
+    HWND control = GetDlgItem(hwnd_, place.id);
+    SetWindowPos(control, nullptr, TwipsToPixels(place.left, dpi),
+                 TwipsToPixels(place.top, dpi), TwipsToPixels(place.width, dpi),
+                 TwipsToPixels(place.height, dpi), SWP_NOZORDER);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  }
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0,
+               TwipsToPixels(kClientTwips.cx, dpi));
+  if (old_font != nullptr) DeleteObject(old_font);
+  ShowChoice();
+}
+
+void Win32Form1::ShowChoice() {
+  const std::wstring path = Widen(choice_.caption());
+  RECT area;
+  GetClientRect(lbl_path_, &area);
+  HDC dc = GetDC(lbl_path_);
+  HGDIOBJ old_font = SelectObject(dc, font_);
+  TEXTMETRICW metrics;
+  GetTextMetricsW(dc, &metrics);
+  const int max_lines = std::max<int>(1, area.bottom / metrics.tmHeight);
+  const std::wstring shown =
+      FitPathToLines(dc, path, std::max<int>(1, area.right), max_lines);
+  SelectObject(dc, old_font);
+  ReleaseDC(lbl_path_, dc);
+  SetWindowTextW(lbl_path_, shown.c_str());
+  // The whole path as tooltip when the label shows less of it.
+  std::wstring joined = shown;
+  std::erase(joined, L'\r');
+  std::erase(joined, L'\n');
+  tip_ = joined == path ? L"" : path;
+  TOOLINFOW tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(lbl_path_);
+  tool.lpszText = tip_.data();
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0,
+               reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltip_, TTM_ACTIVATE, !tip_.empty(), 0);
+}
+
+void Win32Form1::OfferLists(const std::vector<std::string>& paths) {
+  if (choice_.Offer(paths, services_.file_system)) ShowChoice();
+}
+
+void Win32Form1::ChooseList() {
+  const std::optional<std::string> chosen =
+      services_.chooser.ChooseList(hwnd_, choice_.ChooserFolder());
+  if (!chosen) return;
+  choice_.Choose(*chosen);
+  ShowChoice();
+}
+
+void Win32Form1::StartRun() {
+  running_ = true;
+  Win32BackgroundRun run(hwnd_, services_.presenter, services_.timing);
+  (void)run.Run(choice_.StartRequest(), services_.file_system);
+  running_ = false;
+}
+
+void Win32Form1::Drop(HDROP drop) {
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT k = 0; k < count; ++k) {
+    std::wstring path(DragQueryFileW(drop, k, nullptr, 0), L'\0');
+    DragQueryFileW(drop, k, path.data(), static_cast<UINT>(path.size() + 1));
+    paths.push_back(Narrow(path));
+  }
+  DragFinish(drop);
+  OfferLists(paths);
+}
+
+bool Win32Form1::TranslateKeys(MSG& message) {
+  HWND focus = GetFocus();
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
+      (focus == cmd_path_ || focus == cmd_start_)) {
+    SendMessageW(focus, BM_CLICK, 0, 0);
+    return true;
+  }
+  return IsDialogMessageW(hwnd_, &message);
+}
+
+LRESULT Win32Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      // Input that reaches the window during a run is dropped.
+      if (running_ || HIWORD(wparam) != BN_CLICKED) break;
+      if (LOWORD(wparam) == kPathButtonId) ChooseList();
+      if (LOWORD(wparam) == kStartButtonId) StartRun();
+      return 0;
+    case WM_DROPFILES:
+      if (running_) {
+        DragFinish(reinterpret_cast<HDROP>(wparam));
+      } else {
+        Drop(reinterpret_cast<HDROP>(wparam));
+      }
+      return 0;
+    case WM_CLOSE:
+      if (!running_) DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      hwnd_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    case WM_ACTIVATE:
+      // Focus returns to the button that had it.
+      if (LOWORD(wparam) == WA_INACTIVE && IsChild(hwnd_, GetFocus())) {
+        focus_ = GetFocus();
+      }
+      break;
+    case WM_SETFOCUS:
+      SetFocus(focus_ != nullptr ? focus_ : cmd_path_);
+      return 0;
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      Layout(HIWORD(wparam));
+      return 0;
+    }
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+LRESULT CALLBACK Win32Form1::Procedure(HWND hwnd, UINT message, WPARAM wparam,
+                                       LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self =
+      reinterpret_cast<Win32Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr || self->hwnd_ == nullptr) {
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  return self->Handle(message, wparam, lparam);
+}
+
+}  // namespace mirlot

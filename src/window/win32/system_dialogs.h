@@ -1,0 +1,33 @@
+// The Win32 window's open-file chooser and message box.
+#ifndef MIRLOT_WINDOW_WIN32_SYSTEM_DIALOGS_H_
+#define MIRLOT_WINDOW_WIN32_SYSTEM_DIALOGS_H_
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "window/window_services.h"
+
+namespace mirlot {
+
+using Win32ListChooser = ListChooserFor<HWND>;
+using Win32MessagePresenter = MessagePresenterFor<HWND>;
+
+// The system's open-file dialog (GetOpenFileNameW) with the list filter.
+class OpenFileListChooser : public Win32ListChooser {
+ public:
+  std::optional<std::string> ChooseList(
+      HWND parent, const std::string& start_folder) override;
+};
+
+// MessageBoxW with OK only and no icon.
+class MessageBoxPresenter : public Win32MessagePresenter {
+ public:
+  void ShowMessage(HWND parent, const std::string& title,
+                   const std::string& text) override;
+};
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_WINDOW_WIN32_SYSTEM_DIALOGS_H_
