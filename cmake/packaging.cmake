@@ -19,6 +19,8 @@ set(MIRLOT_PACKAGE_CONTACT "Mirlot maintainers <mirlot@example.org>"
     CACHE STRING "Maintainer named in the packages")
 set(CPACK_PACKAGE_CONTACT "${MIRLOT_PACKAGE_CONTACT}")
 set(CPACK_STRIP_FILES ON)
+# Values reach the generators as written here, backslashes included.
+set(CPACK_VERBATIM_VARIABLES ON)
 # Per-generator settings that must be decided when cpack runs, such as the
 # installer's file name.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/packaging_generator.cmake)
@@ -40,13 +42,18 @@ if(WIN32)
   set(CPACK_NSIS_PACKAGE_NAME Mirlot)
   set(CPACK_NSIS_DISPLAY_NAME "Mirlot ${PROJECT_VERSION}")
   set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${CMAKE_INSTALL_BINDIR})
-  set(CPACK_NSIS_INSTALLED_ICON_NAME ${CMAKE_INSTALL_BINDIR}\\\\mirlot.exe)
+  set(CPACK_NSIS_INSTALLED_ICON_NAME ${CMAKE_INSTALL_BINDIR}\\mirlot.exe)
   # A setup run over an earlier installation removes that one first (also
   # when silent), so no file of an older version stays behind.
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+  # The uninstaller removes HKLM\Software\Mirlot\Mirlot, where the setup
+  # keeps the chosen folders, but not the vendor key above it; these
+  # commands run after that removal.
+  set(CPACK_NSIS_DELETE_ICONS_EXTRA
+      "DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
   if(TARGET mirlot-gui)
     set(CPACK_PACKAGE_EXECUTABLES mirlot-gui Mirlot)
-    set(CPACK_NSIS_INSTALLED_ICON_NAME ${CMAKE_INSTALL_BINDIR}\\\\mirlot-gui.exe)
+    set(CPACK_NSIS_INSTALLED_ICON_NAME ${CMAKE_INSTALL_BINDIR}\\mirlot-gui.exe)
   endif()
 else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
