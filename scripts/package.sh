@@ -57,7 +57,7 @@ build_deb() {
   (cd "$build" && cpack -G DEB >/dev/null)
   cp "$build"/mirlot_*_amd64.deb "$dist"/
   local output status=0
-  output=$(lintian --info --fail-on error "$dist"/mirlot_*_amd64.deb 2>&1) || status=$?
+  output=$(lintian --display-info --pedantic --fail-on error "$dist"/mirlot_*_amd64.deb 2>&1) || status=$?
   log "lintian (exit status $status):"
   grep -v 'running with root privileges' <<<"$output" >&2 || true
   return "$status"
