@@ -1,20 +1,31 @@
 #!/usr/bin/env bash
-# Installs a Windows setup program silently under wine, checks what it put in
-# place, uninstalls it silently and checks that nothing of it is left:
+# Makes the setup program of a Windows cross build, installs it silently
+# under wine, checks what it put in place, uninstalls it silently and checks
+# that nothing of it is left:
 #
 #   scripts/check-installer.sh BUILD_DIR
 #
-# BUILD_DIR is a Windows cross build in which `cpack -G NSIS` has made
-# mirlot-VERSION-win32-setup.exe or -win64-setup.exe. The files the setup
-# must install are those CPack staged for it in BUILD_DIR/_CPack_Packages.
+# BUILD_DIR is a built Windows cross build (build/windows-i686 or
+# build/windows-x86_64); `cpack -G NSIS` makes mirlot-VERSION-win32-setup.exe
+# or -win64-setup.exe there (nsis is installed when missing). The files the
+# setup must install are those CPack staged for it in BUILD_DIR/_CPack_Packages.
 # Runs in a wine prefix of its own, build/wine-installer, and leaves the
 # desktop alone (no menu entries are made for the host).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=$(realpath "$1")
+if ! command -v makensis >/dev/null; then
+  sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "check-installer: installing nsis" >&2
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 \
+    install -y -qq --no-install-recommends nsis >/dev/null
+fi
+rm -f "$build"/mirlot-*-setup.exe
+(cd "$build" && cpack -G NSIS >/dev/null)
 setup=$(find "$build" -maxdepth 1 -name 'mirlot-*-setup.exe' | head -n 1)
-[ -n "$setup" ] || { echo "check-installer: no mirlot-*-setup.exe in $build" >&2; exit 1; }
+[ -n "$setup" ] || { echo "check-installer: cpack made no mirlot-*-setup.exe in $build" >&2; exit 1; }
 name=$(basename "$setup" .exe)
 staged=$(find "$build/_CPack_Packages" -path "*/NSIS/$name" -type d | head -n 1)
 [ -n "$staged" ] || { echo "check-installer: no staged tree for $name" >&2; exit 1; }
