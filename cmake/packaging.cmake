@@ -4,6 +4,8 @@
 # Also installs what a package carries beside the programs: the manual pages
 # and, on Linux, the README and the copyright file.
 
+cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH mirlot_root)
+
 set(CPACK_PACKAGE_NAME mirlot)
 set(CPACK_PACKAGE_VENDOR Mirlot)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -46,6 +48,16 @@ if(WIN32)
   # A setup run over an earlier installation removes that one first (also
   # when silent), so no file of an older version stays behind.
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+  # The licence page shows the licence of the Debian copyright file, as
+  # plain text with Windows line ends.
+  file(READ ${mirlot_root}/packaging/debian/copyright mirlot_license)
+  string(REGEX REPLACE "^.*\nCopyright: ([^\n]*)\n.*\nLicense: Expat\n(.*)$"
+                       "Copyright \\1\n\n\\2" mirlot_license "${mirlot_license}")
+  string(REGEX REPLACE "\n \\.\n" "\n\n" mirlot_license "${mirlot_license}")
+  string(REGEX REPLACE "\n " "\n" mirlot_license "${mirlot_license}")
+  string(REPLACE "\n" "\r\n" mirlot_license "${mirlot_license}")
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/LICENSE.txt "${mirlot_license}")
+  set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_BINARY_DIR}/packaging/LICENSE.txt)
   # The uninstaller removes HKLM\Software\Mirlot\Mirlot, where the setup
   # keeps the chosen folders, but not the vendor key above it; these
   # commands run after that removal.
@@ -64,7 +76,8 @@ else()
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
   set(mirlot_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/mirlot)
-  install(FILES README.md packaging/debian/copyright DESTINATION ${mirlot_doc_dir})
+  install(FILES ${mirlot_root}/README.md ${mirlot_root}/packaging/debian/copyright
+          DESTINATION ${mirlot_doc_dir})
   # Compressed the way Debian wants them: gzip -9 without a time stamp.
   set(mirlot_gzipped ${CMAKE_CURRENT_BINARY_DIR}/packaging)
   set(mirlot_gzip_sources docs/man/mirlot.1 packaging/debian/changelog)
@@ -77,10 +90,10 @@ else()
     set(mirlot_output ${mirlot_gzipped}/${mirlot_name}.gz)
     add_custom_command(
       OUTPUT ${mirlot_output}
-      COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${mirlot_source}
+      COMMAND ${CMAKE_COMMAND} -E copy ${mirlot_root}/${mirlot_source}
               ${mirlot_gzipped}/${mirlot_name}
       COMMAND gzip -9nf ${mirlot_gzipped}/${mirlot_name}
-      DEPENDS ${mirlot_source}
+      DEPENDS ${mirlot_root}/${mirlot_source}
       VERBATIM)
     list(APPEND mirlot_gzip_outputs ${mirlot_output})
     if(mirlot_name MATCHES "\\.1$")
