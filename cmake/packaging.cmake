@@ -43,7 +43,6 @@ if(WIN32)
   set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Mirlot)
   set(CPACK_NSIS_PACKAGE_NAME Mirlot)
   set(CPACK_NSIS_DISPLAY_NAME "Mirlot ${PROJECT_VERSION}")
-  set(CPACK_NSIS_BRANDING_TEXT "Mirlot ${PROJECT_VERSION}")
   set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${CMAKE_INSTALL_BINDIR})
   set(CPACK_NSIS_INSTALLED_ICON_NAME ${CMAKE_INSTALL_BINDIR}\\mirlot.exe)
   # A setup run over an earlier installation removes that one first (also
