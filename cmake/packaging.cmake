@@ -1,8 +1,10 @@
 # Packages made by CPack from the install tree: on Linux the Debian package
 # (`cpack -G DEB`), for the Windows cross builds the setup program
-# (`cpack -G NSIS`). scripts/package.sh runs both and collects the results.
-# Also installs what a package carries beside the programs: the manual pages
-# and, on Linux, the README and the copyright file.
+# (`cpack -G NSIS`) beside the ZIP of cmake/windows_zip.cmake, which is
+# included after this file and includes CPack there. scripts/package.sh
+# makes them all and collects the results. On Linux this also installs what
+# the package carries beside the programs: the manual pages, the README, the
+# copyright file and the changelog.
 
 cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH mirlot_root)
 
@@ -38,13 +40,19 @@ if(WIN32)
     set(MIRLOT_WINDOWS_ARCH win32)
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES")
   endif()
-  set(CPACK_PACKAGE_FILE_NAME "mirlot-${PROJECT_VERSION}-${MIRLOT_WINDOWS_ARCH}")
+  # Read by cmake/packaging_generator.cmake: the ZIP keeps its own name.
+  set(CPACK_MIRLOT_SETUP_FILE_NAME "mirlot-${PROJECT_VERSION}-${MIRLOT_WINDOWS_ARCH}-setup")
   set(CPACK_PACKAGE_INSTALL_DIRECTORY Mirlot)
   set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Mirlot)
   set(CPACK_NSIS_PACKAGE_NAME Mirlot)
   set(CPACK_NSIS_DISPLAY_NAME "Mirlot ${PROJECT_VERSION}")
+  # The programs' folder inside the installation, "" for its top.
+  set(mirlot_programs "")
+  if(NOT CMAKE_INSTALL_BINDIR STREQUAL ".")
+    set(mirlot_programs "${CMAKE_INSTALL_BINDIR}\\")
+  endif()
   set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${CMAKE_INSTALL_BINDIR})
-  set(CPACK_NSIS_INSTALLED_ICON_NAME ${CMAKE_INSTALL_BINDIR}\\mirlot.exe)
+  set(CPACK_NSIS_INSTALLED_ICON_NAME ${mirlot_programs}mirlot.exe)
   # A setup run over an earlier installation removes that one first (also
   # when silent), so no file of an older version stays behind.
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
@@ -70,7 +78,7 @@ if(WIN32)
   endif()
   if(TARGET mirlot-gui)
     set(CPACK_PACKAGE_EXECUTABLES mirlot-gui Mirlot)
-    set(CPACK_NSIS_INSTALLED_ICON_NAME ${CMAKE_INSTALL_BINDIR}\\mirlot-gui.exe)
+    set(CPACK_NSIS_INSTALLED_ICON_NAME ${mirlot_programs}mirlot-gui.exe)
   endif()
 else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -108,6 +116,6 @@ else()
     endif()
   endforeach()
   add_custom_target(mirlot_package_files ALL DEPENDS ${mirlot_gzip_outputs})
-endif()
 
-include(CPack)
+  include(CPack)
+endif()

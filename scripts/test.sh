@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs the whole test suite twice:
-# a normal build, and one under AddressSanitizer + UndefinedBehaviorSanitizer.
+# Installs what is missing, then builds and runs the whole test suite on
+# Linux twice, a normal build and one under AddressSanitizer +
+# UndefinedBehaviorSanitizer, then on both Windows builds under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -14,3 +15,8 @@ ctest --test-dir build/release --output-on-failure -j2
 
 scripts/build.sh build/sanitize -DMIRLOT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ctest --test-dir build/sanitize --output-on-failure -j2
+
+scripts/build-windows.sh
+for arch in i686 x86_64; do
+  ctest --test-dir build/windows-$arch --output-on-failure -j2
+done

@@ -1,7 +1,10 @@
 // mirlot: the command-line front end.
 #include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
 
 #include "cli/commands.h"
+#include "runtime/console.h"
 
 #ifndef MIRLOT_VERSION
 #define MIRLOT_VERSION "unknown"
@@ -20,7 +23,11 @@ int main(int argc, char** argv) {
   mirlot::AddInspectCommand(app, exit_status);
   mirlot::AddExtractCommand(app, exit_status);
   try {
-    app.parse(argc, argv);
+    // UTF-8 arguments, on Windows from the wide command line.
+    std::vector<std::string> arguments = mirlot::StartCommandLine(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
     return status == 0 ? mirlot::kExitSuccess : mirlot::kExitUsage;

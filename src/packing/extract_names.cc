@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "runtime/path.h"
+
 namespace mirlot {
 
 namespace {
@@ -45,6 +47,7 @@ std::optional<std::string> SafeFileName(std::string_view report_name) {
   for (const char c : report_name) {
     if (IsControl(c)) return std::nullopt;
   }
+  if (!PlatformHoldsName(report_name)) return std::nullopt;
   return std::string(report_name);
 }
 
@@ -53,12 +56,15 @@ ExtractNames::ExtractNames(const std::vector<std::string>& report_names) {
   names_.resize(report_names.size());
   for (std::size_t k = 0; k < report_names.size(); ++k) {
     std::optional<std::string> name = SafeFileName(report_names[k]);
-    if (name && taken.insert(*name).second) names_[k] = std::move(*name);
+    if (name && taken.insert(FileNameKey(*name)).second) {
+      names_[k] = std::move(*name);
+    }
   }
   for (std::size_t k = 0; k < names_.size(); ++k) {
     if (!names_[k].empty()) continue;
     std::string name = NumberedName(k + 1);
-    for (std::uint64_t variant = 2; !taken.insert(name).second; ++variant) {
+    for (std::uint64_t variant = 2; !taken.insert(FileNameKey(name)).second;
+         ++variant) {
       name = NumberedName(k + 1, variant);
     }
     names_[k] = std::move(name);

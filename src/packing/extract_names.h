@@ -18,7 +18,8 @@ std::string NumberedName(std::uint64_t number);
 // The last path component of `report_name`, taking both "/" and "\" as
 // separators (lists written on Windows use the latter). nullopt when that
 // component cannot safely name a file of its own: empty, "." or "..", longer
-// than 255 bytes, or holding a control character (a NUL byte included).
+// than 255 bytes, holding a control character (a NUL byte included), or a
+// name the platform cannot hold (PlatformHoldsName).
 std::optional<std::string> SafeFileName(std::string_view report_name);
 
 class ExtractNames {
@@ -27,7 +28,7 @@ class ExtractNames {
   ExtractNames() = default;
 
   // Entry k (0-based) gets the safe form of `report_names[k]` unless an
-  // earlier entry got that name already; every other entry gets its
+  // earlier entry got that name already (as FileNameKey compares names); every other entry gets its
   // numbered name, or, when a report name took that, the numbered name
   // with "-2", "-3", … before ".bin".
   explicit ExtractNames(const std::vector<std::string>& report_names);

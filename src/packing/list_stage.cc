@@ -56,7 +56,7 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
     }
     ListEntry entry;
     entry.name = TrimSpaces(*field);
-    entry.path = ResolveIn(folder, entry.name);
+    entry.path = ResolveIn(folder, PathFromListField(entry.name));
     const auto index = static_cast<std::int64_t>(result.table.size());
     result.failure = CheckMember(file_system, index, entry, result.refusal);
     if (!result.failure.ok() || result.refusal) break;

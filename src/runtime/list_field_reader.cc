@@ -11,7 +11,26 @@ bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 ListFieldReader::ListFieldReader(ReadableFile& file, std::size_t buffer_size)
     : file_(file), buffer_(std::max<std::size_t>(buffer_size, 1)) {}
 
+Status ListFieldReader::SkipByteOrderMark() {
+  static constexpr std::string_view kMark = "\xEF\xBB\xBF";
+  started_ = true;
+  char head[3];
+  std::size_t got = 0;
+  while (got < kMark.size()) {
+    Result<std::size_t> more =
+        file_.ReadAt(got, head + got, kMark.size() - got);
+    if (!more.ok()) return more.status();
+    if (*more == 0) break;
+    got += *more;
+  }
+  if (std::string_view(head, got) == kMark) file_offset_ = kMark.size();
+  return Status::Ok();
+}
+
 Result<int> ListFieldReader::Peek() {
+  if (!started_) {
+    if (Status s = SkipByteOrderMark(); !s.ok()) return s;
+  }
   if (position_ == filled_) {
     Result<std::size_t> got =
         file_.ReadAt(file_offset_, buffer_.data(), buffer_.size());

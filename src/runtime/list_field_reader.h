@@ -24,7 +24,9 @@ namespace mirlot {
 //   its trailing spaces are dropped (tabs stay);
 // - a line end is CR LF, CR or LF;
 // - an empty line, two commas in a row and a comma before a line end each
-//   give an empty field.
+//   give an empty field;
+// - a UTF-8 byte-order mark (EF BB BF) at the very start is no part of the
+//   text (Notepad writes one).
 class ListFieldReader {
  public:
   static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
@@ -45,6 +47,8 @@ class ListFieldReader {
  private:
   static constexpr int kEnd = -1;
 
+  // Called before the first byte is read: skips a byte-order mark.
+  Status SkipByteOrderMark();
   // The next byte without consuming it, or kEnd.
   Result<int> Peek();
   void Skip() { ++position_; }
@@ -62,6 +66,7 @@ class ListFieldReader {
   std::size_t position_ = 0;       // next unread byte in buffer_
   std::size_t filled_ = 0;         // bytes of buffer_ holding data
   std::uint64_t file_offset_ = 0;  // file offset just past buffer_'s data
+  bool started_ = false;           // the byte-order mark test is done
 };
 
 }  // namespace mirlot

@@ -1,21 +1,38 @@
-// Path text rules of the host platform.
+// Path and file-name rules of the host platform.
 #ifndef MIRLOT_RUNTIME_PATH_H_
 #define MIRLOT_RUNTIME_PATH_H_
 
 #include <string>
+#include <string_view>
 
 namespace mirlot {
 
-// The folder that holds `path`: "." for a bare name, "/" for a file in the
-// root folder.
+// The folder that holds `path`: "." for a bare name, the root itself for a
+// file in a root folder ("/" here, "C:\" or "\\server\share\" on Windows).
 std::string ParentFolder(const std::string& path);
 
 // `path` as seen from `folder`: an absolute or empty path stays as it is; a
-// relative one is placed under `folder`.
+// relative one is placed under `folder`. On Windows a root-relative path
+// ("\x") goes under the root of `folder`'s drive or share, and "D:x" under
+// `folder` when `folder` is on drive D:.
 std::string ResolveIn(const std::string& folder, const std::string& path);
 
 // The last component of `path` (after its last separator).
 std::string LastComponent(const std::string& path);
+
+// The path that a list field (its bytes as the list holds them) names, as
+// UTF-8 on Windows: a field that is valid UTF-8 is taken as it is, any other
+// is read in the system's ANSI code page. Elsewhere the bytes themselves.
+std::string PathFromListField(std::string_view field);
+
+// True when a file of its own can carry the name `name` (one component) on
+// this platform. On Windows not: reserved characters <>:"|?*, a trailing
+// dot or space, a device name ("CON", "nul.txt").
+bool PlatformHoldsName(std::string_view name);
+
+// Equal for two names exactly when they name the same file in one folder:
+// the name itself here, a case-folded form on Windows ("dup" and "DUP").
+std::string FileNameKey(std::string_view name);
 
 }  // namespace mirlot
 

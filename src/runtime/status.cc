@@ -17,12 +17,18 @@ const char* DescribeFailure(FailureCode code) {
       return "Bad file name or number";
     case FailureCode::kFileNotFound:
       return "File not found";
+    case FailureCode::kDeviceIoError:
+      return "Device I/O error";
     case FailureCode::kDiskFull:
       return "Disk full";
     case FailureCode::kInputPastEndOfFile:
       return "Input past end of file";
+    case FailureCode::kDeviceUnavailable:
+      return "Device unavailable";
     case FailureCode::kPermissionDenied:
       return "Permission denied";
+    case FailureCode::kDiskNotReady:
+      return "Disk not ready";
     case FailureCode::kPathFileAccessError:
       return "Path/File access error";
     case FailureCode::kPathNotFound:

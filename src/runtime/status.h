@@ -15,9 +15,12 @@ enum class FailureCode : int {
   kUserInterrupt = 18,
   kBadFileNameOrNumber = 52,
   kFileNotFound = 53,
+  kDeviceIoError = 57,
   kDiskFull = 61,
   kInputPastEndOfFile = 62,
+  kDeviceUnavailable = 68,
   kPermissionDenied = 70,
+  kDiskNotReady = 71,
   kPathFileAccessError = 75,
   kPathNotFound = 76,
 };

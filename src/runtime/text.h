@@ -16,6 +16,9 @@ std::string TrimSpaces(std::string_view text);
 // continuation byte, an overlong form, a surrogate, a value past U+10FFFF).
 std::size_t Utf8SequenceLength(std::string_view text);
 
+// True when all of `text` is valid UTF-8 (empty text included).
+bool IsValidUtf8(std::string_view text);
+
 // How many columns `text` takes on a line: one per valid UTF-8 sequence and
 // one per byte that is not part of one.
 std::size_t DisplayColumns(std::string_view text);

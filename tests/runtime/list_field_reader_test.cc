@@ -69,6 +69,19 @@ TEST(ListFieldReaderTest, ReadsFieldsByTheListRulesWhateverTheBufferSize) {
       {"comma at the very end gives nothing more", "t\t ,", {"t\t"}},
       {"only spaces after the last line end", "a\r\n   ", {"a"}, 62},
       {"only blanks", " \t", {}, 62},
+      {"a UTF-8 byte-order mark at the very start is skipped",
+       "\xEF\xBB\xBF"
+       "a\r\nb\r\n",
+       {"a", "b"}},
+      {"only the first mark, and only a whole one",
+       "\xEF\xBB\xBF\xEF\xBB\xBF"
+       "a\n\xEF\xBB"
+       "b",
+       {"\xEF\xBB\xBF"
+        "a",
+        "\xEF\xBB"
+        "b"}},
+      {"a mark alone is an empty list", "\xEF\xBB\xBF", {}},
       {"bytes kept as they stand",
        "a\0b\n\xD1\x84\xFF\n   "s,
        {"a\0b"s, "\xD1\x84\xFF"},

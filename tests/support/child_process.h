@@ -12,7 +12,8 @@ namespace mirlot {
 
 struct ChildResult {
   // The exit status, or 128 + the number of the signal that ended the child
-  // (137 when killed at the deadline); -1 when it could not be started.
+  // (137 when ended at the deadline, on Windows too); -1 when it could not be
+  // started.
   int exit_status = -1;
   std::string out;
   std::string err;
@@ -22,15 +23,17 @@ struct ChildResult {
 struct ChildOptions {
   std::string cwd{};  // the current folder when empty
   std::chrono::milliseconds timeout = std::chrono::seconds(20);
-  // When set, the child's RLIMIT_FSIZE.
+  // POSIX only: when set, the child's RLIMIT_FSIZE (on Windows the child is
+  // then not started).
   std::optional<std::uint64_t> file_size_limit{};
-  // The child starts with SIGXFSZ ignored when true, at its default (which
-  // ends a process on an oversized write) when false.
+  // POSIX only: the child starts with SIGXFSZ ignored when true, at its
+  // default (which ends a process on an oversized write) when false.
   bool ignore_file_size_signal = false;
 };
 
-// Runs `argv` (argv[0] a full path) with standard input from /dev/null, and
-// kills it once `options.timeout` has passed.
+// Runs `argv` (argv[0] a full path; arguments UTF-8, quoted for the child's
+// command line on Windows) with standard input from the null device, and
+// ends it once `options.timeout` has passed.
 ChildResult RunChild(const std::vector<std::string>& argv,
                      const ChildOptions& options = {});
 

@@ -1,10 +1,5 @@
 #include "support/temp_folder.h"
 
-#include <stdlib.h>
-#include <sys/mount.h>
-
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -20,10 +15,14 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string Utf8(const std::u8string& text) {
+  return std::string(text.begin(), text.end());
+}
+
 std::string Describe(const fs::directory_entry& entry) {
   const fs::file_status status = entry.symlink_status();
   if (fs::is_symlink(status)) {
-    return "link to " + fs::read_symlink(entry.path()).string();
+    return "link to " + Utf8(fs::read_symlink(entry.path()).u8string());
   }
   if (fs::is_directory(status)) return "folder";
   if (!fs::is_regular_file(status)) return "special";
@@ -37,21 +36,16 @@ std::string Describe(const fs::directory_entry& entry) {
 
 }  // namespace
 
-TempFolder::TempFolder() {
-  std::string pattern = fs::temp_directory_path() / "mirlot-test-XXXXXX";
-  root_ = ::mkdtemp(pattern.data());
-  fs::permissions(root_,
-                  fs::perms::group_read | fs::perms::group_exec |
-                      fs::perms::others_read | fs::perms::others_exec,
-                  fs::perm_options::add);
-}
+TempFolder::TempFolder(const fs::path& parent) : root_(MakeRoot(parent)) {}
 
 TempFolder::~TempFolder() {
-  if (!mounted_.empty()) ::umount2(mounted_.c_str(), MNT_DETACH);
+  Unmount();
+  // Folders without write or search permission and read-only files would
+  // stop the removal.
   std::error_code ignored;
   fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);
   for (const auto& entry : fs::recursive_directory_iterator(root_, ignored)) {
-    if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) {
+    if (!entry.is_symlink(ignored)) {
       fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add,
                       ignored);
     }
@@ -59,36 +53,31 @@ TempFolder::~TempFolder() {
   fs::remove_all(root_, ignored);
 }
 
+fs::path TempFolder::Native(const std::string& name) const {
+  return root_ / fs::path(std::u8string(name.begin(), name.end()));
+}
+
 std::string TempFolder::Path(const std::string& name) const {
-  return (root_ / name).string();
+  return Utf8(Native(name).u8string());
 }
 
 void TempFolder::Write(const std::string& name,
                        const std::string& content) const {
-  fs::create_directories((root_ / name).parent_path());
-  std::ofstream(root_ / name, std::ios::binary) << content;
+  fs::create_directories(Native(name).parent_path());
+  std::ofstream(Native(name), std::ios::binary) << content;
 }
 
 std::string TempFolder::Read(const std::string& name) const {
-  return ReadFile(root_ / name);
+  return ReadFile(Native(name));
 }
 
 FolderSnapshot TempFolder::Snapshot() const {
   FolderSnapshot snapshot;
   for (const auto& entry : fs::recursive_directory_iterator(root_)) {
-    snapshot[fs::relative(entry.path(), root_).string()] = Describe(entry);
+    snapshot[Utf8(fs::relative(entry.path(), root_).generic_u8string())] =
+        Describe(entry);
   }
   return snapshot;
-}
-
-std::string TempFolder::Mount(const std::string& name, std::uint64_t bytes) {
-  fs::create_directories(root_ / name);
-  const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
-  if (::mount("tmpfs", Path(name).c_str(), "tmpfs", 0, options.c_str()) != 0) {
-    return std::strerror(errno);
-  }
-  mounted_ = Path(name);
-  return "";
 }
 
 }  // namespace mirlot

@@ -10,35 +10,45 @@
 
 namespace mirlot {
 
-// What a folder tree holds: relative path -> "folder", "link to TARGET",
+// What a folder tree holds: relative path (UTF-8, "/" between names) ->
+// "folder", "link to TARGET",
 // "special", "file:" + content up to 4 KiB, else the size (and a hash up to
 // 1 MiB; the sparse members of a GiB are not read).
 using FolderSnapshot = std::map<std::string, std::string>;
 
 class TempFolder {
  public:
-  // Readable by every user, so that a test may run a program as another user
-  // inside it.
-  TempFolder();
-  // Unmounts what Mount() mounted and makes every folder writable again, so
+  // A new folder in `parent`. On POSIX readable by every user, so that a
+  // test may run a program as another user inside it.
+  explicit TempFolder(const std::filesystem::path& parent =
+                          std::filesystem::temp_directory_path());
+  // Unmounts what Mount() mounted and makes everything writable again, so
   // that the whole tree can be removed.
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& root() const { return root_; }
-  // The full path of `name` inside the folder.
+  // The full path of `name` (UTF-8) inside the folder, in UTF-8.
   std::string Path(const std::string& name) const;
+  // The same as a path object (a name outside ASCII needs no code page).
+  std::filesystem::path Native(const std::string& name) const;
   // Writes `content` to `name`, creating its folders.
   void Write(const std::string& name, const std::string& content) const;
   // The content of `name` ("" when it cannot be read).
   std::string Read(const std::string& name) const;
   FolderSnapshot Snapshot() const;
-  // Mounts a tmpfs of `bytes` at the new folder `name`.
-  // On success returns "". On failure returns why (the errno text).
+  // Mounts a tmpfs of `bytes` at the new folder `name` (POSIX, as root).
+  // On success returns "". On failure returns why (the errno text; on
+  // Windows always a failure).
   std::string Mount(const std::string& name, std::uint64_t bytes);
 
  private:
+  // Creates the fresh folder (platform code).
+  static std::filesystem::path MakeRoot(const std::filesystem::path& parent);
+  // Undoes Mount() (platform code).
+  void Unmount();
+
   std::filesystem::path root_;
   std::string mounted_;
 };

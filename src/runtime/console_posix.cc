@@ -1,9 +1,9 @@
-#include "runtime/console.h"
-
 #include <unistd.h>
 
 #include <atomic>
 #include <csignal>
+
+#include "runtime/console.h"
 
 namespace mirlot {
 
@@ -19,7 +19,17 @@ extern "C" void RecordInterrupt(int) {
 
 }  // namespace
 
+std::vector<std::string> StartCommandLine(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
+
+void WriteLine(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fputc('\n', stream);
+  std::fflush(stream);
+}
 
 InterruptWatch::InterruptWatch() {
   interrupted.store(false, std::memory_order_relaxed);

@@ -24,4 +24,12 @@ std::string LastComponent(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string PathFromListField(std::string_view field) {
+  return std::string(field);
+}
+
+bool PlatformHoldsName(std::string_view) { return true; }
+
+std::string FileNameKey(std::string_view name) { return std::string(name); }
+
 }  // namespace mirlot

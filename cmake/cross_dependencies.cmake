@@ -1,0 +1,16 @@
+# What a cross build takes from the build host: the test runner, CLI11's
+# headers and GoogleTest's sources.
+
+if(WIN32 AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_BINARY_DIR}/wineprefix)
+endif()
+
+# CLI11 is header-only, but its CMake package adds -isystem /usr/include,
+# which puts the host's C headers before the cross compiler's. A folder that
+# holds only a link to the CLI11 headers gives them without the rest.
+set(MIRLOT_CLI11_INCLUDE ${CMAKE_BINARY_DIR}/cli11-include)
+file(MAKE_DIRECTORY ${MIRLOT_CLI11_INCLUDE})
+file(CREATE_LINK /usr/include/CLI ${MIRLOT_CLI11_INCLUDE}/CLI SYMBOLIC)
+add_library(CLI11::CLI11 INTERFACE IMPORTED GLOBAL)
+target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${MIRLOT_CLI11_INCLUDE})

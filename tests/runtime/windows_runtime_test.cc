@@ -1,0 +1,139 @@
+// The Windows rules of the runtime layer as tables: paths, Win32 errors,
+// list fields, device names and the names extract may give. Runs under wine
+// in the cross builds.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "runtime/path.h"
+#include "runtime/windows_error.h"
+#include "runtime/windows_path.h"
+#include "runtime/windows_text.h"
+
+namespace mirlot {
+namespace {
+
+TEST(WindowsRuntimeTest, PathsResolveAgainstTheListsFolderDriveOrShare) {
+  struct Row {
+    const char* folder;
+    const char* path;
+    const char* resolved;
+  };
+  const Row rows[] = {
+      {R"(C:\lists)", R"(a\b.dat)", R"(C:\lists\a\b.dat)"},
+      {R"(C:\lists)", "a/b.dat", R"(C:\lists\a/b.dat)"},
+      {"C:/lists", "b.dat", "C:/lists/b.dat"},
+      {R"(C:\)", "b.dat", R"(C:\b.dat)"},
+      {R"(C:\lists)", R"(\b.dat)", R"(C:\b.dat)"},
+      {R"(C:\lists)", "/b.dat", "C:/b.dat"},
+      {R"(\\srv\share\lists)", R"(\b.dat)", R"(\\srv\share\b.dat)"},
+      {R"(\\srv\share\lists)", "b.dat", R"(\\srv\share\lists\b.dat)"},
+      {R"(C:\lists)", "c:b.dat", R"(C:\lists\b.dat)"},
+      {R"(C:\lists)", "D:b.dat", "D:b.dat"},
+      {R"(C:\lists)", R"(D:\b.dat)", R"(D:\b.dat)"},
+      {R"(C:\lists)", R"(\\srv\share\b.dat)", R"(\\srv\share\b.dat)"},
+      {R"(C:\lists)", R"(\\?\C:\b.dat)", R"(\\?\C:\b.dat)"},
+      {"lists", R"(\b.dat)", R"(\b.dat)"},
+      {"lists", "b.dat", "lists/b.dat"},
+      {".", "b.dat", "b.dat"},
+      {R"(C:\lists)", "", ""},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ResolveIn(row.folder, row.path), row.resolved)
+        << row.folder << " + " << row.path;
+  }
+}
+
+TEST(WindowsRuntimeTest, ParentFolderAndLastComponentTakeBothSeparators) {
+  struct Row {
+    const char* path;
+    const char* parent;
+    const char* last;
+  };
+  const Row rows[] = {
+      {R"(C:\lists\l.txt)", R"(C:\lists)", "l.txt"},
+      {"C:/lists/l.txt", "C:/lists", "l.txt"},
+      {R"(C:\l.txt)", R"(C:\)", "l.txt"},
+      {"C:l.txt", "C:", "l.txt"},
+      {R"(\\srv\share\l.txt)", R"(\\srv\share\)", "l.txt"},
+      {R"(\\?\C:\l.txt)", R"(\\?\C:\)", "l.txt"},
+      {R"(\\?\UNC\srv\share\l.txt)", R"(\\?\UNC\srv\share\)", "l.txt"},
+      {"l.txt", ".", "l.txt"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ParentFolder(row.path), row.parent) << row.path;
+    EXPECT_EQ(LastComponent(row.path), row.last) << row.path;
+  }
+}
+
+TEST(WindowsRuntimeTest, LongPathsGetTheExtendedPrefixAfterNormalisation) {
+  const std::string folder = R"(C:\)" + std::string(250, 'f');
+  EXPECT_EQ(SystemPath(folder + R"(\x\..\a/b.dat)"),
+            LR"(\\?\)" + Widen(folder) + LR"(\a\b.dat)");
+  const std::string share = R"(\\srv\share\)" + std::string(250, 's');
+  EXPECT_EQ(SystemPath(share),
+            LR"(\\?\UNC\srv\share\)" + Widen(share.substr(12)));
+  EXPECT_EQ(SystemPath(R"(C:\a\..\b.dat)"), LR"(C:\a\..\b.dat)");
+}
+
+TEST(WindowsRuntimeTest, Win32ErrorsBecomeTheProgramsFailureNumbers) {
+  const std::pair<unsigned long, int> rows[] = {
+      {2, 53},   {3, 76},    {5, 70},   {32, 70}, {33, 70},
+      {19, 70},  {39, 61},   {112, 61}, {53, 52}, {67, 52},
+      {123, 52}, {161, 52},  {206, 52}, {15, 68}, {21, 71},
+      {23, 57},  {1117, 57}, {1, 75},   {87, 75},
+  };
+  for (const auto& [error, number] : rows) {
+    EXPECT_EQ(static_cast<int>(FailureFromWin32(error)), number) << error;
+  }
+  EXPECT_EQ(Status(FailureCode::kDeviceIoError).description(),
+            "Device I/O error");
+  EXPECT_EQ(Status(FailureCode::kDeviceUnavailable).description(),
+            "Device unavailable");
+  EXPECT_EQ(Status(FailureCode::kDiskNotReady).description(), "Disk not ready");
+}
+
+TEST(WindowsRuntimeTest, FieldsAreUtf8WhenValidElseTheAnsiCodePage) {
+  // "Файл" in UTF-8 and in code page 1251.
+  const std::string utf8 = "\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB";
+  const std::string cp1251 = "\xD4\xE0\xE9\xEB";
+  EXPECT_EQ(DecodeInCodePage(cp1251, 1251), utf8);
+  EXPECT_EQ(DecodeInCodePage("\xE9", 1252), "\xC3\xA9");
+  EXPECT_EQ(PathFromListField(utf8), utf8);
+  EXPECT_EQ(PathFromListField("plain.dat"), "plain.dat");
+  if (::GetACP() != 1251) {
+    GTEST_SKIP() << "the ANSI code page is " << ::GetACP()
+                 << ", not 1251 (run under the ru_RU.UTF-8 locale)";
+  }
+  EXPECT_EQ(PathFromListField(cp1251 + ".dat"), utf8 + ".dat");
+}
+
+TEST(WindowsRuntimeTest, DeviceNamesWhateverTheirExtensionAndCase) {
+  for (const char* name :
+       {"NUL", "nul", "nul.txt", "CON", "con.dat.bin", "Com1", "LPT9.log",
+        "aux .txt", "PRN", "CONIN$", "COM\xC2\xB9"}) {
+    EXPECT_TRUE(IsDeviceName(name)) << name;
+  }
+  for (const char* name :
+       {"NULL", "COM0", "COM10", "LPT", "xnul", "con_1.dat", ".nul", "a.con"}) {
+    EXPECT_FALSE(IsDeviceName(name)) << name;
+  }
+}
+
+TEST(WindowsRuntimeTest, ExtractTakesOnlyNamesWindowsCanHoldCaseFolded) {
+  for (const char* name :
+       {"a.dat", ".hidden", "name with spaces.x", "\xD0\xB4.dat"}) {
+    EXPECT_TRUE(PlatformHoldsName(name)) << name;
+  }
+  for (const char* name : {"a<b", "a>b", "a:b", "a\"b", "a|b", "a?b", "a*b",
+                           "dot.", "space ", "CON", "nul.txt", ""}) {
+    EXPECT_FALSE(PlatformHoldsName(name)) << name;
+  }
+  EXPECT_EQ(FileNameKey("dup"), FileNameKey("DUP"));
+  EXPECT_EQ(FileNameKey("\xD0\xB4.dat"), FileNameKey("\xD0\x94.DAT"));
+  EXPECT_NE(FileNameKey("dup"), FileNameKey("dup2"));
+}
+
+}  // namespace
+}  // namespace mirlot
