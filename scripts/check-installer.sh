@@ -33,9 +33,20 @@ staged=$(find "$build/_CPack_Packages" -path "*/NSIS/$name" -type d | head -n 1)
 export WINEPREFIX=$PWD/build/wine-installer
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
-mkdir -p "$WINEPREFIX"
-wineserver -p 2>/dev/null || true  # already running for this prefix
-wine cmd /c exit 0 >/dev/null 2>&1
+# The wine server and wine's services keep open the output of the call that
+# started them, so a reader of this script's output through a pipe would wait
+# for them: start them with their output going nowhere before every call (a
+# throwaway program, 0.1 s once they run), and end them when done.
+start_wine() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p </dev/null >/dev/null 2>&1 || true # runs already
+  wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+}
+win() {
+  start_wine
+  wine "$@" </dev/null
+}
+trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
 
 drive=$WINEPREFIX/drive_c
 # A 32-bit setup in a 64-bit prefix installs into "Program Files (x86)".
@@ -52,25 +63,22 @@ fail() {
   echo "check-installer: $name: $*" >&2
   failures=$((failures + 1))
 }
-key_exists() { wine reg query "$uninstall_key" /reg:32 >/dev/null 2>&1; }
+key_exists() { win reg query "$1" /reg:32 >/dev/null 2>&1; }
 
 # Leftovers of an earlier check that failed half-way: start a fresh prefix.
-if [ -e "$installed" ] || [ -e "$menu" ] || key_exists; then
-  wineserver -k || true
+if [ -e "$installed" ] || [ -e "$menu" ] || key_exists "$uninstall_key"; then
+  wineserver -k </dev/null >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  wineserver -p
-  wine cmd /c exit 0 >/dev/null 2>&1
 fi
 
-wine "$setup" /S || fail "setup exited with $?"
+win "$setup" /S || fail "setup exited with $?"
 
 # Every staged file is installed unchanged, beside the uninstaller.
 while IFS= read -r -d '' file; do
   cmp -s "$staged/$file" "$installed/$file" || fail "$file not installed as staged"
 done < <(cd "$staged" && find . -type f -print0)
 [ -f "$installed/Uninstall.exe" ] || fail "no Uninstall.exe"
-version=$(cd "$installed" && wine "$(find . -name mirlot.exe | head -n 1)" --version 2>&1 | tr -d '\r') ||
+version=$(cd "$installed" && win "$(find . -name mirlot.exe | head -n 1)" --version 2>&1 | tr -d '\r') ||
   fail "the installed mirlot.exe --version failed"
 [ "$version" = "mirlot $(echo "$name" | cut -d- -f2)" ] || fail "mirlot.exe --version printed '$version'"
 
@@ -87,7 +95,7 @@ fi
   fail "no Start-menu shortcut to the uninstaller"
 
 # Registered for Apps & features.
-entry=$(wine reg query "$uninstall_key" /reg:32 2>/dev/null | tr -d '\r') ||
+entry=$(win reg query "$uninstall_key" /reg:32 2>/dev/null | tr -d '\r') ||
   fail "no uninstall registry key"
 for value in DisplayName DisplayVersion UninstallString; do
   grep -q "$value" <<<"$entry" || fail "the uninstall key has no $value"
@@ -95,15 +103,15 @@ done
 
 # The uninstaller copies itself to a temporary folder and returns at once;
 # the copy removes the installation, so wait for the folder to go.
-wine "$installed/Uninstall.exe" /S || fail "Uninstall.exe exited with $?"
+win "$installed/Uninstall.exe" /S || fail "Uninstall.exe exited with $?"
 for _ in $(seq 1 600); do
   [ -e "$installed" ] || break
   sleep 0.1
 done
 [ ! -e "$installed" ] || fail "left after uninstalling: $(cd "$installed" && find . -mindepth 1 | tr '\n' ' ')"
 [ ! -e "$menu" ] || fail "the Start-menu folder is left after uninstalling"
-! key_exists || fail "the uninstall registry key is left after uninstalling"
-! wine reg query 'HKLM\Software\Mirlot' /reg:32 >/dev/null 2>&1 ||
+! key_exists "$uninstall_key" || fail "the uninstall registry key is left after uninstalling"
+! key_exists 'HKLM\Software\Mirlot' ||
   fail "HKLM\\Software\\Mirlot is left after uninstalling"
 
 [ "$failures" -eq 0 ] || exit 1

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds Mirlot's packages into build/dist/:
 #
-#   mirlot_VERSION_amd64.deb         the Debian package
-#   mirlot-VERSION-win32.zip         32-bit Windows programs to unpack and run
-#   mirlot-VERSION-win64.zip         the same for 64-bit Windows
-#   mirlot-VERSION-win32-setup.exe   32-bit Windows setup program
-#   mirlot-VERSION-win64-setup.exe   the same for 64-bit Windows
+#   mirlot_VERSION_amd64.deb            the Debian package
+#   mirlot-VERSION-windows-i686.zip     32-bit Windows programs to unpack and run
+#   mirlot-VERSION-windows-x86_64.zip   the same for 64-bit Windows
+#   mirlot-VERSION-win32-setup.exe      32-bit Windows setup program
+#   mirlot-VERSION-win64-setup.exe      the same for 64-bit Windows
 #
 # and checks what it builds: the manual pages with mandoc, the desktop entry
 # with desktop-file-validate, the Debian package with lintian (an error
@@ -63,8 +63,9 @@ build_deb() {
   return "$status"
 }
 
-# Both Windows builds and their ZIPs come from scripts/build-windows.sh; the
-# setup program is made from the same install tree.
+# Both Windows builds (with their tests, as CI builds them) and their ZIPs
+# come from scripts/build-windows.sh; the setup programs are made from the
+# same install trees.
 build_windows() {
   log "building the Windows programs and ZIPs"
   scripts/build-windows.sh
