@@ -31,6 +31,8 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 constexpr char kMirlot[] = MIRLOT_BINARY;
+// out.bin of keep.dat, packed before each test.
+const std::string kEarlierImage = "\0\0\0\x08\0\0\0\x06KEEP01"s;
 
 class PackFaults : public ::testing::Test {
  protected:
@@ -40,7 +42,7 @@ class PackFaults : public ::testing::Test {
     scratch_.Write("work/keep.dat", MemberBytes(60, "KEEP01"));
     scratch_.Write("work/earlier.lst", "keep.dat\n");
     ASSERT_EQ(Pack("work/earlier.lst").exit_status, 0);
-    ASSERT_EQ(scratch_.Read("work/out.bin"), "\0\0\0\x08\0\0\0\x06KEEP01"s);
+    ASSERT_EQ(scratch_.Read("work/out.bin"), kEarlierImage);
     scratch_.Write("work/a.dat", MemberBytes(100));
     scratch_.Write("work/b.dat", MemberBytes(100));
   }
@@ -119,10 +121,11 @@ Arrange Make(std::string kind, std::string name, std::string list = "") {
   };
 }
 
-// `arrange` where dot-files are hidden; on Windows they are ordinary files.
-Arrange DotFilesHidden([[maybe_unused]] Arrange arrange) {
+// `arrange` on POSIX; on Windows the row cannot hold, for the reason `why`.
+Arrange PosixOnly([[maybe_unused]] std::string why,
+                  [[maybe_unused]] Arrange arrange) {
 #ifdef _WIN32
-  return [](const TempFolder&) { return "a dot-file is ordinary on Windows"; };
+  return [=](const TempFolder&) { return why; };
 #else
   return arrange;
 #endif
@@ -155,7 +158,8 @@ const FaultRow kFaultRows[] = {
     {"MemberFolderMissing", Files("a.dat\ngone/b.dat\n"), k53},
     {"MemberBelowAFile", Files("a.dat\na.dat/b.dat\n"), k53},
     {"MemberIsDotFile",
-     DotFilesHidden(Files(".h.dat\n", {{".h.dat", MemberBytes(100)}})),
+     PosixOnly("a dot-file is ordinary on Windows",
+               Files(".h.dat\n", {{".h.dat", MemberBytes(100)}})),
      "Файл # 0 не существует!"},
     {"MemberIsFolder", Make("folder", "sub", "a.dat\nb.dat\nsub\n"),
      "Файл # 2 не существует!"},
@@ -348,8 +352,6 @@ class PackWindowsRows : public PackFaults,
   HANDLE held_ = INVALID_HANDLE_VALUE;
 };
 
-const std::string kEarlierImage = "\0\0\0\x08\0\0\0\x06KEEP01"s;
-
 // Writes work/list.txt and members work/NAME of 54 bytes + PAYLOAD, then
 // does `then`.
 WindowsArrange Members(std::string list,
@@ -384,7 +386,7 @@ std::string DotFilesShown(PackWindowsRows& t) {
 std::string AnsiCodePage1251(PackWindowsRows&) {
   if (::GetACP() == 1251) return "";
   return "the ANSI code page is " + std::to_string(::GetACP()) +
-         "; wine takes 1251 from LANG=ru_RU.UTF-8 with that locale made";
+         "; wine takes 1251 from LC_ALL=ru_RU.UTF-8 with that locale made";
 }
 
 // Holds work/`name` open, sharing nothing, while mirlot runs.
@@ -411,11 +413,9 @@ std::string PathForms(PackWindowsRows& t) {
   return "";
 }
 
-// A member three folders of 100 characters deep: its full path is longer
-// than 260 characters.
-std::string DeepMember(PackWindowsRows& t) {
-  const std::string folder(100, 'd');
-  const std::string name = folder + "\\" + folder + "\\" + folder + "\\m.dat";
+// A member whose full path is longer than 260 characters.
+std::string LongMember(PackWindowsRows& t) {
+  const std::string name = std::string(250, 'm') + ".dat";
   t.scratch_.Write("work/list.txt", name + "\r\n");
   t.scratch_.Write("work/" + name, MemberBytes(56, "M1"));
   return t.scratch_.Path("work/" + name).size() > 260 ? "" : "path too short";
@@ -486,7 +486,7 @@ const WindowsRow kWindowsRows[] = {
      "\0\0\0\x20\0\0\0\x02\0\0\0\x22\0\0\0\x02"
      "\0\0\0\x24\0\0\0\x02\0\0\0\x26\0\0\0\x02"
      "P1P2P3P4"s},
-    {"PathOver260Characters", DeepMember, "",
+    {"PathOver260Characters", LongMember, "",
      "\0\0\0\x08\0\0\0\x02"
      "M1"s},
     {"ImageHeldOpen", Members("a.dat\n", {}, Hold("out.bin")),
