@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Times `mirlot pack` against `cat members > file` and `tar cf` on three
 # generated data sets and prints a Markdown table: for each command the
-# median wall time with the fastest and slowest run, and the ratio of the
-# medians to `cat`. Also prints mirlot's peak resident memory per set and the
+# median wall time with the fastest and slowest run, then the ratio of the
+# medians to `cat members > file; sync -d file` (the durability floor: the
+# time the disk needs for the bytes that `mirlot pack` also syncs), then the
+# ratio to `cat`. Also prints mirlot's peak resident memory per set and the
 # time of the list stage on 1001 members.
 #
 #   bench/run.sh
 #
 # Environment:
 #   ROUNDS     interleaved rounds per data set (default 3)
+#   SETS       the data sets to measure, of big, huge and small (default all
+#              three; `ROUNDS=1 SETS=small` is a quick check of the script)
 #   BENCH_DIR  where the temporary data folder goes (default $TMPDIR or
 #              /tmp); put it on the disk you want to measure
 #
@@ -23,6 +27,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 rounds=${ROUNDS:-3}
+read -r -a sets <<<"${SETS:-big huge small}"
+for set in "${sets[@]}"; do
+  case $set in
+    big | huge | small) ;;
+    *) echo "bench: unknown set '$set' (big, huge or small)" >&2; exit 2 ;;
+  esac
+done
 parent=${BENCH_DIR:-${TMPDIR:-/tmp}}
 build=$PWD/build/bench
 mirlot=$build/src/cli/mirlot
@@ -49,12 +60,12 @@ build_release() {
   log "building a release mirlot in $build"
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DMIRLOT_BUILD_TESTS=OFF -DMIRLOT_BUILD_GUI=OFF -DMIRLOT_BUILD_BENCH=ON >/dev/null
-  cmake --build "$build" >&2
+  cmake --build "$build" -j2 >&2
 }
 
 # The commands compared, by name. Each writes its own output in the set's
 # folder; `prepare` removes them all before every timed run.
-names=(cat tar mirlot mirlot-nosync cat-sync)
+names=(cat-sync cat tar mirlot mirlot-nosync)
 # shellcheck disable=SC2016  # the back quotes are Markdown, not commands
 declare -A labels=(
   [cat]='`cat members > file`'
@@ -129,25 +140,32 @@ bench_set() {
 }
 
 print_table() {
-  local sets=(big huge small) set name
-  echo "| command | 1001 members of 1 MiB | 10 members of 150 MiB | 1001 members of 100-2000 B |"
-  echo "| --- | --- | --- | --- |"
+  local set name header='| command |' rule='| --- |' rss_row="| \`mirlot pack\` peak RSS |"
+  for set in "${sets[@]}"; do
+    header+=" ${titles[$set]} |"
+    rule+=' --- |'
+    rss_row+=" ${rss[$set]} MiB |"
+  done
+  echo "$header"
+  echo "$rule"
   for name in "${names[@]}"; do
     local row="| ${labels[$name]} |"
     for set in "${sets[@]}"; do
       read -r med lo hi <<<"$(summary_ms "$set" "$name")"
+      read -r floor _ _ <<<"$(summary_ms "$set" cat-sync)"
       read -r ref _ _ <<<"$(summary_ms "$set" cat)"
-      row+=" $(awk -v m="$med" -v lo="$lo" -v hi="$hi" -v r="$ref" \
-        'BEGIN { printf "%d ms (%d-%d) **%.2f**", m, lo, hi, m / r }') |"
+      row+=" $(awk -v m="$med" -v lo="$lo" -v hi="$hi" -v f="$floor" -v r="$ref" \
+        'BEGIN { printf "%d ms (%d-%d) **%.2f** / %.2f", m, lo, hi, m / f, m / r }') |"
     done
     echo "$row"
   done
-  echo "| \`mirlot pack\` peak RSS | ${rss[big]} MiB | ${rss[huge]} MiB | ${rss[small]} MiB |"
+  echo "$rss_row"
   echo
-  echo "Median wall time (fastest-slowest run) and **ratio to cat**; $rounds"
-  echo "interleaved rounds, 1 run per command per round on the large sets and"
-  echo "5 on the small one."
-  echo "List stage: $list_stage."
+  echo "Median wall time (fastest-slowest run), then the ratio of the medians to"
+  echo "**\`cat members > file; sync -d file\`** (the durability floor), then to"
+  echo "\`cat members > file\`; $rounds interleaved rounds, 1 run per command per"
+  echo "round on the large sets and 5 on the small one."
+  [ -z "$list_stage" ] || echo "List stage: $list_stage."
   echo "Host: $(nproc) cores, $(uname -sr), $(df -T "$parent" | awk 'NR == 2 { print $2 }') under $parent;"
   echo "load average $load_before before the runs, $(cut -d' ' -f1-3 /proc/loadavg) after."
 }
@@ -163,7 +181,16 @@ declare -A rss
 list_stage=
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
-bench_set big 1001 1048576 1048576 1 1
-bench_set huge 10 157286400 157286400 2 1
-bench_set small 1001 100 2000 3 5
+declare -A titles=(
+  [big]='1001 members of 1 MiB'
+  [huge]='10 members of 150 MiB'
+  [small]='1001 members of 100-2000 B'
+)
+for set in "${sets[@]}"; do
+  case $set in
+    big) bench_set big 1001 1048576 1048576 1 1 ;;
+    huge) bench_set huge 10 157286400 157286400 2 1 ;;
+    small) bench_set small 1001 100 2000 3 5 ;;
+  esac
+done
 print_table

@@ -20,6 +20,12 @@ scripts/build-windows.sh
 for arch in i686 x86_64; do
   ctest --test-dir build/windows-$arch --output-on-failure -j2
 done
+
+# --- The Windows setup program (scripts/check-installer.sh): made from the
+# 64-bit build, installed silently under wine, checked file by file with its
+# shortcuts and registry entry, uninstalled, and checked that nothing is left.
+scripts/check-installer.sh build/windows-x86_64
+
 # Wine's server stays 30 s after the last test, then writes its registry
 # into the prefix; wait for that, so that nothing runs on and the build
 # folders can be removed at once.

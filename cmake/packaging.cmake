@@ -1,0 +1,121 @@
+# Packages made by CPack from the install tree: on Linux the Debian package
+# (`cpack -G DEB`), for the Windows cross builds the setup program
+# (`cpack -G NSIS`) beside the ZIP of cmake/windows_zip.cmake, which is
+# included after this file and includes CPack there. scripts/package.sh
+# makes them all and collects the results. On Linux this also installs what
+# the package carries beside the programs: the manual pages, the README, the
+# copyright file and the changelog.
+
+cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH mirlot_root)
+
+set(CPACK_PACKAGE_NAME mirlot)
+set(CPACK_PACKAGE_VENDOR Mirlot)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "pack the files named in a list into one binary image")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Mirlot packs the data files named in a list file into one binary image,
+out.bin (a big-endian table of payload offsets and lengths, then the
+payloads), and writes a readable report.txt beside it. It has a window,
+mirlot-gui, and a command line, mirlot, that also lists, checks and
+extracts such images.")
+set(MIRLOT_PACKAGE_CONTACT "Mirlot maintainers <mirlot@example.org>"
+    CACHE STRING "Maintainer named in the packages")
+set(CPACK_PACKAGE_CONTACT "${MIRLOT_PACKAGE_CONTACT}")
+set(CPACK_STRIP_FILES ON)
+# Values reach the generators as written here, backslashes included.
+set(CPACK_VERBATIM_VARIABLES ON)
+# Per-generator settings that must be decided when cpack runs, such as the
+# installer's file name.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/packaging_generator.cmake)
+
+if(WIN32)
+  # The Windows setup program: both programs in the chosen folder, a
+  # Start-menu shortcut to the window, an uninstaller, and an entry under
+  # the Uninstall registry key, which is what Apps & features lists.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(MIRLOT_WINDOWS_ARCH win64)
+    set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+  else()
+    set(MIRLOT_WINDOWS_ARCH win32)
+    set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES")
+  endif()
+  # Read by cmake/packaging_generator.cmake: the ZIP keeps its own name.
+  set(CPACK_MIRLOT_SETUP_FILE_NAME "mirlot-${PROJECT_VERSION}-${MIRLOT_WINDOWS_ARCH}-setup")
+  set(CPACK_PACKAGE_INSTALL_DIRECTORY Mirlot)
+  set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Mirlot)
+  set(CPACK_NSIS_PACKAGE_NAME Mirlot)
+  set(CPACK_NSIS_DISPLAY_NAME "Mirlot ${PROJECT_VERSION}")
+  # The programs' folder inside the installation, "" for its top.
+  set(mirlot_programs "")
+  if(NOT CMAKE_INSTALL_BINDIR STREQUAL ".")
+    set(mirlot_programs "${CMAKE_INSTALL_BINDIR}\\")
+  endif()
+  set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${CMAKE_INSTALL_BINDIR})
+  set(CPACK_NSIS_INSTALLED_ICON_NAME ${mirlot_programs}mirlot.exe)
+  # A setup run over an earlier installation removes that one first (also
+  # when silent), so no file of an older version stays behind.
+  set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+  # The licence page shows the licence of the Debian copyright file, as
+  # plain text with Windows line ends.
+  file(READ ${mirlot_root}/packaging/debian/copyright mirlot_license)
+  string(REGEX REPLACE "^.*\nCopyright: ([^\n]*)\n.*\nLicense: Expat\n(.*)$"
+                       "Copyright \\1\n\n\\2" mirlot_license "${mirlot_license}")
+  string(REGEX REPLACE "\n \\.\n" "\n\n" mirlot_license "${mirlot_license}")
+  string(REGEX REPLACE "\n " "\n" mirlot_license "${mirlot_license}")
+  string(REPLACE "\n" "\r\n" mirlot_license "${mirlot_license}")
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/LICENSE.txt "${mirlot_license}")
+  set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_BINARY_DIR}/packaging/LICENSE.txt)
+  # The uninstaller removes HKLM\Software\Mirlot\Mirlot, where the setup
+  # keeps the chosen folders, but not the vendor key above it; these
+  # commands run after that removal.
+  set(CPACK_NSIS_DELETE_ICONS_EXTRA
+      "DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
+  set(mirlot_icon ${mirlot_root}/src/window/win32/mirlot-gui.ico)
+  if(EXISTS ${mirlot_icon})
+    set(CPACK_NSIS_MUI_ICON ${mirlot_icon})
+    set(CPACK_NSIS_MUI_UNIICON ${mirlot_icon})
+  endif()
+  if(TARGET mirlot-gui)
+    set(CPACK_PACKAGE_EXECUTABLES mirlot-gui Mirlot)
+    set(CPACK_NSIS_INSTALLED_ICON_NAME ${mirlot_programs}mirlot-gui.exe)
+  endif()
+else()
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+
+  set(mirlot_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/mirlot)
+  install(FILES ${mirlot_root}/README.md ${mirlot_root}/packaging/debian/copyright
+          DESTINATION ${mirlot_doc_dir})
+  # Compressed the way Debian wants them: gzip -9 without a time stamp.
+  set(mirlot_gzipped ${CMAKE_CURRENT_BINARY_DIR}/packaging)
+  set(mirlot_gzip_sources docs/man/mirlot.1 packaging/debian/changelog)
+  if(TARGET mirlot-gui)
+    list(APPEND mirlot_gzip_sources docs/man/mirlot-gui.1)
+  endif()
+  set(mirlot_gzip_outputs)
+  foreach(mirlot_source IN LISTS mirlot_gzip_sources)
+    get_filename_component(mirlot_name ${mirlot_source} NAME)
+    set(mirlot_output ${mirlot_gzipped}/${mirlot_name}.gz)
+    add_custom_command(
+      OUTPUT ${mirlot_output}
+      COMMAND ${CMAKE_COMMAND} -E copy ${mirlot_root}/${mirlot_source}
+              ${mirlot_gzipped}/${mirlot_name}
+      COMMAND gzip -9nf ${mirlot_gzipped}/${mirlot_name}
+      DEPENDS ${mirlot_root}/${mirlot_source}
+      VERBATIM)
+    list(APPEND mirlot_gzip_outputs ${mirlot_output})
+    if(mirlot_name MATCHES "\\.1$")
+      install(FILES ${mirlot_output} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    else()
+      install(FILES ${mirlot_output} DESTINATION ${mirlot_doc_dir})
+    endif()
+  endforeach()
+  add_custom_target(mirlot_package_files ALL DEPENDS ${mirlot_gzip_outputs})
+
+  include(CPack)
+endif()

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Makes the setup program of a Windows cross build, installs it silently
+# under wine, checks what it put in place, uninstalls it silently and checks
+# that nothing of it is left:
+#
+#   scripts/check-installer.sh BUILD_DIR
+#
+# BUILD_DIR is a built Windows cross build (build/windows-i686 or
+# build/windows-x86_64); `cpack -G NSIS` makes mirlot-VERSION-win32-setup.exe
+# or -win64-setup.exe there (nsis is installed when missing). The files the
+# setup must install are those CPack staged for it in BUILD_DIR/_CPack_Packages.
+# Runs in a wine prefix of its own, build/wine-installer, and leaves the
+# desktop alone (no menu entries are made for the host).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=$(realpath "$1")
+if ! command -v makensis >/dev/null; then
+  sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "check-installer: installing nsis" >&2
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 \
+    install -y -qq --no-install-recommends nsis >/dev/null
+fi
+rm -f "$build"/mirlot-*-setup.exe
+(cd "$build" && cpack -G NSIS >/dev/null)
+setup=$(find "$build" -maxdepth 1 -name 'mirlot-*-setup.exe' | head -n 1)
+[ -n "$setup" ] || { echo "check-installer: cpack made no mirlot-*-setup.exe in $build" >&2; exit 1; }
+name=$(basename "$setup" .exe)
+staged=$(find "$build/_CPack_Packages" -path "*/NSIS/$name" -type d | head -n 1)
+[ -n "$staged" ] || { echo "check-installer: no staged tree for $name" >&2; exit 1; }
+
+export WINEPREFIX=$PWD/build/wine-installer
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
+# The wine server and wine's services keep open the output of the call that
+# started them, so a reader of this script's output through a pipe would wait
+# for them: start them with their output going nowhere before every call (a
+# throwaway program, 0.1 s once they run), and end them when done.
+start_wine() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p </dev/null >/dev/null 2>&1 || true # runs already
+  wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+}
+win() {
+  start_wine
+  wine "$@" </dev/null
+}
+trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
+
+drive=$WINEPREFIX/drive_c
+# A 32-bit setup in a 64-bit prefix installs into "Program Files (x86)".
+folder='Program Files/Mirlot'
+if [[ $name == *-win32-setup && -d "$drive/Program Files (x86)" ]]; then
+  folder='Program Files (x86)/Mirlot'
+fi
+installed=$drive/$folder
+menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Mirlot"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mirlot'
+
+failures=0
+fail() {
+  echo "check-installer: $name: $*" >&2
+  failures=$((failures + 1))
+}
+key_exists() { win reg query "$1" /reg:32 >/dev/null 2>&1; }
+
+# Leftovers of an earlier check that failed half-way: start a fresh prefix.
+if [ -e "$installed" ] || [ -e "$menu" ] || key_exists "$uninstall_key"; then
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+fi
+
+win "$setup" /S || fail "setup exited with $?"
+
+# Every staged file is installed unchanged, beside the uninstaller.
+while IFS= read -r -d '' file; do
+  cmp -s "$staged/$file" "$installed/$file" || fail "$file not installed as staged"
+done < <(cd "$staged" && find . -type f -print0)
+[ -f "$installed/Uninstall.exe" ] || fail "no Uninstall.exe"
+version=$(cd "$installed" && win "$(find . -name mirlot.exe | head -n 1)" --version 2>&1 | tr -d '\r') ||
+  fail "the installed mirlot.exe --version failed"
+[ "$version" = "mirlot $(echo "$name" | cut -d- -f2)" ] || fail "mirlot.exe --version printed '$version'"
+
+# The Start-menu folder: the window's shortcut when the window is built, and
+# the uninstaller's.
+shortcut_target() { strings -a "$1" 2>/dev/null | grep -m 1 '^[A-Z]:\\.*\.exe$'; }
+windows_folder="C:\\${folder//\//\\}"
+if [ -n "$(find "$staged" -name mirlot-gui.exe)" ]; then
+  gui=$(cd "$staged" && find . -name mirlot-gui.exe | cut -c3-)
+  [ "$(shortcut_target "$menu/Mirlot.lnk")" = "$windows_folder\\${gui//\//\\}" ] ||
+    fail "no Start-menu shortcut Mirlot.lnk to $gui"
+fi
+[ "$(shortcut_target "$menu/Uninstall.lnk")" = "$windows_folder\\Uninstall.exe" ] ||
+  fail "no Start-menu shortcut to the uninstaller"
+
+# Registered for Apps & features.
+entry=$(win reg query "$uninstall_key" /reg:32 2>/dev/null | tr -d '\r') ||
+  fail "no uninstall registry key"
+for value in DisplayName DisplayVersion UninstallString; do
+  grep -q "$value" <<<"$entry" || fail "the uninstall key has no $value"
+done
+
+# The uninstaller copies itself to a temporary folder and returns at once;
+# the copy removes the installation, so wait for the folder to go.
+win "$installed/Uninstall.exe" /S || fail "Uninstall.exe exited with $?"
+for _ in $(seq 1 600); do
+  [ -e "$installed" ] || break
+  sleep 0.1
+done
+[ ! -e "$installed" ] || fail "left after uninstalling: $(cd "$installed" && find . -mindepth 1 | tr '\n' ' ')"
+[ ! -e "$menu" ] || fail "the Start-menu folder is left after uninstalling"
+! key_exists "$uninstall_key" || fail "the uninstall registry key is left after uninstalling"
+! key_exists 'HKLM\Software\Mirlot' ||
+  fail "HKLM\\Software\\Mirlot is left after uninstalling"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "check-installer: $name installs, registers, has its shortcuts, and uninstalls leaving nothing" >&2
