@@ -237,7 +237,7 @@ def linux_build(work):
 
 def windows_build(work):
     folder = work / "windows-x86_64"
-    toolchain = ROOT / "cmake/toolchains/mingw-x86_64.cmake"
+    toolchain = ROOT / "cmake/mingw-w64-x86_64.cmake"
     return Build(folder, ["cmake", "-S", ".", "-B", str(folder), "-G", "Ninja",
                           "-DCMAKE_BUILD_TYPE=Release", "-DMIRLOT_BUILD_GUI=OFF",
                           f"-DCMAKE_TOOLCHAIN_FILE={toolchain}"])
