@@ -102,7 +102,12 @@ void BackgroundRun::OpenProgressDialog() {
 }
 
 void BackgroundRun::RefreshProgressDialog() {
-  if (dialog_ != nullptr) {
+  if (dialog_ == nullptr) return;
+  const std::string waiting_for = progress_.waiting_for();
+  if (!waiting_for.empty()) {
+    dialog_->ShowWaiting(
+        QString::fromStdString(WaitingForFolderText(waiting_for)));
+  } else {
     dialog_->ShowProgress(progress_.done(), progress_.total());
   }
 }

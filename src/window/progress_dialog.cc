@@ -51,6 +51,10 @@ void ProgressDialog::ShowProgress(std::uint64_t done, std::uint64_t total) {
   bar_->setValue(static_cast<int>(done * kProgressSteps / total));
 }
 
+void ProgressDialog::ShowWaiting(const QString& text) {
+  if (!cancelled_) label_->setText(text);
+}
+
 void ProgressDialog::reject() {
   if (cancelled_) return;
   cancelled_ = true;

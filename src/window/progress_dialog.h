@@ -22,6 +22,9 @@ class ProgressDialog : public QDialog {
   // means the amount is not known yet.
   void ShowProgress(std::uint64_t done, std::uint64_t total);
 
+  // Shows `text` instead of the bytes packed, while the run waits.
+  void ShowWaiting(const QString& text);
+
   // Cancel, Escape and closing the dialog all come here. The dialog stays
   // up, saying so, until the run has stopped and its owner closes it.
   void reject() override;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -61,18 +62,36 @@ class SharedProgress : public RunObserver {
   bool CancelRequested() override {
     return cancel_requested_.load(std::memory_order_relaxed);
   }
+  void OnWaitingForFolder(const std::string& folder, bool waiting) override {
+    const std::lock_guard<std::mutex> lock(waiting_mutex_);
+    waiting_for_ = waiting ? folder : std::string();
+  }
 
   void RequestCancel() {
     cancel_requested_.store(true, std::memory_order_relaxed);
   }
   std::uint64_t done() const { return done_.load(std::memory_order_relaxed); }
   std::uint64_t total() const { return total_.load(std::memory_order_relaxed); }
+  // The folder another run is writing into while this run waits for it to
+  // finish, or "" when the run is not waiting.
+  std::string waiting_for() const {
+    const std::lock_guard<std::mutex> lock(waiting_mutex_);
+    return waiting_for_;
+  }
 
  private:
   std::atomic<std::uint64_t> done_{0};
   std::atomic<std::uint64_t> total_{0};
   std::atomic<bool> cancel_requested_{false};
+  mutable std::mutex waiting_mutex_;
+  std::string waiting_for_;
 };
+
+// What the progress window says while the run waits for another run that
+// is writing its outputs into `folder` (UTF-8).
+inline std::string WaitingForFolderText(const std::string& folder) {
+  return "Waiting for another run to finish writing into " + folder + "\u2026";
+}
 
 }  // namespace mirlot
 

@@ -121,9 +121,19 @@ void Win32BackgroundRun::OpenProgressWindow() {
   KillTimer(relay_, kDelayTimer);
   progress_window_ = std::make_unique<ProgressWindow>(
       window_, [this] { progress_.RequestCancel(); });
-  progress_window_->ShowProgress(progress_.done(), progress_.total());
+  RefreshProgressWindow();
   SetTimer(relay_, kRefreshTimer,
            static_cast<UINT>(timing_.progress_refresh.count()), nullptr);
+}
+
+void Win32BackgroundRun::RefreshProgressWindow() {
+  if (!progress_window_) return;
+  const std::string waiting_for = progress_.waiting_for();
+  if (!waiting_for.empty()) {
+    progress_window_->ShowWaiting(WaitingForFolderText(waiting_for));
+  } else {
+    progress_window_->ShowProgress(progress_.done(), progress_.total());
+  }
 }
 
 LRESULT CALLBACK Win32BackgroundRun::RelayProcedure(HWND hwnd, UINT message,
@@ -141,10 +151,7 @@ LRESULT CALLBACK Win32BackgroundRun::RelayProcedure(HWND hwnd, UINT message,
     return 0;
   }
   if (message == WM_TIMER && wparam == kRefreshTimer) {
-    if (self->progress_window_) {
-      self->progress_window_->ShowProgress(self->progress_.done(),
-                                           self->progress_.total());
-    }
+    self->RefreshProgressWindow();
     return 0;
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);

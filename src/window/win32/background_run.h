@@ -42,6 +42,7 @@ class Win32BackgroundRun {
   void ServeUntilEnded(HANDLE worker);
   void ShowMessage(const std::string& text);
   void OpenProgressWindow();
+  void RefreshProgressWindow();
 
   HWND window_;
   Win32MessagePresenter& presenter_;

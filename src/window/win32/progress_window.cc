@@ -100,6 +100,11 @@ void ProgressWindow::ShowProgress(std::uint64_t done, std::uint64_t total) {
                static_cast<WPARAM>(done * kProgressSteps / total), 0);
 }
 
+void ProgressWindow::ShowWaiting(const std::string& text) {
+  if (cancelled_ || hwnd_ == nullptr) return;
+  SetWindowTextW(label_, Widen(text).c_str());
+}
+
 void ProgressWindow::Cancel() {
   if (cancelled_) return;
   cancelled_ = true;

@@ -29,6 +29,9 @@ class ProgressWindow {
   // means the amount is not known yet.
   void ShowProgress(std::uint64_t done, std::uint64_t total);
 
+  // Shows `text` (UTF-8) instead of the bytes packed, while the run waits.
+  void ShowWaiting(const std::string& text);
+
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam,
                                     LPARAM lparam);
