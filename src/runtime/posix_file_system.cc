@@ -12,14 +12,15 @@
 #include <set>
 #include <vector>
 
+#include "runtime/buffered_writable_file.h"
 #include "runtime/path.h"
+#include "runtime/replace_all_or_none.h"
 #include "runtime/temporary_name.h"
 
 namespace mirlot {
 
 namespace {
 
-constexpr std::size_t kWriteBufferSize = 256 * 1024;
 constexpr int kTemporaryNameAttempts = 100;
 
 bool HasNul(const std::string& path) {
@@ -112,54 +113,29 @@ class PosixReadableFile : public ReadableFile {
   int fd_;
 };
 
-// Buffers small appends so that many short pieces become few system calls;
-// large appends go straight to the file.
-class PosixWritableFile : public WritableFile {
+class PosixWritableFile : public BufferedWritableFile {
  public:
   PosixWritableFile(int fd, std::string path)
-      : fd_(fd), path_(std::move(path)) {
-    buffer_.reserve(kWriteBufferSize);
-  }
+      : BufferedWritableFile(std::move(path)), fd_(fd) {}
   ~PosixWritableFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
 
-  Status Append(std::string_view data) override {
-    if (buffer_.size() + data.size() <= kWriteBufferSize) {
-      buffer_.append(data);
-      return Status::Ok();
-    }
-    if (Status s = Flush(); !s.ok()) return s;
-    if (data.size() < kWriteBufferSize) {
-      buffer_.append(data);
-      return Status::Ok();
-    }
-    return WriteAll(data);
-  }
-
-  Status Close() override {
-    Status status = Flush();
+ private:
+  Status SyncAndClose(bool sync) override {
+    Status status;
     // The data must be on the disk before the file is renamed over an
     // earlier one, or a crash soon after could leave an empty or partial
     // file under the final name. For a large image this wait is most of the
     // run: it lasts as long as the disk takes to write the image (README,
     // Performance).
-    if (status.ok() && ::fdatasync(fd_) != 0) status = IoFailure(errno);
+    if (sync && ::fdatasync(fd_) != 0) status = IoFailure(errno);
     if (::close(fd_) != 0 && status.ok()) status = IoFailure(errno);
     fd_ = -1;
     return status;
   }
 
-  const std::string& path() const override { return path_; }
-
- private:
-  Status Flush() {
-    Status status = WriteAll(buffer_);
-    buffer_.clear();
-    return status;
-  }
-
-  Status WriteAll(std::string_view data) {
+  Status WriteAll(std::string_view data) override {
     while (!data.empty()) {
       const ssize_t put = ::write(fd_, data.data(), data.size());
       if (put < 0) {
@@ -172,8 +148,6 @@ class PosixWritableFile : public WritableFile {
   }
 
   int fd_;
-  std::string path_;
-  std::string buffer_;
 };
 
 // Marks a new temporary file as owned by this process for as long as it is
@@ -375,17 +349,10 @@ void UndoOne(const Replacement& r, Replaced how) {
 
 Status PosixFileSystem::ReplaceTogether(
     std::span<const Replacement> replacements) {
-  std::vector<Replaced> done;
-  for (const Replacement& r : replacements) {
-    Result<Replaced> how = ReplaceOne(r);
-    if (!how.ok()) {
-      for (std::size_t i = done.size(); i-- > 0;) {
-        UndoOne(replacements[i], done[i]);
-      }
-      return how.status();
-    }
-    done.push_back(*how);
-  }
+  Result<std::vector<Replaced>> replaced =
+      ReplaceAllOrNone<Replaced>(replacements, ReplaceOne, UndoOne);
+  if (!replaced.ok()) return replaced.status();
+  const std::vector<Replaced>& done = *replaced;
   // The former contents are no longer needed.
   for (std::size_t i = 0; i < done.size(); ++i) {
     if (done[i] == Replaced::kSwapped) {

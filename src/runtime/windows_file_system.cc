@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "runtime/buffered_writable_file.h"
 #include "runtime/path.h"
 #include "runtime/temporary_name.h"
 #include "runtime/windows_error.h"
@@ -15,7 +16,6 @@ namespace mirlot {
 
 namespace {
 
-constexpr std::size_t kWriteBufferSize = 256 * 1024;
 constexpr DWORD kLargestTransfer = 1u << 30;
 constexpr int kTemporaryNameAttempts = 100;
 constexpr wchar_t kLockName[] = L".mirlot-commit.lock";
@@ -90,53 +90,26 @@ class WindowsReadableFile : public ReadableFile {
   HANDLE handle_;
 };
 
-// Buffers small appends so that many short pieces become few system calls;
-// large appends go straight to the file.
-class WindowsWritableFile : public WritableFile {
+class WindowsWritableFile : public BufferedWritableFile {
  public:
   WindowsWritableFile(HANDLE handle, std::string path)
-      : handle_(handle), path_(std::move(path)) {
-    buffer_.reserve(kWriteBufferSize);
-  }
+      : BufferedWritableFile(std::move(path)), handle_(handle) {}
   ~WindowsWritableFile() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
   }
 
-  Status Append(std::string_view data) override {
-    if (buffer_.size() + data.size() <= kWriteBufferSize) {
-      buffer_.append(data);
-      return Status::Ok();
-    }
-    if (Status s = Flush(); !s.ok()) return s;
-    if (data.size() < kWriteBufferSize) {
-      buffer_.append(data);
-      return Status::Ok();
-    }
-    return WriteAll(data);
-  }
-
-  Status Close() override {
-    Status status = Flush();
-    // On the disk before it is moved over an earlier file (see the POSIX
-    // implementation).
-    if (status.ok() && !::FlushFileBuffers(handle_)) {
-      status = LastWin32Failure();
-    }
+ private:
+  Status SyncAndClose(bool sync) override {
+    Status status;
+    // On the disk before it is moved over an earlier file, so that a crash
+    // soon after cannot leave a partial file under the final name.
+    if (sync && !::FlushFileBuffers(handle_)) status = LastWin32Failure();
     if (!::CloseHandle(handle_) && status.ok()) status = LastWin32Failure();
     handle_ = INVALID_HANDLE_VALUE;
     return status;
   }
 
-  const std::string& path() const override { return path_; }
-
- private:
-  Status Flush() {
-    Status status = WriteAll(buffer_);
-    buffer_.clear();
-    return status;
-  }
-
-  Status WriteAll(std::string_view data) {
+  Status WriteAll(std::string_view data) override {
     while (!data.empty()) {
       DWORD put = 0;
       const DWORD want = static_cast<DWORD>(
@@ -150,8 +123,6 @@ class WindowsWritableFile : public WritableFile {
   }
 
   HANDLE handle_;
-  std::string path_;
-  std::string buffer_;
 };
 
 // Creates `path` as a new file; `shown_path` is what its path() gives.

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "runtime/replace_all_or_none.h"
 #include "runtime/windows_error.h"
 #include "runtime/windows_file_system.h"
 #include "runtime/windows_path.h"
@@ -85,17 +86,10 @@ void UndoOne(const Replacement& r, Replaced how) {
 
 Status WindowsFileSystem::ReplaceTogether(
     std::span<const Replacement> replacements) {
-  std::vector<Replaced> done;
-  for (const Replacement& r : replacements) {
-    Result<Replaced> how = ReplaceOne(r);
-    if (!how.ok()) {
-      for (std::size_t i = done.size(); i-- > 0;) {
-        UndoOne(replacements[i], done[i]);
-      }
-      return how.status();
-    }
-    done.push_back(*how);
-  }
+  Result<std::vector<Replaced>> replaced =
+      ReplaceAllOrNone<Replaced>(replacements, ReplaceOne, UndoOne);
+  if (!replaced.ok()) return replaced.status();
+  const std::vector<Replaced>& done = *replaced;
   for (std::size_t i = 0; i < done.size(); ++i) {
     if (done[i] == Replaced::kSetAside) {
       (void)::DeleteFileW(SystemPath(SetAsideName(replacements[i])).c_str());
