@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "cli/output_text.h"
-#include "packing/image_extractor.h"
-#include "packing/image_overview.h"
+#include "reading/image_extractor.h"
+#include "reading/image_overview.h"
 #include "runtime/fake_file_system.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "cli/commands.h"
 #include "cli/output_text.h"
-#include "packing/image_extractor.h"
+#include "reading/image_extractor.h"
 #include "runtime/console.h"
 
 namespace mirlot {

@@ -1,3 +1,5 @@
+// The helper thread that fills blocks and the ring of blocks between it and the
+// writing thread.
 #include "packing/block_pipeline.h"
 
 #include <system_error>

@@ -1,3 +1,4 @@
+// Takes an output folder's commit lock, waiting while another run holds it.
 #include "packing/commit_lock.h"
 
 #include <chrono>

@@ -1,3 +1,4 @@
+// Where each payload lands in the image, and the image's big-endian table.
 #include "packing/container_layout.h"
 
 namespace mirlot {

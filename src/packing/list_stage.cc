@@ -1,3 +1,4 @@
+// Reads the list file into the entry table and checks each member it names.
 #include "packing/list_stage.h"
 
 #include "packing/messages.h"

@@ -1,3 +1,4 @@
+// The run's messages that carry a number: refusals of a member and failures.
 #include "packing/messages.h"
 
 #include "runtime/number_text.h"

@@ -1,3 +1,4 @@
+// The order of a whole packing run, from the list file to the last message.
 #include "packing/packing_run.h"
 
 #include "packing/commit_lock.h"

@@ -1,3 +1,5 @@
+// Copies the members' payloads into the image in large blocks, reporting
+// progress and heeding cancel.
 #include "packing/payload_copier.h"
 
 #include "packing/block_pipeline.h"

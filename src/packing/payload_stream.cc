@@ -1,3 +1,4 @@
+// The members' payloads read one after another as one continuous stream.
 #include "packing/payload_stream.h"
 
 #include <algorithm>

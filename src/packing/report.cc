@@ -1,3 +1,4 @@
+// The heading and entry lines of report.txt, placed in print zones.
 #include "packing/report.h"
 
 #include "runtime/number_text.h"

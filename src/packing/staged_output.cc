@@ -1,3 +1,4 @@
+// Outputs written under temporary names and moved into place together.
 #include "packing/staged_output.h"
 
 #include <vector>

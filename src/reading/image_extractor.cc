@@ -1,4 +1,6 @@
-#include "packing/image_extractor.h"
+// Takes each payload of an image out into a file of its own, through temporary
+// files in a folder opened once.
+#include "reading/image_extractor.h"
 
 #include <algorithm>
 #include <utility>

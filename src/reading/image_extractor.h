@@ -1,17 +1,17 @@
 // Takes the payloads back out of a container image, one file per entry,
 // into one folder and nowhere else.
-#ifndef MIRLOT_PACKING_IMAGE_EXTRACTOR_H_
-#define MIRLOT_PACKING_IMAGE_EXTRACTOR_H_
+#ifndef MIRLOT_READING_IMAGE_EXTRACTOR_H_
+#define MIRLOT_READING_IMAGE_EXTRACTOR_H_
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "packing/extract_names.h"
-#include "packing/image_reader.h"
-#include "packing/image_soundness.h"
-#include "packing/report_reader.h"
+#include "reading/extract_names.h"
+#include "reading/image_reader.h"
+#include "reading/image_soundness.h"
+#include "reading/report_reader.h"
 #include "runtime/file_system.h"
 
 namespace mirlot {
@@ -105,4 +105,4 @@ class ImageExtraction {
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_PACKING_IMAGE_EXTRACTOR_H_
+#endif  // MIRLOT_READING_IMAGE_EXTRACTOR_H_

@@ -1,4 +1,6 @@
-#include "packing/image_reader.h"
+// Reads an image's table in blocks, entry by entry, checking every entry
+// against the file's size before use.
+#include "reading/image_reader.h"
 
 #include <algorithm>
 

@@ -7,15 +7,15 @@
 // - the last payload ends exactly at the end of the file.
 // Every payload that runs past the end of the file is named as well, since
 // none of its bytes can be trusted to be there.
-#ifndef MIRLOT_PACKING_IMAGE_SOUNDNESS_H_
-#define MIRLOT_PACKING_IMAGE_SOUNDNESS_H_
+#ifndef MIRLOT_READING_IMAGE_SOUNDNESS_H_
+#define MIRLOT_READING_IMAGE_SOUNDNESS_H_
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "packing/image_reader.h"
+#include "reading/image_reader.h"
 #include "runtime/result.h"
 
 namespace mirlot {
@@ -82,4 +82,4 @@ Result<SoundnessCheck> CheckImage(ImageReader& image);
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_PACKING_IMAGE_SOUNDNESS_H_
+#endif  // MIRLOT_READING_IMAGE_SOUNDNESS_H_

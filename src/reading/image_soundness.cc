@@ -1,4 +1,5 @@
-#include "packing/image_soundness.h"
+// Judges an image entry by entry against the rules a sound image follows.
+#include "reading/image_soundness.h"
 
 #include <utility>
 

@@ -1,4 +1,6 @@
-#include "packing/extract_names.h"
+// The names extracted payloads get: a report's name when it is safe to use, a
+// numbered name otherwise.
+#include "reading/extract_names.h"
 
 #include <cstdio>
 #include <unordered_set>

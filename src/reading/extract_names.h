@@ -1,8 +1,8 @@
 // The file names extracted payloads get. Names from a report are untrusted:
 // only their last path component is used, and only when it is a plain,
 // unused file name; every other entry gets its numbered name.
-#ifndef MIRLOT_PACKING_EXTRACT_NAMES_H_
-#define MIRLOT_PACKING_EXTRACT_NAMES_H_
+#ifndef MIRLOT_READING_EXTRACT_NAMES_H_
+#define MIRLOT_READING_EXTRACT_NAMES_H_
 
 #include <cstdint>
 #include <optional>
@@ -43,4 +43,4 @@ class ExtractNames {
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_PACKING_EXTRACT_NAMES_H_
+#endif  // MIRLOT_READING_EXTRACT_NAMES_H_

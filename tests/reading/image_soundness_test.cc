@@ -1,4 +1,4 @@
-#include "packing/image_soundness.h"
+#include "reading/image_soundness.h"
 
 #include <gtest/gtest.h>
 

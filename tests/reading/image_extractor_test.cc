@@ -1,7 +1,7 @@
 // Extraction over the in-memory file system, and the names of the files it
 // writes. The round trip, refusals and hostile report names run end to end
 // in tests/cli/image_commands_test.cc.
-#include "packing/image_extractor.h"
+#include "reading/image_extractor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Reads the table at the head of a container image, entry by entry, without
 // trusting anything it says: only table slots that lie wholly inside the file
 // are read, in blocks of a fixed size.
-#ifndef MIRLOT_PACKING_IMAGE_READER_H_
-#define MIRLOT_PACKING_IMAGE_READER_H_
+#ifndef MIRLOT_READING_IMAGE_READER_H_
+#define MIRLOT_READING_IMAGE_READER_H_
 
 #include <cstdint>
 #include <vector>
@@ -86,4 +86,4 @@ class TableCursor {
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_PACKING_IMAGE_READER_H_
+#endif  // MIRLOT_READING_IMAGE_READER_H_

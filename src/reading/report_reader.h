@@ -6,8 +6,8 @@
 // both ends: the first blank-separated field is the number, the last two are
 // the offset and the length, and what lies between them, without its
 // surrounding spaces, is the name.
-#ifndef MIRLOT_PACKING_REPORT_READER_H_
-#define MIRLOT_PACKING_REPORT_READER_H_
+#ifndef MIRLOT_READING_REPORT_READER_H_
+#define MIRLOT_READING_REPORT_READER_H_
 
 #include <cstdint>
 #include <optional>
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "packing/image_reader.h"
+#include "reading/image_reader.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
 
@@ -94,4 +94,4 @@ Result<ReportMatch> MatchReport(FileSystem& file_system,
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_PACKING_REPORT_READER_H_
+#endif  // MIRLOT_READING_REPORT_READER_H_

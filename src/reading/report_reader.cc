@@ -1,4 +1,5 @@
-#include "packing/report_reader.h"
+// Reads report.txt back line by line and matches it against an image's table.
+#include "reading/report_reader.h"
 
 #include <algorithm>
 #include <cstring>

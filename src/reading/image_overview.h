@@ -2,16 +2,16 @@
 // them, and whether it is sound. Memory stays the same whatever the size of
 // the image: the table and the report are read side by side, a block at a
 // time.
-#ifndef MIRLOT_PACKING_IMAGE_OVERVIEW_H_
-#define MIRLOT_PACKING_IMAGE_OVERVIEW_H_
+#ifndef MIRLOT_READING_IMAGE_OVERVIEW_H_
+#define MIRLOT_READING_IMAGE_OVERVIEW_H_
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "packing/image_reader.h"
-#include "packing/image_soundness.h"
-#include "packing/report_reader.h"
+#include "reading/image_reader.h"
+#include "reading/image_soundness.h"
+#include "reading/report_reader.h"
 #include "runtime/file_system.h"
 
 namespace mirlot {
@@ -46,4 +46,4 @@ Result<bool> InspectImage(FileSystem& file_system,
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_PACKING_IMAGE_OVERVIEW_H_
+#endif  // MIRLOT_READING_IMAGE_OVERVIEW_H_

@@ -1,4 +1,6 @@
-#include "packing/image_overview.h"
+// Gathers what inspect shows of an image: its entries, the soundness verdict
+// and the names its report gives.
+#include "reading/image_overview.h"
 
 #include <memory>
 #include <optional>

@@ -1,6 +1,6 @@
 // A report is read back from both ends of each line (names hold spaces and
 // digits) and must match the image's table entry for entry.
-#include "packing/report_reader.h"
+#include "reading/report_reader.h"
 
 #include <gtest/gtest.h>
 
