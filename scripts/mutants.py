@@ -250,6 +250,11 @@ def run(args):
     tree = Tree(work)
     tree.restore_leftover()
     mutants = choose(enumerate_mutants(args.folders), args.sample, args.seed)
+    # The same draw either way: a platform's share keeps its numbers, so two
+    # passes, one per platform, add up to one pass over both.
+    if args.platform != "all":
+        mutants = [m for m in mutants
+                   if bool(WINDOWS_FILE.search(m.file)) == (args.platform == "windows")]
     if args.list:
         for m in mutants:
             print(f"{m.number:4}  {m.label()}\n      - {m.original.strip()}\n      + {m.mutated.strip()}")
@@ -328,6 +333,9 @@ def main():
                         help="how many mutants to draw (0: all); default 150")
     parser.add_argument("--seed", type=int, default=1, help="seed of the draw; default 1")
     parser.add_argument("--list", action="store_true", help="list the mutants and stop")
+    parser.add_argument("--platform", choices=["all", "linux", "windows"], default="all",
+                        help="only the mutants of Linux or of Windows code (the same "
+                             "draw, so two passes in two clones add up to one); default all")
     parser.add_argument("--mutant-timeout", type=int, default=300,
                         help="seconds for one mutant's build, and for its tests; default 300")
     parser.add_argument("--test-timeout", type=int, default=60,
