@@ -261,7 +261,9 @@ def run(args):
         print(f"{len(mutants)} mutants")
         return 0
 
-    builds = {"linux": linux_build(work)}
+    builds = {}
+    if any(not WINDOWS_FILE.search(m.file) for m in mutants):
+        builds["linux"] = linux_build(work)
     if any(WINDOWS_FILE.search(m.file) for m in mutants):
         builds["windows"] = windows_build(work)
     baseline = {}
