@@ -33,7 +33,7 @@ bool HasControl(std::string_view name) {
 }
 
 std::string NumberedName(std::uint64_t number, std::uint64_t variant) {
-  char text[48];
+  char text[64];  // room for two 20-digit numbers
   if (variant < 2) {
     std::snprintf(text, sizeof text, "entry-%04llu.bin",
                   static_cast<unsigned long long>(number));
