@@ -41,19 +41,7 @@ mirlot=$build/src/cli/mirlot
 log() { echo "bench: $*" >&2; }
 
 install_tools() {
-  scripts/install-deps.sh
-  local packages=(hyperfine time eatmydata) missing=() package
-  for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
-      missing+=("$package")
-  done
-  [ ${#missing[@]} -eq 0 ] && return
-  local sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  log "installing ${missing[*]}"
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq \
-    --no-install-recommends "${missing[@]}" >/dev/null
+  scripts/install-deps.sh hyperfine time eatmydata
 }
 
 build_release() {

@@ -10,19 +10,7 @@ shift
 dir=build/fuzz
 
 # The fuzzer needs clang and its runtime, which the normal build does not.
-missing=()
-for package in clang-14 libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
-    missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq \
-    --no-install-recommends "${missing[@]}" >/dev/null
-fi
-scripts/install-deps.sh
+scripts/install-deps.sh clang-14 libclang-rt-14-dev
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRLOT_FUZZ=ON -DMIRLOT_BUILD_TESTS=OFF -DMIRLOT_BUILD_GUI=OFF \
   >/dev/null

@@ -15,13 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=$(realpath "$1")
-if ! command -v makensis >/dev/null; then
-  sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  echo "check-installer: installing nsis" >&2
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 \
-    install -y -qq --no-install-recommends nsis >/dev/null
-fi
+scripts/install-deps.sh nsis
 rm -f "$build"/mirlot-*-setup.exe
 (cd "$build" && cpack -G NSIS >/dev/null)
 setup=$(find "$build" -maxdepth 1 -name 'mirlot-*-setup.exe' | head -n 1)

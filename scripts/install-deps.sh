@@ -3,6 +3,8 @@
 # those already present: the Linux build, and the Windows cross builds with
 # wine to run their tests (32-bit wine needs the i386 architecture). Makes
 # the ru_RU.UTF-8 locale, under which wine reports the Russian code page.
+# Package names given as arguments are installed too, for the scripts that
+# need more (packaging, benchmark, fuzzers): scripts/install-deps.sh [PKG...]
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 util-linux zip locales
+  "$@"
 )
 
 sudo=()

@@ -5,10 +5,5 @@
 # Not part of CI: a pass of 150 mutants takes about an hour on two cores.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-if ! command -v python3 >/dev/null; then
-  sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  "${sudo[@]}" apt-get install -y -qq -o DPkg::Lock::Timeout=600 python3 >/dev/null
-fi
+scripts/install-deps.sh python3
 exec python3 scripts/mutants.py "$@"

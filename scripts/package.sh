@@ -18,20 +18,8 @@ dist=build/dist
 log() { echo "package: $*" >&2; }
 
 install_tools() {
-  scripts/install-deps.sh
-  local packages=(dpkg-dev fakeroot file lintian mandoc desktop-file-utils nsis)
-  local missing=() package
-  for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
-      missing+=("$package")
-  done
-  [ ${#missing[@]} -eq 0 ] && return
-  local sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  log "installing ${missing[*]}"
-  "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 \
-    install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  scripts/install-deps.sh dpkg-dev fakeroot file lintian mandoc \
+    desktop-file-utils nsis
 }
 
 check_sources() {
