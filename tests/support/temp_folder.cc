@@ -1,7 +1,6 @@
 #include "support/temp_folder.h"
 
 #include <fstream>
-#include <functional>
 #include <iterator>
 
 namespace mirlot {
@@ -26,12 +25,7 @@ std::string Describe(const fs::directory_entry& entry) {
   }
   if (fs::is_directory(status)) return "folder";
   if (!fs::is_regular_file(status)) return "special";
-  const std::uintmax_t size = fs::file_size(entry.path());
-  if (size <= 4096) return "file:" + ReadFile(entry.path());
-  const std::string described = std::to_string(size) + " bytes";
-  if (size > (1u << 20)) return described;
-  return described + ", hash " +
-         std::to_string(std::hash<std::string>{}(ReadFile(entry.path())));
+  return "file:" + ReadFile(entry.path());
 }
 
 }  // namespace

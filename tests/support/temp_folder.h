@@ -11,9 +11,7 @@
 namespace mirlot {
 
 // What a folder tree holds: relative path (UTF-8, "/" between names) ->
-// "folder", "link to TARGET",
-// "special", "file:" + content up to 4 KiB, else the size (and a hash up to
-// 1 MiB; the sparse members of a GiB are not read).
+// "folder", "link to TARGET", "special" or "file:" + content.
 using FolderSnapshot = std::map<std::string, std::string>;
 
 class TempFolder {
