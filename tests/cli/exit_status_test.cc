@@ -23,6 +23,8 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
   // A list named without a folder: the current folder is the working one.
   folder.Write("list.txt", "m.dat\n");
   folder.Write("m.dat", std::string(54, 'm'));
+  // One empty entry and a trailing byte.
+  folder.Write("bad.bin", std::string("\0\0\0\x08\0\0\0\0x", 9));
   // Standard output cannot be written: full, closed, or a pipe whose reader
   // has gone (a fifo opened by a reader that closes it at once).
   const std::string full = "exec >/dev/full", closed = "exec >&-",
@@ -41,6 +43,11 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        2,
        "",
        "mirlot inspect: cannot read d/none.bin: File not found\n"},
+      {{"inspect", "bad.bin"}, 1, "bad.bin: 9 bytes, 1 entry\n…", ""},
+      {{"extract", "bad.bin"},
+       1,
+       "",
+       "mirlot extract: bad.bin is unsound; nothing extracted:\n…"},
       {{}, 2, "", "A subcommand is required\n…"},
       {{"pack"}, 2, "", "LIST is required\n…"},
       {{"extract", "out.bin", "--bogus"},

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 
 namespace mirlot {
 
@@ -30,10 +31,16 @@ std::string Describe(const fs::directory_entry& entry) {
 
 }  // namespace
 
-TempFolder::TempFolder(const fs::path& parent) : root_(MakeRoot(parent)) {}
+TempFolder::TempFolder(const fs::path& parent) {
+  std::random_device random;
+  do {
+    root_ = parent / ("mirlot-test-" + std::to_string(random()));
+  } while (!fs::create_directory(root_));
+  fs::permissions(root_, fs::perms::others_read | fs::perms::others_exec,
+                  fs::perm_options::add);
+}
 
 TempFolder::~TempFolder() {
-  Unmount();
   // Folders without write or search permission and read-only files would
   // stop the removal.
   std::error_code ignored;
