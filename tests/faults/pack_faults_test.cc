@@ -118,6 +118,8 @@ class PackFaults : public ::testing::Test {
     if (row.kind == "member" || row.kind == "hidden" || row.kind == "system") {
       scratch_.Write("work/" + row.path, MemberBytes(100));
     }
+    if (row.kind == "short")
+      scratch_.Write("work/" + row.path, MemberBytes(53));
     if (row.kind == "link") fs::create_symlink("gone", path, error);
     if (row.kind == "hard link") {
       scratch_.Write("work/out.bin", "a.dat\n");
@@ -193,6 +195,11 @@ const FaultRow kFaultRows[] = {
      "gone/list.txt"},
     {"ListIsPipe", "", "pipe", "list.p", k75, "list.p"},
     {"MemberBelowAFile", "a.dat\na.dat/b.dat\n", "", "", k53},
+    {"MemberShorterThan54Bytes", "a.dat\nshort.dat\nb.dat\n", "short",
+     "short.dat", "Файл # 1 короче 54 байт!"},
+    {"BlankLineInMiddle", "a.dat\n\nb.dat\n", "", "", k53},
+    {"OnlyBlanksAfterLastLineEnd", "a.dat\r\nb.dat\r\n  \t ", "", "",
+     "Ошибка 62Input past end of file"},
     {"MemberIsDotFile", "a.dat\n.h.dat\n", "member", ".h.dat", kMissing1},
     {"MemberIsFolder", "a.dat\nb.dat\nsub\n", "folder", "sub",
      "Файл # 2 не существует!"},
@@ -205,6 +212,7 @@ const FaultRow kFaultRows[] = {
     {"ReportNameTakenByFolder", "a.dat\n", "folder", "report.txt", k75},
     {"ImageNameTakenByFolder", "a.dat\n", "folder", "out.bin", k75},
     // A list that is one of the outputs would be lost to them.
+    {"ListIsTheReport", "", "member", "report.txt", k75, "report.txt"},
     {"ListIsALinkToTheImage", "", "hard link", "list.lnk", k75, "list.lnk"},
 };
 
@@ -271,6 +279,25 @@ TEST_F(PackFaults, GoodListReplacesEarlierOutputs) {
   EXPECT_EQ(temporary, (std::vector<std::string>{"work/.a.dat.tmp-Dead0004",
                                                  "work/.out.bin.tmp-Live0003",
                                                  "work/.out.bin.tmp-short"}));
+}
+
+TEST_F(PackFaults, ThousandAndOneMembersPackAndOneMoreFieldFails) {
+  std::string list, payloads;
+  for (int k = 0; k <= 1000; ++k) {
+    const std::string name = "m" + std::to_string(10000 + k) + ".dat";
+    payloads += char('A' + k % 26);
+    scratch_.Write("work/" + name, MemberBytes(55, payloads.substr(k)));
+    list += name + "\r\n";
+  }
+  scratch_.Write("work/list.txt", list);
+  ASSERT_EQ(Pack(scratch_.Path("work/list.txt")).exit_status, 0);
+  const std::string image = scratch_.Read("work/out.bin");
+  EXPECT_EQ(image.substr(0, 16),
+            "\0\0\x1f\x48\0\0\0\x01\0\0\x1f\x49\0\0\0\x01"s);
+  EXPECT_EQ(image.substr(8000), "\0\0\x23\x30\0\0\0\x01"s + payloads);
+  // The 1002nd field fails before it is looked up.
+  scratch_.Write("work/list.txt", list + "nope.dat\r\n");
+  ExpectRefused("work/list.txt", "Ошибка 9Subscript out of range");
 }
 
 #ifndef _WIN32
