@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <thread>
-
 namespace mirlot {
 
 namespace {
@@ -37,79 +35,55 @@ std::wstring Quoted(const std::wstring& arg) {
   return quoted + std::wstring(2 * backslashes, L'\\') + L"\"";
 }
 
-// A pipe whose write end the child inherits; the read end stays here.
-struct CapturePipe {
-  HANDLE read = nullptr;
-  HANDLE write = nullptr;
-  std::string text;
-  std::thread reader;
+// A temporary file the child inherits and that goes with its last handle:
+// the child never waits for the test to read.
+HANDLE CaptureFile(SECURITY_ATTRIBUTES* inherit) {
+  wchar_t folder[MAX_PATH], name[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, folder);
+  ::GetTempFileNameW(folder, L"mlt", 0, name);
+  return ::CreateFileW(name, GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                       nullptr);
+}
 
-  bool Open() {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return ::CreatePipe(&read, &write, &inherit, 0) &&
-           ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+std::string ReadBackAndClose(HANDLE file) {
+  std::string text;
+  ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  char buffer[65536];
+  DWORD got = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got) {
+    text.append(buffer, got);
   }
-  // Reads on a thread of its own until the child's end closes, so that a
-  // child writing much to both streams never waits for the test.
-  void StartReading() {
-    ::CloseHandle(write);
-    write = nullptr;
-    reader = std::thread([this] {
-      char buffer[65536];
-      DWORD got = 0;
-      while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got) {
-        text.append(buffer, got);
-      }
-    });
-  }
-  ~CapturePipe() {
-    if (write) ::CloseHandle(write);
-    if (reader.joinable()) reader.join();
-    if (read) ::CloseHandle(read);
-  }
-};
+  ::CloseHandle(file);
+  return text;
+}
 
 }  // namespace
 
 ChildResult RunChild(const std::vector<std::string>& argv,
                      const ChildOptions& options) {
-  ChildResult result;
-  if (options.file_size_limit) {
-    result.err = "file-size limits exist on POSIX systems only";
-    return result;
-  }
   std::wstring command_line;
   for (const std::string& arg : argv) {
     command_line += (command_line.empty() ? L"" : L" ") + Quoted(Wide(arg));
   }
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  const HANDLE null = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ,
-                                    &inherit, OPEN_EXISTING, 0, nullptr);
-  CapturePipe out, err;
-  if (null == INVALID_HANDLE_VALUE || !out.Open() || !err.Open()) {
-    return result;
-  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = null;
-  startup.hStdOutput = out.write;
-  startup.hStdError = err.write;
+  startup.hStdInput = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ,
+                                    &inherit, OPEN_EXISTING, 0, nullptr);
+  startup.hStdOutput = CaptureFile(&inherit);
+  startup.hStdError = CaptureFile(&inherit);
   PROCESS_INFORMATION process{};
   const std::wstring cwd = Wide(options.cwd);
-  const auto started = std::chrono::steady_clock::now();
-  const bool created =
-      ::CreateProcessW(Wide(argv.at(0)).c_str(), command_line.data(), nullptr,
+  ChildResult result;
+  if (::CreateProcessW(Wide(argv.at(0)).c_str(), command_line.data(), nullptr,
                        nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                       cwd.empty() ? nullptr : cwd.c_str(), &startup, &process);
-  ::CloseHandle(null);
-  out.StartReading();
-  err.StartReading();
-  if (created) {
-    ::CloseHandle(process.hThread);
-    const DWORD wait = ::WaitForSingleObject(
-        process.hProcess, static_cast<DWORD>(options.timeout.count()));
-    if (wait != WAIT_OBJECT_0) {
+                       cwd.empty() ? nullptr : cwd.c_str(), &startup,
+                       &process)) {
+    if (::WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
       ::TerminateProcess(process.hProcess, 137);
       ::WaitForSingleObject(process.hProcess, INFINITE);
     }
@@ -117,13 +91,11 @@ ChildResult RunChild(const std::vector<std::string>& argv,
     ::GetExitCodeProcess(process.hProcess, &code);
     result.exit_status = static_cast<int>(code);
     ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
   }
-  result.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - started);
-  out.reader.join();
-  err.reader.join();
-  result.out = std::move(out.text);
-  result.err = std::move(err.text);
+  ::CloseHandle(startup.hStdInput);
+  result.out = ReadBackAndClose(startup.hStdOutput);
+  result.err = ReadBackAndClose(startup.hStdError);
   return result;
 }
 

@@ -1,8 +1,8 @@
 #include "support/temp_folder.h"
 
 #include <fstream>
-#include <functional>
 #include <iterator>
+#include <random>
 
 namespace mirlot {
 
@@ -26,20 +26,21 @@ std::string Describe(const fs::directory_entry& entry) {
   }
   if (fs::is_directory(status)) return "folder";
   if (!fs::is_regular_file(status)) return "special";
-  const std::uintmax_t size = fs::file_size(entry.path());
-  if (size <= 4096) return "file:" + ReadFile(entry.path());
-  const std::string described = std::to_string(size) + " bytes";
-  if (size > (1u << 20)) return described;
-  return described + ", hash " +
-         std::to_string(std::hash<std::string>{}(ReadFile(entry.path())));
+  return "file:" + ReadFile(entry.path());
 }
 
 }  // namespace
 
-TempFolder::TempFolder(const fs::path& parent) : root_(MakeRoot(parent)) {}
+TempFolder::TempFolder(const fs::path& parent) {
+  std::random_device random;
+  do {
+    root_ = parent / ("mirlot-test-" + std::to_string(random()));
+  } while (!fs::create_directory(root_));
+  fs::permissions(root_, fs::perms::others_read | fs::perms::others_exec,
+                  fs::perm_options::add);
+}
 
 TempFolder::~TempFolder() {
-  Unmount();
   // Folders without write or search permission and read-only files would
   // stop the removal.
   std::error_code ignored;

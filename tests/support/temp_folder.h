@@ -3,7 +3,6 @@
 #ifndef MIRLOT_TESTS_SUPPORT_TEMP_FOLDER_H_
 #define MIRLOT_TESTS_SUPPORT_TEMP_FOLDER_H_
 
-#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -11,19 +10,16 @@
 namespace mirlot {
 
 // What a folder tree holds: relative path (UTF-8, "/" between names) ->
-// "folder", "link to TARGET",
-// "special", "file:" + content up to 4 KiB, else the size (and a hash up to
-// 1 MiB; the sparse members of a GiB are not read).
+// "folder", "link to TARGET", "special" or "file:" + content.
 using FolderSnapshot = std::map<std::string, std::string>;
 
 class TempFolder {
  public:
-  // A new folder in `parent`. On POSIX readable by every user, so that a
-  // test may run a program as another user inside it.
+  // A new folder in `parent`, readable by every user, so that a test may run
+  // a program as another user inside it.
   explicit TempFolder(const std::filesystem::path& parent =
                           std::filesystem::temp_directory_path());
-  // Unmounts what Mount() mounted and makes everything writable again, so
-  // that the whole tree can be removed.
+  // Makes everything writable again, so that the whole tree can be removed.
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -38,19 +34,9 @@ class TempFolder {
   // The content of `name` ("" when it cannot be read).
   std::string Read(const std::string& name) const;
   FolderSnapshot Snapshot() const;
-  // Mounts a tmpfs of `bytes` at the new folder `name` (POSIX, as root).
-  // On success returns "". On failure returns why (the errno text; on
-  // Windows always a failure).
-  std::string Mount(const std::string& name, std::uint64_t bytes);
 
  private:
-  // Creates the fresh folder (platform code).
-  static std::filesystem::path MakeRoot(const std::filesystem::path& parent);
-  // Undoes Mount() (platform code).
-  void Unmount();
-
   std::filesystem::path root_;
-  std::string mounted_;
 };
 
 }  // namespace mirlot
