@@ -62,51 +62,37 @@ TEST(PayloadStreamTest, GathersMembersIntoFullBlocksInListOrder) {
   }
 }
 
+// Member b is 60 bytes when measured; it then vanishes (size -1), shrinks
+// into its payload (52) or loses its tail (59), before or while being read,
+// or its read fails.
 TEST(PayloadStreamTest, StopsAtTheFirstProblemInListOrder) {
   const struct {
-    const char* name;
-    std::function<void(FakeFileSystem&)> spoil;
+    int size;
+    bool while_reading, read_fails;
     Strings blocks_before;
     int failure;
-  } cases[] = {
-      {"member vanished",
-       [](FakeFileSystem& fs) { (void)fs.Remove("/d/b"); },
-       {"abcd"},
-       53},
-      {"member shrank into its payload",
-       [](FakeFileSystem& fs) { fs.AddFile("/d/b", std::string(52, 'h')); },
-       {"abcd"},
-       62},
-      {"member lost its tail",
-       [](FakeFileSystem& fs) {
-         fs.AddFile("/d/b", "ghijkl" + std::string(53, 't'));
-       },
-       {"abcd"},
-       62},
-      {"member shrank while being read",
-       [](FakeFileSystem& fs) {
-         fs.before_each = [&fs](Op op, const std::string& path) {
-           if (op == Op::kRead && path == "/d/b") {
-             fs.AddFile("/d/b", std::string(52, 'h'));
-           }
-         };
-       },
-       {"abcd", "efhh"},
-       62},
-      {"read failed",
-       [](FakeFileSystem& fs) {
-         fs.FailOn(Op::kRead, "/d/b", Status(70, "Denied"));
-       },
-       {"abcd"},
-       70},
-  };
+  } cases[] = {{-1, false, false, {"abcd"}, 53},
+               {52, false, false, {"abcd"}, 62},
+               {59, false, false, {"abcd"}, 62},
+               {52, true, false, {"abcd", "efhh"}, 62},
+               {60, false, true, {"abcd"}, 70}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.size);
     FakeFileSystem fs;
+    const auto spoil = [&] {
+      if (c.read_fails) fs.FailOn(Op::kRead, "/d/b", Status(70, "Denied"));
+      if (c.size < 0) (void)fs.Remove("/d/b");
+      if (c.size < 0 || c.read_fails) return;
+      if (!c.while_reading) return fs.AddFile("/d/b", std::string(c.size, 'h'));
+      fs.before_each = [&fs, &c](Op op, const std::string& path) {
+        if (op == Op::kRead && path == "/d/b") {
+          fs.AddFile("/d/b", std::string(c.size, 'h'));
+        }
+      };
+    };
     int failure = 0;
-    EXPECT_EQ(
-        Drain(fs, {"abcdef", "ghijkl", "mn"}, 4, failure, [&] { c.spoil(fs); }),
-        c.blocks_before);
+    EXPECT_EQ(Drain(fs, {"abcdef", "ghijkl", "mn"}, 4, failure, spoil),
+              c.blocks_before);
     EXPECT_EQ(failure, c.failure);
     for (const std::string& call : fs.calls()) EXPECT_NE(call, "open /d/c");
   }
