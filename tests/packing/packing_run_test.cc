@@ -80,14 +80,18 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   }
 }
 
-// Records waits for the folder and cancels once one started.
-class CancelWhileWaiting : public RunObserver {
+// Records waits for the folder; cancels once one started, or at once.
+class Canceller : public RunObserver {
  public:
+  explicit Canceller(bool at_once) : at_once_(at_once) {}
   void OnWaitingForFolder(const std::string& folder, bool waiting) override {
     seen += (waiting ? "wait " : "over ") + folder + ";";
   }
-  bool CancelRequested() override { return !seen.empty(); }
+  bool CancelRequested() override { return at_once_ || !seen.empty(); }
   std::string seen;
+
+ private:
+  bool at_once_;
 };
 
 // A second run started between the first run's two moves, the worst moment,
@@ -100,7 +104,7 @@ TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
   fs.AddFile("/d/one.txt", "a.dat\n");
   fs.AddFile("/d/two.txt", "b.dat\n");
   RecordingSink second_sink;
-  CancelWhileWaiting second;
+  Canceller second(false);
   RunOutcome second_outcome = RunOutcome::kDone;
   fs.between_replacements = [&, started = false]() mutable {
     if (std::exchange(started, true)) return;
@@ -121,11 +125,6 @@ TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
             " 1            a.dat          8             4\r\n");
 }
 
-class CancelledAtOnce : public RunObserver {
- public:
-  bool CancelRequested() override { return true; }
-};
-
 // A cancelled run shows nothing, not even what the list stage found, and
 // changes nothing.
 TEST(PackingRunTest, CancelledRunIsSilentAndChangesNothing) {
@@ -136,7 +135,7 @@ TEST(PackingRunTest, CancelledRunIsSilentAndChangesNothing) {
     fs.AddFile("/d/list.txt", list);
     fs.AddFile("/d/out.bin", "OLD IMAGE");
     RecordingSink sink;
-    CancelledAtOnce observer;
+    Canceller observer(true);
     EXPECT_EQ(RunPacking({true, "/d/list.txt"}, fs, sink, observer),
               RunOutcome::kCancelled);
     EXPECT_TRUE(sink.shown.empty());
