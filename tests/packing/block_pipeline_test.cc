@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,51 +14,36 @@ namespace {
 
 using std::chrono_literals::operator""ms;
 
-// A producer that hands out `source` piece by piece, as much as fits.
-class SourceProducer {
- public:
-  explicit SourceProducer(std::string source) : source_(std::move(source)) {}
-
-  Result<std::size_t> operator()(std::span<char> block) {
-    const std::size_t count =
-        std::min(block.size(), source_.size() - position_);
-    std::memcpy(block.data(), source_.data() + position_, count);
-    position_ += count;
-    return count;
-  }
-
- private:
-  std::string source_;
-  std::size_t position_ = 0;
-};
-
 TEST(BlockPipelineTest, DeliversEveryByteInOrderInFullBlocks) {
   const std::string source =
       "The quick brown fox jumps over the lazy dog; 0123456789, "
       "pack my box with five dozen liquor jugs!";
-  ASSERT_EQ(source.size(), 97u);
-  struct Case {
-    std::size_t block_count;
-    std::size_t block_size;
+  const struct {
+    std::size_t block_count, block_size, source_size;
     std::vector<std::size_t> sizes;
-    std::size_t source_size = 97;
-  };
-  const std::vector<Case> cases = {
-      {2, 8, {}, 0},  // an empty stream consumes nothing
-      {1, 40, {40, 40, 17}}, {2, 32, {32, 32, 32, 1}},
-      {4, 97, {97}},         {3, 1000, {97}},
-  };
-  for (const Case& c : cases) {
+  } cases[] = {{2, 8, 0, {}},  // an empty stream consumes nothing
+               {1, 40, 97, {40, 40, 17}},
+               {2, 32, 97, {32, 32, 32, 1}},
+               {3, 1000, 97, {97}}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.block_size);
     BlockPipeline pipeline(c.block_count, c.block_size);
-    SourceProducer producer(source.substr(0, c.source_size));
+    std::size_t position = 0;
     std::string received;
     std::vector<std::size_t> sizes;
-    const Status status = pipeline.Run(producer, [&](std::string_view bytes) {
-      received += bytes;
-      sizes.push_back(bytes.size());
-      return Status::Ok();
-    });
+    const Status status = pipeline.Run(
+        [&](std::span<char> block) -> Result<std::size_t> {
+          const std::size_t n = source.copy(
+              block.data(), std::min(block.size(), c.source_size - position),
+              position);
+          position += n;
+          return n;
+        },
+        [&](std::string_view bytes) {
+          received += bytes;
+          sizes.push_back(bytes.size());
+          return Status::Ok();
+        });
     EXPECT_TRUE(status.ok());
     EXPECT_EQ(received, source.substr(0, c.source_size));
     EXPECT_EQ(sizes, c.sizes);
@@ -85,32 +69,8 @@ TEST(BlockPipelineTest, ProducerFailureComesAfterTheBlocksBeforeIt) {
   EXPECT_EQ(received, "aabbcc");
 }
 
-TEST(BlockPipelineTest, ProducerStaysWithinTheRing) {
-  constexpr std::size_t kBlockCount = 3;
-  BlockPipeline pipeline(kBlockCount, 1);
-  std::atomic<int> consumed = 0;
-  int produced = 0;
-  int furthest_ahead = 0;
-  const Status status = pipeline.Run(
-      [&](std::span<char> block) -> Result<std::size_t> {
-        if (produced == 40) return std::size_t{0};
-        furthest_ahead = std::max(furthest_ahead, produced - consumed.load());
-        block[0] = 'x';
-        ++produced;
-        return std::size_t{1};
-      },
-      [&](std::string_view) {
-        std::this_thread::sleep_for(1ms);  // a slow disk
-        ++consumed;
-        return Status::Ok();
-      });
-  EXPECT_TRUE(status.ok());
-  EXPECT_EQ(consumed.load(), 40);
-  // Filled but not yet consumed when the producer starts on another block.
-  EXPECT_LE(furthest_ahead, static_cast<int>(kBlockCount) - 1);
-  EXPECT_GE(furthest_ahead, 1);  // it did read ahead
-}
-
+// The producer never runs more than the ring ahead of the consumer, and a
+// consumer failure stops it before Run returns.
 TEST(BlockPipelineTest, ConsumerFailureStopsTheProducerBeforeRunReturns) {
   BlockPipeline pipeline(2, 4);
   std::atomic<int> produce_calls = 0;

@@ -1,13 +1,10 @@
 // The packing run over the in-memory file system: a good list packed byte
 // for byte, and the faults only a fake can make in the middle of a run,
-// each of which must leave the earlier outputs as they were. The list-stage
-// refusals run end to end in tests/faults/; how the copy itself meets a
-// failing member is in payload_copier_test.cc and payload_stream_test.cc.
+// each of which must leave the earlier outputs as they were.
 #include "packing/packing_run.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +17,6 @@ namespace {
 
 using namespace std::string_literals;
 using Op = FakeFileSystem::Op;
-using Arrange = std::function<void(FakeFileSystem&)>;
 
 // A quoted name with a comma, a quoted absolute path with spaces around it
 // (the trimmed name is the one looked up), a member of exactly 54 bytes and
@@ -48,66 +44,34 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
             " 3            файл.dat       28            2\r\n");
 }
 
-// Fails the `skip`+1-th `op` on a path holding `part`.
-Arrange Fail(Op op, const char* part, FailureCode code, int skip = 0) {
-  return [=](FakeFileSystem& fs) { fs.FailOn(op, part, Status(code), skip); };
-}
-
-// Applies `change` once the outputs are being written, after the list stage
-// has measured the members.
-Arrange Change(Arrange change) {
-  return [change](FakeFileSystem& fs) {
-    fs.before_each = [&fs, change, done = false](Op op,
-                                                 const std::string&) mutable {
-      if (op == Op::kCreateTemporary && !std::exchange(done, true)) change(fs);
-    };
-  };
-}
-
 TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
-  const char* k61 = "Ошибка 61Disk full";
+  // The second of the two moves fails: the first is undone. The image's
+  // second append holds both small payloads in one block. A failing
+  // member is the stream's to test.
   const struct {
-    const char* title;
-    Arrange arrange;
-    const char* message;
-  } rows[] = {
-      {"second output not created",
-       Fail(Op::kCreateTemporary, ".report.txt", FailureCode::kDiskFull), k61},
-      {"report not written",
-       Fail(Op::kAppend, ".report.txt", FailureCode::kDiskFull), k61},
-      // The table, then both small payloads in one block.
-      {"payloads not written",
-       Fail(Op::kAppend, ".out.bin", FailureCode::kDiskFull, 1), k61},
-      {"report not closed",
-       Fail(Op::kClose, ".report.txt", FailureCode::kDiskFull), k61},
-      {"image not closed", Fail(Op::kClose, ".out.bin", FailureCode::kDiskFull),
-       k61},
-      // The second of the two moves fails: the first is undone.
-      {"report not moved into place",
-       Fail(Op::kRename, "report.txt", FailureCode::kPermissionDenied),
-       "Ошибка 70Permission denied"},
-      {"member vanished",
-       Change([](FakeFileSystem& fs) { fs.RemoveFile("/d/b.dat"); }),
-       "Ошибка 53File not found"},
-      {"member lost only its tail", Change([](FakeFileSystem& fs) {
-         fs.AddFile("/d/b.dat", MemberBytes(254).substr(0, 252));
-       }),
-       "Ошибка 62Input past end of file"},
-  };
+    Op op;
+    const char* part;
+    int skip;
+  } rows[] = {{Op::kCreateTemporary, ".report.txt", 0},
+              {Op::kAppend, ".report.txt", 0},
+              {Op::kAppend, ".out.bin", 1},
+              {Op::kClose, ".report.txt", 0},
+              {Op::kClose, ".out.bin", 0},
+              {Op::kRename, "report.txt", 0}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.title);
+    SCOPED_TRACE(row.part);
     FakeFileSystem fs;
     fs.AddFile("/d/a.dat", MemberBytes(154));
     fs.AddFile("/d/b.dat", MemberBytes(254));
     fs.AddFile("/d/list.txt", "a.dat\nb.dat\n");
     fs.AddFile("/d/out.bin", "OLD IMAGE");
     fs.AddFile("/d/report.txt", "OLD REPORT");
-    row.arrange(fs);
+    fs.FailOn(row.op, row.part, Status(FailureCode::kDiskFull), row.skip);
     RecordingSink sink;
     RunObserver observer;
     EXPECT_EQ(RunPacking({true, "/d/list.txt"}, fs, sink, observer),
               RunOutcome::kFailed);
-    EXPECT_EQ(sink.shown, std::vector<std::string>{row.message});
+    EXPECT_EQ(sink.shown, std::vector<std::string>{"Ошибка 61Disk full"});
     EXPECT_EQ(fs.Content("/d/out.bin"), "OLD IMAGE");
     EXPECT_EQ(fs.Content("/d/report.txt"), "OLD REPORT");
     for (const std::string& path : fs.FilePaths()) {
@@ -116,14 +80,18 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   }
 }
 
-// Records waits for the folder and cancels once one started.
-class CancelWhileWaiting : public RunObserver {
+// Records waits for the folder; cancels once one started, or at once.
+class Canceller : public RunObserver {
  public:
+  explicit Canceller(bool at_once) : at_once_(at_once) {}
   void OnWaitingForFolder(const std::string& folder, bool waiting) override {
     seen += (waiting ? "wait " : "over ") + folder + ";";
   }
-  bool CancelRequested() override { return !seen.empty(); }
+  bool CancelRequested() override { return at_once_ || !seen.empty(); }
   std::string seen;
+
+ private:
+  bool at_once_;
 };
 
 // A second run started between the first run's two moves, the worst moment,
@@ -136,7 +104,7 @@ TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
   fs.AddFile("/d/one.txt", "a.dat\n");
   fs.AddFile("/d/two.txt", "b.dat\n");
   RecordingSink second_sink;
-  CancelWhileWaiting second;
+  Canceller second(false);
   RunOutcome second_outcome = RunOutcome::kDone;
   fs.between_replacements = [&, started = false]() mutable {
     if (std::exchange(started, true)) return;
@@ -157,11 +125,6 @@ TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
             " 1            a.dat          8             4\r\n");
 }
 
-class CancelledAtOnce : public RunObserver {
- public:
-  bool CancelRequested() override { return true; }
-};
-
 // A cancelled run shows nothing, not even what the list stage found, and
 // changes nothing.
 TEST(PackingRunTest, CancelledRunIsSilentAndChangesNothing) {
@@ -172,7 +135,7 @@ TEST(PackingRunTest, CancelledRunIsSilentAndChangesNothing) {
     fs.AddFile("/d/list.txt", list);
     fs.AddFile("/d/out.bin", "OLD IMAGE");
     RecordingSink sink;
-    CancelledAtOnce observer;
+    Canceller observer(true);
     EXPECT_EQ(RunPacking({true, "/d/list.txt"}, fs, sink, observer),
               RunOutcome::kCancelled);
     EXPECT_TRUE(sink.shown.empty());

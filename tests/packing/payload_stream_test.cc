@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,127 +11,90 @@
 namespace mirlot {
 namespace {
 
-// Members on a fake file system, and the stream over them.
-struct Members {
-  // Adds a member file: 50 bytes of head, `payload`, 4 bytes of tail.
-  void Add(const std::string& path, const std::string& payload) {
-    fs.AddFile(path, std::string(50, 'h') + payload + "tail");
-    table.push_back({.name = path, .member_size = 54 + payload.size()});
-  }
+using Op = FakeFileSystem::Op;
+using Strings = std::vector<std::string>;
 
-  // Fills blocks of `block_size` until the stream ends or fails. Returns the
-  // blocks; `failure` holds the failure, if any.
-  std::vector<std::string> Drain(std::size_t block_size, Status& failure) {
-    layout = *PlanContainer(table);
-    PayloadStream stream(fs, "/", table, layout);
-    std::vector<std::string> blocks;
-    std::string block(block_size, '\0');
-    for (;;) {
-      Result<std::size_t> placed = stream.Fill(block);
-      if (!placed.ok()) {
-        failure = placed.status();
-        return blocks;
-      }
-      if (*placed == 0) return blocks;
-      blocks.push_back(block.substr(0, *placed));
-    }
-  }
-
-  bool Opened(const std::string& path) const {
-    return std::count(fs.calls().begin(), fs.calls().end(), "open " + path) > 0;
-  }
-
-  FakeFileSystem fs;
+// Members "/d/a", "/d/b", … holding 50 bytes of head, a payload and 4 of
+// tail; fills blocks of `block_size` until the stream ends or fails.
+Strings Drain(
+    FakeFileSystem& fs, const Strings& payloads, std::size_t block_size,
+    int& failure, const std::function<void()>& spoil = [] {}) {
   EntryTable table;
-  ContainerLayout layout;
-};
+  for (std::size_t i = 0; i < payloads.size(); ++i) {
+    const std::string path = "/d/" + std::string(1, char('a' + i));
+    fs.AddFile(path, std::string(50, 'h') + payloads[i] + "tail");
+    table.push_back({.name = path, .member_size = 54 + payloads[i].size()});
+  }
+  spoil();
+  const ContainerLayout layout = *PlanContainer(table);
+  PayloadStream stream(fs, "/", table, layout);
+  Strings blocks;
+  std::string block(block_size, '\0');
+  for (;;) {
+    Result<std::size_t> placed = stream.Fill(block);
+    failure = placed.ok() ? 0 : placed.status().number();
+    if (!placed.ok() || *placed == 0) return blocks;
+    blocks.push_back(block.substr(0, *placed));
+  }
+}
 
 TEST(PayloadStreamTest, GathersMembersIntoFullBlocksInListOrder) {
-  Members members;
-  members.Add("/d/a", "abc");
-  members.Add("/d/empty", "");
-  members.Add("/d/b", "defghij");
-  members.Add("/d/c", "k");
-  Status failure;
-  EXPECT_EQ(members.Drain(4, failure),
-            (std::vector<std::string>{"abcd", "efgh", "ijk"}));
-  EXPECT_TRUE(failure.ok());
-  EXPECT_EQ(members.fs.calls(),
-            (std::vector<std::string>{"open /d/a", "read /d/a", "open /d/empty",
-                                      "open /d/b", "read /d/b", "read /d/b",
-                                      "read /d/b", "open /d/c", "read /d/c"}));
+  const struct {
+    Strings payloads;
+    std::size_t block_size;
+    Strings blocks, calls;
+  } cases[] = {
+      {{"abc", "", "defghij", "k"},
+       4,
+       {"abcd", "efgh", "ijk"},
+       {"open /d/a", "read /d/a", "open /d/b", "open /d/c", "read /d/c",
+        "read /d/c", "read /d/c", "open /d/d", "read /d/d"}},
+      {{"abcd"}, 4, {"abcd"}, {"open /d/a", "read /d/a"}},
+      // Members with empty payloads are opened, and place nothing.
+      {{"", ""}, 8, {}, {"open /d/a", "open /d/b"}},
+  };
+  for (const auto& c : cases) {
+    FakeFileSystem fs;
+    int failure = -1;
+    EXPECT_EQ(Drain(fs, c.payloads, c.block_size, failure), c.blocks);
+    EXPECT_EQ(failure, 0);
+    EXPECT_EQ(fs.calls(), c.calls);
+  }
 }
 
-TEST(PayloadStreamTest, EndsAfterAnExactlyFullBlock) {
-  Members members;
-  members.Add("/d/a", "abcd");
-  Status failure;
-  EXPECT_EQ(members.Drain(4, failure), (std::vector<std::string>{"abcd"}));
-  EXPECT_TRUE(failure.ok());
-}
-
-TEST(PayloadStreamTest, OpensMembersWithEmptyPayloadsAndPlacesNothing) {
-  Members members;
-  members.Add("/d/a", "");
-  members.Add("/d/b", "");
-  Status failure;
-  EXPECT_TRUE(members.Drain(8, failure).empty());
-  EXPECT_TRUE(failure.ok());
-  EXPECT_EQ(members.fs.calls(),
-            (std::vector<std::string>{"open /d/a", "open /d/b"}));
-}
-
+// Member b is 60 bytes when measured; it then vanishes (size -1), shrinks
+// into its payload (52) or loses its tail (59), before or while being read,
+// or its read fails.
 TEST(PayloadStreamTest, StopsAtTheFirstProblemInListOrder) {
-  struct Case {
-    const char* name;
-    std::function<void(FakeFileSystem&)> spoil;
-    std::vector<std::string> blocks_before;
+  const struct {
+    int size;
+    bool while_reading, read_fails;
+    Strings blocks_before;
     int failure;
-  };
-  const std::vector<Case> cases = {
-      {"member vanished",
-       [](FakeFileSystem& fs) { fs.RemoveFile("/d/b"); },
-       {"abcd"},
-       53},
-      {"member shrank into its payload",
-       [](FakeFileSystem& fs) { fs.AddFile("/d/b", std::string(52, 'h')); },
-       {"abcd"},
-       62},
-      {"member lost its tail",
-       [](FakeFileSystem& fs) {
-         fs.AddFile("/d/b", std::string(50, 'h') + "ghijkl" + "tai");
-       },
-       {"abcd"},
-       62},
-      {"member shrank while being read",
-       [](FakeFileSystem& fs) {
-         fs.before_each = [&fs](FakeFileSystem::Op op,
-                                const std::string& path) {
-           if (op == FakeFileSystem::Op::kRead && path == "/d/b") {
-             fs.AddFile("/d/b", std::string(52, 'h'));
-           }
-         };
-       },
-       {"abcd", "efhh"},
-       62},
-      {"read failed",
-       [](FakeFileSystem& fs) {
-         fs.FailOn(FakeFileSystem::Op::kRead, "/d/b", Status(70, "Denied"));
-       },
-       {"abcd"},
-       70},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Members members;
-    members.Add("/d/a", "abcdef");
-    members.Add("/d/b", "ghijkl");
-    members.Add("/d/c", "mn");
-    c.spoil(members.fs);
-    Status failure;
-    EXPECT_EQ(members.Drain(4, failure), c.blocks_before);
-    EXPECT_EQ(failure.number(), c.failure);
-    EXPECT_FALSE(members.Opened("/d/c"));
+  } cases[] = {{-1, false, false, {"abcd"}, 53},
+               {52, false, false, {"abcd"}, 62},
+               {59, false, false, {"abcd"}, 62},
+               {52, true, false, {"abcd", "efhh"}, 62},
+               {60, false, true, {"abcd"}, 70}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    FakeFileSystem fs;
+    const auto spoil = [&] {
+      if (c.read_fails) fs.FailOn(Op::kRead, "/d/b", Status(70, "Denied"));
+      if (c.size < 0) (void)fs.Remove("/d/b");
+      if (c.size < 0 || c.read_fails) return;
+      if (!c.while_reading) return fs.AddFile("/d/b", std::string(c.size, 'h'));
+      fs.before_each = [&fs, &c](Op op, const std::string& path) {
+        if (op == Op::kRead && path == "/d/b") {
+          fs.AddFile("/d/b", std::string(c.size, 'h'));
+        }
+      };
+    };
+    int failure = 0;
+    EXPECT_EQ(Drain(fs, {"abcdef", "ghijkl", "mn"}, 4, failure, spoil),
+              c.blocks_before);
+    EXPECT_EQ(failure, c.failure);
+    for (const std::string& call : fs.calls()) EXPECT_NE(call, "open /d/c");
   }
 }
 

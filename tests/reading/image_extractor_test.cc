@@ -66,7 +66,8 @@ TEST(ImageExtractorTest, CopiesInLargeBlocksAndRemovesAPartialFile) {
   Result<ExtractSummary> summary = Extract(fs, false, recorder);
   EXPECT_EQ(summary.status().description(), "/x/out/entry-0002.bin: Disk full");
   EXPECT_TRUE(fs.Content("/x/out/entry-0001.bin") == big);
-  EXPECT_FALSE(fs.Exists("/x/out/entry-0002.bin"));
+  EXPECT_EQ(fs.FilePaths(),
+            (std::vector<std::string>{"/x/out.bin", "/x/out/entry-0001.bin"}));
   EXPECT_LT(std::count(fs.calls().begin(), fs.calls().end(), "read /x/out.bin"),
             20);
 }

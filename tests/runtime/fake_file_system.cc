@@ -23,12 +23,13 @@ constexpr const char* kOpNames[] = {
 // partial files.
 class FakeFile : public ReadableFile, public WritableFile {
  public:
-  // `shown_path` is what path() returns; `path` by default.
-  FakeFile(FakeFileSystem& fs, std::string path, std::string shown_path = "")
-      : fs_(fs),
-        path_(std::move(path)),
-        shown_path_(shown_path.empty() ? path_ : std::move(shown_path)) {}
-  ~FakeFile() override { fs_.Closed(path_); }
+  // `shown_path` is what path() returns.
+  FakeFile(FakeFileSystem& fs, std::string path, std::string shown_path)
+      : fs_(fs), path_(std::move(path)), shown_path_(std::move(shown_path)) {}
+  ~FakeFile() override {
+    auto lock = fs_.Lock();
+    fs_.Closed(path_);
+  }
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                              std::size_t length) override {
@@ -66,7 +67,8 @@ class FakeLock : public FolderLock {
   FakeLock(FakeFileSystem& fs, std::string folder)
       : fs_(fs), folder_(std::move(folder)) {}
   ~FakeLock() override {
-    if (held()) fs_.Unlock(folder_);
+    auto lock = fs_.Lock();
+    fs_.Unlock(folder_);
   }
   bool held() const override { return !folder_.empty(); }
 
@@ -82,7 +84,7 @@ class FakeFolder : public Folder {
       : fs_(fs), path_(std::move(path)) {}
 
   Result<bool> NameTaken(const std::string& name) override {
-    return fs_.NameTaken(Full(name));
+    return fs_.NameTaken(ResolveIn(path_, name));
   }
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& final_name) override {
@@ -91,25 +93,19 @@ class FakeFolder : public Folder {
   Status MoveIntoPlace(const std::string& from, const std::string& to,
                        bool replace) override {
     auto lock = fs_.Lock();
-    if (Status s =
-            fs_.Enter(Op::kMoveIntoPlace, Full(from) + " -> " + Full(to));
-        !s.ok()) {
-      return s;
+    const std::string full_to = ResolveIn(path_, to);
+    const std::string full_from = ResolveIn(path_, from);
+    Status s = fs_.Enter(Op::kMoveIntoPlace, full_from + " -> " + full_to);
+    if (s.ok() && !replace && fs_.NameTaken(full_to).value()) {
+      s = Status(FailureCode::kPathFileAccessError);
     }
-    if (!replace && fs_.NameTaken(Full(to)).value()) {
-      return Status(FailureCode::kPathFileAccessError);
-    }
-    return fs_.Move(Full(from), Full(to));
+    return s.ok() ? fs_.Move(full_from, full_to) : s;
   }
   Status Remove(const std::string& name) override {
-    return fs_.Remove(Full(name));
+    return fs_.Remove(ResolveIn(path_, name));
   }
 
  private:
-  std::string Full(const std::string& name) const {
-    return ResolveIn(path_, name);
-  }
-
   FakeFileSystem& fs_;
   std::string path_;
 };
@@ -119,28 +115,24 @@ class FakeFolder : public Folder {
 void FakeFileSystem::AddFile(const std::string& path, std::string content) {
   auto lock = Lock();
   AddFolder(ParentFolder(path));
-  files_[path] = Node{false, std::move(content)};
+  files_[path] = std::move(content);
 }
 
 void FakeFileSystem::AddFolder(const std::string& path) {
-  auto lock = Lock();
-  if (path == "." || path.empty()) return;
+  if (path == "." || path.empty() || !folders_.insert(path).second) return;
   if (path != "/") AddFolder(ParentFolder(path));
-  files_[path] = Node{true, {}};
 }
 
 std::string FakeFileSystem::Content(const std::string& path) const {
   auto lock = Lock();
   auto it = files_.find(path);
-  return it == files_.end() ? std::string() : it->second.content;
+  return it == files_.end() ? std::string() : it->second;
 }
 
 std::vector<std::string> FakeFileSystem::FilePaths() const {
   auto lock = Lock();
   std::vector<std::string> paths;
-  for (const auto& [path, node] : files_) {
-    if (!node.folder) paths.push_back(path);
-  }
+  for (const auto& [path, content] : files_) paths.push_back(path);
   return paths;
 }
 
@@ -165,29 +157,21 @@ Status FakeFileSystem::Enter(Op op, const std::string& path) {
 }
 
 std::string* FakeFileSystem::MutableContent(const std::string& path) {
-  auto lock = Lock();
   auto it = files_.find(path);
-  if (it == files_.end() || it->second.folder) return nullptr;
-  return &it->second.content;
+  return it == files_.end() ? nullptr : &it->second;
 }
 
 std::unique_lock<std::recursive_mutex> FakeFileSystem::Lock() const {
   return std::unique_lock(mutex_);
 }
 
-bool FakeFileSystem::FolderExists(const std::string& path) const {
-  auto it = files_.find(path);
-  return path == "." || (it != files_.end() && it->second.folder);
-}
-
 Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   auto lock = Lock();
   if (Status s = Enter(Op::kStat, path); !s.ok()) return s;
-  auto it = files_.find(path);
-  if (it == files_.end()) return FailureCode::kFileNotFound;
+  if (!Exists(path) && !FolderExists(path)) return FailureCode::kFileNotFound;
   return FileStatus{
-      .kind = it->second.folder ? FileKind::kDirectory : FileKind::kRegular,
-      .size = it->second.content.size(),
+      .kind = Exists(path) ? FileKind::kRegular : FileKind::kDirectory,
+      .size = Content(path).size(),
       .hidden = LastComponent(path).starts_with('.'),
       .identity = {1, std::hash<std::string>{}(path)}};
 }
@@ -195,27 +179,29 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
 Result<bool> FakeFileSystem::NameTaken(const std::string& path) {
   auto lock = Lock();
   if (Status s = Enter(Op::kNameTaken, path); !s.ok()) return s;
-  return Exists(path);
+  return Exists(path) || FolderExists(path);
 }
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
     const std::string& path) {
   auto lock = Lock();
   if (Status s = Enter(Op::kOpenForRead, path); !s.ok()) return s;
-  auto it = files_.find(path);
-  if (it == files_.end()) {
+  if (FolderExists(path)) return FailureCode::kPathFileAccessError;
+  if (!Exists(path)) {
     return FolderExists(ParentFolder(path)) ? FailureCode::kFileNotFound
                                             : FailureCode::kPathNotFound;
   }
-  if (it->second.folder) return FailureCode::kPathFileAccessError;
-  return std::unique_ptr<ReadableFile>(std::make_unique<FakeFile>(*this, path));
+  return std::unique_ptr<ReadableFile>(
+      std::make_unique<FakeFile>(*this, path, path));
 }
 
 Result<std::unique_ptr<WritableFile>> FakeFileSystem::Create(
     const std::string& path, std::string shown_path) {
   if (!FolderExists(ParentFolder(path))) return FailureCode::kPathNotFound;
-  if (Exists(path)) return FailureCode::kPathFileAccessError;
-  files_[path] = Node{};
+  if (Exists(path) || FolderExists(path)) {
+    return FailureCode::kPathFileAccessError;
+  }
+  files_[path] = "";
   open_for_writing_.insert(path);
   return std::unique_ptr<WritableFile>(
       std::make_unique<FakeFile>(*this, path, std::move(shown_path)));
@@ -256,22 +242,19 @@ Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
 Status FakeFileSystem::ReplaceTogether(
     std::span<const Replacement> replacements) {
   // What each `to` held before, to put back on a failure.
-  std::vector<std::optional<Node>> former;
+  std::vector<std::optional<std::string>> former;
   for (const Replacement& r : replacements) {
     if (!former.empty() && between_replacements) between_replacements();
     auto lock = Lock();
     auto it = files_.find(r.to);
     former.push_back(it == files_.end() ? std::nullopt
-                                        : std::optional<Node>(it->second));
+                                        : std::optional(it->second));
     if (Status status = Rename(r.from, r.to); !status.ok()) {
       former.pop_back();
       for (std::size_t i = former.size(); i-- > 0;) {
         files_[replacements[i].from] = std::move(files_[replacements[i].to]);
-        if (former[i]) {
-          files_[replacements[i].to] = std::move(*former[i]);
-        } else {
-          files_.erase(replacements[i].to);
-        }
+        files_.erase(replacements[i].to);
+        if (former[i]) files_[replacements[i].to] = std::move(*former[i]);
       }
       return status;
     }
@@ -289,7 +272,9 @@ Status FakeFileSystem::Remove(const std::string& path) {
 Status FakeFileSystem::CreateFolder(const std::string& path) {
   auto lock = Lock();
   if (Status s = Enter(Op::kCreateFolder, path); !s.ok()) return s;
-  if (Exists(path)) return Status(FailureCode::kPathFileAccessError);
+  if (Exists(path) || FolderExists(path)) {
+    return Status(FailureCode::kPathFileAccessError);
+  }
   if (!FolderExists(ParentFolder(path))) {
     return Status(FailureCode::kPathNotFound);
   }
@@ -302,16 +287,6 @@ Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateNew(
   auto lock = Lock();
   if (Status s = Enter(Op::kCreateNew, path); !s.ok()) return s;
   return Create(path, path);
-}
-
-void FakeFileSystem::Closed(const std::string& path) {
-  auto lock = Lock();
-  open_for_writing_.erase(path);
-}
-
-void FakeFileSystem::Unlock(const std::string& folder) {
-  auto lock = Lock();
-  locked_folders_.erase(folder);
 }
 
 std::unique_ptr<FolderLock> FakeFileSystem::TryLockFolder(

@@ -36,15 +36,6 @@ class FakeFileSystem : public FileSystem {
 
   // Creates or replaces a regular file; its folders spring into existence.
   void AddFile(const std::string& path, std::string content);
-  void AddFolder(const std::string& path);
-  void RemoveFile(const std::string& path) {
-    auto lock = Lock();
-    files_.erase(path);
-  }
-  bool Exists(const std::string& path) const {
-    auto lock = Lock();
-    return files_.count(path) > 0;
-  }
   // The content of the regular file `path` ("" when absent).
   std::string Content(const std::string& path) const;
   // Every file (not folder) path, sorted.
@@ -97,8 +88,8 @@ class FakeFileSystem : public FileSystem {
   // The content of the regular file `path`, nullptr when there is none.
   std::string* MutableContent(const std::string& path);
   // `path` is no longer open for writing.
-  void Closed(const std::string& path);
-  void Unlock(const std::string& folder);
+  void Closed(const std::string& path) { open_for_writing_.erase(path); }
+  void Unlock(const std::string& folder) { locked_folders_.erase(folder); }
   // Creates a temporary file for `final_name` in `folder`; its path() is
   // `shown_folder` + its name.
   Result<std::unique_ptr<WritableFile>> CreateTemporaryIn(
@@ -108,10 +99,6 @@ class FakeFileSystem : public FileSystem {
   Status Move(const std::string& from, const std::string& to);
 
  private:
-  struct Node {
-    bool folder = false;
-    std::string content;
-  };
   struct Fault {
     Op op;
     std::string path_part;
@@ -119,13 +106,18 @@ class FakeFileSystem : public FileSystem {
     int skip;
   };
 
-  bool FolderExists(const std::string& path) const;
+  void AddFolder(const std::string& path);
+  bool Exists(const std::string& path) const { return files_.count(path) > 0; }
+  bool FolderExists(const std::string& path) const {
+    return path == "." || folders_.count(path) > 0;
+  }
   Result<std::unique_ptr<WritableFile>> Create(const std::string& path,
                                                std::string shown_path);
 
   // Recursive, so that a `before_each` hook may change files.
   mutable std::recursive_mutex mutex_;
-  std::map<std::string, Node> files_;
+  std::map<std::string, std::string> files_;
+  std::set<std::string> folders_;
   std::vector<Fault> faults_;
   std::vector<std::string> calls_;
   std::set<std::string> open_for_writing_;

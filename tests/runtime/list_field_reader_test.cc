@@ -17,7 +17,6 @@ namespace {
 using namespace std::string_literals;
 
 struct Case {
-  const char* title;
   std::string list;
   std::vector<std::string> fields;
   int failure = 0;  // the number that ended reading, 0 when the end did
@@ -43,63 +42,59 @@ Case ReadAll(const std::string& list, std::size_t buffer_size) {
 
 TEST(ListFieldReaderTest, ReadsFieldsByTheListRulesWhateverTheBufferSize) {
   const std::size_t longest = LongestPathBytes();
+  const std::string bom = "\xEF\xBB\xBF", half = "\xEF\xBB";
   const Case cases[] = {
-      {"empty list", "", {}},
-      {"crlf lines", "a.dat\r\nb.dat\r\n", {"a.dat", "b.dat"}},
-      {"lf lines, no final line end", "a.dat\nb.dat", {"a.dat", "b.dat"}},
-      {"cr lines", "a.dat\rb.dat\r", {"a.dat", "b.dat"}},
-      {"cr, then crlf", "x\r\r\ny\r", {"x", "", "y"}},
-      {"commas", "a,b , c\r\n", {"a", "b", "c"}},
-      {"blanks skipped before, spaces dropped after, tabs kept",
-       " \t a b  \t \r\n",
-       {"a b  \t"}},
-      {"blanks then one delimiter after the quote",
-       "\"a\"  ,b\n\"c\" \t\r\nd",
-       {"a", "b", "c", "d"}},
-      {"quoted field keeps commas, spaces, line ends",
-       "\" a,\r\nq \"\r\n\t z",
-       {" a,\r\nq ", "z"}},
-      {"text after a closing quote starts the next field",
-       "\"ab\"cd,ef\r",
-       {"ab", "cd", "ef"}},
-      {"unclosed quote runs to the end", "\"ab,c\n", {"ab,c\n"}},
-      {"quote inside an unquoted field is kept", "a\"b,c", {"a\"b", "c"}},
-      {"empty fields",
-       "\"a, b\" , c\n\nd,,e , \n",
-       {"a, b", "c", "", "d", "", "e", ""}},
-      {"comma at the very end gives nothing more", "t\t ,", {"t\t"}},
-      {"only spaces after the last line end", "a\r\n   ", {"a"}, 62},
-      {"only blanks", " \t", {}, 62},
-      {"a UTF-8 byte-order mark at the very start is skipped",
-       "\xEF\xBB\xBF"
-       "a\r\nb\r\n",
-       {"a", "b"}},
-      {"only the first mark, and only a whole one",
-       "\xEF\xBB\xBF\xEF\xBB\xBF"
-       "a\n\xEF\xBB"
-       "b",
-       {"\xEF\xBB\xBF"
-        "a",
-        "\xEF\xBB"
-        "b"}},
-      {"a mark alone is an empty list", "\xEF\xBB\xBF", {}},
-      {"bytes kept as they stand",
-       "a\0b\n\xD1\x84\xFF\n   "s,
-       {"a\0b"s, "\xD1\x84\xFF"},
-       62},
-      {"a field as long as the longest path",
-       std::string(longest, 'p') + "\n",
-       {std::string(longest, 'p')}},
-      {"a field one byte longer", std::string(longest + 1, 'p'), {}, 52},
-      {"a quote never closed, past the longest path",
-       "a\n\"" + std::string(longest + 1, 'q'),
-       {"a"},
-       52},
+      // empty list
+      {"", {}},
+      // crlf lines
+      {"a.dat\r\nb.dat\r\n", {"a.dat", "b.dat"}},
+      // lf lines, no final line end
+      {"a.dat\nb.dat", {"a.dat", "b.dat"}},
+      // cr lines
+      {"a.dat\rb.dat\r", {"a.dat", "b.dat"}},
+      // cr, then crlf
+      {"x\r\r\ny\r", {"x", "", "y"}},
+      // commas
+      {"a,b , c\r\n", {"a", "b", "c"}},
+      // blanks skipped before, spaces dropped after, tabs kept
+      {" \t a b  \t \r\n", {"a b  \t"}},
+      // blanks then one delimiter after the quote
+      {"\"a\"  ,b\n\"c\" \t\r\nd", {"a", "b", "c", "d"}},
+      // quoted field keeps commas, spaces, line ends
+      {"\" a,\r\nq \"\r\n\t z", {" a,\r\nq ", "z"}},
+      // text after a closing quote starts the next field
+      {"\"ab\"cd,ef\r", {"ab", "cd", "ef"}},
+      // unclosed quote runs to the end
+      {"\"ab,c\n", {"ab,c\n"}},
+      // quote inside an unquoted field is kept
+      {"a\"b,c", {"a\"b", "c"}},
+      // empty fields
+      {"\"a, b\" , c\n\nd,,e , \n", {"a, b", "c", "", "d", "", "e", ""}},
+      // comma at the very end gives nothing more
+      {"t\t ,", {"t\t"}},
+      // only spaces after the last line end
+      {"a\r\n   ", {"a"}, 62},
+      // only blanks
+      {" \t", {}, 62},
+      // a UTF-8 byte-order mark at the very start is skipped
+      {bom + "a\r\nb\r\n", {"a", "b"}},
+      // only the first mark, and only a whole one
+      {bom + bom + "a\n" + half + "b", {bom + "a", half + "b"}},
+      // a mark alone is an empty list
+      {bom, {}},
+      // bytes kept as they stand
+      {"a\0b\n\xD1\x84\xFF\n   "s, {"a\0b"s, "\xD1\x84\xFF"}, 62},
+      // a field as long as the longest path
+      {std::string(longest, 'p') + "\n", {std::string(longest, 'p')}},
+      // a field one byte longer
+      {std::string(longest + 1, 'p'), {}, 52},
+      // a quote never closed, past the longest path
+      {"a\n\"" + std::string(longest + 1, 'q'), {"a"}, 52},
   };
   for (const Case& c : cases) {
     for (std::size_t buffer_size : {1, 2, 3, 5, 64 * 1024}) {
-      SCOPED_TRACE(c.title +
-                   (" with a buffer of " + std::to_string(buffer_size)));
+      SCOPED_TRACE(testing::PrintToString(c.list.substr(0, 40)) +
+                   " with a buffer of " + std::to_string(buffer_size));
       const Case outcome = ReadAll(c.list, buffer_size);
       EXPECT_EQ(outcome.fields, c.fields);
       EXPECT_EQ(outcome.failure, c.failure);
