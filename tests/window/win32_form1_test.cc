@@ -53,8 +53,7 @@ struct Win32Window : WindowDriver {
   }
   void Close() override { SendMessageW(form.hwnd(), WM_CLOSE, 0, 0); }
   std::string Caption() override {
-    const bool shown = form.hwnd() != nullptr && IsWindowVisible(form.hwnd());
-    return shown ? form.caption() : "";
+    return IsWindowVisible(form.hwnd()) ? form.caption() : "";
   }
   std::string Progress(bool cancel) override {
     HWND progress = FindWindowW(kProgressWindowClass, nullptr);
@@ -103,16 +102,15 @@ TEST(Win32Form1Test, ControlsSitAtTheirTwipPlacesInTheMessageFont) {
             "Mirlot utility 406x125|Path 8 16 321 73|... 328 16 393 73|"
             "Start 160 88 233 113");
   HWND path = GetDlgItem(form, kPathButtonId);
-  HWND start = GetDlgItem(form, kStartButtonId);
-  EXPECT_EQ(GetNextDlgTabItem(form, path, FALSE), start);
-  EXPECT_EQ(GetNextDlgTabItem(form, start, FALSE), path);
+  EXPECT_EQ(GetNextDlgTabItem(form, path, FALSE),
+            GetDlgItem(form, kStartButtonId));
   // Enter and Space press the focused button.
   for (WPARAM key : {VK_RETURN, VK_SPACE}) {
     SetFocus(path);
-    MSG press = {path, WM_KEYDOWN, key, 0, 0, {}};
-    if (!window.form.TranslateKeys(press)) DispatchMessageW(&press);
-    MSG release = {path, WM_KEYUP, key, 0, 0, {}};
-    if (!window.form.TranslateKeys(release)) DispatchMessageW(&release);
+    for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+      MSG press = {path, message, key, 0, 0, {}};
+      if (!window.form.TranslateKeys(press)) DispatchMessageW(&press);
+    }
   }
   EXPECT_EQ(window.user_.seen, "()()");
 }
