@@ -93,6 +93,7 @@ class Form1Test : public QObject {
       QVERIFY2(problems.empty(), (row.steps + ":" + problems).c_str());
     }
   }
+
   void MessageBoxHasOneOkAndNoIcon() {
     QString seen;
     WhenModal<QMessageBox>([&seen](QMessageBox& box) {
