@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include <cstring>
-#include <map>
+#include <string>
 
 #include "runtime/windows_text.h"
 #include "window/win32/dpi.h"
@@ -21,34 +21,22 @@ std::string Text(HWND window) {
   return Narrow(text);
 }
 
-HWND ProgressWindowShown() {
-  HWND progress = FindWindowW(kProgressWindowClass, nullptr);
-  return progress != nullptr && IsWindowVisible(progress) ? progress : nullptr;
-}
-
-// Thread timers' ticks by timer identifier.
-std::map<UINT_PTR, std::function<bool()>> ticks;
+// The tick of the one thread timer that polls at a time.
+std::function<bool()> tick;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (ticks.count(timer) > 0 && ticks[timer]()) {
-    KillTimer(nullptr, timer);
-    ticks.erase(timer);
-  }
+  if (tick()) KillTimer(nullptr, timer);
 }
 
-class Win32Window : public WindowDriver {
- public:
+struct Win32Window : WindowDriver {
   Win32Window(FileSystem& file_system, RunTiming timing = {})
       : form({user_, user_, file_system, timing}) {
     ShowWindow(form.hwnd(), SW_SHOW);
   }
   UserRecord& user() override { return user_; }
-  void Click(const std::string& button) override {
-    const int id = button == "cmdPath" ? kPathButtonId : kStartButtonId;
+  void Click(bool start) override {
+    const int id = start ? kStartButtonId : kPathButtonId;
     SendMessageW(GetDlgItem(form.hwnd(), id), BM_CLICK, 0, 0);
-  }
-  void Offer(const std::vector<std::string>& paths) override {
-    form.OfferLists(paths);
   }
   void Drop(const std::vector<std::string>& paths) override {
     std::wstring names;
@@ -64,20 +52,19 @@ class Win32Window : public WindowDriver {
                  0);
   }
   void Close() override { SendMessageW(form.hwnd(), WM_CLOSE, 0, 0); }
-  bool IsOpen() override {
-    return form.hwnd() != nullptr && IsWindowVisible(form.hwnd());
+  std::string Caption() override {
+    return IsWindowVisible(form.hwnd()) ? form.caption() : "";
   }
-  std::string Caption() override { return form.caption(); }
-  bool ListChosen() override { return form.list_chosen(); }
-  std::string ProgressTitle() override {
-    HWND progress = ProgressWindowShown();
-    return progress != nullptr ? Text(progress) : "";
+  std::string Progress(bool cancel) override {
+    HWND progress = FindWindowW(kProgressWindowClass, nullptr);
+    if (progress == nullptr || !IsWindowVisible(progress)) return "";
+    const std::string title = Text(progress);
+    if (cancel) SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+    return title;
   }
-  void CancelProgress() override {
-    SendMessageW(GetDlgItem(ProgressWindowShown(), IDCANCEL), BM_CLICK, 0, 0);
-  }
-  void Poll(std::function<bool()> tick) override {
-    ticks[SetTimer(nullptr, 0, 5, &Tick)] = std::move(tick);
+  void Poll(std::function<bool()> poll) override {
+    tick = std::move(poll);
+    SetTimer(nullptr, 0, 5, &Tick);
   }
 
   ScriptedUser<HWND> user_;
@@ -89,52 +76,50 @@ TEST(Win32Form1Test, ControlsSitAtTheirTwipPlacesInTheMessageFont) {
   Win32Window window(fs);
   HWND form = window.form.hwnd();
   ASSERT_EQ(WindowDpi(form), 96u);
-  RECT client;
-  GetClientRect(form, &client);
-  EXPECT_EQ(client.right * 1000 + client.bottom, 406125);
-  EXPECT_EQ(Text(form), "Mirlot utility");
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  const struct {
-    int id;
-    RECT place;
-    const char* caption;
-  } controls[] = {{kPathLabelId, {8, 16, 321, 73}, "Path"},
-                  {kPathButtonId, {328, 16, 393, 73}, "..."},
-                  {kStartButtonId, {160, 88, 233, 113}, "Start"}};
-  for (const auto& c : controls) {
-    HWND control = GetDlgItem(form, c.id);
-    RECT place;
+  RECT place;
+  GetClientRect(form, &place);
+  std::string seen = Text(form) + " " + std::to_string(place.right) + "x" +
+                     std::to_string(place.bottom);
+  for (int id : {kPathLabelId, kPathButtonId, kStartButtonId}) {
+    HWND control = GetDlgItem(form, id);
     GetWindowRect(control, &place);
     MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&place), 2);
-    EXPECT_TRUE(EqualRect(&place, &c.place)) << c.caption;
-    EXPECT_EQ(Text(control), c.caption);
     LOGFONTW font;
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
                sizeof(font), &font);
-    EXPECT_STREQ(font.lfFaceName, metrics.lfMessageFont.lfFaceName);
+    seen += "|" + Text(control);
+    for (LONG at : {place.left, place.top, place.right, place.bottom}) {
+      seen += " " + std::to_string(at);
+    }
+    if (wcscmp(font.lfFaceName, metrics.lfMessageFont.lfFaceName) != 0) {
+      seen += " in another font";
+    }
   }
+  EXPECT_EQ(seen,
+            "Mirlot utility 406x125|Path 8 16 321 73|... 328 16 393 73|"
+            "Start 160 88 233 113");
   HWND path = GetDlgItem(form, kPathButtonId);
-  HWND start = GetDlgItem(form, kStartButtonId);
-  EXPECT_EQ(GetNextDlgTabItem(form, path, FALSE), start);
-  EXPECT_EQ(GetNextDlgTabItem(form, start, FALSE), path);
+  EXPECT_EQ(GetNextDlgTabItem(form, path, FALSE),
+            GetDlgItem(form, kStartButtonId));
   // Enter and Space press the focused button.
   for (WPARAM key : {VK_RETURN, VK_SPACE}) {
     SetFocus(path);
-    MSG press = {path, WM_KEYDOWN, key, 0, 0, {}};
-    if (!window.form.TranslateKeys(press)) DispatchMessageW(&press);
-    MSG release = {path, WM_KEYUP, key, 0, 0, {}};
-    if (!window.form.TranslateKeys(release)) DispatchMessageW(&release);
+    for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+      MSG press = {path, message, key, 0, 0, {}};
+      if (!window.form.TranslateKeys(press)) DispatchMessageW(&press);
+    }
   }
-  EXPECT_EQ(window.user_.start_folders.size(), 2u);
+  EXPECT_EQ(window.user_.seen, "()()");
 }
 
 TEST(Win32Form1Test, UserScenarios) {
   for (const Scenario& row : kScenarios) {
     EXPECT_EQ(Play(row,
-                   [](FakeFileSystem& fs, RunTiming timing) {
-                     return std::make_unique<Win32Window>(fs, timing);
+                   [](FileSystem& fs, RunTiming t) {
+                     return std::make_unique<Win32Window>(fs, t);
                    }),
               "")
         << row.steps;
