@@ -255,6 +255,9 @@ def run(args):
     if args.platform != "all":
         mutants = [m for m in mutants
                    if bool(WINDOWS_FILE.search(m.file)) == (args.platform == "windows")]
+    if args.only:
+        wanted = {int(n) for n in args.only.split(",")}
+        mutants = [m for m in mutants if m.number in wanted]
     if args.list:
         for m in mutants:
             print(f"{m.number:4}  {m.label()}\n      - {m.original.strip()}\n      + {m.mutated.strip()}")
@@ -309,7 +312,26 @@ def run(args):
     for build in builds.values():
         build.compile(timeout=3600)
     summarise(results, time.monotonic() - started)
+    if args.against:
+        report_lost_kills(results, args.against)
     return 0
+
+
+def report_lost_kills(results, earlier_path):
+    """Names the mutants an earlier pass killed that this pass did not."""
+    earlier = {}
+    for line in Path(earlier_path).read_text().splitlines():
+        if line.strip():
+            record = json.loads(line)
+            earlier[(record["file"], record["line"], record["mutated"])] = record
+    lost = [r for r in results
+            if r["verdict"] != "killed"
+            and earlier.get((r["file"], r["line"], r["mutated"]), {}).get("verdict") == "killed"]
+    print(f"\nagainst {earlier_path}: {len(lost)} mutants killed there survive here")
+    for r in lost:
+        before = earlier[(r["file"], r["line"], r["mutated"])]["killers"]
+        print(f"  #{r['number']} {r['file']}:{r['line']} {r['operator']}, "
+              f"killed there by {', '.join(before[:3])}")
 
 
 def summarise(results, seconds):
@@ -338,6 +360,11 @@ def main():
     parser.add_argument("--platform", choices=["all", "linux", "windows"], default="all",
                         help="only the mutants of Linux or of Windows code (the same "
                              "draw, so two passes in two clones add up to one); default all")
+    parser.add_argument("--only", metavar="N,N,...",
+                        help="only these numbers of the draw (as --list shows them)")
+    parser.add_argument("--against", metavar="RESULTS",
+                        help="an earlier results.jsonl: name the mutants it killed "
+                             "that survive now")
     parser.add_argument("--mutant-timeout", type=int, default=300,
                         help="seconds for one mutant's build, and for its tests; default 300")
     parser.add_argument("--test-timeout", type=int, default=60,
