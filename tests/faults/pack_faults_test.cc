@@ -7,8 +7,6 @@
 // byte, no temporary file).
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -269,13 +267,10 @@ TEST_F(PackFaults, DiskFullDuringCopyFailsWith61) {
   const std::string full = scratch_.Path("full");
   fs::create_directory(full);
   if (::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=262144") != 0) {
-    GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
+    GTEST_SKIP() << "cannot mount a tmpfs here";
   }
-  if (const std::string why = ArrangeFullDrive(full); !why.empty()) {
-    ADD_FAILURE() << why;
-  } else {
-    ExpectRefused(list_, k61);
-  }
+  EXPECT_EQ(ArrangeFullDrive(full), "");
+  ExpectRefused(list_, k61);
   drive_.reset();
   ::umount2(full.c_str(), MNT_DETACH);
 }
@@ -297,7 +292,6 @@ TEST_F(PackFaults, FileSizeLimitDuringCopyFailsWith61) {
 const FaultRow kWindowsRows[] = {
     {"HiddenMember", "a.dat\nb.dat\n", "hidden", "b.dat", kMissing1},
     {"SystemMember", "a.dat\n", "system", "a.dat", "Файл # 0 не существует!"},
-    {"NulMember", "a.dat\nNUL\n", "", "", kMissing1},
     {"ConMember", "CON\n", "", "", "Файл # 0 не существует!"},
     {"NulTxtMember", "a.dat\nb.dat\nnul.txt\n", "", "",
      "Файл # 2 не существует!"},

@@ -15,9 +15,8 @@ namespace mirlot {
 ChildResult RunChild(const std::vector<std::string>& argv,
                      const std::string& cwd) {
   std::vector<char*> args;
-  for (const std::string& arg : argv) {
+  for (const std::string& arg : argv)
     args.push_back(const_cast<char*>(arg.c_str()));
-  }
   args.push_back(nullptr);
   const TempFolder capture;
   const int out =
@@ -43,12 +42,10 @@ ChildResult RunChild(const std::vector<std::string>& argv,
   }
   ::close(out);
   ::close(err);
-  ChildResult result{-1, capture.Read("out"), capture.Read("err")};
-  if (pid > 0 && WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
-  if (pid > 0 && WIFSIGNALED(status)) {
-    result.exit_status = 128 + WTERMSIG(status);
-  }
-  return result;
+  const int code = pid <= 0            ? -1
+                   : WIFEXITED(status) ? WEXITSTATUS(status)
+                                       : 128 + WTERMSIG(status);
+  return {code, capture.Read("out"), capture.Read("err")};
 }
 
 }  // namespace mirlot

@@ -4,8 +4,6 @@
 
 #include <filesystem>
 
-#include "support/temp_folder.h"
-
 namespace mirlot {
 
 namespace {
@@ -15,11 +13,26 @@ std::wstring Wide(const std::string& utf8) {
       .wstring();
 }
 
-// Opens `name` with a handle the child inherits.
-HANDLE Inherited(const std::wstring& name, DWORD access, DWORD creation) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return ::CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       &inherit, creation, 0, nullptr);
+// A temporary file the child inherits and that goes with the last handle:
+// the child's copy may outlive the child for a moment.
+HANDLE CaptureFile(SECURITY_ATTRIBUTES* inherit) {
+  wchar_t folder[MAX_PATH], name[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, folder);
+  ::GetTempFileNameW(folder, L"mlt", 0, name);
+  return ::CreateFileW(name, GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                       nullptr);
+}
+
+std::string ReadBackAndClose(HANDLE file) {
+  std::string text(::GetFileSize(file, nullptr), '\0');
+  DWORD got = 0;
+  ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  ::ReadFile(file, text.data(), text.size(), &got, nullptr);
+  ::CloseHandle(file);
+  return text.substr(0, got);
 }
 
 }  // namespace
@@ -30,15 +43,14 @@ ChildResult RunChild(const std::vector<std::string>& argv,
   std::wstring command_line;
   for (const std::string& arg : argv)
     command_line += L"\"" + Wide(arg) + L"\" ";
-  const TempFolder capture;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = Inherited(L"NUL", GENERIC_READ, OPEN_EXISTING);
-  startup.hStdOutput =
-      Inherited(capture.Native("out").wstring(), GENERIC_WRITE, CREATE_ALWAYS);
-  startup.hStdError =
-      Inherited(capture.Native("err").wstring(), GENERIC_WRITE, CREATE_ALWAYS);
+  startup.hStdInput = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ,
+                                    &inherit, OPEN_EXISTING, 0, nullptr);
+  startup.hStdOutput = CaptureFile(&inherit);
+  startup.hStdError = CaptureFile(&inherit);
   PROCESS_INFORMATION process{};
   DWORD code = static_cast<DWORD>(-1);  // -1 when it could not start
   if (::CreateProcessW(Wide(argv.at(0)).c_str(), command_line.data(), nullptr,
@@ -53,11 +65,9 @@ ChildResult RunChild(const std::vector<std::string>& argv,
     ::CloseHandle(process.hProcess);
     ::CloseHandle(process.hThread);
   }
-  for (HANDLE handle :
-       {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
-    ::CloseHandle(handle);
-  }
-  return {static_cast<int>(code), capture.Read("out"), capture.Read("err")};
+  ::CloseHandle(startup.hStdInput);
+  return {static_cast<int>(code), ReadBackAndClose(startup.hStdOutput),
+          ReadBackAndClose(startup.hStdError)};
 }
 
 }  // namespace mirlot
