@@ -2,8 +2,6 @@
 #ifndef MIRLOT_TESTS_SUPPORT_CHILD_PROCESS_H_
 #define MIRLOT_TESTS_SUPPORT_CHILD_PROCESS_H_
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,19 +16,13 @@ struct ChildResult {
   std::string err;
 };
 
-struct ChildOptions {
-  std::string cwd{};  // the current folder when empty
-  // POSIX only: the child's RLIMIT_FSIZE, and SIGXFSZ ignored (when true) or
-  // at its default (which ends a process on an oversized write).
-  std::optional<std::uint64_t> file_size_limit{};
-  bool ignore_file_size_signal = false;
-};
-
-// Runs `argv` (argv[0] a full path; arguments UTF-8, quoted for the child's
-// command line on Windows) with standard input from the null device, and
-// ends it once 20 seconds have passed.
+// Runs `argv` (argv[0] a full path; arguments UTF-8, and on Windows none
+// holding a quote or ending in a backslash) in the folder `cwd` (the current
+// one when empty), with standard input from the null device and standard
+// output and error captured in files, so that the child never waits for the
+// test to read. Ends the child once 20 seconds have passed.
 ChildResult RunChild(const std::vector<std::string>& argv,
-                     const ChildOptions& options = {});
+                     const std::string& cwd = "");
 
 }  // namespace mirlot
 

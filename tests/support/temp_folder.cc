@@ -20,13 +20,9 @@ std::string Utf8(const std::u8string& text) {
 }
 
 std::string Describe(const fs::directory_entry& entry) {
-  const fs::file_status status = entry.symlink_status();
-  if (fs::is_symlink(status)) {
-    return "link to " + Utf8(fs::read_symlink(entry.path()).u8string());
-  }
-  if (fs::is_directory(status)) return "folder";
-  if (!fs::is_regular_file(status)) return "special";
-  return "file:" + ReadFile(entry.path());
+  if (entry.is_symlink()) return "link";
+  if (entry.is_directory()) return "folder";
+  return entry.is_regular_file() ? "file:" + ReadFile(entry.path()) : "special";
 }
 
 }  // namespace
@@ -41,16 +37,7 @@ TempFolder::TempFolder(const fs::path& parent) {
 }
 
 TempFolder::~TempFolder() {
-  // Folders without write or search permission and read-only files would
-  // stop the removal.
   std::error_code ignored;
-  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);
-  for (const auto& entry : fs::recursive_directory_iterator(root_, ignored)) {
-    if (!entry.is_symlink(ignored)) {
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add,
-                      ignored);
-    }
-  }
   fs::remove_all(root_, ignored);
 }
 

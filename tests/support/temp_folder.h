@@ -10,7 +10,7 @@
 namespace mirlot {
 
 // What a folder tree holds: relative path (UTF-8, "/" between names) ->
-// "folder", "link to TARGET", "special" or "file:" + content.
+// "folder", "link", "special" or "file:" + content.
 using FolderSnapshot = std::map<std::string, std::string>;
 
 class TempFolder {
@@ -19,7 +19,7 @@ class TempFolder {
   // a program as another user inside it.
   explicit TempFolder(const std::filesystem::path& parent =
                           std::filesystem::temp_directory_path());
-  // Makes everything writable again, so that the whole tree can be removed.
+  // Removes the folder and all it holds.
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
