@@ -45,9 +45,9 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
 }
 
 TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
-  // The second of the two moves fails: the first is undone. The image's
-  // second append holds both small payloads in one block. A failing
-  // member is the stream's to test.
+  // The image's second append holds both small payloads in one block; the
+  // image is the first of the two moves. A failing member is the stream's
+  // to test.
   const struct {
     Op op;
     const char* part;
@@ -57,7 +57,7 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
               {Op::kAppend, ".out.bin", 1},
               {Op::kClose, ".report.txt", 0},
               {Op::kClose, ".out.bin", 0},
-              {Op::kRename, "report.txt", 0}};
+              {Op::kRename, "out.bin", 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.part);
     FakeFileSystem fs;
