@@ -12,9 +12,9 @@ namespace {
 
 // Indexed by Op.
 constexpr const char* kOpNames[] = {
-    "stat",       "name-taken", "open",        "read",   "create-temporary",
-    "append",     "close",      "rename",      "remove", "create-folder",
-    "create-new", "lock",       "open-folder", "move"};
+    "stat",       "name-taken", "open",       "read",   "create-temporary",
+    "append",     "close",      "rename",     "remove", "create-folder",
+    "create-new", "lock",       "open-folder"};
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
@@ -88,16 +88,10 @@ class FakeFileSystem::OpenedFolder : public Folder {
   Status MoveIntoPlace(const std::string& from, const std::string& to,
                        bool replace) override {
     Guard guard(fs_.mutex_);
-    const std::string full_from = ResolveIn(path_, from);
-    const std::string full_to = ResolveIn(path_, to);
-    if (Status s = fs_.Enter(Op::kMoveIntoPlace, full_from + " -> " + full_to);
-        !s.ok()) {
-      return s;
-    }
-    if (!replace && fs_.Taken(full_to)) {
+    if (!replace && fs_.Taken(ResolveIn(path_, to))) {
       return Status(FailureCode::kPathFileAccessError);
     }
-    return fs_.Move(full_from, full_to);
+    return fs_.Rename(ResolveIn(path_, from), ResolveIn(path_, to));
   }
   Status Remove(const std::string& name) override {
     return fs_.Remove(ResolveIn(path_, name));

@@ -26,13 +26,12 @@ class FakeFileSystem : public FileSystem {
     kCreateTemporary,
     kAppend,
     kClose,
-    kRename,  // ReplaceTogether's moves too
+    kRename,  // ReplaceTogether's and a Folder's moves too; "FROM -> TO"
     kRemove,
     kCreateFolder,
     kCreateNew,
     kLockFolder,  // a failure makes the lock a stand-in that holds nothing
-    kOpenFolder,
-    kMoveIntoPlace  // through a Folder; the path is "FROM -> TO", both full
+    kOpenFolder
   };
 
   // Creates or replaces a regular file; its folders spring into existence.
