@@ -170,18 +170,13 @@ Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
     const std::string& path) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kOpenForRead, path); !s.ok()) return s;
-  if (IsFolder(path)) return FailureCode::kPathFileAccessError;
-  if (Find(path) == nullptr) {
-    return IsFolder(ParentFolder(path)) ? FailureCode::kFileNotFound
-                                        : FailureCode::kPathNotFound;
-  }
+  if (Find(path) == nullptr) return FailureCode::kFileNotFound;
   return std::unique_ptr<ReadableFile>(
       std::make_unique<File>(*this, path, path));
 }
 
 Result<std::unique_ptr<WritableFile>> FakeFileSystem::Create(
     const std::string& path, std::string shown_path) {
-  if (!IsFolder(ParentFolder(path))) return FailureCode::kPathNotFound;
   if (Taken(path)) return FailureCode::kPathFileAccessError;
   files_[path] = "";
   return std::unique_ptr<WritableFile>(
@@ -204,18 +199,13 @@ Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateTemporary(
   return CreateTemporaryIn(folder, final_name, false);
 }
 
-Status FakeFileSystem::Move(const std::string& from, const std::string& to) {
-  if (Find(from) == nullptr) return Status(FailureCode::kFileNotFound);
-  if (IsFolder(to)) return Status(FailureCode::kPathFileAccessError);
-  files_[to] = std::move(files_[from]);
-  files_.erase(from);
-  return Status::Ok();
-}
-
 Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kRename, from + " -> " + to); !s.ok()) return s;
-  return Move(from, to);
+  if (Find(from) == nullptr) return Status(FailureCode::kFileNotFound);
+  files_[to] = std::move(files_[from]);
+  files_.erase(from);
+  return Status::Ok();
 }
 
 Status FakeFileSystem::ReplaceTogether(
@@ -240,7 +230,6 @@ Status FakeFileSystem::CreateFolder(const std::string& path) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kCreateFolder, path); !s.ok()) return s;
   if (Taken(path)) return Status(FailureCode::kPathFileAccessError);
-  if (!IsFolder(ParentFolder(path))) return Status(FailureCode::kPathNotFound);
   folders_.insert(path);
   return Status::Ok();
 }
@@ -270,10 +259,7 @@ Result<std::unique_ptr<Folder>> FakeFileSystem::OpenFolder(
     const std::string& path) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kOpenFolder, path); !s.ok()) return s;
-  if (!IsFolder(path)) {
-    return Find(path) != nullptr ? FailureCode::kPathFileAccessError
-                                 : FailureCode::kFileNotFound;
-  }
+  if (!IsFolder(path)) return FailureCode::kFileNotFound;
   return std::unique_ptr<Folder>(std::make_unique<OpenedFolder>(*this, path));
 }
 

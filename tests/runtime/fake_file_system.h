@@ -1,7 +1,8 @@
 // An in-memory file system for tests. Every operation records its call,
 // fails when a test asked it to, then acts. Safe to call from several
 // threads: every operation, the `before_each` hook included, runs under one
-// lock.
+// lock. It keeps only what the tests need: anything missing fails with 53,
+// a name taken with 75, and files are made wherever asked.
 #ifndef MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 #define MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 
@@ -107,8 +108,6 @@ class FakeFileSystem : public FileSystem {
   // Its path() is the bare name with `name_only`, else the full path.
   Result<std::unique_ptr<WritableFile>> CreateTemporaryIn(
       const std::string& folder, const std::string& final_name, bool name_only);
-  // Moves the file `from` onto `to`, a file or nothing.
-  Status Move(const std::string& from, const std::string& to);
 
   // Recursive, so that a `before_each` hook may change files.
   mutable std::recursive_mutex mutex_;
