@@ -47,18 +47,14 @@ TEST(ContainerLayoutTest, ImageMustStayBelowTwoGibibytes) {
 // A name ends in the zone it reaches; the offset goes to the next zone,
 // one further when the name ends on a zone's last column. A column for each
 // UTF-8 sequence and one for each byte outside one (stray, overlong,
-// surrogate, cut short).
+// surrogate, cut short). The heading is checked with whole reports.
 TEST(ReportTest, HeadingAndLinesPlaceFieldsInZones) {
-  EXPECT_EQ(ReportHeading(),
-            "#,            Name,          Offset,       Size\r\n");
   const struct {
     std::size_t index;
     std::string name;
     std::uint32_t offset, size;
     std::string line;
   } cases[] = {
-      {0, "a.dat", 16, 100,
-       " 1            a.dat          16            100\r\n"},
       {1, "abcdefghijklmnopqrst", 116, 7,
        " 2            abcdefghijklmnopqrst         116           7\r\n"},
       {2, "abcdefghijklm", 8, 0,
