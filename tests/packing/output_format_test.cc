@@ -15,13 +15,8 @@ EntryTable Members(std::initializer_list<std::uint64_t> sizes) {
   return table;
 }
 
-TEST(ContainerLayoutTest, BigEndian32) {
-  EXPECT_EQ(BigEndian32(0), "\0\0\0\0"s);
-  EXPECT_EQ(BigEndian32(0x01020304), "\x01\x02\x03\x04");
-  EXPECT_EQ(BigEndian32(0x7FFFFFFF), "\x7F\xFF\xFF\xFF");
-}
-
 TEST(ContainerLayoutTest, TablesOfTheWorkedExamples) {
+  EXPECT_EQ(BigEndian32(0x01020304), "\x01\x02\x03\x04");
   const struct {
     EntryTable table;
     std::string encoded;
@@ -52,18 +47,14 @@ TEST(ContainerLayoutTest, ImageMustStayBelowTwoGibibytes) {
 // A name ends in the zone it reaches; the offset goes to the next zone,
 // one further when the name ends on a zone's last column. A column for each
 // UTF-8 sequence and one for each byte outside one (stray, overlong,
-// surrogate, cut short).
+// surrogate, cut short). The heading is checked with whole reports.
 TEST(ReportTest, HeadingAndLinesPlaceFieldsInZones) {
-  EXPECT_EQ(ReportHeading(),
-            "#,            Name,          Offset,       Size\r\n");
   const struct {
     std::size_t index;
     std::string name;
     std::uint32_t offset, size;
     std::string line;
   } cases[] = {
-      {0, "a.dat", 16, 100,
-       " 1            a.dat          16            100\r\n"},
       {1, "abcdefghijklmnopqrst", 116, 7,
        " 2            abcdefghijklmnopqrst         116           7\r\n"},
       {2, "abcdefghijklm", 8, 0,
@@ -76,8 +67,6 @@ TEST(ReportTest, HeadingAndLinesPlaceFieldsInZones) {
       {4, "\xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1", 8, 0,
        " 5            \xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1     8             "
        "0\r\n"},
-      {9, "файл", 1016, 200,
-       " 10           файл           1016          200\r\n"},
       {1000, "x", 2147483647, 0,
        " 1001         x              2147483647    0\r\n"},
   };

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,24 +14,24 @@ using Op = FakeFileSystem::Op;
 using Strings = std::vector<std::string>;
 
 // Members "/d/a", "/d/b", … holding 50 bytes of head, a payload and 4 of
-// tail; fills blocks of `block_size` until the stream ends or fails.
-Strings Drain(
-    FakeFileSystem& fs, const Strings& payloads, std::size_t block_size,
-    int& failure, const std::function<void()>& spoil = [] {}) {
+// tail; fills blocks of `block_size` until the stream ends, or fails with
+// the number that ends the list.
+Strings Drain(FakeFileSystem& fs, const Strings& payloads,
+              std::size_t block_size) {
   EntryTable table;
   for (std::size_t i = 0; i < payloads.size(); ++i) {
     const std::string path = "/d/" + std::string(1, char('a' + i));
     fs.AddFile(path, std::string(50, 'h') + payloads[i] + "tail");
     table.push_back({.name = path, .member_size = 54 + payloads[i].size()});
   }
-  spoil();
   const ContainerLayout layout = *PlanContainer(table);
   PayloadStream stream(fs, "/", table, layout);
   Strings blocks;
   std::string block(block_size, '\0');
   for (;;) {
     Result<std::size_t> placed = stream.Fill(block);
-    failure = placed.ok() ? 0 : placed.status().number();
+    if (!placed.ok())
+      blocks.push_back(std::to_string(placed.status().number()));
     if (!placed.ok() || *placed == 0) return blocks;
     blocks.push_back(block.substr(0, *placed));
   }
@@ -55,45 +54,35 @@ TEST(PayloadStreamTest, GathersMembersIntoFullBlocksInListOrder) {
   };
   for (const auto& c : cases) {
     FakeFileSystem fs;
-    int failure = -1;
-    EXPECT_EQ(Drain(fs, c.payloads, c.block_size, failure), c.blocks);
-    EXPECT_EQ(failure, 0);
+    EXPECT_EQ(Drain(fs, c.payloads, c.block_size), c.blocks);
     EXPECT_EQ(fs.calls(), c.calls);
   }
 }
 
-// Member b is 60 bytes when measured; it then vanishes (size -1), shrinks
-// into its payload (52) or loses its tail (59), before or while being read,
-// or its read fails.
+// Member b is 60 bytes when measured; when it is opened or read it has
+// vanished (size -1), shrunk into its payload (52) or lost its tail (59), or
+// the read fails (60).
 TEST(PayloadStreamTest, StopsAtTheFirstProblemInListOrder) {
   const struct {
+    Op when;
     int size;
-    bool while_reading, read_fails;
-    Strings blocks_before;
-    int failure;
-  } cases[] = {{-1, false, false, {"abcd"}, 53},
-               {52, false, false, {"abcd"}, 62},
-               {59, false, false, {"abcd"}, 62},
-               {52, true, false, {"abcd", "efhh"}, 62},
-               {60, false, true, {"abcd"}, 70}};
+    Strings blocks;
+  } cases[] = {{Op::kOpenForRead, -1, {"abcd", "53"}},
+               {Op::kOpenForRead, 52, {"abcd", "62"}},
+               {Op::kOpenForRead, 59, {"abcd", "62"}},
+               {Op::kRead, 52, {"abcd", "efhh", "62"}},
+               {Op::kRead, 60, {"abcd", "70"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.size);
     FakeFileSystem fs;
-    const auto spoil = [&] {
-      if (c.read_fails) fs.FailOn(Op::kRead, "/d/b", Status(70, "Denied"));
-      if (c.size < 0) (void)fs.Remove("/d/b");
-      if (c.size < 0 || c.read_fails) return;
-      if (!c.while_reading) return fs.AddFile("/d/b", std::string(c.size, 'h'));
-      fs.before_each = [&fs, &c](Op op, const std::string& path) {
-        if (op == Op::kRead && path == "/d/b") {
-          fs.AddFile("/d/b", std::string(c.size, 'h'));
-        }
-      };
+    fs.before_each = [&fs, &c](Op op, const std::string& path) {
+      if (op != c.when || path != "/d/b") return;
+      if (c.size < 0) (void)fs.Remove(path);
+      if (c.size == 60) fs.FailOn(op, path, Status(70, "Denied"));
+      if (c.size >= 0 && c.size < 60)
+        fs.AddFile(path, std::string(c.size, 'h'));
     };
-    int failure = 0;
-    EXPECT_EQ(Drain(fs, {"abcdef", "ghijkl", "mn"}, 4, failure, spoil),
-              c.blocks_before);
-    EXPECT_EQ(failure, c.failure);
+    EXPECT_EQ(Drain(fs, {"abcdef", "ghijkl", "mn"}, 4), c.blocks);
     for (const std::string& call : fs.calls()) EXPECT_NE(call, "open /d/c");
   }
 }

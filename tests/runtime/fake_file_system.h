@@ -1,6 +1,8 @@
-// An in-memory file system for tests: it records every call and fails any
-// operation on request. Safe to call from several threads: every operation,
-// the `before_each` hook included, runs under one lock.
+// An in-memory file system for tests. Every operation records its call,
+// fails when a test asked it to, then acts. Safe to call from several
+// threads: every operation, the `before_each` hook included, runs under one
+// lock. It keeps only what the tests need: anything missing fails with 53,
+// a name taken with 75, and files are made wherever asked.
 #ifndef MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 #define MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 
@@ -25,13 +27,12 @@ class FakeFileSystem : public FileSystem {
     kCreateTemporary,
     kAppend,
     kClose,
-    kRename,
+    kRename,  // ReplaceTogether's and a Folder's moves too; "FROM -> TO"
     kRemove,
     kCreateFolder,
     kCreateNew,
     kLockFolder,  // a failure makes the lock a stand-in that holds nothing
-    kOpenFolder,
-    kMoveIntoPlace  // through a Folder; the path is "FROM -> TO", both full
+    kOpenFolder
   };
 
   // Creates or replaces a regular file; its folders spring into existence.
@@ -63,8 +64,8 @@ class FakeFileSystem : public FileSystem {
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& folder, const std::string& final_name) override;
   Status Rename(const std::string& from, const std::string& to) override;
-  // Moves the files in order; a failure part-way puts back those moved.
-  // Not atomic: see between_replacements.
+  // Moves in order, as where the platform cannot swap two files in one
+  // step: a failure leaves the moves before it made.
   Status ReplaceTogether(std::span<const Replacement> replacements) override;
   Status Remove(const std::string& path) override;
   Status CreateFolder(const std::string& path) override;
@@ -73,32 +74,16 @@ class FakeFileSystem : public FileSystem {
   // Another holder of the same folder's lock, in this process or a
   // `before_each` hook, finds it taken.
   std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder) override;
-  // Removes the temporary files for `final_name` in `folder` that are not
-  // open for writing.
+  // Removes nothing.
   void RemoveStaleTemporaries(const std::string& folder,
                               const std::string& final_name) override;
   // The folder keeps its path: the fake cannot move folders.
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 
-  // Used by the fake files. Hold Lock() across Enter() (which records the
-  // call and returns a requested failure) and the use of what
-  // MutableContent() returns.
-  std::unique_lock<std::recursive_mutex> Lock() const;
-  Status Enter(Op op, const std::string& path);
-  // The content of the regular file `path`, nullptr when there is none.
-  std::string* MutableContent(const std::string& path);
-  // `path` is no longer open for writing.
-  void Closed(const std::string& path) { open_for_writing_.erase(path); }
-  void Unlock(const std::string& folder) { locked_folders_.erase(folder); }
-  // Creates a temporary file for `final_name` in `folder`; its path() is
-  // `shown_folder` + its name.
-  Result<std::unique_ptr<WritableFile>> CreateTemporaryIn(
-      const std::string& folder, const std::string& final_name,
-      const std::string& shown_folder);
-  // Moves the file `from` onto `to`, a file or nothing.
-  Status Move(const std::string& from, const std::string& to);
-
  private:
+  class File;
+  class HeldLock;
+  class OpenedFolder;
   struct Fault {
     Op op;
     std::string path_part;
@@ -106,13 +91,23 @@ class FakeFileSystem : public FileSystem {
     int skip;
   };
 
-  void AddFolder(const std::string& path);
-  bool Exists(const std::string& path) const { return files_.count(path) > 0; }
-  bool FolderExists(const std::string& path) const {
+  // Records the call and runs `before_each`; returns the failure a test
+  // asked for, else Ok. Call with `mutex_` held.
+  Status Enter(Op op, const std::string& path);
+  // The content of the regular file `path`, nullptr when there is none.
+  std::string* Find(const std::string& path);
+  bool IsFolder(const std::string& path) const {
     return path == "." || folders_.count(path) > 0;
   }
+  bool Taken(const std::string& path) const {
+    return files_.count(path) > 0 || IsFolder(path);
+  }
+  // Creates the empty file `path`; its path() is `shown_path`.
   Result<std::unique_ptr<WritableFile>> Create(const std::string& path,
                                                std::string shown_path);
+  // Its path() is the bare name with `name_only`, else the full path.
+  Result<std::unique_ptr<WritableFile>> CreateTemporaryIn(
+      const std::string& folder, const std::string& final_name, bool name_only);
 
   // Recursive, so that a `before_each` hook may change files.
   mutable std::recursive_mutex mutex_;
@@ -120,7 +115,6 @@ class FakeFileSystem : public FileSystem {
   std::set<std::string> folders_;
   std::vector<Fault> faults_;
   std::vector<std::string> calls_;
-  std::set<std::string> open_for_writing_;
   std::set<std::string> locked_folders_;
   int temporary_counter_ = 0;
 };

@@ -78,12 +78,6 @@ TEST(WindowsRuntimeTest, Win32ErrorsBecomeTheProgramsFailureNumbers) {
   for (const auto& [error, number] : rows) {
     EXPECT_EQ(static_cast<int>(FailureFromWin32(error)), number) << error;
   }
-  for (auto [code, text] :
-       {std::pair{FailureCode::kDeviceIoError, "Device I/O error"},
-        {FailureCode::kDeviceUnavailable, "Device unavailable"},
-        {FailureCode::kDiskNotReady, "Disk not ready"}}) {
-    EXPECT_EQ(Status(code).description(), text);
-  }
 }
 
 TEST(WindowsRuntimeTest, FieldsAreUtf8WhenValidElseTheAnsiCodePage) {
