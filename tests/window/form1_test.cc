@@ -21,6 +21,7 @@ struct QtWindow {
   QtWindow(FileSystem& file_system, RunTiming timing)
       : form({user, user, file_system, timing}) {
     form.show();
+    user.progress = [this] { return Progress(false); };
   }
   void Click(bool start) {
     const char* name = start ? "cmdStart" : "cmdPath";

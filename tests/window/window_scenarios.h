@@ -3,8 +3,8 @@
 // over the in-memory file system, a scripted chooser and recorded messages.
 //
 // A driver is one shown window, made from a FileSystem& and a RunTiming,
-// whose member `user` is the scripted user it asks; the test works it by
-// the user's means:
+// whose member `user` is the scripted user it asks and lets see its
+// progress window; the test works it by the user's means:
 //   Click(start)      presses Start, else the path button;
 //   Drop(paths)       drops the paths onto the window;
 //   Close()           asks the window to close;
@@ -35,7 +35,9 @@
 namespace mirlot {
 
 // Records what the user was shown: "(folder)" for each chooser, which
-// answers `answer` once ("" cancels), and "[text]" for each message.
+// answers `answer` once ("" cancels), "[text]" for each message, and
+// "{title}" for a progress window: one that `progress` finds still showing
+// over a message, or one whose Cancel the user pressed.
 template <typename Parent>
 struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
   std::optional<std::string> ChooseList(Parent,
@@ -46,9 +48,12 @@ struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
   }
   void ShowMessage(Parent, const std::string& title,
                    const std::string& text) override {
-    seen += "[" + text + (title == kWindowTitle ? "" : "|" + title) + "]";
+    const std::string over = progress();
+    seen += "[" + text + (title == kWindowTitle ? "" : "|" + title) + "]" +
+            (over.empty() ? "" : "{" + over + "}");
   }
   std::string answer, seen;
+  std::function<std::string()> progress;
 };
 
 // Steps, split by ';': "choose PATH" answers the chooser ("choose" alone
