@@ -1,6 +1,19 @@
 // The user's sessions with the window, in one table for the Qt and the
 // Win32 window: each window's test plays every row through its own driver,
 // over the in-memory file system, a scripted chooser and recorded messages.
+//
+// A driver is one shown window, made from a FileSystem& and a RunTiming,
+// whose member `user` is the scripted user it asks and lets see its
+// progress window; the test works it by the user's means:
+//   Click(start)      presses Start, else the path button;
+//   Drop(paths)       drops the paths onto the window;
+//   Close()           asks the window to close;
+//   Caption()         the path label's text, "" once the window is gone;
+//   Progress(cancel)  the progress window's title, "" while none shows;
+//                     `cancel` presses its Cancel button first;
+//   Poll(tick)        calls `tick` on the window's thread every few
+//                     milliseconds, also while a run works, until it
+//                     returns true.
 #ifndef MIRLOT_TESTS_WINDOW_WINDOW_SCENARIOS_H_
 #define MIRLOT_TESTS_WINDOW_WINDOW_SCENARIOS_H_
 
@@ -8,9 +21,11 @@
 #include <functional>
 #include <future>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/fake_file_system.h"
@@ -19,50 +34,35 @@
 
 namespace mirlot {
 
-// What the scripted user was shown: "(folder)" for each chooser, which
-// answers `next_answer` once ("" cancels), and "[text]" for each message.
-struct UserRecord {
-  std::string next_answer, seen;
-};
-
+// Records what the user was shown: "(folder)" for each chooser, which
+// answers `answer` once ("" cancels), "[text]" for each message, and
+// "{title}" for a progress window: one that `progress` finds still showing
+// over a message, or one whose Cancel the user pressed.
 template <typename Parent>
-struct ScriptedUser : UserRecord,
-                      ListChooserFor<Parent>,
-                      MessagePresenterFor<Parent> {
+struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
   std::optional<std::string> ChooseList(Parent,
                                         const std::string& folder) override {
     seen += "(" + folder + ")";
-    std::string answer = std::exchange(next_answer, "");
-    return answer.empty() ? std::nullopt : std::optional(answer);
+    std::string chosen = std::exchange(answer, "");
+    return chosen.empty() ? std::nullopt : std::optional(chosen);
   }
   void ShowMessage(Parent, const std::string& title,
                    const std::string& text) override {
-    seen += "[" + text + (title == kWindowTitle ? "" : "|" + title) + "]";
+    const std::string over = progress();
+    seen += "[" + text + (title == kWindowTitle ? "" : "|" + title) + "]" +
+            (over.empty() ? "" : "{" + over + "}");
   }
-};
-
-// One shown window, as its toolkit's test drives it with the user's means.
-struct WindowDriver {
-  virtual ~WindowDriver() = default;
-  virtual UserRecord& user() = 0;
-  virtual void Click(bool start) = 0;  // Start, else the path button
-  virtual void Drop(const std::vector<std::string>& paths) = 0;
-  virtual void Close() = 0;
-  virtual std::string Caption() = 0;  // "" once the window no longer shows
-  // The progress window's title, "" while none shows; `cancel` presses its
-  // Cancel button first.
-  virtual std::string Progress(bool cancel) = 0;
-  // Calls `tick` on the window's thread every few milliseconds, also while
-  // a run works, until it returns true.
-  virtual void Poll(std::function<bool()> tick) = 0;
+  std::string answer, seen;
+  std::function<std::string()> progress;
 };
 
 // Steps, split by ';': "choose PATH" answers the chooser ("choose" alone
-// cancels it), "drop PATH...", "start" presses Start; "poke" presses Start
-// and, while the run works, chooses, presses Start, drops and tries to
-// close the window, which a working run refuses; "cancel" presses Start and
-// then Cancel in the progress window. Then the caption, the chooser's
-// folders and the messages, and the folders whose out.bin was replaced.
+// cancels it), "drop PATH...", "start" presses Start, "close" closes the
+// window, "cancel" presses Cancel in the progress window, whose title then
+// shows as "{title}". The steps after '>' are taken once the progress
+// window of the run that follows shows, while that run waits at its first
+// read, so a working window must refuse them. Then the caption, what the
+// user saw, and the folders whose out.bin was replaced.
 struct Scenario {
   std::string steps, caption, seen, replaced;
 };
@@ -74,8 +74,8 @@ inline const Scenario kScenarios[] = {
     {"choose /d/l.txt; choose /e/l.txt; start", "/e/l.txt", "()(/d)[Done]", "/e"},
     {"choose /f/l.txt; start", "/f/l.txt", "()[Ошибка 53File not found]", ""},
     {"choose /g/l.txt; start", "/g/l.txt", "()[Не найдено ни одного файла][Done]", ""},
-    {"choose /d/l.txt; poke", "/d/l.txt", "()[Done]", "/d"},
-    {"choose /d/l.txt; cancel", "/d/l.txt", "()", ""},
+    {"choose /d/l.txt; start > choose /e/l.txt; start; drop /e/l.txt; close", "/d/l.txt", "()[Done]", "/d"},
+    {"choose /d/l.txt; start > cancel", "/d/l.txt", "(){Mirlot utility}", ""},
     // A dropped list (as the program's argument) is a choice; only Start
     // packs; a dropped folder or several paths change nothing.
     {"drop /e/l.txt; choose; start", "/e/l.txt", "(/e)[Done]", "/e"},
@@ -88,41 +88,51 @@ inline const std::pair<std::string, std::string> kLists[] = {
     {"/d", "a.dat"}, {"/e", "a.dat"}, {"/f", "a.dat\nb.dat"}, {"/g", ""}};
 // clang-format on
 
-// Presses Start and holds the run at its first read (that of the list)
-// until, on the window's thread, the user pokes the window or cancels the
-// progress window. Returns what went wrong ("" when nothing).
-inline std::string HeldRun(WindowDriver& window, FakeFileSystem& fs,
-                           bool cancel) {
+template <typename Window>
+void Take(Window& window, FakeFileSystem& fs, const std::string& steps);
+
+// Holds the next run at its first read until, on the window's thread, its
+// progress window showed and the user took `steps`.
+template <typename Window>
+void WhenProgressShows(Window& window, FakeFileSystem& fs, std::string steps) {
   auto release = std::make_shared<std::promise<void>>();
   fs.before_each = [held = release->get_future().share()](auto op, auto&) {
     if (op == FakeFileSystem::Op::kRead) held.wait_for(std::chrono::seconds(9));
   };
-  std::string title;
-  window.Poll([&window, &title, cancel, release] {
-    title = window.Progress(false);
-    if (cancel && title.empty()) return false;
-    if (cancel) window.Progress(true);
-    if (!cancel) {
-      window.user().next_answer = "/e/l.txt";
-      window.Click(false);
-      window.Click(true);
-      window.Drop({"/e/l.txt"});
-      window.Close();
-    }
+  window.Poll([&window, &fs, release, steps] {
+    if (window.Progress(false).empty()) return false;
+    Take(window, fs, steps);
     release->set_value();
     return true;
   });
-  window.Click(true);
-  const bool fine =
-      window.Progress(false).empty() && title == (cancel ? kWindowTitle : "");
-  return fine ? "" : "progress [" + title + "]";
 }
 
-// Plays `row` on a fresh window that `make(file_system, timing)` returns as
-// a std::unique_ptr to a WindowDriver. Returns what differed from the row,
-// "" when nothing did.
-template <typename MakeWindow>
-std::string Play(const Scenario& row, const MakeWindow& make) {
+// Takes `steps` on `window`.
+template <typename Window>
+void Take(Window& window, FakeFileSystem& fs, const std::string& steps) {
+  const std::size_t mark = steps.find('>');
+  if (mark != std::string::npos) {
+    WhenProgressShows(window, fs, steps.substr(mark + 1));
+  }
+  std::istringstream in(steps.substr(0, mark));
+  for (std::string step; std::getline(in, step, ';');) {
+    std::istringstream words(step);
+    std::string verb;
+    words >> verb;
+    const std::vector<std::string> paths{
+        std::istream_iterator<std::string>(words), {}};
+    window.user.answer = paths.empty() ? "" : paths.front();
+    if (verb == "drop") window.Drop(paths);
+    if (verb == "close") window.Close();
+    if (verb == "cancel") window.user.seen += "{" + window.Progress(true) + "}";
+    if (verb == "choose" || verb == "start") window.Click(verb == "start");
+  }
+}
+
+// Plays `row` on a fresh `Window`. Returns what differed from the row, ""
+// when nothing did.
+template <typename Window>
+std::string Play(const Scenario& row) {
   FakeFileSystem fs;
   for (const auto& [folder, list] : kLists) {
     fs.AddFile(folder + "/l.txt", list);
@@ -131,32 +141,19 @@ std::string Play(const Scenario& row, const MakeWindow& make) {
     fs.AddFile(folder + "/report.txt", "earlier report");
   }
   const std::vector<std::string> before = fs.FilePaths();
-  const bool cancel = row.steps.ends_with("cancel");
-  auto window =
-      make(fs, {.progress_delay = std::chrono::hours(cancel ? 0 : 1)});
-  std::string problems;
-  std::istringstream steps(row.steps);
-  for (std::string step; std::getline(steps, step, ';');) {
-    std::istringstream words(step);
-    std::string verb;
-    words >> verb;
-    const std::vector<std::string> paths{
-        std::istream_iterator<std::string>(words), {}};
-    window->user().next_answer = paths.empty() ? "" : paths.front();
-    if (verb == "drop") window->Drop(paths);
-    if (verb == "start" || verb == "choose") window->Click(verb == "start");
-    if (verb == "poke" || verb == "cancel") {
-      problems += HeldRun(*window, fs, cancel);
-    }
-  }
-  std::string seen = window->Caption() + "|" + window->user().seen + "|";
+  // Only a run watched through its progress window shows it at once.
+  const bool watched = row.steps.find('>') != std::string::npos;
+  Window window(fs, {.progress_delay = std::chrono::hours(watched ? 0 : 1)});
+  Take(window, fs, row.steps);
+  // No progress window is left once a run ended.
+  std::string seen = window.Caption() + "|" + window.Progress(false) + "|" +
+                     window.user.seen + "|";
   for (const auto& [folder, list] : kLists) {
     if (fs.Content(folder + "/out.bin") != "earlier image") seen += folder;
   }
-  if (seen != row.caption + "|" + row.seen + "|" + row.replaced) {
-    problems += " saw " + seen;
-  }
-  return fs.FilePaths() == before ? problems : problems + " files changed";
+  if (fs.FilePaths() != before) seen += " and other files";
+  if (seen == row.caption + "||" + row.seen + "|" + row.replaced) return "";
+  return row.steps + ": saw " + seen;
 }
 
 }  // namespace mirlot
