@@ -32,8 +32,9 @@ class ConsoleExtractObserver : public ExtractObserver {
  public:
   void OnWritten(std::uint64_t number, const std::string& path,
                  std::uint64_t length) override {
-    std::printf("%5" PRIu64 "  %s (%" PRIu64 " bytes)\n", number,
-                TerminalText(path).c_str(), length);
+    std::printf("%5" PRIu64 "  %s (%" PRIu64 " %s)\n", number,
+                TerminalText(path).c_str(), length,
+                length == 1 ? "byte" : "bytes");
   }
   void OnSkipped(std::uint64_t number, const TableEntry& entry) override {
     Error("skipped entry " + std::to_string(number) + " (offset " +

@@ -76,7 +76,7 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        0,
        "    1  d/out/empty.dat (0 bytes)\n"
        "    2  d/out/with space.dat (3145984 bytes)\n"
-       "    3  d/out/c.dat (1 bytes)\n"
+       "    3  d/out/c.dat (1 byte)\n"
        "extracted 3 of 3 entries to d/out\n",
        ""},
       {{"extract", "d/out.bin"},

@@ -64,6 +64,24 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
             " 3            файл.dat       28            2\r\n");
 }
 
+// A list holds up to 1001 members; a 1002nd field fails the run before it
+// is looked up.
+TEST(PackingRunTest, ListHoldsAThousandAndOneMembers) {
+  FakeFileSystem fs;
+  fs.AddFile("/d/a.dat", MemberBytes(55, "A"));
+  std::string list;
+  for (int k = 0; k < 1001; ++k) list += "a.dat\r\n";
+  fs.AddFile("/d/list.txt", list);
+  fs.AddFile("/d/more.txt", list + "nope.dat\r\n");
+  RunObserver observer;
+  EXPECT_EQ(Pack(fs, "more.txt", RunOutcome::kFailed, observer),
+            Strings{"Ошибка 9Subscript out of range"});
+  EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
+  const std::string image = fs.Content("/d/out.bin");
+  EXPECT_EQ(image.size(), 9009u);
+  EXPECT_EQ(image.substr(8000, 9), "\0\0\x23\x30\0\0\0\x01"s + "A");
+}
+
 // A fault in the middle of a run fails it with its message; a run cancelled
 // at once (no fault) shows nothing, not even what the list stage found.
 // Either way no file changes. The image's second append holds both small

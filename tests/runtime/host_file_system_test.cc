@@ -1,6 +1,6 @@
 // What the end-to-end suites do not reach: appends of every size around the
-// write buffer's, and creation that never follows a link or replaces what
-// is there (extraction relies on it).
+// write buffer's, creation that never follows a link or replaces what is
+// there (extraction relies on it), and which leftovers a run clears away.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -43,6 +43,27 @@ TEST(HostFileSystemTest, CreationNeverReplaces) {
   if (error) return;
   EXPECT_EQ(files.CreateNew(folder.Path("dangling")).status().number(), 75);
   EXPECT_FALSE(fs::exists(folder.Path("nowhere")));
+}
+
+// A temporary file an earlier run left goes; one a live run holds open
+// stays, and so does every name this program never makes.
+TEST(HostFileSystemTest, ClearsOnlyTheLeftoversOfEarlierRuns) {
+  TempFolder folder;
+  FileSystem& files = HostFileSystem();
+  FolderSnapshot kept;
+  for (const char* name :
+       {"out.bin", "out.tmp", ".out.bin.tmp-short", ".out.bin.tmp-abcd-fgh",
+        "out.bin.tmp-Abcd3fgh", ".report.txt.tmp-Abcd3fgh"}) {
+    folder.Write(name, "the user's");
+    kept[name] = "file:the user's";
+  }
+  folder.Write(".out.bin.tmp-Dead0004", "left over");
+  auto live = files.CreateTemporary(folder.root().string(), "out.bin");
+  ASSERT_TRUE(live.ok());
+  kept[fs::path((*live)->path()).filename().string()] = "file:";
+  files.RemoveStaleTemporaries(folder.root().string(), "out.bin");
+  EXPECT_EQ(folder.Snapshot(), kept);
+  EXPECT_TRUE((*live)->Close().ok());
 }
 
 // Files made through an open folder stay in it when its name is given to
