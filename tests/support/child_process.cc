@@ -1,0 +1,66 @@
+// Runs a program through the host's shell (sh, or cmd.exe on Windows), which
+// sets its working folder and redirects its standard streams.
+#include "support/child_process.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "support/temp_folder.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace mirlot {
+
+namespace {
+
+#ifdef _WIN32
+// cmd.exe takes each word in double quotes, as none holds one.
+std::string Quoted(const std::string& word) { return '"' + word + '"'; }
+
+const char kChangeFolder[] = "cd /d ";
+const char kThenRun[] = " &&";
+const char kNullInput[] = " <NUL";
+
+int Shell(const std::string& utf8) {
+  const std::u8string command(utf8.begin(), utf8.end());
+  return _wsystem(std::filesystem::path(command).wstring().c_str());
+}
+#else
+// sh takes each word in single quotes, a quote inside as '\''.
+std::string Quoted(const std::string& word) {
+  std::string quoted = "'";
+  for (const char c : word) quoted += c == '\'' ? "'\\''" : std::string(1, c);
+  return quoted + "'";
+}
+
+// The program replaces the shell, so that a signal that ends it shows in the
+// shell's status; timeout(1) kills it once 20 seconds have passed.
+const char kChangeFolder[] = "cd ";
+const char kThenRun[] = " && exec timeout -s KILL 20";
+const char kNullInput[] = " </dev/null";
+
+int Shell(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return status == -1        ? -1
+         : WIFEXITED(status) ? WEXITSTATUS(status)
+                             : 128 + WTERMSIG(status);
+}
+#endif
+
+}  // namespace
+
+ChildResult RunChild(const std::vector<std::string>& argv,
+                     const std::string& cwd) {
+  const TempFolder capture;
+  std::string command =
+      kChangeFolder + Quoted(cwd.empty() ? "." : cwd) + kThenRun;
+  for (const std::string& arg : argv) command += ' ' + Quoted(arg);
+  command += kNullInput;
+  command += " >" + Quoted(capture.Path("out"));
+  command += " 2>" + Quoted(capture.Path("err"));
+  return {Shell(command), capture.Read("out"), capture.Read("err")};
+}
+
+}  // namespace mirlot
