@@ -27,6 +27,9 @@ TEST(OutputTextTest, TerminalTextEscapesControlsAndBytesOutsideUtf8) {
       // The C1 control CSI; a no-break space is none.
       {"\xC2\x9B[2J", "\"\xC2\x9B[2J\"", R"(\xc2\x9b[2J)"},
       {"\xC2\xA0Файл", "\"\xC2\xA0Файл\"", "\xC2\xA0Файл"},
+      // Past U+10FFFF.
+      {"\xF4\x90\x80\x80", R"("\u00f4\u0090\u0080\u0080")",
+       R"(\xf4\x90\x80\x80)"},
       // Windows-1251 "Файл"; a cut sequence, an overlong slash, a surrogate.
       {"\xD4\xE0\xE9\xEB", R"("\u00d4\u00e0\u00e9\u00eb")",
        R"(\xd4\xe0\xe9\xeb)"},

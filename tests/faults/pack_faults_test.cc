@@ -225,7 +225,6 @@ TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
     std::string err;  // not empty when the folder is locked
   } rows[] = {{"fdatasync", "SIGTERM", 143, ""},
               {"fdatasync", "SIGHUP", 129, ""},
-              {"fdatasync", "SIGINT", 130, ""},
               {"clock_nanosleep", "SIGINT", 130, waiting}};
   scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
   for (const auto& row : rows) {

@@ -85,8 +85,9 @@ TEST(PackingRunTest, ListHoldsAThousandAndOneMembers) {
 // A fault in the middle of a run fails it with its message; a run cancelled
 // at once (no fault) shows nothing, not even what the list stage found.
 // Either way no file changes. The image's second append holds both small
-// payloads in one block; the image is the first of the two moves. A failing
-// member is the stream's to test.
+// payloads in one block; the image is the first of the two moves; the
+// list's second read is the one that looks for its end. A failing member is
+// the stream's to test.
 TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   const struct {
     const char* list;
@@ -99,6 +100,7 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
               {"a.dat\nb.dat\n", Op::kClose, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kClose, ".out.bin", 0},
               {"a.dat\nb.dat\n", Op::kRename, "out.bin", 0},
+              {"a.dat\nb.dat\n", Op::kRead, "list.txt", 1},
               {"a.dat\n", Op::kRead, nullptr, 0},
               {"a.dat\nmissing.dat\n", Op::kRead, nullptr, 0},
               {"", Op::kRead, nullptr, 0}};

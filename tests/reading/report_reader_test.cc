@@ -47,10 +47,13 @@ TEST(ReportReaderTest, ReportMatchesTheImageEntryForEntryOrSaysWhyNot) {
       {head + " 3            b             18            2\r\n",
        "line 3 has entry number 3 instead of 2"},
       {head + "garbage\r\n", "line 3 is not an entry line"},
+      {head + "   \r\n", "line 3 is not an entry line"},
       {head + " 2            b             18\r\n",
        "line 3 is not an entry line"},
       {head + " 2            b             1234567890123 2\r\n",
        "line 3 is not an entry line"},
+      {std::string(70000, '#'),
+       "unreadable: line 1 is longer than 65536 bytes"},
       {head + std::string(70000, 'x') + "\r\n",
        "unreadable: line 3 is longer than 65536 bytes"},
   };

@@ -13,9 +13,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The file, and a folder made for it, are the user's to read and write.
 TEST(HostFileSystemTest, AppendsOfEverySizeArriveInOrder) {
   TempFolder folder;
-  auto file = HostFileSystem().CreateTemporary(folder.root().string(), "o");
+  ASSERT_TRUE(HostFileSystem().CreateFolder(folder.Path("made")).ok());
+  auto file = HostFileSystem().CreateTemporary(folder.Path("made"), "o");
   ASSERT_TRUE(file.ok());
   std::string expected;
   for (int i = 0; i < 300; ++i) {
@@ -25,6 +27,12 @@ TEST(HostFileSystemTest, AppendsOfEverySizeArriveInOrder) {
   }
   ASSERT_TRUE((*file)->Close().ok());
   EXPECT_TRUE(folder.Read((*file)->path()) == expected);
+#ifndef _WIN32
+  const fs::perms rw = fs::perms::owner_read | fs::perms::owner_write;
+  for (const std::string& made : {folder.Path("made"), (*file)->path()}) {
+    EXPECT_EQ(fs::status(made).permissions() & rw, rw) << made;
+  }
+#endif
 }
 
 TEST(HostFileSystemTest, CreationNeverReplaces) {
@@ -34,6 +42,7 @@ TEST(HostFileSystemTest, CreationNeverReplaces) {
   fs::create_directory(folder.Path("sub"));
   EXPECT_EQ(files.CreateTemporary(folder.Path("x"), "o").status().number(), 76);
   EXPECT_EQ(files.CreateNew(folder.Path("a.dat")).status().number(), 75);
+  EXPECT_EQ(files.CreateNew(folder.Path("x/a.dat")).status().number(), 76);
   EXPECT_EQ(files.CreateFolder(folder.Path("sub")).number(), 75);
   EXPECT_EQ(files.CreateFolder(folder.Path("x/y")).number(), 76);
   EXPECT_EQ(folder.Read("a.dat"), "a");
@@ -64,6 +73,10 @@ TEST(HostFileSystemTest, ClearsOnlyTheLeftoversOfEarlierRuns) {
   files.RemoveStaleTemporaries(folder.root().string(), "out.bin");
   EXPECT_EQ(folder.Snapshot(), kept);
   EXPECT_TRUE((*live)->Close().ok());
+  // A live run's lock on the folder is found taken by the next one.
+  auto lock = files.TryLockFolder(folder.root().string());
+  EXPECT_TRUE(lock->held());
+  EXPECT_EQ(files.TryLockFolder(folder.root().string()), nullptr);
 }
 
 // Files made through an open folder stay in it when its name is given to

@@ -27,6 +27,7 @@ TEST(WindowsRuntimeTest, PathsResolveAgainstTheListsFolderDriveOrShare) {
       {R"(\\srv\share\lists)", "b.dat", R"(\\srv\share\lists\b.dat)"},
       {R"(C:\lists)", "c:b.dat", R"(C:\lists\b.dat)"},
       {R"(C:\lists)", "D:b.dat", "D:b.dat"},
+      {R"(C:\lists)", R"(a:\b.dat)", R"(a:\b.dat)"},
       {R"(C:\lists)", R"(D:\b.dat)", R"(D:\b.dat)"},
       {R"(C:\lists)", R"(\\srv\share\b.dat)", R"(\\srv\share\b.dat)"},
       {R"(C:\lists)", R"(\\?\C:\b.dat)", R"(\\?\C:\b.dat)"},
@@ -73,7 +74,6 @@ TEST(WindowsRuntimeTest, FieldsAreUtf8WhenValidElseTheAnsiCodePage) {
   const std::string utf8 = "\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB";
   const std::string cp1251 = "\xD4\xE0\xE9\xEB";
   EXPECT_EQ(DecodeInCodePage(cp1251, 1251), utf8);
-  EXPECT_EQ(DecodeInCodePage("\xE9", 1252), "\xC3\xA9");
   EXPECT_EQ(PathFromListField(utf8), utf8);
   EXPECT_EQ(PathFromListField("plain.dat"), "plain.dat");
   if (::GetACP() != 1251) {
@@ -93,8 +93,8 @@ TEST(WindowsRuntimeTest, ExtractTakesOnlyNamesWindowsCanHoldCaseFolded) {
     EXPECT_FALSE(PlatformHoldsName(name)) << name;
   }
   for (const char* name :
-       {"NULL", "COM0", "COM10", "LPT", "xnul", "con_1.dat", ".nul", "a.con",
-        "a.dat", ".hidden", "name with spaces.x", "\xD0\xB4.dat"}) {
+       {"NULL", "COM", "COM0", "COM10", "LPT", "xnul", "con_1.dat", ".nul",
+        "a.con", "a.dat", ".hidden", "name with spaces.x", "\xD0\xB4.dat"}) {
     EXPECT_FALSE(IsDeviceName(name)) << name;
     EXPECT_TRUE(PlatformHoldsName(name)) << name;
   }

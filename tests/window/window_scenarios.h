@@ -81,7 +81,6 @@ inline const Scenario kScenarios[] = {
     {"drop /e/l.txt; choose; start", "/e/l.txt", "(/e)[Done]", "/e"},
     {"choose /d/l.txt; drop /e; drop /e/l.txt /g/l.txt; start", "/d/l.txt", "()[Done]", "/d"},
     {"drop /e/l.txt; drop /g/l.txt", "/g/l.txt", "", ""},
-    {"drop /e; start", "Path", "[No file selected]", ""},
 };
 // Good lists in /d and /e, a missing member in /f, an empty list in /g.
 inline const std::pair<std::string, std::string> kLists[] = {
