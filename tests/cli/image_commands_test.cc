@@ -98,7 +98,6 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        "",
        "mirlot extract: bad.bin is unsound; nothing extracted:\n…"},
       {{}, 2, "", "A subcommand is required\n…"},
-      {{"pack"}, 2, "", "LIST is required\n…"},
       {{"--version"}, 0, "mirlot …", ""},
       // inspect and extract report it; pack's status stays its outcome and
       // never becomes SIGPIPE's 141.

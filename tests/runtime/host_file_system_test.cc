@@ -70,7 +70,12 @@ TEST(HostFileSystemTest, ClearsOnlyTheLeftoversOfEarlierRuns) {
   auto live = files.CreateTemporary(folder.root().string(), "out.bin");
   ASSERT_TRUE(live.ok());
   kept[fs::path((*live)->path()).filename().string()] = "file:";
+  // Every descriptor it opens is closed again (counted where /proc is).
+  const fs::path fds = "/proc/self/fd";
+  std::error_code none;
+  const auto before = std::distance(fs::directory_iterator(fds, none), {});
   files.RemoveStaleTemporaries(folder.root().string(), "out.bin");
+  EXPECT_EQ(std::distance(fs::directory_iterator(fds, none), {}), before);
   EXPECT_EQ(folder.Snapshot(), kept);
   EXPECT_TRUE((*live)->Close().ok());
   // A live run's lock on the folder is found taken by the next one.
