@@ -1,7 +1,7 @@
 // The list rules, read through buffers of several sizes: a field, a quote or
 // a CR LF split between two reads must read as if the list came in one
-// piece. Some rows are inputs the list-reader fuzzer (fuzz/) started from or
-// found.
+// piece. Some rows are inputs a fuzzer of the list reader once started from
+// or found.
 #include "runtime/list_field_reader.h"
 
 #include <gtest/gtest.h>
