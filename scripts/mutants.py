@@ -319,19 +319,16 @@ def run(args):
 
 def report_lost_kills(results, earlier_path):
     """Names the mutants an earlier pass killed that this pass did not."""
-    earlier = {}
-    for line in Path(earlier_path).read_text().splitlines():
-        if line.strip():
-            record = json.loads(line)
-            earlier[(record["file"], record["line"], record["mutated"])] = record
-    lost = [r for r in results
-            if r["verdict"] != "killed"
-            and earlier.get((r["file"], r["line"], r["mutated"]), {}).get("verdict") == "killed"]
+    def key(record):
+        return record["file"], record["line"], record["mutated"]
+    earlier = {key(record): record
+               for record in map(json.loads, Path(earlier_path).read_text().splitlines())
+               if record["verdict"] == "killed"}
+    lost = [r for r in results if r["verdict"] != "killed" and key(r) in earlier]
     print(f"\nagainst {earlier_path}: {len(lost)} mutants killed there survive here")
     for r in lost:
-        before = earlier[(r["file"], r["line"], r["mutated"])]["killers"]
         print(f"  #{r['number']} {r['file']}:{r['line']} {r['operator']}, "
-              f"killed there by {', '.join(before[:3])}")
+              f"killed there by {', '.join(earlier[key(r)]['killers'][:3])}")
 
 
 def summarise(results, seconds):

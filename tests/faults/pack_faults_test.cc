@@ -32,8 +32,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-// out.bin of keep.dat, packed before each test.
-const std::string kEarlierImage = "\0\0\0\x08\0\0\0\x06KEEP01"s;
 const std::string k53 = "Ошибка 53File not found";
 const std::string k61 = "Ошибка 61Disk full";
 const std::string k70 = "Ошибка 70Permission denied";
@@ -288,6 +286,9 @@ TEST_F(PackFaults, FileSizeLimitDuringCopyFailsWith61) {
   }
 }
 #else
+// out.bin of keep.dat, packed before each test.
+const std::string kEarlierImage = "\0\0\0\x08\0\0\0\x06KEEP01"s;
+
 const FaultRow kWindowsRows[] = {
     {"HiddenMember", "a.dat\nb.dat\n", "hidden", "b.dat", kMissing1},
     {"SystemMember", "a.dat\n", "system", "a.dat", "Файл # 0 не существует!"},
