@@ -96,10 +96,14 @@ for value in DisplayName DisplayVersion UninstallString; do
 done
 
 # The uninstaller copies itself to a temporary folder and returns at once;
-# the copy removes the installation, so wait for the folder to go.
+# the copy removes the installation folder, then the Start-menu folder and
+# the registry keys, so wait for all of them to go.
 win "$installed/Uninstall.exe" /S || fail "Uninstall.exe exited with $?"
 for _ in $(seq 1 600); do
-  [ -e "$installed" ] || break
+  if [ ! -e "$installed" ] && [ ! -e "$menu" ] &&
+    ! key_exists "$uninstall_key" && ! key_exists 'HKLM\Software\Mirlot'; then
+    break
+  fi
   sleep 0.1
 done
 [ ! -e "$installed" ] || fail "left after uninstalling: $(cd "$installed" && find . -mindepth 1 | tr '\n' ' ')"
