@@ -9,8 +9,9 @@
 # build/windows-x86_64); `cpack -G NSIS` makes mirlot-VERSION-win32-setup.exe
 # or -win64-setup.exe there (nsis is installed when missing). The files the
 # setup must install are those CPack staged for it in BUILD_DIR/_CPack_Packages.
-# Runs in a wine prefix of its own, build/wine-installer, and leaves the
-# desktop alone (no menu entries are made for the host).
+# Runs in a wine prefix of its own, build/wine-installer, removed when the
+# check passes (1.3 GB), and leaves the desktop alone (no menu entries are
+# made for the host).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -113,4 +114,7 @@ done
   fail "HKLM\\Software\\Mirlot is left after uninstalling"
 
 [ "$failures" -eq 0 ] || exit 1
+wineserver -k </dev/null >/dev/null 2>&1 || true
+wineserver -w </dev/null >/dev/null 2>&1 || true
+rm -rf "$WINEPREFIX"
 echo "check-installer: $name installs, registers, has its shortcuts, and uninstalls leaving nothing" >&2
