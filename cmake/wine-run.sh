@@ -21,7 +21,9 @@ prefix=$1
 shift
 
 WINEPREFIX=$prefix
-WINEDEBUG=-all
+# Wine's messages stay off but for its loader's errors: without them a
+# program that cannot be loaded ends with status 53 and says nothing.
+WINEDEBUG=-all,err+module
 WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 log=$prefix.log
