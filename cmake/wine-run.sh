@@ -24,7 +24,9 @@ WINEPREFIX=$prefix
 # Wine's messages stay off but for its loader's errors: without them a
 # program that cannot be loaded ends with status 53 and says nothing.
 WINEDEBUG=-all,err+module
-WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# No .NET or browser engine to install, no debugger window, and no menu
+# entries on the host for the shortcuts a program makes.
+WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 log=$prefix.log
 

@@ -26,22 +26,17 @@ staged=$(find "$build/_CPack_Packages" -path "*/NSIS/$name" -type d | head -n 1)
 [ -n "$staged" ] || { echo "check-installer: no staged tree for $name" >&2; exit 1; }
 
 export WINEPREFIX=$PWD/build/wine-installer
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
-# The wine server and wine's services keep open the output of the call that
-# started them, so a reader of this script's output through a pipe would wait
-# for them: start them with their output going nowhere before every call (a
-# throwaway program, 0.1 s once they run), and end them when done.
-start_wine() {
-  mkdir -p "$WINEPREFIX"
-  wineserver -p </dev/null >/dev/null 2>&1 || true # runs already
-  wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+# cmake/wine-run.sh makes the prefix, starts wine's server and services with
+# their output going nowhere (so that a reader of this script's output is not
+# kept waiting by them) and runs the program.
+wine_run=$PWD/cmake/wine-run.sh
+win() { "$wine_run" "$WINEPREFIX" "$@" </dev/null; }
+stop_wine() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
 }
-win() {
-  start_wine
-  wine "$@" </dev/null
-}
-trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
+trap stop_wine EXIT
+win cmd /c exit 0
 
 drive=$WINEPREFIX/drive_c
 # A 32-bit setup in a 64-bit prefix installs into "Program Files (x86)".
@@ -62,7 +57,7 @@ key_exists() { win reg query "$1" /reg:32 >/dev/null 2>&1; }
 
 # Leftovers of an earlier check that failed half-way: start a fresh prefix.
 if [ -e "$installed" ] || [ -e "$menu" ] || key_exists "$uninstall_key"; then
-  wineserver -k </dev/null >/dev/null 2>&1 || true
+  stop_wine
   rm -rf "$WINEPREFIX"
 fi
 
@@ -114,7 +109,6 @@ done
   fail "HKLM\\Software\\Mirlot is left after uninstalling"
 
 [ "$failures" -eq 0 ] || exit 1
-wineserver -k </dev/null >/dev/null 2>&1 || true
-wineserver -w </dev/null >/dev/null 2>&1 || true
-rm -rf "$WINEPREFIX"
+stop_wine
+rm -rf "$WINEPREFIX" "$WINEPREFIX.lock" "$WINEPREFIX.log"
 echo "check-installer: $name installs, registers, has its shortcuts, and uninstalls leaving nothing" >&2
