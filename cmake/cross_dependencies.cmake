@@ -2,8 +2,10 @@
 # headers and GoogleTest's sources.
 
 if(WIN32 AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  # The prefix the suites run in; the fault suite maps a drive into it.
+  set(MIRLOT_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
   set(CMAKE_CROSSCOMPILING_EMULATOR
-      ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_BINARY_DIR}/wineprefix)
+      ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${MIRLOT_WINE_PREFIX})
 endif()
 
 # CLI11 is header-only, but its CMake package adds -isystem /usr/include,

@@ -95,7 +95,8 @@ done
 # the copy removes the installation folder, then the Start-menu folder and
 # the registry keys, so wait for all of them to go.
 win "$installed/Uninstall.exe" /S || fail "Uninstall.exe exited with $?"
-for _ in $(seq 1 600); do
+deadline=$((SECONDS + 60))
+while [ "$SECONDS" -lt "$deadline" ]; do
   if [ ! -e "$installed" ] && [ ! -e "$menu" ] &&
     ! key_exists "$uninstall_key" && ! key_exists 'HKLM\Software\Mirlot'; then
     break

@@ -317,15 +317,15 @@ def run(args):
     return 0
 
 
-def report_lost_kills(results, earlier_path):
+def report_lost_kills(results, earlier_file):
     """Names the mutants an earlier pass killed that this pass did not."""
     def key(record):
         return record["file"], record["line"], record["mutated"]
     earlier = {key(record): record
-               for record in map(json.loads, Path(earlier_path).read_text().splitlines())
+               for record in map(json.loads, earlier_file.read().splitlines())
                if record["verdict"] == "killed"}
-    lost = [r for r in results if r["verdict"] != "killed" and key(r) in earlier]
-    print(f"\nagainst {earlier_path}: {len(lost)} mutants killed there survive here")
+    lost = [r for r in results if r["verdict"] == "survived" and key(r) in earlier]
+    print(f"\nagainst {earlier_file.name}: {len(lost)} mutants killed there survive here")
     for r in lost:
         print(f"  #{r['number']} {r['file']}:{r['line']} {r['operator']}, "
               f"killed there by {', '.join(earlier[key(r)]['killers'][:3])}")
@@ -359,7 +359,7 @@ def main():
                              "draw, so two passes in two clones add up to one); default all")
     parser.add_argument("--only", metavar="N,N,...",
                         help="only these numbers of the draw (as --list shows them)")
-    parser.add_argument("--against", metavar="RESULTS",
+    parser.add_argument("--against", metavar="RESULTS", type=argparse.FileType("r"),
                         help="an earlier results.jsonl: name the mutants it killed "
                              "that survive now")
     parser.add_argument("--mutant-timeout", type=int, default=300,
