@@ -32,9 +32,8 @@ class ConsoleExtractObserver : public ExtractObserver {
  public:
   void OnWritten(std::uint64_t number, const std::string& path,
                  std::uint64_t length) override {
-    std::printf("%5" PRIu64 "  %s (%" PRIu64 " %s)\n", number,
-                TerminalText(path).c_str(), length,
-                length == 1 ? "byte" : "bytes");
+    std::printf("%5" PRIu64 "  %s (%s)\n", number, TerminalText(path).c_str(),
+                Plural(length, "byte", "bytes").c_str());
   }
   void OnSkipped(std::uint64_t number, const TableEntry& entry) override {
     Error("skipped entry " + std::to_string(number) + " (offset " +

@@ -16,10 +16,6 @@ void Print(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-std::string Plural(std::uint64_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 const char* ReportStateName(ReportMatch::State state) {
   switch (state) {
     case ReportMatch::State::kMissing:

@@ -1,8 +1,9 @@
 // Safe forms of arbitrary bytes (names from a report, paths) for the
-// terminal and for JSON.
+// terminal and for JSON, and counts in words.
 #ifndef MIRLOT_CLI_OUTPUT_TEXT_H_
 #define MIRLOT_CLI_OUTPUT_TEXT_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,9 @@ std::string TerminalText(std::string_view bytes);
 // A name from an image's report for the terminal: TerminalText with '\'
 // written as "\\" too, so that the text "\xff" and the byte FF differ.
 std::string TerminalName(std::string_view bytes);
+
+// `count` and the noun for it: "1 byte", "2 bytes".
+std::string Plural(std::uint64_t count, const char* one, const char* many);
 
 // Writes out what is buffered for standard output.
 // Returns true when every write to it so far succeeded.
