@@ -12,7 +12,7 @@ using namespace std::string_literals;
 // The same bytes as a JSON string and as text for a terminal: JSON escapes
 // what it requires, the terminal every control; both show each byte outside
 // UTF-8 on its own (JSON reads it as Latin-1).
-TEST(OutputTextTest, TerminalTextEscapesControlsAndBytesOutsideUtf8) {
+TEST(OutputTextTest, JsonAndTerminalTextEscapeControlsAndBytesOutsideUtf8) {
   const struct {
     std::string bytes, json, text;
   } cases[] = {

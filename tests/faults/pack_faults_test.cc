@@ -42,9 +42,8 @@ struct FaultRow {
   const char* name;
   std::string list;  // written to work/list.txt
   std::string kind;  // what Arrange() makes of work/`path`
-  std::string path;
+  std::string path;  // also the list given when `list` is empty
   std::string message;
-  std::string given = "list.txt";  // in work/, given to `mirlot pack`
 
   friend void PrintTo(const FaultRow& row, std::ostream* out) {
     *out << row.name;
@@ -56,12 +55,17 @@ class PackFaults : public ::testing::Test {
   // Packs keep.dat in work/ so that an earlier out.bin and report.txt are
   // there, and adds the members a.dat, b.dat and .h.dat.
   void SetUp() override {
-    scratch_.Write("work/keep.dat", MemberBytes(60, "KEEP01"));
-    scratch_.Write("work/earlier.lst", "keep.dat\n");
-    ASSERT_EQ(Pack(scratch_.Path("work/earlier.lst")).exit_status, 0);
+    ASSERT_TRUE(PackEarlier(scratch_, "work/"));
     for (const char* member : {"work/a.dat", "work/b.dat", "work/.h.dat"}) {
       scratch_.Write(member, MemberBytes(100));
     }
+  }
+
+  // Packs keep.dat in `folder`/`where`: an earlier out.bin and report.txt.
+  bool PackEarlier(const TempFolder& folder, const std::string& where) {
+    folder.Write(where + "keep.dat", MemberBytes(60, "KEEP01"));
+    folder.Write(where + "earlier.lst", "keep.dat\n");
+    return Pack(folder.Path(where + "earlier.lst")).exit_status == 0;
   }
 
   // Runs `prefix` + `mirlot pack LIST` from the scratch folder, so that a
@@ -72,8 +76,9 @@ class PackFaults : public ::testing::Test {
     return RunChild(prefix, scratch_.root().string());
   }
 
-  // Packs `list`, which must fail with exactly `message` and change nothing
-  // in the scratch folder or, when there is one, on the small drive.
+  // Packs `list` (in the scratch folder, or a full path), which must fail
+  // with exactly `message` and change nothing in the scratch folder or, when
+  // there is one, on the small drive.
   void ExpectRefused(const std::string& list, const std::string& message,
                      const std::vector<std::string>& prefix = {}) {
     const TempFolder& watched = drive_ ? *drive_ : scratch_;
@@ -93,7 +98,7 @@ class PackFaults : public ::testing::Test {
   std::string Arrange(const FaultRow& row) {
     const fs::path path = scratch_.Native("work/" + row.path);
     scratch_.Write("work/list.txt", row.list);
-    list_ = "work/" + row.given;
+    list_ = "work/" + (row.list.empty() ? row.path : "list.txt");
     std::error_code error;
     if (row.kind == "folder") {
       fs::remove(path);
@@ -120,11 +125,7 @@ class PackFaults : public ::testing::Test {
   // the member, 1 MiB, lies outside it and its payload does not fit.
   std::string ArrangeFullDrive(const std::string& folder) {
     drive_.emplace(folder);
-    drive_->Write("keep.dat", MemberBytes(60, "KEEP01"));
-    drive_->Write("earlier.lst", "keep.dat\n");
-    if (Pack(drive_->Path("earlier.lst")).exit_status != 0) {
-      return "cannot pack in " + folder;
-    }
+    if (!PackEarlier(*drive_, "")) return "cannot pack in " + folder;
     scratch_.Write("work/huge.dat", MemberBytes(1 << 20));
     drive_->Write("list.txt", scratch_.Path("work/huge.dat"));
     list_ = drive_->Path("list.txt");
@@ -164,10 +165,9 @@ class PackFaults : public ::testing::Test {
 };
 
 const FaultRow kFaultRows[] = {
-    {"ListIsFolder", "", "folder", "list.d", k75, "list.d"},
-    {"ListFolderMissing", "", "", "", "Ошибка 76Path not found",
-     "gone/list.txt"},
-    {"ListIsPipe", "", "pipe", "list.p", k75, "list.p"},
+    {"ListIsFolder", "", "folder", "list.d", k75},
+    {"ListFolderMissing", "", "", "gone/list.txt", "Ошибка 76Path not found"},
+    {"ListIsPipe", "", "pipe", "list.p", k75},
     {"MemberBelowAFile", "a.dat\na.dat/b.dat\n", "", "", k53},
     {"MemberShorterThan54Bytes", "a.dat\nearlier.lst\nb.dat\n", "", "",
      "Файл # 1 короче 54 байт!"},
@@ -184,8 +184,8 @@ const FaultRow kFaultRows[] = {
     {"ReportNameTakenByFolder", "a.dat\n", "folder", "report.txt", k75},
     {"ImageNameTakenByFolder", "a.dat\n", "folder", "out.bin", k75},
     // A list that is one of the outputs would be lost to them.
-    {"ListIsTheReport", "", "", "", k75, "report.txt"},
-    {"ListIsALinkToTheImage", "", "hard link", "list.lnk", k75, "list.lnk"},
+    {"ListIsTheReport", "", "", "report.txt", k75},
+    {"ListIsALinkToTheImage", "", "hard link", "list.lnk", k75},
 };
 
 class PackFaultRows : public PackFaults,

@@ -1,6 +1,6 @@
 // Extraction over the in-memory file system, and the names of the files it
-// writes. The round trip, refusals and hostile report names run end to end
-// in tests/cli/image_commands_test.cc.
+// writes. The round trip and the refusals run end to end in
+// tests/cli/exit_status_test.cc.
 #include "reading/image_extractor.h"
 
 #include <gtest/gtest.h>

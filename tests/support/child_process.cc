@@ -3,11 +3,12 @@
 #include "support/child_process.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "support/temp_folder.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "runtime/windows_text.h"
+#else
 #include <sys/wait.h>
 #endif
 
@@ -23,10 +24,7 @@ const char kChangeFolder[] = "cd /d ";
 const char kThenRun[] = " &&";
 const char kNullInput[] = " <NUL";
 
-int Shell(const std::string& utf8) {
-  const std::u8string command(utf8.begin(), utf8.end());
-  return _wsystem(std::filesystem::path(command).wstring().c_str());
-}
+int Shell(const std::string& utf8) { return _wsystem(Widen(utf8).c_str()); }
 #else
 // sh takes each word in single quotes, a quote inside as '\''.
 std::string Quoted(const std::string& word) {

@@ -21,7 +21,6 @@ struct QtWindow {
   QtWindow(FileSystem& file_system, RunTiming timing)
       : form({user, user, file_system, timing}) {
     form.show();
-    user.progress = [this] { return Progress(false); };
   }
   void Click(bool start) {
     const char* name = start ? "cmdStart" : "cmdPath";
@@ -50,8 +49,10 @@ struct QtWindow {
     auto* dialog = form.findChild<ProgressDialog*>();
     if (dialog == nullptr || !dialog->isVisible()) return "";
     const std::string title = dialog->windowTitle().toStdString();
-    auto* button = dialog->findChild<QPushButton*>("cancelButton");
-    if (cancel) QTest::mouseClick(button, Qt::LeftButton);
+    if (cancel) {
+      QTest::mouseClick(dialog->findChild<QPushButton*>("cancelButton"),
+                        Qt::LeftButton);
+    }
     return title;
   }
   void Poll(std::function<bool()> tick) {

@@ -32,7 +32,6 @@ struct Win32Window {
   Win32Window(FileSystem& file_system, RunTiming timing)
       : form({user, user, file_system, timing}) {
     ShowWindow(form.hwnd(), SW_SHOW);
-    user.progress = [this] { return Progress(false); };
   }
   void Click(bool start) {
     const int id = start ? kStartButtonId : kPathButtonId;

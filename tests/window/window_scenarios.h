@@ -3,8 +3,8 @@
 // over the in-memory file system, a scripted chooser and recorded messages.
 //
 // A driver is one shown window, made from a FileSystem& and a RunTiming,
-// whose member `user` is the scripted user it asks and lets see its
-// progress window; the test works it by the user's means:
+// whose member `user` is the scripted user it asks; the test works it by
+// the user's means:
 //   Click(start)      presses Start, else the path button;
 //   Drop(paths)       drops the paths onto the window;
 //   Close()           asks the window to close;
@@ -87,31 +87,25 @@ inline const std::pair<std::string, std::string> kLists[] = {
     {"/d", "a.dat"}, {"/e", "a.dat"}, {"/f", "a.dat\nb.dat"}, {"/g", ""}};
 // clang-format on
 
-template <typename Window>
-void Take(Window& window, FakeFileSystem& fs, const std::string& steps);
-
-// Holds the next run at its first read until, on the window's thread, its
-// progress window showed and the user took `steps`.
-template <typename Window>
-void WhenProgressShows(Window& window, FakeFileSystem& fs, std::string steps) {
-  auto release = std::make_shared<std::promise<void>>();
-  fs.before_each = [held = release->get_future().share()](auto op, auto&) {
-    if (op == FakeFileSystem::Op::kRead) held.wait_for(std::chrono::seconds(9));
-  };
-  window.Poll([&window, &fs, release, steps] {
-    if (window.Progress(false).empty()) return false;
-    Take(window, fs, steps);
-    release->set_value();
-    return true;
-  });
-}
-
-// Takes `steps` on `window`.
+// Takes `steps` on `window`; those after '>' on the window's thread once the
+// next run's progress window shows, that run held at its first read till
+// then.
 template <typename Window>
 void Take(Window& window, FakeFileSystem& fs, const std::string& steps) {
   const std::size_t mark = steps.find('>');
   if (mark != std::string::npos) {
-    WhenProgressShows(window, fs, steps.substr(mark + 1));
+    auto release = std::make_shared<std::promise<void>>();
+    fs.before_each = [held = release->get_future().share()](auto op, auto&) {
+      if (op == FakeFileSystem::Op::kRead) {
+        held.wait_for(std::chrono::seconds(9));
+      }
+    };
+    window.Poll([&window, &fs, release, later = steps.substr(mark + 1)] {
+      if (window.Progress(false).empty()) return false;
+      Take(window, fs, later);
+      release->set_value();
+      return true;
+    });
   }
   std::istringstream in(steps.substr(0, mark));
   for (std::string step; std::getline(in, step, ';');) {
@@ -143,6 +137,7 @@ std::string Play(const Scenario& row) {
   // Only a run watched through its progress window shows it at once.
   const bool watched = row.steps.find('>') != std::string::npos;
   Window window(fs, {.progress_delay = std::chrono::hours(watched ? 0 : 1)});
+  window.user.progress = [&window] { return window.Progress(false); };
   Take(window, fs, row.steps);
   // No progress window is left once a run ended.
   std::string seen = window.Caption() + "|" + window.Progress(false) + "|" +

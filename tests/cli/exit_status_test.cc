@@ -1,7 +1,6 @@
 // Runs `mirlot` as built in a temporary folder: what each kind of run prints
 // to standard output and standard error, its exit status, and what extract
-// leaves behind. Packing good lists and every failure row run in
-// tests/faults/.
+// leaves behind. The fault rows of pack run in tests/faults/.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -39,7 +38,7 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
   folder.Write("list.txt", "m.dat\n");
   folder.Write("m.dat", std::string(54, 'm'));
   // One empty entry and a trailing byte.
-  folder.Write("bad.bin", std::string("\0\0\0\x08\0\0\0\0x", 9));
+  folder.Write("bad.bin", "\0\0\0\x08\0\0\0\0x"s);
   // Standard output cannot be written: full, closed, or a pipe whose reader
   // has gone (a fifo opened by a reader that closes it at once).
   const std::string full = "exec >/dev/full", closed = "exec >&-",
