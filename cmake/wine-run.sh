@@ -16,9 +16,19 @@
 # discovery) waits for ever. A lock keeps parallel calls from doing this
 # twice; what starts under it must not inherit the lock's descriptor, or the
 # lock lives as long as the server.
+#
+# Programs start through the loader that wine-host.sh names for them; a
+# 32-bit program on a host that cannot run one fails at once, saying so.
 set -eu
-prefix=$1
+prefix=$(realpath -m "$1")
 shift
+host=$(dirname "$0")/wine-host.sh
+# The loader of the prefix's own programs, and of the program to run.
+wine=$("$host" loader)
+loader=$("$host" loader "$1") || {
+  echo "wine-run.sh: $loader" >&2
+  exit 1
+}
 
 WINEPREFIX=$prefix
 # Wine's messages stay off but for its loader's errors: without them a
@@ -47,9 +57,9 @@ stop_server() {
 make_prefix() {
   stop_server
   rm -rf "$prefix"
-  quiet wineboot --init &&
-    quiet wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f &&
-    quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f &&
+  quiet "$wine" wineboot --init &&
+    quiet "$wine" reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f &&
+    quiet "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f &&
     stop_server &&
     touch "$prefix/.mirlot-ready"
 }
@@ -73,8 +83,8 @@ fi
 # The services stop a while after the last program ends, even while the
 # server stays; a throwaway program starts them again (0.1 s when they run).
 wineserver -p30 </dev/null >/dev/null 2>&1 9>&- || true
-wine cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- ||
-  quiet wine cmd /c exit 0 ||
+"$wine" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- ||
+  quiet "$wine" cmd /c exit 0 ||
   give_up "the wine prefix $prefix cannot start cmd.exe"
 exec 9>&-
-exec wine "$@"
+exec "$loader" "$@"
