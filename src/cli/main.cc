@@ -1,5 +1,6 @@
 // mirlot: the command-line front end.
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,36 @@
 #define MIRLOT_VERSION "unknown"
 #endif
 
+namespace {
+
+// A usage error as one line that names the command and what was wrong, then
+// where to read more: "mirlot: unknown command 'bogus'".
+std::string UsageError(const CLI::App* app, const CLI::Error& error) {
+  std::string command = app->get_name();
+  std::string what = error.what();
+  const std::vector<CLI::App*> chosen = app->get_subcommands();
+  const std::vector<std::string> rest = app->remaining();
+  if (!chosen.empty()) {
+    command += " " + chosen.front()->get_name();
+  } else if (rest.empty()) {
+    what = "a command is required: pack, inspect or extract";
+  } else if (rest.front().starts_with('-')) {
+    what = "unknown option '" + rest.front() + "'";
+  } else {
+    what = "unknown command '" + rest.front() + "'";
+  }
+  // The parser's sentences start with a capital; ours continue a line. Names
+  // in capitals (LIST) stay.
+  if (what.size() > 1 && std::islower(static_cast<unsigned char>(what[1]))) {
+    what[0] =
+        static_cast<char>(std::tolower(static_cast<unsigned char>(what[0])));
+  }
+  return command + ": " + what + "\nRun '" + command +
+         " --help' for more information.\n";
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   mirlot::PrepareStandardStreams();
   CLI::App app{
@@ -19,6 +50,10 @@ int main(int argc, char** argv) {
   app.name("mirlot");
   app.set_version_flag("--version", "mirlot " MIRLOT_VERSION);
   app.require_subcommand(1);
+  // Arguments that start with '/' are paths on every host; on Windows `/?`
+  // comes as --help (StartCommandLine).
+  app.allow_windows_style_options(false);
+  app.failure_message(UsageError);
   int exit_status = mirlot::kExitSuccess;
   mirlot::AddPackCommand(app, exit_status);
   mirlot::AddInspectCommand(app, exit_status);

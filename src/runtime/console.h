@@ -12,9 +12,10 @@ namespace mirlot {
 
 // The program's arguments as UTF-8, the program's name first. On Windows
 // they come from the wide command line, so that any name survives whatever
-// the code page, a console's output code page becomes UTF-8 until the
-// program ends, and standard output and error write LF line ends as they
-// are. Elsewhere `argv` as it is. Call once, at the start of main.
+// the code page, `/?` (the way Windows programs are asked for help) comes as
+// "--help", a console's output code page becomes UTF-8 until the program
+// ends, and standard output and error write LF line ends as they are.
+// Elsewhere `argv` as it is. Call once, at the start of main.
 std::vector<std::string> StartCommandLine(int argc, char** argv);
 
 // True when `stream` is a terminal a person watches.

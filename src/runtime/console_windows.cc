@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cwchar>
 
 #include "runtime/windows_text.h"
 
@@ -87,7 +88,11 @@ std::vector<std::string> StartCommandLine(int argc, char** argv) {
   LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
   std::vector<std::string> arguments;
-  for (int i = 0; i < count; ++i) arguments.push_back(Narrow(wide[i]));
+  for (int i = 0; i < count; ++i) {
+    // "/?" is how Windows programs are asked for their help.
+    arguments.push_back(
+        i > 0 && std::wcscmp(wide[i], L"/?") == 0 ? "--help" : Narrow(wide[i]));
+  }
   ::LocalFree(wide);
   return arguments;
 }

@@ -96,7 +96,28 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        1,
        "",
        "mirlot extract: bad.bin is unsound; nothing extracted:\n…"},
-      {{}, 2, "", "A subcommand is required\n…"},
+      // A path from the root with '/' is a path, not an option, on every
+      // host (wine takes it from the root of the host's file system).
+      {{"pack", "/no-such-folder/list.txt"},
+       1,
+       "",
+       "Ошибка 76Path not found\n"},
+      {{}, 2, "", "mirlot: a command is required: pack, inspect or extract\n…"},
+      {{"bogus"},
+       2,
+       "",
+       "mirlot: unknown command 'bogus'\n"
+       "Run 'mirlot --help' for more information.\n"},
+      {{"pack"},
+       2,
+       "",
+       "mirlot pack: LIST is required\n"
+       "Run 'mirlot pack --help' for more information.\n"},
+#ifdef _WIN32
+      {{"/?"}, 0, "Mirlot packs…", ""},
+#else
+      {{"/?"}, 2, "", "mirlot: unknown command '/?'\n…"},
+#endif
       {{"--version"}, 0, "mirlot …", ""},
       // inspect and extract report it; pack's status stays its outcome and
       // never becomes SIGPIPE's 141.
