@@ -71,10 +71,9 @@ if(WIN32)
   # commands run after that removal.
   set(CPACK_NSIS_DELETE_ICONS_EXTRA
       "DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
-  set(mirlot_icon ${mirlot_root}/src/window/win32/mirlot-gui.ico)
-  if(EXISTS ${mirlot_icon})
-    set(CPACK_NSIS_MUI_ICON ${mirlot_icon})
-    set(CPACK_NSIS_MUI_UNIICON ${mirlot_icon})
+  if(MIRLOT_ICON_ICO)
+    set(CPACK_NSIS_MUI_ICON ${MIRLOT_ICON_ICO})
+    set(CPACK_NSIS_MUI_UNIICON ${MIRLOT_ICON_ICO})
   endif()
   if(TARGET mirlot-gui)
     set(CPACK_PACKAGE_EXECUTABLES mirlot-gui Mirlot)

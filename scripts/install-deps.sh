@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build and test Mirlot, skipping
 # those already present: the Linux build, and the Windows cross builds with
-# wine to run their tests (32-bit wine needs the i386 architecture). Makes
+# wine to run their tests (32-bit wine needs the i386 architecture), and
+# the tools that draw the icons from their SVG (rsvg-convert, icotool). Makes
 # the ru_RU.UTF-8 locale, under which wine reports the Russian code page.
 # Package names given as arguments are installed too, for the scripts that
 # need more (packaging, benchmark, fuzzers): scripts/install-deps.sh [PKG...]
@@ -10,7 +11,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev googletest libcli11-dev
-  qt6-base-dev fonts-dejavu-core
+  qt6-base-dev fonts-dejavu-core librsvg2-bin icoutils
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 util-linux zip locales
   "$@"
