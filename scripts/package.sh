@@ -8,8 +8,9 @@
 #   mirlot-VERSION-win64-setup.exe      the same for 64-bit Windows
 #
 # and checks what it builds: the manual pages with mandoc, the desktop entry
-# with desktop-file-validate, the Debian package with lintian (an error
-# fails the script; warnings and notes are printed).
+# with desktop-file-validate, the AppStream metadata with appstreamcli, the
+# Debian package with lintian (an error fails the script; warnings and
+# notes are printed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,15 +20,16 @@ log() { echo "package: $*" >&2; }
 
 install_tools() {
   scripts/install-deps.sh dpkg-dev fakeroot file lintian mandoc \
-    desktop-file-utils nsis
+    desktop-file-utils appstream nsis
 }
 
 check_sources() {
-  log "checking the manual pages and the desktop entry"
+  log "checking the manual pages, the desktop entry and the AppStream metadata"
   local lint
   lint=$(mandoc -T lint -W warning docs/man/*.1 2>&1) || true
   [ -z "$lint" ] || { echo "$lint" >&2; return 1; }
   desktop-file-validate src/window/mirlot-gui.desktop
+  appstreamcli validate --no-net --pedantic src/window/*.metainfo.xml >&2
 }
 
 # The Debian package, built with Debian's hardening flags and checked with
