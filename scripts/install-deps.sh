@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build and test Mirlot, skipping
 # those already present: the Linux build, and the Windows cross builds with
-# wine to run their tests (32-bit wine needs the i386 architecture), and
-# the tools that draw the icons from their SVG (rsvg-convert, icotool). Makes
+# wine to run their tests (32-bit wine needs the i386 architecture), the
+# tools that draw the icons from their SVG (rsvg-convert, icotool), and
+# bash-completion for the test of mirlot's completion. Makes
 # the ru_RU.UTF-8 locale, under which wine reports the Russian code page.
 # Package names given as arguments are installed too, for the scripts that
 # need more (packaging, benchmark, fuzzers): scripts/install-deps.sh [PKG...]
@@ -11,7 +12,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev googletest libcli11-dev
-  qt6-base-dev fonts-dejavu-core librsvg2-bin icoutils
+  qt6-base-dev fonts-dejavu-core librsvg2-bin icoutils bash-completion
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 util-linux zip locales
   "$@"
