@@ -1,9 +1,10 @@
-# Packages made by CPack from the install tree: on Linux the Debian package
-# (`cpack -G DEB`), for the Windows cross builds the setup program
+# Packages made by CPack from the install tree: on Linux two Debian packages
+# (`cpack -G DEB`), mirlot with the command line alone (no Qt) and
+# mirlot-gui with the window, for the Windows cross builds the setup program
 # (`cpack -G NSIS`) beside the ZIP of cmake/windows_zip.cmake, which is
 # included after this file and includes CPack there. scripts/package.sh
 # makes them all and collects the results. On Linux this also installs what
-# the package carries beside the programs: the manual pages, the README, the
+# the packages carry beside the programs: the manual pages, the README, the
 # copyright file and the changelog.
 
 cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH mirlot_root)
@@ -11,17 +12,10 @@ cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH mirlot_root)
 set(CPACK_PACKAGE_NAME mirlot)
 set(CPACK_PACKAGE_VENDOR Mirlot)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "pack the files named in a list into one binary image")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Mirlot packs the data files named in a list file into one binary image,
-out.bin (a big-endian table of payload offsets and lengths, then the
-payloads), and writes a readable report.txt beside it. It has a window,
-mirlot-gui, and a command line, mirlot, that also lists, checks and
-extracts such images.")
-set(MIRLOT_PACKAGE_CONTACT "Mirlot maintainers <mirlot@example.org>"
-    CACHE STRING "Maintainer named in the packages")
-set(CPACK_PACKAGE_CONTACT "${MIRLOT_PACKAGE_CONTACT}")
+# Who answers for the packages (Debian requires a maintainer): the
+# project's packaging role. A fork names itself here and in an entry of its
+# own at the top of packaging/debian/changelog.
+set(CPACK_PACKAGE_CONTACT "Mirlot Packaging Team <packaging@mirlot.org>")
 set(CPACK_STRIP_FILES ON)
 # Values reach the generators as written here, backslashes included.
 set(CPACK_VERBATIM_VARIABLES ON)
@@ -75,21 +69,51 @@ if(WIN32)
     set(CPACK_NSIS_MUI_ICON ${MIRLOT_ICON_ICO})
     set(CPACK_NSIS_MUI_UNIICON ${MIRLOT_ICON_ICO})
   endif()
+  # One setup program with everything, whatever components the install
+  # rules name.
+  set(CPACK_MONOLITHIC_INSTALL ON)
+
   if(TARGET mirlot-gui)
     set(CPACK_PACKAGE_EXECUTABLES mirlot-gui Mirlot)
     set(CPACK_NSIS_INSTALLED_ICON_NAME ${mirlot_programs}mirlot-gui.exe)
   endif()
 else()
+  # Two Debian packages from one install tree: mirlot holds what the
+  # install rules leave in the default component (cli), the command line
+  # without Qt; mirlot-gui what the window's rules name gui, and needs
+  # mirlot of the same version.
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL cli)
+  set(CPACK_DEBIAN_CLI_PACKAGE_NAME mirlot)
+  set(mirlot_about "Mirlot packs the data files named in a list file into one binary image,
+out.bin (a big-endian table of payload offsets and lengths, then the
+payloads), and writes a readable report.txt beside it.")
+  set(CPACK_DEBIAN_CLI_DESCRIPTION "pack the files named in a list into one binary image
+${mirlot_about}
+
+This package holds the command line, mirlot, which packs lists from
+scripts, and lists, checks and extracts such images. It needs no graphical
+libraries; the window is in the package mirlot-gui.")
+  if(TARGET mirlot-gui)
+    list(APPEND CPACK_COMPONENTS_ALL gui)
+    set(CPACK_DEBIAN_GUI_PACKAGE_NAME mirlot-gui)
+    set(CPACK_DEBIAN_GUI_DESCRIPTION "window to pack the files named in a list into one binary image
+${mirlot_about}
+
+This package holds the window, mirlot-gui: choose a list, drop one onto
+it or open a text file with it from the file manager, and press Start.")
+    set(CPACK_COMPONENT_GUI_DEPENDS cli)
+    set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+  endif()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_MIRLOT_OBJCOPY ${CMAKE_OBJCOPY})
+  set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/deb_strip.cmake)
 
-  set(mirlot_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/mirlot)
-  install(FILES ${mirlot_root}/README.md ${mirlot_root}/packaging/debian/copyright
-          DESTINATION ${mirlot_doc_dir})
   # Compressed the way Debian wants them: gzip -9 without a time stamp.
   set(mirlot_gzipped ${CMAKE_CURRENT_BINARY_DIR}/packaging)
   set(mirlot_gzip_sources docs/man/mirlot.1 packaging/debian/changelog)
@@ -108,13 +132,24 @@ else()
       DEPENDS ${mirlot_root}/${mirlot_source}
       VERBATIM)
     list(APPEND mirlot_gzip_outputs ${mirlot_output})
-    if(mirlot_name MATCHES "\\.1$")
-      install(FILES ${mirlot_output} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    else()
-      install(FILES ${mirlot_output} DESTINATION ${mirlot_doc_dir})
-    endif()
   endforeach()
   add_custom_target(mirlot_package_files ALL DEPENDS ${mirlot_gzip_outputs})
+
+  # Each package has its manual page, and the copyright file and changelog
+  # in a documentation folder of its own; the README goes with mirlot.
+  set(mirlot_docs ${CMAKE_INSTALL_DATADIR}/doc)
+  set(mirlot_package_docs ${mirlot_root}/packaging/debian/copyright
+                          ${mirlot_gzipped}/changelog.gz)
+  install(FILES ${mirlot_gzipped}/mirlot.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${mirlot_root}/README.md ${mirlot_package_docs}
+          DESTINATION ${mirlot_docs}/mirlot)
+  if(TARGET mirlot-gui)
+    install(FILES ${mirlot_gzipped}/mirlot-gui.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT gui)
+    install(FILES ${mirlot_package_docs}
+            DESTINATION ${mirlot_docs}/mirlot-gui COMPONENT gui)
+  endif()
 
   include(CPack)
 endif()

@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Installs Mirlot's Debian packages with apt and removes them again, and
+# checks that removing leaves nothing behind:
+#
+#   scripts/check-debs.sh DIST_DIR
+#
+# DIST_DIR holds mirlot_VERSION_ARCH.deb and mirlot-gui_VERSION_ARCH.deb
+# (scripts/package.sh runs this on build/dist). Two rounds: mirlot alone,
+# then mirlot-gui with the mirlot it depends on. In each, apt installs the
+# packages; every file is then in place as packaged (dpkg --verify), and the
+# desktop's "Open with" cache offers the window for text files. apt then
+# removes them, after which:
+#   - dpkg no longer knows either package (they have no configuration
+#     files, so removing them removes everything);
+#   - every path the packages hold is as it was before the round: a folder
+#     that was there stays, nothing that was not is left;
+#   - the "Open with" cache no longer names the window;
+#   - the packages apt installed only as their dependencies are removed
+#     too (those it marked automatic), and none of them is left.
+# The machine is left as it was found, also when a check fails or the
+# script is interrupted. Needs root (sudo otherwise). When mirlot or
+# mirlot-gui is installed already, nothing is done: the script says so and
+# exits with 77.
+set -euo pipefail
+
+dist=$(realpath "$1")
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+apt() {
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 \
+    -qq -y "$@" >/dev/null
+}
+log() { echo "check-debs: $*" >&2; }
+
+cli=$(find "$dist" -maxdepth 1 -name 'mirlot_*.deb' | head -n 1)
+gui=$(find "$dist" -maxdepth 1 -name 'mirlot-gui_*.deb' | head -n 1)
+[ -n "$cli" ] && [ -n "$gui" ] || {
+  log "no mirlot_*.deb and mirlot-gui_*.deb in $dist"
+  exit 1
+}
+
+installed() { [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = installed ]; }
+# Whether any of the package is on the system: installed, half-installed or
+# its configuration files left.
+known() {
+  local status
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null) || return 1
+  [ -n "$status" ] && [ "$status" != not-installed ]
+}
+for package in mirlot mirlot-gui; do
+  if known "$package"; then
+    log "not run: $package is installed on this machine already; remove it first"
+    exit 77
+  fi
+done
+
+mime_cache=/usr/share/applications/mimeinfo.cache
+failures=0
+fail() {
+  log "$*"
+  failures=$((failures + 1))
+}
+
+# What a round installed besides Mirlot's packages, to be removed again.
+pulled=()
+restore() {
+  local package remove=()
+  for package in mirlot-gui mirlot; do
+    known "$package" && remove+=("$package")
+  done
+  [ ${#remove[@]} -eq 0 ] || apt remove "${remove[@]}" || true
+  remove=()
+  for package in "${pulled[@]}"; do
+    # Only what apt still holds as installed for another's sake.
+    if installed "$package" && apt-mark showauto "$package" | grep -qx "$package"; then
+      remove+=("$package")
+    fi
+  done
+  [ ${#remove[@]} -eq 0 ] || apt remove "${remove[@]}" || true
+  pulled=()
+}
+trap restore EXIT
+
+# Every path a package holds, with its leading "./" and trailing "/" cut.
+paths_of() { dpkg-deb --fsys-tarfile "$1" | tar -t | sed 's|^\./|/|; s|/$||' | grep -v '^$'; }
+# "PATH present" or "PATH absent" for each path.
+state_of() {
+  local path
+  while IFS= read -r path; do
+    if [ -e "$path" ] || [ -L "$path" ]; then echo "$path present"; else echo "$path absent"; fi
+  done
+}
+
+# round NAME DEB...: installs the packages together, checks them, removes
+# them and checks what is left.
+round() {
+  local name=$1 deb package names=() before after changed
+  shift
+  for deb in "$@"; do names+=("$(dpkg-deb -f "$deb" Package)"); done
+  before=$(for deb in "$@"; do paths_of "$deb"; done | sort -u | state_of)
+  # What apt will install for them, besides themselves.
+  mapfile -t pulled < <("${sudo[@]}" apt-get -s install "$@" 2>/dev/null |
+    awk '$1 == "Inst" { print $2 }' | grep -vxF -e mirlot -e mirlot-gui || true)
+  log "$name: installing ${names[*]}${pulled[*]:+ with ${pulled[*]}}"
+  apt install "$@" || { fail "$name: apt-get install failed"; return; }
+
+  for package in "${names[@]}"; do
+    installed "$package" || fail "$name: $package is not installed"
+    changed=$(dpkg --verify "$package" 2>&1) ||
+      fail "$name: $package is not installed as packaged: $changed"
+  done
+  if [[ " ${names[*]} " == *" mirlot-gui "* ]] && [ -e "$mime_cache" ]; then
+    grep -q '^text/plain=.*mirlot-gui\.desktop' "$mime_cache" ||
+      fail "$name: $mime_cache does not offer mirlot-gui.desktop for text/plain"
+  fi
+
+  log "$name: removing ${names[*]}"
+  apt remove "${names[@]}" || fail "$name: apt-get remove failed"
+  restore
+  for package in "${names[@]}"; do
+    ! known "$package" || fail "$name: dpkg still knows $package after removing it"
+  done
+  after=$(for deb in "$@"; do paths_of "$deb"; done | sort -u | state_of)
+  changed=$(diff <(echo "$before") <(echo "$after") | sed -n 's/^> //p') || true
+  [ -z "$changed" ] || fail "$name: changed by installing and removing:"$'\n'"$changed"
+  if [ -e "$mime_cache" ] && grep -q 'mirlot-gui\.desktop' "$mime_cache"; then
+    fail "$name: $mime_cache still names mirlot-gui.desktop"
+  fi
+}
+
+round "mirlot alone" "$cli"
+round "mirlot-gui with mirlot" "$gui" "$cli"
+
+[ "$failures" -eq 0 ] || exit 1
+log "both packages install, and remove leaving nothing behind"
