@@ -73,6 +73,31 @@ if(WIN32)
   # rules name.
   set(CPACK_MONOLITHIC_INSTALL ON)
 
+  # The setup refuses a Windows older than the programs need before it
+  # shows anything, also when silent (exit status 2). CPack's installer
+  # script has no place for that in its .onInit, so the setup is made from
+  # a copy of that script that calls the check first.
+  set(CPACK_NSIS_DEFINES "
+  !include LogicLib.nsh
+  !include WinVer.nsh
+  Function MirlotRequireWindows
+    \${IfNot} \${AtLeastWin${MIRLOT_WINDOWS_MINIMUM_NAME}}
+      MessageBox MB_OK|MB_ICONSTOP \"Mirlot needs Windows ${MIRLOT_WINDOWS_MINIMUM_NAME} or later.\" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    \${EndIf}
+  FunctionEnd")
+  set(mirlot_template ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in)
+  file(READ ${mirlot_template} mirlot_script)
+  string(REPLACE "\nFunction .onInit\n" "\nFunction .onInit\n  Call MirlotRequireWindows\n"
+                 mirlot_checked "${mirlot_script}")
+  if(mirlot_checked STREQUAL mirlot_script)
+    message(FATAL_ERROR "${mirlot_template} has no .onInit to check Windows in")
+  endif()
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/nsis/NSIS.template.in
+       "${mirlot_checked}")
+  set(CPACK_MODULE_PATH ${CMAKE_CURRENT_BINARY_DIR}/packaging/nsis)
+
   if(TARGET mirlot-gui)
     set(CPACK_PACKAGE_EXECUTABLES mirlot-gui Mirlot)
     set(CPACK_NSIS_INSTALLED_ICON_NAME ${mirlot_programs}mirlot-gui.exe)

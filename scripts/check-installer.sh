@@ -13,9 +13,14 @@
 # check passes (1.3 GB), and leaves the desktop alone (no menu entries are
 # made for the host).
 #
+# On every host, before anything runs: the staged programs name Windows
+# Vista (6.0) as the oldest they run on in their PE headers, and the
+# installer script CPack generated refuses an older Windows first thing.
+#
 # The setup programs are 32-bit (NSIS's stub) for both architectures. Where
 # this host cannot run 32-bit programs (cmake/wine-host.sh), the setup
-# program is made but not run, the script says why, and exits with 77.
+# program is made and its script and programs checked, but it is not run:
+# the script says why, and exits with 77.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,8 +33,49 @@ setup=$(find "$build" -maxdepth 1 -name 'mirlot-*-setup.exe' | head -n 1)
 name=$(basename "$setup" .exe)
 staged=$(find "$build/_CPack_Packages" -path "*/NSIS/$name" -type d | head -n 1)
 [ -n "$staged" ] || { echo "check-installer: no staged tree for $name" >&2; exit 1; }
+
+failures=0
+fail() {
+  echo "check-installer: $name: $*" >&2
+  failures=$((failures + 1))
+}
+
+# The oldest Windows each program runs on, as its PE header names it.
+while IFS= read -r -d '' program; do
+  header=$(objdump -p "$program" | awk '$1 ~ /^M(ajor|inor)(Subsystem|OSystem)Version$/ { print $1 "=" $2 }' | sort | paste -sd' ')
+  [ "$header" = "MajorOSystemVersion=6 MajorSubsystemVersion=6 MinorOSystemVersion=0 MinorSubsystemVersion=0" ] ||
+    fail "${program#"$staged"/} does not name Windows Vista (6.0) in its PE header: $header"
+done < <(find "$staged" -name '*.exe' -print0)
+
+# part START: the lines of the installer script from the one that is START
+# to the section's or function's end, without leading spaces.
+nsi=$(dirname "$staged")/project.nsi
+part() {
+  start=$1 awk '{ sub(/\r$/, ""); sub(/^[ \t]+/, "") }
+    $0 == ENVIRON["start"] { inside = 1 }
+    inside { print }
+    inside && /^(SectionEnd|FunctionEnd)$/ { exit }' "$nsi"
+}
+# in_order WHERE TEXT LINE...: TEXT holds each LINE, in this order.
+in_order() {
+  local where=$1 text=$2 line at=0 found
+  shift 2
+  for line in "$@"; do
+    found=$(want=$line awk -v after="$at" 'NR > after && $0 == ENVIRON["want"] { print NR; exit }' <<<"$text")
+    [ -n "$found" ] || { fail "$where has no line '$line' where expected"; return; }
+    at=$found
+  done
+}
+[ "$(part 'Function .onInit' | sed -n 2p)" = 'Call MirlotRequireWindows' ] ||
+  fail ".onInit does not start with Call MirlotRequireWindows"
+in_order "MirlotRequireWindows" "$(part 'Function MirlotRequireWindows')" \
+  '${IfNot} ${AtLeastWinVista}' \
+  'MessageBox MB_OK|MB_ICONSTOP "Mirlot needs Windows Vista or later." /SD IDOK' \
+  'SetErrorLevel 2' 'Quit' '${EndIf}'
+[ "$failures" -eq 0 ] || exit 1
+
 if ! reason=$(cmake/wine-host.sh loader "$setup"); then
-  echo "check-installer: $name made, not run: $reason" >&2
+  echo "check-installer: $name made and its script checked, not run: $reason" >&2
   exit 77
 fi
 
@@ -56,11 +102,6 @@ installed=$drive/$folder
 menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Mirlot"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mirlot'
 
-failures=0
-fail() {
-  echo "check-installer: $name: $*" >&2
-  failures=$((failures + 1))
-}
 key_exists() { win reg query "$1" /reg:32 >/dev/null 2>&1; }
 
 # Leftovers of an earlier check that failed half-way: start a fresh prefix.

@@ -61,14 +61,15 @@ for arch in i686 x86_64; do
 done
 
 # The Windows setup program (scripts/check-installer.sh): made from the
-# 64-bit build, installed silently under wine, checked file by file with its
-# shortcuts and registry entry, uninstalled, and checked that nothing is
-# left. It says why when this host cannot run it (status 77).
+# 64-bit build, its installer script and programs checked, installed
+# silently under wine, checked file by file with its shortcuts and registry
+# entries, uninstalled, and checked that nothing is left. It says why when
+# this host cannot run it (status 77, after the checks that need no wine).
 status=0
 scripts/check-installer.sh build/windows-x86_64 || status=$?
 case $status in
 0) say "Windows setup program: passed" ;;
-77) say "Windows setup program: made, not run: it is a 32-bit program, and $(cmake/wine-host.sh runs-32-bit)" ;;
+77) say "Windows setup program: made, its script and programs checked, not run: it is a 32-bit program, and $(cmake/wine-host.sh runs-32-bit)" ;;
 *) exit "$status" ;;
 esac
 

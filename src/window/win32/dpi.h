@@ -6,6 +6,13 @@
 
 #include <windows.h>
 
+// Sent from Windows 8.1 on when the window moves to a monitor of another
+// DPI. The headers declare it only to programs that need 8.1, and these
+// start on Vista, where it never comes.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 namespace mirlot {
 
 inline constexpr UINT kBaseDpi = 96;
