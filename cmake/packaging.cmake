@@ -101,6 +101,28 @@ if(WIN32)
   if(TARGET mirlot-gui)
     set(CPACK_PACKAGE_EXECUTABLES mirlot-gui Mirlot)
     set(CPACK_NSIS_INSTALLED_ICON_NAME ${mirlot_programs}mirlot-gui.exe)
+    # "Pack with Mirlot" on the Explorer menu of .txt files, whatever
+    # program opens them, for one list at a time: it starts the window with
+    # that list chosen. SHCTX follows the setup's choice, so a setup per
+    # machine registers it for every user. The setup is a 32-bit program:
+    # on 64-bit Windows it writes the key in the registry's 64-bit view,
+    # which Explorer reads. The uninstaller removes the key.
+    set(mirlot_verb "Software\\Classes\\SystemFileAssociations\\.txt\\shell\\Mirlot")
+    set(mirlot_gui "$INSTDIR\\${mirlot_programs}mirlot-gui.exe")
+    string(APPEND CPACK_NSIS_DEFINES "\n  !include x64.nsh")
+    set(mirlot_native_view "
+  \${If} \${RunningX64}
+    SetRegView 64
+  \${EndIf}")
+    set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "${mirlot_native_view}
+  WriteRegStr SHCTX \"${mirlot_verb}\" \"\" \"Pack with Mirlot\"
+  WriteRegStr SHCTX \"${mirlot_verb}\" \"Icon\" \"${mirlot_gui}\"
+  WriteRegStr SHCTX \"${mirlot_verb}\" \"MultiSelectModel\" \"Single\"
+  WriteRegStr SHCTX \"${mirlot_verb}\\command\" \"\" '\"${mirlot_gui}\" \"%1\"'
+  SetRegView default")
+    set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "${mirlot_native_view}
+  DeleteRegKey SHCTX \"${mirlot_verb}\"
+  SetRegView default")
   endif()
 else()
   # Two Debian packages from one install tree: mirlot holds what the

@@ -15,7 +15,11 @@
 #
 # On every host, before anything runs: the staged programs name Windows
 # Vista (6.0) as the oldest they run on in their PE headers, and the
-# installer script CPack generated refuses an older Windows first thing.
+# installer script CPack generated refuses an older Windows first thing
+# and, with the window, registers the Explorer verb "Pack with Mirlot" for
+# .txt files in its install section and removes it in its uninstall
+# section, both in the registry's native view. After installing, the verb
+# is in the registry; after uninstalling it is gone.
 #
 # The setup programs are 32-bit (NSIS's stub) for both architectures. Where
 # this host cannot run 32-bit programs (cmake/wine-host.sh), the setup
@@ -72,6 +76,17 @@ in_order "MirlotRequireWindows" "$(part 'Function MirlotRequireWindows')" \
   '${IfNot} ${AtLeastWinVista}' \
   'MessageBox MB_OK|MB_ICONSTOP "Mirlot needs Windows Vista or later." /SD IDOK' \
   'SetErrorLevel 2' 'Quit' '${EndIf}'
+gui=$(cd "$staged" && find . -name mirlot-gui.exe | cut -c3-)
+verb='Software\Classes\SystemFileAssociations\.txt\shell\Mirlot'
+if [ -n "$gui" ]; then
+  native_view=('${If} ${RunningX64}' 'SetRegView 64' '${EndIf}')
+  in_order "the install section" "$(part 'Section "-Core installation"')" "${native_view[@]}" \
+    "WriteRegStr SHCTX \"$verb\" \"\" \"Pack with Mirlot\"" \
+    "WriteRegStr SHCTX \"$verb\\command\" \"\" '\"\$INSTDIR\\${gui//\//\\}\" \"%1\"'" \
+    'SetRegView default'
+  in_order "the uninstall section" "$(part 'Section "Uninstall"')" "${native_view[@]}" \
+    "DeleteRegKey SHCTX \"$verb\"" 'SetRegView default'
+fi
 [ "$failures" -eq 0 ] || exit 1
 
 if ! reason=$(cmake/wine-host.sh loader "$setup"); then
@@ -101,11 +116,20 @@ fi
 installed=$drive/$folder
 menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Mirlot"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mirlot'
+# The Explorer verb, for the machine, in the view Explorer reads.
+verb_key="HKLM\\$verb"
+native=/reg:32
+[ ! -d "$drive/windows/syswow64" ] || native=/reg:64
 
-key_exists() { win reg query "$1" /reg:32 >/dev/null 2>&1; }
+# key_exists KEY [VIEW]: whether KEY is in the registry's 32-bit view, or
+# in VIEW (/reg:32, /reg:64).
+key_exists() { win reg query "$1" "${2:-/reg:32}" >/dev/null 2>&1; }
+# The default value of KEY in the native view.
+default_value() { win reg query "$1" /ve "$native" 2>/dev/null | tr -d '\r' | sed -n 's/^.*REG_SZ *//p'; }
 
 # Leftovers of an earlier check that failed half-way: start a fresh prefix.
-if [ -e "$installed" ] || [ -e "$menu" ] || key_exists "$uninstall_key"; then
+if [ -e "$installed" ] || [ -e "$menu" ] || key_exists "$uninstall_key" ||
+  key_exists "$verb_key" "$native"; then
   stop_wine
   rm -rf "$WINEPREFIX"
 fi
@@ -125,8 +149,7 @@ version=$(cd "$installed" && win "$(find . -name mirlot.exe | head -n 1)" --vers
 # the uninstaller's.
 shortcut_target() { strings -a "$1" 2>/dev/null | grep -m 1 '^[A-Z]:\\.*\.exe$'; }
 windows_folder="C:\\${folder//\//\\}"
-if [ -n "$(find "$staged" -name mirlot-gui.exe)" ]; then
-  gui=$(cd "$staged" && find . -name mirlot-gui.exe | cut -c3-)
+if [ -n "$gui" ]; then
   [ "$(shortcut_target "$menu/Mirlot.lnk")" = "$windows_folder\\${gui//\//\\}" ] ||
     fail "no Start-menu shortcut Mirlot.lnk to $gui"
 fi
@@ -140,14 +163,24 @@ for value in DisplayName DisplayVersion UninstallString; do
   grep -q "$value" <<<"$entry" || fail "the uninstall key has no $value"
 done
 
+# "Pack with Mirlot" on the Explorer menu of .txt files starts the window
+# with the file as its list.
+if [ -n "$gui" ]; then
+  caption=$(default_value "$verb_key")
+  [ "$caption" = "Pack with Mirlot" ] || fail "$verb_key is '$caption', not 'Pack with Mirlot'"
+  command=$(default_value "$verb_key\\command")
+  [ "$command" = "\"$windows_folder\\${gui//\//\\}\" \"%1\"" ] ||
+    fail "$verb_key\\command is '$command'"
+fi
+
 # The uninstaller copies itself to a temporary folder and returns at once;
 # the copy removes the installation folder, then the Start-menu folder and
 # the registry keys, so wait for all of them to go.
 win "$installed/Uninstall.exe" /S || fail "Uninstall.exe exited with $?"
 deadline=$((SECONDS + 60))
 while [ "$SECONDS" -lt "$deadline" ]; do
-  if [ ! -e "$installed" ] && [ ! -e "$menu" ] &&
-    ! key_exists "$uninstall_key" && ! key_exists 'HKLM\Software\Mirlot'; then
+  if [ ! -e "$installed" ] && [ ! -e "$menu" ] && ! key_exists "$uninstall_key" &&
+    ! key_exists 'HKLM\Software\Mirlot' && ! key_exists "$verb_key" "$native"; then
     break
   fi
   sleep 0.1
@@ -157,6 +190,7 @@ done
 ! key_exists "$uninstall_key" || fail "the uninstall registry key is left after uninstalling"
 ! key_exists 'HKLM\Software\Mirlot' ||
   fail "HKLM\\Software\\Mirlot is left after uninstalling"
+! key_exists "$verb_key" "$native" || fail "$verb_key is left after uninstalling"
 
 [ "$failures" -eq 0 ] || exit 1
 stop_wine
