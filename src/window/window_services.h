@@ -55,9 +55,9 @@ struct RunTiming {
 // packing and the window's thread that shows them.
 class SharedProgress : public RunObserver {
  public:
-  void OnProgress(std::uint64_t done, std::uint64_t total) override {
-    total_.store(total, std::memory_order_relaxed);
-    done_.store(done, std::memory_order_relaxed);
+  void OnProgress(const CopyProgress& progress) override {
+    total_.store(progress.bytes_total, std::memory_order_relaxed);
+    done_.store(progress.bytes_done, std::memory_order_relaxed);
   }
   bool CancelRequested() override {
     return cancel_requested_.load(std::memory_order_relaxed);
