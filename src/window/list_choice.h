@@ -1,6 +1,7 @@
 // What the window keeps between runs, the same for every toolkit: whether a
-// list was chosen and its path, where the chooser opens, which offered paths
-// count as a choice, and what Start asks the packing run to do.
+// list was chosen and its path, what the label shows, where the chooser
+// opens, which offered paths count as a choice, and what Start asks the
+// packing run to do.
 #ifndef MIRLOT_WINDOW_LIST_CHOICE_H_
 #define MIRLOT_WINDOW_LIST_CHOICE_H_
 
@@ -12,7 +13,6 @@
 
 namespace mirlot {
 
-inline constexpr char kWindowTitle[] = "Mirlot utility";
 inline constexpr char kNoPathCaption[] = "Path";
 
 class ListChoice {
@@ -30,8 +30,8 @@ class ListChoice {
   void Choose(std::string path);
 
   // Paths dropped onto the window or given to the program: exactly one path
-  // that is not a folder counts as a choice. Several paths or a folder keep
-  // the earlier choice. Returns whether the choice changed.
+  // that is not a folder counts as a choice. Several paths or a folder keep the
+  // earlier choice. Returns whether the choice changed.
   bool Offer(const std::vector<std::string>& paths, FileSystem& file_system);
 
   // What Start hands to the packing run.

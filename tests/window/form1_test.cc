@@ -1,6 +1,6 @@
 // The Qt window plays the shared user scenarios, worked with the mouse and
 // drag and drop.
-#include "window/form1.h"
+#include "window/qt/form1.h"
 
 #include <QLabel>
 #include <QMimeData>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "window/progress_dialog.h"
+#include "window/qt/progress_dialog.h"
 #include "window_scenarios.h"
 
 namespace mirlot {
@@ -43,17 +43,19 @@ struct QtWindow {
   void Close() { form.close(); }
   std::string Caption() {
     auto* label = form.findChild<QLabel*>("lblPath");
-    return form.isVisible() ? label->text().toStdString() : "";
+    return form.isVisible() ? label->text().remove(u'\n').toStdString() : "";
   }
   std::string Progress(bool cancel) {
-    auto* dialog = form.findChild<ProgressDialog*>();
+    auto* dialog = form.findChild<QtProgressDialog*>();
     if (dialog == nullptr || !dialog->isVisible()) return "";
-    const std::string title = dialog->windowTitle().toStdString();
+    const std::string shown =
+        dialog->windowTitle().toStdString() + ": " +
+        dialog->findChild<QLabel*>("progressText")->text().toStdString();
     if (cancel) {
       QTest::mouseClick(dialog->findChild<QPushButton*>("cancelButton"),
                         Qt::LeftButton);
     }
-    return title;
+    return shown;
   }
   void Poll(std::function<bool()> tick) {
     auto* poll = new QTimer(&form);
@@ -64,7 +66,7 @@ struct QtWindow {
   }
 
   ScriptedUser<QWidget*> user;
-  Form1 form;
+  QtForm1 form;
 };
 
 }  // namespace

@@ -16,8 +16,8 @@ namespace mirlot {
 namespace {
 
 std::string Text(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
   return Narrow(text);
 }
 
@@ -55,14 +55,19 @@ struct Win32Window {
   void Close() { SendMessageW(form.hwnd(), WM_CLOSE, 0, 0); }
   std::string Caption() {
     HWND label = GetDlgItem(form.hwnd(), kPathLabelId);
-    return IsWindowVisible(form.hwnd()) ? Text(label) : "";
+    if (!IsWindowVisible(form.hwnd())) return "";
+    std::string text = Text(label);
+    std::erase(text, '\r');
+    std::erase(text, '\n');
+    return text;
   }
   std::string Progress(bool cancel) {
     HWND progress = FindWindowW(kProgressWindowClass, nullptr);
     if (progress == nullptr || !IsWindowVisible(progress)) return "";
-    const std::string title = Text(progress);
+    const std::string shown =
+        Text(progress) + ": " + Text(GetDlgItem(progress, kProgressTextId));
     if (cancel) SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
-    return title;
+    return shown;
   }
   void Poll(std::function<bool()> poll) {
     tick = std::move(poll);

@@ -34,8 +34,8 @@ std::vector<std::string> ListArgument() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
-  mirlot::OpenFileListChooser chooser;
-  mirlot::MessageBoxPresenter presenter;
+  mirlot::Win32OpenFileChooser chooser;
+  mirlot::Win32MessageBoxPresenter presenter;
   mirlot::Win32Form1 window({.chooser = chooser,
                              .presenter = presenter,
                              .file_system = mirlot::HostFileSystem()});

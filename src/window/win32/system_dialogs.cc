@@ -15,11 +15,14 @@ constexpr DWORD kPathCapacity = 32768;
 
 }  // namespace
 
-std::optional<std::string> OpenFileListChooser::ChooseList(
+std::optional<std::string> Win32OpenFileChooser::ChooseList(
     HWND parent, const std::string& start_folder) {
-  // "description\0pattern\0\0", as the dialog expects.
-  const std::wstring filter = Widen(kListFilterName) + L'\0' +
-                              Widen(kListFilterPattern) + L'\0' + L'\0';
+  // "description\0pattern\0...\0", as the dialog expects.
+  std::wstring filter;
+  for (const ListFilter& each : kListFilters) {
+    filter += Widen(each.name) + L'\0' + Widen(each.pattern) + L'\0';
+  }
+  filter += L'\0';
   const std::wstring folder = Widen(start_folder);
   std::vector<wchar_t> file(kPathCapacity, L'\0');
   OPENFILENAMEW dialog = {};
@@ -37,9 +40,11 @@ std::optional<std::string> OpenFileListChooser::ChooseList(
   return Narrow(file.data());
 }
 
-void MessageBoxPresenter::ShowMessage(HWND parent, const std::string& title,
-                                      const std::string& text) {
-  MessageBoxW(parent, Widen(text).c_str(), Widen(title).c_str(), MB_OK);
+void Win32MessageBoxPresenter::ShowMessage(HWND parent,
+                                           const WindowMessage& message) {
+  std::wstring text = Widen(message.text);
+  if (!message.detail.empty()) text += L"\n\n" + Widen(message.detail);
+  MessageBoxW(parent, text.c_str(), Widen(message.title).c_str(), MB_OK);
 }
 
 }  // namespace mirlot

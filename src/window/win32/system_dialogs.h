@@ -14,18 +14,18 @@ namespace mirlot {
 using Win32ListChooser = ListChooserFor<HWND>;
 using Win32MessagePresenter = MessagePresenterFor<HWND>;
 
-// The system's open-file dialog (GetOpenFileNameW) with the list filter.
-class OpenFileListChooser : public Win32ListChooser {
+// The system's open-file dialog (GetOpenFileNameW) with the list filters.
+class Win32OpenFileChooser : public Win32ListChooser {
  public:
   std::optional<std::string> ChooseList(
       HWND parent, const std::string& start_folder) override;
 };
 
-// MessageBoxW with OK only and no icon.
-class MessageBoxPresenter : public Win32MessagePresenter {
+// MessageBoxW with OK only and no icon; the detail is a paragraph of its
+// own under the message.
+class Win32MessageBoxPresenter : public Win32MessagePresenter {
  public:
-  void ShowMessage(HWND parent, const std::string& title,
-                   const std::string& text) override;
+  void ShowMessage(HWND parent, const WindowMessage& message) override;
 };
 
 }  // namespace mirlot

@@ -4,19 +4,19 @@
 #include <QFileInfo>
 
 #include "runtime/file_system.h"
-#include "window/form1.h"
-#include "window/list_chooser.h"
-#include "window/message_presenter.h"
+#include "window/qt/form1.h"
+#include "window/qt/list_chooser.h"
+#include "window/qt/message_presenter.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("mirlot-gui"));
   QGuiApplication::setDesktopFileName(QStringLiteral("mirlot-gui"));
-  mirlot::FileDialogListChooser chooser;
-  mirlot::MessageBoxPresenter presenter;
-  mirlot::Form1 window({.chooser = chooser,
-                        .presenter = presenter,
-                        .file_system = mirlot::HostFileSystem()});
+  mirlot::QtFileDialogChooser chooser;
+  mirlot::QtMessageBoxPresenter presenter;
+  mirlot::QtForm1 window({.chooser = chooser,
+                          .presenter = presenter,
+                          .file_system = mirlot::HostFileSystem()});
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) {
     window.OfferLists({QFileInfo(arguments[1]).absoluteFilePath()});

@@ -1,0 +1,85 @@
+#include "window/qt/form1.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include "window/layout.h"
+#include "window/qt/path_label.h"
+#include "window/qt/run_host.h"
+
+namespace mirlot {
+
+namespace {
+
+// Qt scales device-independent pixels itself: places at 96 DPI.
+QRect Placed(const Place& twips) {
+  const Place pixels = PlaceInPixels(twips, kBaseDpi);
+  return {pixels.left, pixels.top, pixels.width, pixels.height};
+}
+
+std::string LocalPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+QtForm1::QtForm1(QtWindowServices services, QWidget* parent)
+    : QWidget(parent), core_(services) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromUtf8(kWindowTitle));
+  setFixedSize(Placed(kForm1Client).size());
+  setAcceptDrops(true);
+  CreateControls();
+}
+
+void QtForm1::CreateControls() {
+  lbl_path_ = new QtPathLabel(this);
+  lbl_path_->setObjectName(QStringLiteral("lblPath"));
+  lbl_path_->setGeometry(Placed(kPathLabelPlace));
+
+  cmd_path_ = new QPushButton(QStringLiteral("..."), this);
+  cmd_path_->setObjectName(QStringLiteral("cmdPath"));
+  cmd_path_->setGeometry(Placed(kPathButtonPlace));
+  connect(cmd_path_, &QPushButton::clicked, this, &QtForm1::ChooseList);
+
+  cmd_start_ = new QPushButton(QStringLiteral("Start"), this);
+  cmd_start_->setObjectName(QStringLiteral("cmdStart"));
+  cmd_start_->setGeometry(Placed(kStartButtonPlace));
+  connect(cmd_start_, &QPushButton::clicked, this, &QtForm1::StartRun);
+
+  setTabOrder(cmd_path_, cmd_start_);
+}
+
+void QtForm1::OfferLists(const QStringList& paths) {
+  std::vector<std::string> offered;
+  for (const QString& path : paths) offered.push_back(LocalPath(path));
+  if (core_.Drop(offered)) lbl_path_->ShowChoice(core_.choice());
+}
+
+void QtForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void QtForm1::dropEvent(QDropEvent* event) {
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    paths.append(url.toLocalFile());
+  }
+  event->acceptProposedAction();
+  OfferLists(paths);
+}
+
+void QtForm1::ChooseList() {
+  if (core_.ChooseList(this)) lbl_path_->ShowChoice(core_.choice());
+}
+
+void QtForm1::StartRun() {
+  QtRunHost host(*this);
+  core_.Start(host, this);
+}
+
+}  // namespace mirlot
