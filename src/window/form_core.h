@@ -33,10 +33,21 @@ class FormCore {
     return true;
   }
 
-  // Paths dropped onto the window or given to the program (full paths):
-  // see ListChoice::Offer. Returns whether the choice changed.
+  // Paths dropped onto the window (full paths): see ListChoice::Offer.
+  // Returns whether the choice changed.
   bool Drop(const std::vector<std::string>& paths) {
     return !running_ && choice_.Offer(paths, services_.file_system);
+  }
+
+  // The list given to the program (a full path): when it is not an
+  // existing file, says so over `parent` and keeps the choice. Returns
+  // whether the choice changed.
+  bool OfferArgument(Parent parent, const std::string& path) {
+    const std::optional<std::string> refusal =
+        choice_.OfferArgument(path, services_.file_system);
+    if (refusal)
+      services_.presenter.ShowMessage(parent, {kWindowTitle, *refusal, ""});
+    return !refusal;
   }
 
   // cmdStart: packs the chosen list, if any, through `host`, its messages

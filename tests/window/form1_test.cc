@@ -40,6 +40,9 @@ struct QtWindow {
     QApplication::sendEvent(&form, &enter);
     if (enter.isAccepted()) QApplication::sendEvent(&form, &drop);
   }
+  void Argue(const std::string& path) {
+    form.OfferArgument(QString::fromStdString(path));
+  }
   void Close() { form.close(); }
   std::string Caption() {
     auto* label = form.findChild<QLabel*>("lblPath");

@@ -52,6 +52,7 @@ struct Win32Window {
     SendMessageW(form.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory),
                  0);
   }
+  void Argue(const std::string& path) { form.OfferArgument(path); }
   void Close() { SendMessageW(form.hwnd(), WM_CLOSE, 0, 0); }
   std::string Caption() {
     HWND label = GetDlgItem(form.hwnd(), kPathLabelId);

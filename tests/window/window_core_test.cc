@@ -1,12 +1,13 @@
 // The window core that both toolkits draw: path fitting, the progress
-// window's look and the layout at a DPI. The window scenarios show the rest
-// through both toolkits.
+// window's look, the layout at a DPI, and the program's arguments. The
+// window scenarios show the rest through both toolkits.
 #include <gtest/gtest.h>
 
 #include "runtime/text.h"
 #include "window/layout.h"
 #include "window/path_fit.h"
 #include "window/progress_look.h"
+#include "window/window_arguments.h"
 
 namespace mirlot {
 namespace {
@@ -62,6 +63,36 @@ TEST(WindowCoreTest, TwipsBecomePixelsAtEachDpi) {
   EXPECT_EQ(PlaceInPixels(kForm1Client, 96), (Place{0, 0, 406, 125}));
   EXPECT_EQ(PlaceInPixels(kForm1Client, 144), (Place{0, 0, 609, 188}));
   EXPECT_EQ(PlaceInPixels(kStartButtonPlace, 120), (Place{200, 110, 91, 31}));
+}
+
+TEST(WindowCoreTest, ArgumentsOpenTheWindowOrAnswer) {
+  using Kind = WindowStart::Kind;
+  const std::string usage = "\nRun 'mirlot-gui --help' for more information.\n";
+  const struct {
+    std::vector<std::string> arguments;
+    Kind kind;
+    std::string list_or_text;  // the text's first line for help
+  } cases[] = {
+      {{"l.txt"}, Kind::kWindow, "l.txt"},
+      {{"--", "--help"}, Kind::kWindow, "--help"},
+      {{"--version", "l.txt", "-h"}, Kind::kHelp, "Usage: mirlot-gui [LIST]"},
+      {{"--bogus", "--version"}, Kind::kVersion, "mirlot-gui 1.2.3\n"},
+      {{"a", "--bogus", "-x"},
+       Kind::kUsageError,
+       "mirlot-gui: unknown option '--bogus'" + usage},
+      {{"a", "b"},
+       Kind::kUsageError,
+       "mirlot-gui: one LIST at most, not 2" + usage},
+  };
+  for (const auto& c : cases) {
+    const WindowStart start = ReadWindowArguments(c.arguments, "1.2.3");
+    EXPECT_EQ(start.kind, c.kind);
+    const std::string got = c.kind == Kind::kWindow ? start.list
+                            : c.kind == Kind::kHelp
+                                ? start.text.substr(0, start.text.find('\n'))
+                                : start.text;
+    EXPECT_EQ(got, c.list_or_text);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 // the user's means:
 //   Click(start)      presses Start, else the path button;
 //   Drop(paths)       drops the paths onto the window;
+//   Argue(path)       gives the path as the program's argument;
 //   Close()           asks the window to close;
 //   Caption()         the path label's text without line ends, "" once the
 //                     window is gone;
@@ -61,7 +62,7 @@ struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
 };
 
 // Steps, split by ';': "choose PATH" answers the chooser ("choose" alone
-// cancels it), "drop PATH...", "start" presses Start,
+// cancels it), "drop PATH...", "argue PATH", "start" presses Start,
 // "close" closes the window, "cancel" presses Cancel in the progress
 // window, which then shows as "{title: text}". The steps after '>' are
 // taken once the progress window of the run that follows shows, while that
@@ -84,9 +85,11 @@ inline const Scenario kScenarios[] = {
     {"choose /d/l.txt; start > choose /e/l.txt; start; drop /e/l.txt; close", "/d/l.txt", "()[Done]", "/d"},
     {"choose /d/l.txt; start > cancel", "/d/l.txt", "(){Mirlot utility: Packing…}", ""},
     {"choose /d/l.txt; start >> cancel", "/d/l.txt", "(){Mirlot utility: Saving…}", ""},
-    // A dropped list (as the program's argument) is a choice; only Start
-    // packs; a dropped folder or several paths change nothing.
-    {"drop /e/l.txt; choose; start", "/e/l.txt", "(/e)[Done]", "/e"},
+    // The program's argument is a choice when it is an existing file.
+    {"argue /e/l.txt; choose; start", "/e/l.txt", "(/e)[Done]", "/e"},
+    {"argue /d/l.txt; argue /e; argue /x.txt", "/d/l.txt", "[Cannot choose /e as the list: it is a folder][Cannot choose /x.txt as the list: no such file]", ""},
+    // A dropped list is a choice; only Start packs; a dropped folder or
+    // several paths change nothing.
     {"drop /d/l.txt; drop /e; drop /e/l.txt /g/l.txt; start", "/d/l.txt", "[Done]", "/d"},
     // Too long for the label: the beginning and the file name show.
     {"choose " + kLongList, "/d/aaa*…*aaa/l.txt", "()", ""},
@@ -142,6 +145,7 @@ void Take(Window& window, FakeFileSystem& fs, const std::string& steps) {
         std::istream_iterator<std::string>(words), {}};
     window.user.answer = paths.empty() ? "" : paths.front();
     if (verb == "drop") window.Drop(paths);
+    if (verb == "argue") window.Argue(paths.front());
     if (verb == "close") window.Close();
     if (verb == "cancel") window.user.seen += "{" + window.Progress(true) + "}";
     if (verb == "choose" || verb == "start") window.Click(verb == "start");

@@ -3,6 +3,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -54,10 +55,13 @@ void QtForm1::CreateControls() {
   setTabOrder(cmd_path_, cmd_start_);
 }
 
-void QtForm1::OfferLists(const QStringList& paths) {
-  std::vector<std::string> offered;
-  for (const QString& path : paths) offered.push_back(LocalPath(path));
-  if (core_.Drop(offered)) lbl_path_->ShowChoice(core_.choice());
+void QtForm1::OfferArgument(const QString& path) {
+  // A refusal before the window shows stands on its own, on the screen.
+  QWidget* parent = isVisible() ? this : nullptr;
+  if (core_.OfferArgument(parent,
+                          LocalPath(QFileInfo(path).absoluteFilePath()))) {
+    lbl_path_->ShowChoice(core_.choice());
+  }
 }
 
 void QtForm1::dragEnterEvent(QDragEnterEvent* event) {
@@ -65,12 +69,12 @@ void QtForm1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void QtForm1::dropEvent(QDropEvent* event) {
-  QStringList paths;
+  std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls()) {
-    paths.append(url.toLocalFile());
+    paths.push_back(LocalPath(url.toLocalFile()));
   }
   event->acceptProposedAction();
-  OfferLists(paths);
+  if (core_.Drop(paths)) lbl_path_->ShowChoice(core_.choice());
 }
 
 void QtForm1::ChooseList() {

@@ -26,9 +26,9 @@ class QtForm1 : public QWidget {
 
   bool list_chosen() const { return core_.choice().chosen(); }
 
-  // Lists offered by a drop or on the command line (full paths): one list
-  // becomes the chosen one; a folder or several paths change nothing.
-  void OfferLists(const QStringList& paths);
+  // The list given to the program, as given: chosen when it is an existing
+  // file, else refused with a message.
+  void OfferArgument(const QString& path);
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;

@@ -132,8 +132,10 @@ void Win32Form1::ShowChoice() {
                reinterpret_cast<LPARAM>(&tool));
 }
 
-void Win32Form1::OfferLists(const std::vector<std::string>& paths) {
-  if (core_.Drop(paths)) ShowChoice();
+void Win32Form1::OfferArgument(const std::string& path) {
+  // A refusal before the window shows stands on its own, on the screen.
+  HWND parent = IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
+  if (core_.OfferArgument(parent, path)) ShowChoice();
 }
 
 void Win32Form1::StartRun() {
@@ -150,7 +152,7 @@ void Win32Form1::Drop(HDROP drop) {
     paths.push_back(Narrow(path));
   }
   DragFinish(drop);
-  OfferLists(paths);
+  if (core_.Drop(paths)) ShowChoice();
 }
 
 bool Win32Form1::TranslateKeys(MSG& message) {

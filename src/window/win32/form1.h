@@ -8,7 +8,6 @@
 #include <shellapi.h>
 
 #include <string>
-#include <vector>
 
 #include "window/form_core.h"
 #include "window/win32/system_dialogs.h"
@@ -35,10 +34,9 @@ class Win32Form1 {
   HWND hwnd() const { return hwnd_; }
   bool list_chosen() const { return core_.choice().chosen(); }
 
-  // Lists offered by a drop or on the command line (full paths, UTF-8):
-  // one list becomes the chosen one; a folder or several paths change
-  // nothing.
-  void OfferLists(const std::vector<std::string>& paths);
+  // The list given to the program (UTF-8, as given): chosen when it is an
+  // existing file, else refused with a message.
+  void OfferArgument(const std::string& path);
 
   // The keyboard of a dialog for `message`, taken from the program's
   // message loop: Tab moves between the buttons, Enter and Space press the
