@@ -45,4 +45,13 @@ std::optional<std::string> ListChoice::OfferArgument(const std::string& path,
   return "Cannot choose " + path + " as the list: " + reason;
 }
 
+std::string WithoutAccessKey(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    shown += c;
+    if (c == '&') shown += '&';
+  }
+  return shown;
+}
+
 }  // namespace mirlot

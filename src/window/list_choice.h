@@ -50,6 +50,10 @@ class ListChoice {
   std::string caption_ = kNoPathCaption;
 };
 
+// `text` for a control whose text marks its access key with '&' (both
+// toolkits do): every '&' doubled, so that it shows as itself.
+std::string WithoutAccessKey(const std::string& text);
+
 }  // namespace mirlot
 
 #endif  // MIRLOT_WINDOW_LIST_CHOICE_H_

@@ -130,14 +130,15 @@ std::vector<std::string> FitPathToLines(std::string_view path,
 PathLabelLook LookOfPathLabel(const ListChoice& choice,
                               const TextWidth& width_of, int width,
                               int max_lines, std::string_view line_end) {
-  if (!choice.chosen()) return {kNoPathCaption, ""};
+  if (!choice.chosen()) return {"&" + std::string(kNoPathCaption), ""};
   const std::string& path = choice.caption();
   PathLabelLook look;
   std::string joined;
   const std::vector<std::string> lines =
       FitPathToLines(path, width_of, width, max_lines);
   for (std::size_t k = 0; k < lines.size(); ++k) {
-    look.text += (k > 0 ? std::string(line_end) : "") + lines[k];
+    look.text +=
+        (k > 0 ? std::string(line_end) : "") + WithoutAccessKey(lines[k]);
     joined += lines[k];
   }
   if (joined != path) look.tooltip = path;

@@ -27,8 +27,8 @@ std::vector<std::string> FitPathToLines(std::string_view path,
 
 // What the path label shows for `choice`.
 struct PathLabelLook {
-  // "Path" before a choice, else the fitted path, its lines joined by
-  // `line_end`.
+  // "&Path" before a choice (P its access key), else the fitted path with
+  // any '&' doubled, its lines joined by `line_end`.
   std::string text;
   // The whole path when the label shows less of it, else "".
   std::string tooltip;

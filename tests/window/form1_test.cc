@@ -1,5 +1,5 @@
-// The Qt window plays the shared user scenarios, worked with the mouse and
-// drag and drop.
+// The Qt window plays the shared user scenarios, worked with the mouse, the
+// keyboard and drag and drop.
 #include "window/qt/form1.h"
 
 #include <QLabel>
@@ -21,10 +21,15 @@ struct QtWindow {
   QtWindow(FileSystem& file_system, RunTiming timing)
       : form({user, user, file_system, timing}) {
     form.show();
+    form.activateWindow();
+    (void)QTest::qWaitForWindowActive(&form);
   }
   void Click(bool start) {
     const char* name = start ? "cmdStart" : "cmdPath";
     QTest::mouseClick(form.findChild<QPushButton*>(name), Qt::LeftButton);
+  }
+  void Key(bool enter) {
+    QTest::keyClick(form.focusWidget(), enter ? Qt::Key_Return : Qt::Key_Tab);
   }
   // Drops only what the window took as it entered.
   void Drop(const std::vector<std::string>& paths) {

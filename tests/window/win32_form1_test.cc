@@ -32,10 +32,19 @@ struct Win32Window {
   Win32Window(FileSystem& file_system, RunTiming timing)
       : form({user, user, file_system, timing}) {
     ShowWindow(form.hwnd(), SW_SHOW);
+    SetForegroundWindow(form.hwnd());
   }
   void Click(bool start) {
     const int id = start ? kStartButtonId : kPathButtonId;
     SendMessageW(GetDlgItem(form.hwnd(), id), BM_CLICK, 0, 0);
+  }
+  // Through the program's own keyboard handling, as its message loop does.
+  void Key(bool enter) {
+    MSG message = {};
+    message.hwnd = GetFocus();
+    message.message = WM_KEYDOWN;
+    message.wParam = enter ? VK_RETURN : VK_TAB;
+    if (!form.TranslateKeys(message)) DispatchMessageW(&message);
   }
   // Drops only onto a window that takes dropped files.
   void Drop(const std::vector<std::string>& paths) {

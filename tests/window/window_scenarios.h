@@ -6,6 +6,7 @@
 // whose member `user` is the scripted user it asks; the test works it by
 // the user's means:
 //   Click(start)      presses Start, else the path button;
+//   Key(enter)        presses Enter, else Tab, on the focused control;
 //   Drop(paths)       drops the paths onto the window;
 //   Argue(path)       gives the path as the program's argument;
 //   Close()           asks the window to close;
@@ -62,7 +63,8 @@ struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
 };
 
 // Steps, split by ';': "choose PATH" answers the chooser ("choose" alone
-// cancels it), "drop PATH...", "argue PATH", "start" presses Start,
+// cancels it), "enter [PATH]" and "tab" press those keys (a chooser that
+// opens answers PATH), "drop PATH...", "argue PATH", "start" presses Start,
 // "close" closes the window, "cancel" presses Cancel in the progress
 // window, which then shows as "{title: text}". The steps after '>' are
 // taken once the progress window of the run that follows shows, while that
@@ -77,14 +79,17 @@ inline const std::string kLongList = "/d/" + std::string(200, 'a') + "/l.txt";
 
 // clang-format off
 inline const Scenario kScenarios[] = {
-    {"start", "Path", "[No file selected]", ""},
+    {"start", "&Path", "[No file selected]", ""},
     {"choose /d/l.txt; choose; start", "/d/l.txt", "()(/d)[Done]", "/d"},
+    {"choose /d/a&b.txt", "/d/a&&b.txt", "()", ""},
     {"choose /d/l.txt; choose /e/l.txt; start", "/e/l.txt", "()(/d)[Done]", "/e"},
     {"choose /f/l.txt; start", "/f/l.txt", "()[Ошибка 53File not found]", ""},
     {"choose /g/l.txt; start", "/g/l.txt", "()[Не найдено ни одного файла][Done]", ""},
     {"choose /d/l.txt; start > choose /e/l.txt; start; drop /e/l.txt; close", "/d/l.txt", "()[Done]", "/d"},
     {"choose /d/l.txt; start > cancel", "/d/l.txt", "(){Mirlot utility: Packing…}", ""},
     {"choose /d/l.txt; start >> cancel", "/d/l.txt", "(){Mirlot utility: Saving…}", ""},
+    // Enter presses the focused button, the path button first.
+    {"enter /d/l.txt; tab; enter", "/d/l.txt", "()[Done]", "/d"},
     // The program's argument is a choice when it is an existing file.
     {"argue /e/l.txt; choose; start", "/e/l.txt", "(/e)[Done]", "/e"},
     {"argue /d/l.txt; argue /e; argue /x.txt", "/d/l.txt", "[Cannot choose /e as the list: it is a folder][Cannot choose /x.txt as the list: no such file]", ""},
@@ -149,6 +154,7 @@ void Take(Window& window, FakeFileSystem& fs, const std::string& steps) {
     if (verb == "close") window.Close();
     if (verb == "cancel") window.user.seen += "{" + window.Progress(true) + "}";
     if (verb == "choose" || verb == "start") window.Click(verb == "start");
+    if (verb == "enter" || verb == "tab") window.Key(verb == "enter");
   }
 }
 

@@ -45,13 +45,27 @@ void QtForm1::CreateControls() {
   cmd_path_ = new QPushButton(QStringLiteral("..."), this);
   cmd_path_->setObjectName(QStringLiteral("cmdPath"));
   cmd_path_->setGeometry(Placed(kPathButtonPlace));
+  cmd_path_->setAccessibleName(QStringLiteral("Choose list file"));
+  cmd_path_->setAccessibleDescription(
+      QStringLiteral("Opens the file chooser to choose the list of files "
+                     "to pack"));
+  cmd_path_->setToolTip(QStringLiteral("Choose list file"));
   connect(cmd_path_, &QPushButton::clicked, this, &QtForm1::ChooseList);
+  // Alt+P, the label's access key, presses "...".
+  lbl_path_->setBuddy(cmd_path_);
 
-  cmd_start_ = new QPushButton(QStringLiteral("Start"), this);
+  cmd_start_ = new QPushButton(QStringLiteral("&Start"), this);
   cmd_start_->setObjectName(QStringLiteral("cmdStart"));
   cmd_start_->setGeometry(Placed(kStartButtonPlace));
+  cmd_start_->setAccessibleDescription(
+      QStringLiteral("Packs the listed files into out.bin and report.txt "
+                     "beside the list"));
   connect(cmd_start_, &QPushButton::clicked, this, &QtForm1::StartRun);
 
+  // Enter presses the focused button, as Space does.
+  for (QPushButton* button : {cmd_path_, cmd_start_}) {
+    button->setAutoDefault(true);
+  }
   setTabOrder(cmd_path_, cmd_start_);
 }
 

@@ -7,6 +7,7 @@
 #include "runtime/windows_text.h"
 #include "window/layout.h"
 #include "window/path_fit.h"
+#include "window/win32/accessibility.h"
 #include "window/win32/dpi.h"
 #include "window/win32/run_host.h"
 
@@ -59,17 +60,23 @@ Win32Form1::~Win32Form1() {
 }
 
 void Win32Form1::CreateControls() {
-  // Created in tab order; the label takes no focus.
-  lbl_path_ = CreateControl(hwnd_, L"STATIC", L"",
-                            SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kPathLabelId);
+  // Created in tab order: the label's access key moves on to "...".
+  lbl_path_ =
+      CreateControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOTIFY, kPathLabelId);
   cmd_path_ = CreateControl(hwnd_, L"BUTTON", L"...",
                             WS_TABSTOP | BS_PUSHBUTTON, kPathButtonId);
-  cmd_start_ = CreateControl(hwnd_, L"BUTTON", L"Start",
+  cmd_start_ = CreateControl(hwnd_, L"BUTTON", L"&Start",
                              WS_TABSTOP | BS_PUSHBUTTON, kStartButtonId);
+  Annotate(cmd_path_, L"Choose list file",
+           L"Opens the file chooser to choose the list of files to pack");
+  Annotate(cmd_start_, nullptr,
+           L"Packs the listed files into out.bin and report.txt beside the "
+           L"list");
   tooltip_ = CreateWindowExW(
       0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
       0, 0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
   AddTool(lbl_path_, path_tip_.data());
+  AddTool(cmd_path_, L"Choose list file");
   DragAcceptFiles(hwnd_, TRUE);
 }
 

@@ -40,7 +40,8 @@ class Win32Form1 {
 
   // The keyboard of a dialog for `message`, taken from the program's
   // message loop: Tab moves between the buttons, Enter and Space press the
-  // focused one. Returns true when the message was handled.
+  // focused one, Alt with an access key acts on its control. Returns true
+  // when the message was handled.
   bool TranslateKeys(MSG& message);
 
  private:

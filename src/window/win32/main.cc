@@ -3,6 +3,7 @@
 // --version show their text in a message box and exit.
 #include <windows.h>
 // After windows.h, which they need.
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
@@ -49,6 +50,8 @@ std::string FullPath(const std::string& path) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+  // The file dialog and the accessibility annotations want COM.
+  (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   mirlot::Win32MessageBoxPresenter presenter;
   const mirlot::WindowStart start =
       mirlot::ReadWindowArguments(Arguments(), MIRLOT_VERSION);
