@@ -21,7 +21,8 @@ struct ListFilter {
   const char* name;
   const char* pattern;
 };
-inline constexpr ListFilter kListFilters[] = {{"List of files *.txt", "*.txt"}};
+inline constexpr ListFilter kListFilters[] = {{"List of files *.txt", "*.txt"},
+                                              {"All files (*)", "*"}};
 
 // One message box: its title, the message, and what more there is to say
 // about it ("" when nothing), shown under the message.
