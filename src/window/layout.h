@@ -34,6 +34,12 @@ int TwipsToPixels(int twips, int dpi);
 // `place` in pixels at `dpi`.
 Place PlaceInPixels(const Place& place, int dpi);
 
+// The width in pixels at `dpi` of a message box whose title is
+// `title_width` pixels wide and whose widest line of text is `text_width`:
+// the title bar shows the whole title beside its icon and close button, and
+// the text has a margin on either side; text wider than five inches wraps.
+int MessageWidth(int title_width, int text_width, int dpi);
+
 }  // namespace mirlot
 
 #endif  // MIRLOT_WINDOW_LAYOUT_H_

@@ -51,7 +51,8 @@ class MessagePresenterFor {
   virtual ~MessagePresenterFor() = default;
 
   // Shows `message` (UTF-8) with a single OK button and no icon, modally
-  // over `parent`, and returns once the user dismissed it. Cannot fail.
+  // over `parent`, at least as wide as its title needs, and returns once the
+  // user dismissed it. Cannot fail.
   virtual void ShowMessage(Parent parent, const WindowMessage& message) = 0;
 };
 

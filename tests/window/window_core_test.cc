@@ -63,6 +63,12 @@ TEST(WindowCoreTest, TwipsBecomePixelsAtEachDpi) {
   EXPECT_EQ(PlaceInPixels(kForm1Client, 96), (Place{0, 0, 406, 125}));
   EXPECT_EQ(PlaceInPixels(kForm1Client, 144), (Place{0, 0, 609, 188}));
   EXPECT_EQ(PlaceInPixels(kStartButtonPlace, 120), (Place{200, 110, 91, 31}));
+  // A message box: the title and its bar's inch, or the text and its margins
+  // (at most five inches of it).
+  EXPECT_EQ(MessageWidth(100, 50, 96), 196);
+  EXPECT_EQ(MessageWidth(100, 300, 96), 332);
+  EXPECT_EQ(MessageWidth(100, 1000, 96), 512);
+  EXPECT_EQ(MessageWidth(100, 0, 192), 292);
 }
 
 TEST(WindowCoreTest, ArgumentsOpenTheWindowOrAnswer) {

@@ -42,12 +42,12 @@ SIZE OuterSize(SIZE client, DWORD style, int dpi) {
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-HFONT CreateMessageFont(int dpi) {
+HFONT CreateSystemFont(int dpi, bool caption) {
   static const auto parameters =
       User32<ParametersForDpiCall>("SystemParametersInfoForDpi");
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
-  LOGFONTW& font = metrics.lfMessageFont;
+  LOGFONTW& font = caption ? metrics.lfCaptionFont : metrics.lfMessageFont;
   if (parameters == nullptr ||
       !parameters(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
                   static_cast<UINT>(dpi))) {

@@ -15,8 +15,9 @@ int WindowDpi(HWND window);
 // The outer size at `dpi` of a top-level window of `style` whose client
 // area is `client` pixels.
 SIZE OuterSize(SIZE client, DWORD style, int dpi);
-// The system's message font at `dpi`. The caller owns the font.
-HFONT CreateMessageFont(int dpi);
+// The system's message font, or with `caption` its font of window titles,
+// at `dpi`. The caller owns the font.
+HFONT CreateSystemFont(int dpi, bool caption);
 // A visible child control of `kind` (a window class) with `text`, `style`
 // and the identifier `id`, still without a place.
 HWND CreateControl(HWND parent, const wchar_t* kind, const wchar_t* text,

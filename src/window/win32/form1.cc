@@ -92,7 +92,7 @@ void Win32Form1::AddTool(HWND control, const wchar_t* text) {
 
 void Win32Form1::Layout(int dpi) {
   HFONT old_font = font_;
-  font_ = CreateMessageFont(dpi);
+  font_ = CreateSystemFont(dpi, false);
   const Place client = PlaceInPixels(kForm1Client, dpi);
   const SIZE outer = OuterSize({client.width, client.height}, kStyle, dpi);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,

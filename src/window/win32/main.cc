@@ -52,7 +52,7 @@ std::string FullPath(const std::string& path) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   // The file dialog and the accessibility annotations want COM.
   (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  mirlot::Win32MessageBoxPresenter presenter;
+  mirlot::Win32TaskDialogPresenter presenter;
   const mirlot::WindowStart start =
       mirlot::ReadWindowArguments(Arguments(), MIRLOT_VERSION);
   if (start.kind != mirlot::WindowStart::Kind::kWindow) {

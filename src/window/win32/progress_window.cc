@@ -59,7 +59,7 @@ Win32ProgressWindow::~Win32ProgressWindow() {
 }
 
 void Win32ProgressWindow::CreateControls(int dpi) {
-  font_ = CreateMessageFont(dpi);
+  font_ = CreateSystemFont(dpi, false);
   label_ = CreateControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX,
                          kProgressTextId);
   bar_ = CreateControl(hwnd_, PROGRESS_CLASSW, L"", 0, 0);

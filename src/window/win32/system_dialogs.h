@@ -21,9 +21,10 @@ class Win32OpenFileChooser : public Win32ListChooser {
       HWND parent, const std::string& start_folder) override;
 };
 
-// MessageBoxW with OK only and no icon; the detail is a paragraph of its
-// own under the message.
-class Win32MessageBoxPresenter : public Win32MessagePresenter {
+// A task dialog (TaskDialogIndirect, common controls 6) with OK only and no
+// icon, as wide as its title and text need; the detail is a paragraph of
+// its own under the message. MessageBoxW should the task dialog fail.
+class Win32TaskDialogPresenter : public Win32MessagePresenter {
  public:
   void ShowMessage(HWND parent, const WindowMessage& message) override;
 };
