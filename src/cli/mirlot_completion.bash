@@ -27,7 +27,7 @@ _mirlot() {
     fi
     return
     ;;
-  pack) options='-h --help' ;;
+  pack) options='-h --help -q --quiet' ;;
   inspect) options='-h --help --json' ;;
   extract)
     options='-h --help -o --output --force'

@@ -9,7 +9,7 @@ namespace mirlot {
 
 namespace {
 
-// Erases the progress bar before each message.
+// Erases the progress line before each message.
 class ProgressAwareSink : public MessageSink {
  public:
   explicit ProgressAwareSink(TerminalProgress& progress)
@@ -24,8 +24,8 @@ class ProgressAwareSink : public MessageSink {
   ConsoleSink console_;
 };
 
-int RunPack(const std::string& list_path) {
-  TerminalProgress progress(stderr);
+int RunPack(const std::string& list_path, bool quiet) {
+  TerminalProgress progress(stderr, !quiet);
   ProgressAwareSink sink(progress);
   const RunOutcome outcome =
       RunPacking({.list_chosen = true, .list_path = list_path},
@@ -52,8 +52,11 @@ void AddPackCommand(CLI::App& app, int& exit_status) {
                    "List file: member paths separated by commas or line ends; "
                    "relative paths are taken from the list's folder")
       ->required();
-  pack->callback(
-      [list_path, &exit_status] { exit_status = RunPack(*list_path); });
+  auto quiet = std::make_shared<bool>(false);
+  pack->add_flag("-q,--quiet", *quiet, "Show no progress line on the terminal");
+  pack->callback([list_path, quiet, &exit_status] {
+    exit_status = RunPack(*list_path, *quiet);
+  });
 }
 
 }  // namespace mirlot

@@ -1,6 +1,10 @@
 #include "cli/terminal_progress.h"
 
+#include <algorithm>
+
 #include "cli/output_text.h"
+#include "progress/progress_text.h"
+#include "runtime/text.h"
 
 namespace mirlot {
 
@@ -8,29 +12,72 @@ namespace {
 
 constexpr auto kQuietStart = std::chrono::milliseconds(500);
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
-constexpr int kBarWidth = 40;
+// Saving this much takes long enough to be worth saying at once.
+constexpr std::uint64_t kLargeCopy = 16 << 20;
+constexpr int kDefaultColumns = 80;
+constexpr int kLongestBar = 30;
+// A bar shorter than this says too little to take room from the text.
+constexpr int kShortestBar = 10;
+
+// The first `columns` columns of `text`, with "…" in the last when cut.
+std::string FirstColumns(std::string_view text, std::size_t columns) {
+  if (DisplayColumns(text) <= columns) return std::string(text);
+  std::size_t end = 0;
+  for (std::size_t kept = 0; kept + 1 < columns; ++kept) {
+    end += std::max<std::size_t>(1, Utf8SequenceLength(text.substr(end)));
+  }
+  return std::string(text.substr(0, end)) + (columns > 0 ? "\u2026" : "");
+}
 
 }  // namespace
 
-TerminalProgress::TerminalProgress(std::FILE* stream)
-    : stream_(stream), is_terminal_(IsTerminal(stream)) {}
+std::string TerminalProgressLine(std::string_view text,
+                                 std::optional<int> permille, int columns) {
+  const int room = (columns > 0 ? columns : kDefaultColumns) - 1;
+  const int text_columns = static_cast<int>(DisplayColumns(text));
+  // "[", the bar, "] " and the text.
+  const int bar = std::min(kLongestBar, room - text_columns - 3);
+  if (!permille || bar < kShortestBar) {
+    return FirstColumns(text, static_cast<std::size_t>(std::max(room, 0)));
+  }
+  const int filled = bar * *permille / 1000;
+  return "[" + std::string(filled, '#') + std::string(bar - filled, '-') +
+         "] " + std::string(text);
+}
+
+TerminalProgress::TerminalProgress(std::FILE* stream, bool shown)
+    : stream_(stream), shown_(shown && IsTerminal(stream)) {}
 
 TerminalProgress::~TerminalProgress() { Clear(); }
 
-void TerminalProgress::OnProgress(std::uint64_t done, std::uint64_t total) {
-  if (!is_terminal_ || total == 0) return;
+void TerminalProgress::OnProgress(const CopyProgress& progress) {
+  bytes_total_ = progress.bytes_total;
   const auto now = Clock::now();
-  if (now - started_ < kQuietStart) return;
-  if (drawn_ && now - last_drawn_ < kRedrawInterval && done < total) return;
+  const std::optional<std::chrono::seconds> left =
+      time_left_.Update(progress, now);
+  if (!shown_ || now - started_ < kQuietStart) return;
+  const bool finished = progress.bytes_done >= progress.bytes_total;
+  if (drawn_ && now - last_drawn_ < kRedrawInterval && !finished) return;
   last_drawn_ = now;
-  drawn_ = true;
-  const int filled = static_cast<int>(kBarWidth * done / total);
-  std::fprintf(stream_, "\r[%-*.*s] %3d%% %llu/%llu MiB", kBarWidth, filled,
-               "########################################",
-               static_cast<int>(100 * done / total),
-               static_cast<unsigned long long>(done >> 20),
-               static_cast<unsigned long long>(total >> 20));
+  Draw(ProgressText(progress, left), ProgressPermille(progress));
+}
+
+void TerminalProgress::OnSaving() {
+  if (!shown_) return;
+  if (!drawn_ && Clock::now() - started_ < kQuietStart &&
+      bytes_total_ < kLargeCopy) {
+    return;
+  }
+  Draw(kSavingText, std::nullopt);
+}
+
+void TerminalProgress::Draw(std::string_view text,
+                            std::optional<int> permille) {
+  const std::string line =
+      TerminalProgressLine(text, permille, TerminalColumns(stream_));
+  std::fprintf(stream_, "\r%s\033[K", line.c_str());
   std::fflush(stream_);
+  drawn_ = true;
 }
 
 void TerminalProgress::OnWaitingForFolder(const std::string& folder,

@@ -1,25 +1,38 @@
-// A progress bar on standard error for long runs started from a terminal,
-// and Ctrl-C as a clean cancel.
+// The progress of `mirlot pack` as one line on standard error, redrawn in
+// place, when that is a terminal; and Ctrl-C as a clean cancel.
 #ifndef MIRLOT_CLI_TERMINAL_PROGRESS_H_
 #define MIRLOT_CLI_TERMINAL_PROGRESS_H_
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "packing/run_observer.h"
+#include "progress/time_left.h"
 #include "runtime/console.h"
 
 namespace mirlot {
 
+// The progress line for a terminal `columns` wide (80 when 0): a bar of up
+// to 30 columns filled to `permille` (no bar without it), a blank and
+// `text`; the bar goes first when room is short, then the end of the text
+// (cut with "…"). It never fills the last column, so that it never wraps.
+std::string TerminalProgressLine(std::string_view text,
+                                 std::optional<int> permille, int columns);
+
 class TerminalProgress : public RunObserver {
  public:
-  // Shows a bar on `stream` only when it is a terminal, and only once the run
-  // has taken longer than half a second. For as long as it lives, Ctrl-C and
-  // a termination request become a cancel request.
-  explicit TerminalProgress(std::FILE* stream);
+  // Shows the line on `stream` only when `shown` and it is a terminal, and
+  // only once the run has taken half a second, or once a large copy is
+  // saved. For as long as it lives, Ctrl-C and a termination request become
+  // a cancel request.
+  TerminalProgress(std::FILE* stream, bool shown);
   ~TerminalProgress() override;
 
-  void OnProgress(std::uint64_t done, std::uint64_t total) override;
+  void OnProgress(const CopyProgress& progress) override;
+  void OnSaving() override;
   // Says on the stream, terminal or not, which folder the run waits for.
   void OnWaitingForFolder(const std::string& folder, bool waiting) override;
   bool CancelRequested() override;
@@ -27,18 +40,22 @@ class TerminalProgress : public RunObserver {
   // The exit status after a cancel request: 128 + the signal's number.
   int InterruptExitStatus() const { return interrupt_.ExitStatus(); }
 
-  // Erases the bar so that a message can follow on a clean line.
+  // Erases the line so that a message can follow on a clean line.
   void Clear();
 
  private:
   using Clock = std::chrono::steady_clock;
 
+  void Draw(std::string_view text, std::optional<int> permille);
+
   std::FILE* stream_;
-  bool is_terminal_;
+  bool shown_;
   InterruptWatch interrupt_;
+  TimeLeftEstimate time_left_;
   Clock::time_point started_ = Clock::now();
   Clock::time_point last_drawn_{};
   bool drawn_ = false;
+  std::uint64_t bytes_total_ = 0;
 };
 
 }  // namespace mirlot

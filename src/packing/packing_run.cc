@@ -63,6 +63,7 @@ Status WriteOutputs(FileSystem& file_system, const std::string& folder,
     status = CopyPayloads(file_system, folder, table, layout, image.file(),
                           observer);
   }
+  if (status.ok()) observer.OnSaving();
   if (status.ok()) status = report.Finish();
   if (status.ok()) status = image.Finish();
   if (status.ok() && observer.CancelRequested()) {

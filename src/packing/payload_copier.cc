@@ -15,14 +15,27 @@ namespace {
 constexpr std::size_t kCopyBlockCount = 4;
 constexpr std::size_t kCopyBlockSize = 1024 * 1024;
 
+// Moves `progress.files_done` past the members whose whole payload lies
+// within the bytes done.
+void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
+  while (progress.files_done < layout.places.size()) {
+    const PayloadPlace& next = layout.places[progress.files_done];
+    const std::uint64_t end = std::uint64_t{next.offset} + next.length;
+    if (end - layout.table_size > progress.bytes_done) return;
+    ++progress.files_done;
+  }
+}
+
 }  // namespace
 
 Status CopyPayloads(FileSystem& file_system, const std::string& folder,
                     const EntryTable& table, const ContainerLayout& layout,
                     WritableFile& image, RunObserver& observer) {
   PayloadStream stream(file_system, folder, table, layout);
-  const std::uint64_t total = layout.payload_total();
-  std::uint64_t done = 0;
+  CopyProgress progress{.files_total = table.size(),
+                        .bytes_total = layout.payload_total()};
+  CountFilesDone(layout, progress);
+  observer.OnProgress(progress);
   BlockPipeline pipeline(kCopyBlockCount, kCopyBlockSize);
   return pipeline.Run(
       [&stream](std::span<char> block) { return stream.Fill(block); },
@@ -31,8 +44,9 @@ Status CopyPayloads(FileSystem& file_system, const std::string& folder,
           return Status(FailureCode::kUserInterrupt);
         }
         if (Status s = image.Append(bytes); !s.ok()) return s;
-        done += bytes.size();
-        observer.OnProgress(done, total);
+        progress.bytes_done += bytes.size();
+        CountFilesDone(layout, progress);
+        observer.OnProgress(progress);
         return Status::Ok();
       });
 }

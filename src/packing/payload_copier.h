@@ -13,8 +13,8 @@ namespace mirlot {
 // `folder`: its member's bytes
 // from offset 50 on, as many as the layout's length for it. Members are read
 // on a helper thread while the calling thread appends, in blocks that gather
-// small members together; `observer` is polled and told of progress on the
-// calling thread, between blocks.
+// small members together; `observer` is told of progress on the calling
+// thread as the copy starts and after each block, and polled before each.
 // On success all payloads are appended. On failure returns the first failure
 // in list order: 53 (or another open failure) when a member cannot be
 // opened, 62 "Input past end of file" when a member is now shorter than the

@@ -7,16 +7,28 @@
 
 namespace mirlot {
 
+// How far the copy of the payloads has come: a member counts as done once
+// its whole payload is in the image.
+struct CopyProgress {
+  std::uint64_t files_done = 0;
+  std::uint64_t files_total = 0;
+  std::uint64_t bytes_done = 0;
+  std::uint64_t bytes_total = 0;
+  friend bool operator==(const CopyProgress&, const CopyProgress&) = default;
+};
+
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
 
-  // Called from the thread running the packing as payload bytes are copied:
-  // `done` of `total` payload bytes are in the image. Cannot fail.
-  virtual void OnProgress(std::uint64_t done, std::uint64_t total) {
-    (void)done;
-    (void)total;
-  }
+  // Called from the thread running the packing as the copy starts and after
+  // each block of payload bytes is in the image. Cannot fail.
+  virtual void OnProgress(const CopyProgress& progress) { (void)progress; }
+
+  // Called from the thread running the packing once every payload is
+  // copied, before the outputs are written out to disk and moved into
+  // place, which can take as long as the copy. Cannot fail.
+  virtual void OnSaving() {}
 
   // Called from the thread running the packing: with `waiting` true when the
   // run starts to wait because another run is writing its outputs into

@@ -21,6 +21,10 @@ std::vector<std::string> StartCommandLine(int argc, char** argv);
 // True when `stream` is a terminal a person watches.
 bool IsTerminal(std::FILE* stream);
 
+// How many columns a line of the terminal `stream` holds; 0 when `stream`
+// is not a terminal or the system does not say.
+int TerminalColumns(std::FILE* stream);
+
 // Call first thing in a command-line program. A write to a pipe whose reader
 // has gone then fails like any other write instead of ending the process,
 // and a standard stream the program was started without is held by a

@@ -1,6 +1,7 @@
 #include "runtime/console.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -35,6 +36,12 @@ std::vector<std::string> StartCommandLine(int argc, char** argv) {
 }
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
+
+int TerminalColumns(std::FILE* stream) {
+  winsize size = {};
+  if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
 
 void PrepareStandardStreams() {
   std::signal(SIGPIPE, SIG_IGN);

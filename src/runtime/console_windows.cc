@@ -109,6 +109,12 @@ bool IsTerminal(std::FILE* stream) {
          ::GetConsoleMode(handle, &mode) != 0;
 }
 
+int TerminalColumns(std::FILE* stream) {
+  CONSOLE_SCREEN_BUFFER_INFO info = {};
+  if (!::GetConsoleScreenBufferInfo(HandleOf(stream), &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 void WriteLine(std::FILE* stream, std::string_view text) {
   if (IsTerminal(stream)) {
     std::fflush(stream);

@@ -1,120 +1,99 @@
 #include "window/background_run.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QThread>
-#include <QWidget>
-#include <functional>
+#include <atomic>
+#include <system_error>
 #include <utility>
-
-#include "window/input_blocker.h"
 
 namespace mirlot {
 
-namespace {
-
-// Hands each message to `show` on the thread of `context` and waits there
-// until it returns, that is, until the user dismissed the message.
-class CrossThreadSink : public MessageSink {
+// Hands each message to the window's thread and waits there until the user
+// dismissed it.
+class BackgroundRun::WindowThreadSink : public MessageSink {
  public:
-  CrossThreadSink(QObject& context,
-                  std::function<void(const std::string&)> show)
-      : context_(context), show_(std::move(show)) {}
-
+  explicit WindowThreadSink(BackgroundRun& run) : run_(run) {}
   void Show(std::string_view text, MessageKind) override {
     const std::string message(text);
-    if (QThread::currentThread() == context_.thread()) {
-      show_(message);  // the run fell back to the window's own thread
-      return;
-    }
-    QMetaObject::invokeMethod(
-        &context_, [this, &message] { show_(message); },
-        Qt::BlockingQueuedConnection);
+    run_.OnWindowThread([this, &message] { run_.ShowMessage(message); });
   }
 
  private:
-  QObject& context_;
-  std::function<void(const std::string&)> show_;
+  BackgroundRun& run_;
 };
 
-}  // namespace
-
-BackgroundRun::BackgroundRun(QWidget& window, MessagePresenter& presenter,
-                             RunTiming timing)
-    : window_(window), presenter_(presenter), timing_(timing) {
-  delay_timer_.setSingleShot(true);
-  connect(&delay_timer_, &QTimer::timeout, this,
-          &BackgroundRun::OpenProgressDialog);
-  connect(&refresh_timer_, &QTimer::timeout, this,
-          &BackgroundRun::RefreshProgressDialog);
-}
+BackgroundRun::BackgroundRun(RunHost& host, RunTiming timing,
+                             ShowMessageCall show)
+    : host_(host),
+      timing_(timing),
+      show_(std::move(show)),
+      progress_([this] { OnWindowThread([this] { Refresh(); }); }) {}
 
 BackgroundRun::~BackgroundRun() = default;
 
 RunOutcome BackgroundRun::Run(const RunRequest& request,
                               FileSystem& file_system) {
+  window_thread_ = std::this_thread::get_id();
+  started_ = std::chrono::steady_clock::now();
+  WindowThreadSink sink(*this);
   RunOutcome outcome = RunOutcome::kFailed;
-  CrossThreadSink sink(*this,
-                       [this](const std::string& text) { ShowMessage(text); });
-  std::unique_ptr<QThread> worker(QThread::create(
-      [&] { outcome = RunPacking(request, file_system, sink, progress_); }));
-  QEventLoop loop;
-  connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-  InputBlocker blocker(window_);
-  delay_timer_.start(timing_.progress_delay);
-  worker->start();
-  if (!worker->isRunning() && !worker->isFinished()) {
-    // The system would not start a thread: run here, at the cost of a
-    // window that does not repaint until the run ends.
+  std::atomic<bool> ended{false};
+  std::thread worker;
+  try {
+    worker = std::thread([&] {
+      outcome = RunPacking(request, file_system, sink, progress_);
+      ended.store(true);
+      host_.WakeWindowThread();
+    });
+  } catch (const std::system_error&) {
     outcome = RunPacking(request, file_system, sink, progress_);
-    delay_timer_.stop();
     return outcome;
   }
-  loop.exec();
-  if (!worker->isFinished()) {
-    // The application is quitting: stop the run, still serving its
-    // messages so that the worker never waits for this thread in vain.
-    progress_.RequestCancel();
-    while (!worker->wait(QDeadlineTimer(10))) {
-      QCoreApplication::processEvents();
-    }
-  }
-  worker->wait();
-  delay_timer_.stop();
-  CloseProgressDialog();
+  Tick();
+  host_.Serve({.period = timing_.progress_refresh,
+               .tick = [this] { Tick(); },
+               .ended = [&ended] { return ended.load(); },
+               .on_quit = [this] { progress_.RequestCancel(); }});
+  worker.join();
+  view_.reset();
   return outcome;
+}
+
+void BackgroundRun::OnWindowThread(const std::function<void()>& task) {
+  if (std::this_thread::get_id() == window_thread_) {
+    task();  // the run fell back to the window's own thread
+  } else {
+    host_.CallOnWindowThread(task);
+  }
+}
+
+void BackgroundRun::Tick() {
+  if (ending_) return;
+  if (view_ == nullptr &&
+      std::chrono::steady_clock::now() - started_ >= timing_.progress_delay) {
+    view_ = host_.OpenProgress([this] { Cancel(); });
+  }
+  Refresh();
+}
+
+void BackgroundRun::Refresh() {
+  if (view_ == nullptr) return;
+  const RunState state = progress_.State();
+  std::optional<std::chrono::seconds> left;
+  if (state.copy) {
+    left = time_left_.Update(*state.copy, std::chrono::steady_clock::now());
+  }
+  view_->Show(LookOfProgress(state, left));
+}
+
+void BackgroundRun::Cancel() {
+  progress_.RequestCancel();
+  Refresh();
 }
 
 void BackgroundRun::ShowMessage(const std::string& text) {
   // A message means the run is ending: no progress to show any more.
-  delay_timer_.stop();
-  CloseProgressDialog();
-  presenter_.ShowMessage(&window_, window_.windowTitle().toStdString(), text);
-}
-
-void BackgroundRun::OpenProgressDialog() {
-  dialog_ = std::make_unique<ProgressDialog>(
-      window_, [this] { progress_.RequestCancel(); });
-  RefreshProgressDialog();
-  dialog_->show();
-  refresh_timer_.start(timing_.progress_refresh);
-}
-
-void BackgroundRun::RefreshProgressDialog() {
-  if (dialog_ == nullptr) return;
-  const std::string waiting_for = progress_.waiting_for();
-  if (!waiting_for.empty()) {
-    dialog_->ShowWaiting(
-        QString::fromStdString(WaitingForFolderText(waiting_for)));
-  } else {
-    dialog_->ShowProgress(progress_.done(), progress_.total());
-  }
-}
-
-void BackgroundRun::CloseProgressDialog() {
-  refresh_timer_.stop();
-  dialog_.reset();
+  ending_ = true;
+  view_.reset();
+  show_({kWindowTitle, text, ""});
 }
 
 }  // namespace mirlot

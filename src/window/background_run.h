@@ -1,52 +1,66 @@
-// A packing run started from the window. The run works on a thread of its
-// own so that the window keeps painting; its messages come back to the
-// window's thread one at a time, and a run that takes a while shows a
-// progress dialog with Cancel.
+// A packing run started from a window, the same for every toolkit: the run
+// works on a thread of its own while the window's thread serves events; its
+// messages come to the window's thread one at a time, the worker waiting
+// until each is dismissed; a run that takes a while shows its progress with
+// Cancel.
 #ifndef MIRLOT_WINDOW_BACKGROUND_RUN_H_
 #define MIRLOT_WINDOW_BACKGROUND_RUN_H_
 
-#include <QObject>
-#include <QTimer>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "packing/packing_run.h"
-#include "window/message_presenter.h"
-#include "window/progress_dialog.h"
+#include "progress/time_left.h"
+#include "window/run_host.h"
+#include "window/shared_progress.h"
 #include "window/window_services.h"
-
-class QWidget;
 
 namespace mirlot {
 
-class BackgroundRun : public QObject {
+class BackgroundRun {
  public:
-  BackgroundRun(QWidget& window, MessagePresenter& presenter, RunTiming timing);
-  ~BackgroundRun() override;
+  // Shows a message over the window and returns once it was dismissed.
+  using ShowMessageCall = std::function<void(const WindowMessage& message)>;
 
-  // Runs `request` over `file_system` on a worker thread and returns the
-  // outcome once the run ended. Meanwhile the calling thread, which must be
-  // the window's, keeps handling events: `window` repaints but takes no
-  // input; each message of the run goes to the presenter, titled with the
-  // window's title, while the worker waits for it to be dismissed; after
-  // the progress delay a modal dialog shows the bytes packed and offers
-  // Cancel, which ends the run with nothing changed and no message.
-  // Call once per object.
+  BackgroundRun(RunHost& host, RunTiming timing, ShowMessageCall show);
+  ~BackgroundRun();
+  BackgroundRun(const BackgroundRun&) = delete;
+  BackgroundRun& operator=(const BackgroundRun&) = delete;
+
+  // Runs `request` over `file_system` and returns the outcome once the run
+  // ended. The calling thread must be the window's; the host serves it
+  // meanwhile. Each message of the run goes to `show`, titled "Mirlot
+  // utility", after the progress window closed; once the progress delay passed
+  // the progress window shows the run's state and offers Cancel, which ends the
+  // run with nothing changed and no message, as does quitting the
+  // application. When no thread can be started the run works on the
+  // calling thread, and the window does not repaint until it ends. Call
+  // once per object.
   RunOutcome Run(const RunRequest& request, FileSystem& file_system);
 
  private:
-  void ShowMessage(const std::string& text);
-  void OpenProgressDialog();
-  void RefreshProgressDialog();
-  void CloseProgressDialog();
+  class WindowThreadSink;
 
-  QWidget& window_;
-  MessagePresenter& presenter_;
+  // Runs `task` on the window's thread and returns once it has run.
+  void OnWindowThread(const std::function<void()>& task);
+  // Opens the progress window once the delay passed, and refreshes it.
+  void Tick();
+  void Refresh();
+  void Cancel();
+  void ShowMessage(const std::string& text);
+
+  RunHost& host_;
   RunTiming timing_;
+  ShowMessageCall show_;
   SharedProgress progress_;
-  QTimer delay_timer_;
-  QTimer refresh_timer_;
-  std::unique_ptr<ProgressDialog> dialog_;
+  TimeLeftEstimate time_left_;
+  std::thread::id window_thread_;
+  std::chrono::steady_clock::time_point started_;
+  std::unique_ptr<ProgressView> view_;
+  bool ending_ = false;  // a message was shown: no progress any more
 };
 
 }  // namespace mirlot

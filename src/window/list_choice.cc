@@ -26,4 +26,32 @@ bool ListChoice::Offer(const std::vector<std::string>& paths,
   return true;
 }
 
+std::optional<std::string> ListChoice::OfferArgument(const std::string& path,
+                                                     FileSystem& file_system) {
+  const Result<FileStatus> status = file_system.Stat(path);
+  std::string reason;
+  if (status.ok()) {
+    if (status.value().kind != FileKind::kDirectory) {
+      Choose(path);
+      return std::nullopt;
+    }
+    reason = "it is a folder";
+  } else if (status.status().Is(FailureCode::kFileNotFound) ||
+             status.status().Is(FailureCode::kPathNotFound)) {
+    reason = "no such file";
+  } else {
+    reason = status.status().description();
+  }
+  return "Cannot choose " + path + " as the list: " + reason;
+}
+
+std::string WithoutAccessKey(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    shown += c;
+    if (c == '&') shown += '&';
+  }
+  return shown;
+}
+
 }  // namespace mirlot

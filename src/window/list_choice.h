@@ -1,9 +1,11 @@
 // What the window keeps between runs, the same for every toolkit: whether a
-// list was chosen and its path, where the chooser opens, which offered paths
-// count as a choice, and what Start asks the packing run to do.
+// list was chosen and its path, what the label shows, where the chooser
+// opens, which offered paths count as a choice, and what Start asks the
+// packing run to do.
 #ifndef MIRLOT_WINDOW_LIST_CHOICE_H_
 #define MIRLOT_WINDOW_LIST_CHOICE_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,6 @@
 
 namespace mirlot {
 
-inline constexpr char kWindowTitle[] = "Mirlot utility";
 inline constexpr char kNoPathCaption[] = "Path";
 
 class ListChoice {
@@ -29,10 +30,17 @@ class ListChoice {
   // Records a successful choice of the list at `path`.
   void Choose(std::string path);
 
-  // Paths dropped onto the window or given to the program: exactly one path
-  // that is not a folder counts as a choice. Several paths or a folder keep
-  // the earlier choice. Returns whether the choice changed.
+  // Paths dropped onto the window: exactly one path that is not a folder
+  // counts as a choice. Several paths or a folder keep the earlier choice.
+  // Returns whether the choice changed.
   bool Offer(const std::vector<std::string>& paths, FileSystem& file_system);
+
+  // The list given to the program (a full path): an existing file that is
+  // not a folder becomes the choice. Otherwise the choice stays, and the
+  // message that says why is returned ("Cannot choose /d/x.txt as the list:
+  // no such file").
+  std::optional<std::string> OfferArgument(const std::string& path,
+                                           FileSystem& file_system);
 
   // What Start hands to the packing run.
   RunRequest StartRequest() const { return {chosen_, caption_}; }
@@ -41,6 +49,10 @@ class ListChoice {
   bool chosen_ = false;
   std::string caption_ = kNoPathCaption;
 };
+
+// `text` for a control whose text marks its access key with '&' (both
+// toolkits do): every '&' doubled, so that it shows as itself.
+std::string WithoutAccessKey(const std::string& text);
 
 }  // namespace mirlot
 

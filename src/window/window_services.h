@@ -1,23 +1,36 @@
-// How a window asks the user for a list and shows the messages of a run.
-// `Parent` is the toolkit's window handle; the real implementations are a
-// file dialog and a message box, tests substitute a scripted user.
+// What a window works with: how it asks the user for a list and shows a
+// message, and how long a run works before its progress shows. `Parent` is
+// the toolkit's window handle; the real implementations are a file dialog
+// and a message box, tests substitute a scripted user.
 #ifndef MIRLOT_WINDOW_WINDOW_SERVICES_H_
 #define MIRLOT_WINDOW_WINDOW_SERVICES_H_
 
-#include <atomic>
 #include <chrono>
-#include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 
-#include "packing/run_observer.h"
+#include "runtime/file_system.h"
 
 namespace mirlot {
 
-// The one filter the chooser offers: its description and its pattern.
-inline constexpr char kListFilterName[] = "List of files *.txt";
-inline constexpr char kListFilterPattern[] = "*.txt";
+inline constexpr char kWindowTitle[] = "Mirlot utility";
+
+// The filters the chooser offers, the first one chosen: a description and
+// its pattern.
+struct ListFilter {
+  const char* name;
+  const char* pattern;
+};
+inline constexpr ListFilter kListFilters[] = {{"List of files *.txt", "*.txt"},
+                                              {"All files (*)", "*"}};
+
+// One message box: its title, the message, and what more there is to say
+// about it ("" when nothing), shown under the message.
+struct WindowMessage {
+  std::string title;
+  std::string text;
+  std::string detail;
+};
 
 template <typename Parent>
 class ListChooserFor {
@@ -37,11 +50,10 @@ class MessagePresenterFor {
  public:
   virtual ~MessagePresenterFor() = default;
 
-  // Shows `text` titled `title` (both UTF-8) with a single OK button and no
-  // icon, modally over `parent`, and returns once the user dismissed it.
-  // Cannot fail.
-  virtual void ShowMessage(Parent parent, const std::string& title,
-                           const std::string& text) = 0;
+  // Shows `message` (UTF-8) with a single OK button and no icon, modally
+  // over `parent`, at least as wide as its title needs, and returns once the
+  // user dismissed it. Cannot fail.
+  virtual void ShowMessage(Parent parent, const WindowMessage& message) = 0;
 };
 
 struct RunTiming {
@@ -51,47 +63,15 @@ struct RunTiming {
   std::chrono::milliseconds progress_refresh{100};
 };
 
-// Progress and the cancel request, shared between the worker that runs the
-// packing and the window's thread that shows them.
-class SharedProgress : public RunObserver {
- public:
-  void OnProgress(std::uint64_t done, std::uint64_t total) override {
-    total_.store(total, std::memory_order_relaxed);
-    done_.store(done, std::memory_order_relaxed);
-  }
-  bool CancelRequested() override {
-    return cancel_requested_.load(std::memory_order_relaxed);
-  }
-  void OnWaitingForFolder(const std::string& folder, bool waiting) override {
-    const std::lock_guard<std::mutex> lock(waiting_mutex_);
-    waiting_for_ = waiting ? folder : std::string();
-  }
-
-  void RequestCancel() {
-    cancel_requested_.store(true, std::memory_order_relaxed);
-  }
-  std::uint64_t done() const { return done_.load(std::memory_order_relaxed); }
-  std::uint64_t total() const { return total_.load(std::memory_order_relaxed); }
-  // The folder another run is writing into while this run waits for it to
-  // finish, or "" when the run is not waiting.
-  std::string waiting_for() const {
-    const std::lock_guard<std::mutex> lock(waiting_mutex_);
-    return waiting_for_;
-  }
-
- private:
-  std::atomic<std::uint64_t> done_{0};
-  std::atomic<std::uint64_t> total_{0};
-  std::atomic<bool> cancel_requested_{false};
-  mutable std::mutex waiting_mutex_;
-  std::string waiting_for_;
+// What a window works with; the real program passes the file dialog, the
+// message box and the host's file system, tests pass fakes.
+template <typename Parent>
+struct WindowServicesFor {
+  ListChooserFor<Parent>& chooser;
+  MessagePresenterFor<Parent>& presenter;
+  FileSystem& file_system;
+  RunTiming timing = {};
 };
-
-// What the progress window says while the run waits for another run that
-// is writing its outputs into `folder` (UTF-8).
-inline std::string WaitingForFolderText(const std::string& folder) {
-  return "Waiting for another run to finish writing into " + folder + "\u2026";
-}
 
 }  // namespace mirlot
 

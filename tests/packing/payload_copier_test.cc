@@ -1,6 +1,6 @@
-// The copier's own part: 1 MiB blocks, progress after each and a cancel
-// poll before each. Gathering members into blocks, write and member
-// failures belong to the stream's and the pipeline's tests.
+// The copier's own part: 1 MiB blocks, progress as it starts and after
+// each block, and a cancel poll before each. Gathering members into blocks,
+// write and member failures belong to the stream's and the pipeline's tests.
 #include "packing/payload_copier.h"
 
 #include <gtest/gtest.h>
@@ -16,35 +16,45 @@ namespace mirlot {
 namespace {
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
-constexpr std::uint64_t kPayloads = 5 * kMiB / 2;
 
+// What the copier reported: "files done/all:KiB done/all " each time.
 class RecordingObserver : public RunObserver {
  public:
-  void OnProgress(std::uint64_t done, std::uint64_t total) override {
-    progress.push_back(total == kPayloads ? done : 0);
+  void OnProgress(const CopyProgress& p) override {
+    seen += std::to_string(p.files_done) + "/" + std::to_string(p.files_total) +
+            ":" + std::to_string(p.bytes_done >> 10) + "/" +
+            std::to_string(p.bytes_total >> 10) + " ";
   }
   bool CancelRequested() override { return ++polls == cancel_at_poll; }
-  std::vector<std::uint64_t> progress;  // bytes done; 0 for a wrong total
+  std::string seen;
   int polls = 0;
   int cancel_at_poll = 0;  // 0: never
 };
 
-// The image holds what the progress reached, one append for each report.
+// Payloads of 1.5 MiB, none and 1 MiB. The image holds what the progress
+// reached, one append for each report after the first.
 TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
   const struct {
     int cancel_at_poll, failure;
-    std::vector<std::uint64_t> progress;
+    std::string seen;
+    std::uint64_t copied;
   } cases[] = {
-      {0, 0, {kMiB, 2 * kMiB, kPayloads}},
-      {1, 18, {}},  // cancelled before the first block
-      {2, 18, {kMiB}},
+      {0, 0, "0/3:0/2560 0/3:1024/2560 2/3:2048/2560 3/3:2560/2560 ",
+       5 * kMiB / 2},
+      {1, 18, "0/3:0/2560 ", 0},  // cancelled before the first block
+      {2, 18, "0/3:0/2560 0/3:1024/2560 ", kMiB},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cancel_at_poll);
     FakeFileSystem fs;
-    const std::string member = MemberBytes(kPayloads + 54);
-    fs.AddFile("/d/member", member);
-    const EntryTable table{{.name = "/d/member", .member_size = member.size()}};
+    const std::string a = MemberBytes(3 * kMiB / 2 + 54, "A"),
+                      c3 = MemberBytes(kMiB + 54, "C");
+    fs.AddFile("/d/a", a);
+    fs.AddFile("/d/b", MemberBytes(54));
+    fs.AddFile("/d/c", c3);
+    const EntryTable table{{.name = "/d/a", .member_size = a.size()},
+                           {.name = "/d/b", .member_size = 54},
+                           {.name = "/d/c", .member_size = c3.size()}};
     auto image = fs.CreateNew("/d/image");
     RecordingObserver observer;
     observer.cancel_at_poll = c.cancel_at_poll;
@@ -52,12 +62,13 @@ TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
         CopyPayloads(fs, "/", table, *PlanContainer(table), **image, observer)
             .number(),
         c.failure);
-    EXPECT_EQ(observer.progress, c.progress);
-    EXPECT_TRUE(fs.Content("/d/image") ==
-                member.substr(50, c.progress.empty() ? 0 : c.progress.back()));
+    EXPECT_EQ(observer.seen, c.seen);
+    const std::string payloads =
+        a.substr(50, a.size() - 54) + c3.substr(50, c3.size() - 54);
+    EXPECT_TRUE(fs.Content("/d/image") == payloads.substr(0, c.copied));
     EXPECT_EQ(
         std::count(fs.calls().begin(), fs.calls().end(), "append /d/image"),
-        static_cast<long>(c.progress.size()));
+        std::count(c.seen.begin(), c.seen.end(), ' ') - 1);
   }
 }
 

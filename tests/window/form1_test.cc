@@ -1,6 +1,6 @@
-// The Qt window plays the shared user scenarios, worked with the mouse and
-// drag and drop.
-#include "window/form1.h"
+// The Qt window plays the shared user scenarios, worked with the mouse, the
+// keyboard and drag and drop.
+#include "window/qt/form1.h"
 
 #include <QLabel>
 #include <QMimeData>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "window/progress_dialog.h"
+#include "window/qt/progress_dialog.h"
 #include "window_scenarios.h"
 
 namespace mirlot {
@@ -21,10 +21,15 @@ struct QtWindow {
   QtWindow(FileSystem& file_system, RunTiming timing)
       : form({user, user, file_system, timing}) {
     form.show();
+    form.activateWindow();
+    (void)QTest::qWaitForWindowActive(&form);
   }
   void Click(bool start) {
     const char* name = start ? "cmdStart" : "cmdPath";
     QTest::mouseClick(form.findChild<QPushButton*>(name), Qt::LeftButton);
+  }
+  void Key(bool enter) {
+    QTest::keyClick(form.focusWidget(), enter ? Qt::Key_Return : Qt::Key_Tab);
   }
   // Drops only what the window took as it entered.
   void Drop(const std::vector<std::string>& paths) {
@@ -40,20 +45,25 @@ struct QtWindow {
     QApplication::sendEvent(&form, &enter);
     if (enter.isAccepted()) QApplication::sendEvent(&form, &drop);
   }
+  void Argue(const std::string& path) {
+    form.OfferArgument(QString::fromStdString(path));
+  }
   void Close() { form.close(); }
   std::string Caption() {
     auto* label = form.findChild<QLabel*>("lblPath");
-    return form.isVisible() ? label->text().toStdString() : "";
+    return form.isVisible() ? label->text().remove(u'\n').toStdString() : "";
   }
   std::string Progress(bool cancel) {
-    auto* dialog = form.findChild<ProgressDialog*>();
+    auto* dialog = form.findChild<QtProgressDialog*>();
     if (dialog == nullptr || !dialog->isVisible()) return "";
-    const std::string title = dialog->windowTitle().toStdString();
+    const std::string shown =
+        dialog->windowTitle().toStdString() + ": " +
+        dialog->findChild<QLabel*>("progressText")->text().toStdString();
     if (cancel) {
       QTest::mouseClick(dialog->findChild<QPushButton*>("cancelButton"),
                         Qt::LeftButton);
     }
-    return title;
+    return shown;
   }
   void Poll(std::function<bool()> tick) {
     auto* poll = new QTimer(&form);
@@ -64,7 +74,7 @@ struct QtWindow {
   }
 
   ScriptedUser<QWidget*> user;
-  Form1 form;
+  QtForm1 form;
 };
 
 }  // namespace

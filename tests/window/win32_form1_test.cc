@@ -16,8 +16,8 @@ namespace mirlot {
 namespace {
 
 std::string Text(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
   return Narrow(text);
 }
 
@@ -32,10 +32,19 @@ struct Win32Window {
   Win32Window(FileSystem& file_system, RunTiming timing)
       : form({user, user, file_system, timing}) {
     ShowWindow(form.hwnd(), SW_SHOW);
+    SetForegroundWindow(form.hwnd());
   }
   void Click(bool start) {
     const int id = start ? kStartButtonId : kPathButtonId;
     SendMessageW(GetDlgItem(form.hwnd(), id), BM_CLICK, 0, 0);
+  }
+  // Through the program's own keyboard handling, as its message loop does.
+  void Key(bool enter) {
+    MSG message = {};
+    message.hwnd = GetFocus();
+    message.message = WM_KEYDOWN;
+    message.wParam = enter ? VK_RETURN : VK_TAB;
+    if (!form.TranslateKeys(message)) DispatchMessageW(&message);
   }
   // Drops only onto a window that takes dropped files.
   void Drop(const std::vector<std::string>& paths) {
@@ -52,17 +61,23 @@ struct Win32Window {
     SendMessageW(form.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory),
                  0);
   }
+  void Argue(const std::string& path) { form.OfferArgument(path); }
   void Close() { SendMessageW(form.hwnd(), WM_CLOSE, 0, 0); }
   std::string Caption() {
     HWND label = GetDlgItem(form.hwnd(), kPathLabelId);
-    return IsWindowVisible(form.hwnd()) ? Text(label) : "";
+    if (!IsWindowVisible(form.hwnd())) return "";
+    std::string text = Text(label);
+    std::erase(text, '\r');
+    std::erase(text, '\n');
+    return text;
   }
   std::string Progress(bool cancel) {
     HWND progress = FindWindowW(kProgressWindowClass, nullptr);
     if (progress == nullptr || !IsWindowVisible(progress)) return "";
-    const std::string title = Text(progress);
+    const std::string shown =
+        Text(progress) + ": " + Text(GetDlgItem(progress, kProgressTextId));
     if (cancel) SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
-    return title;
+    return shown;
   }
   void Poll(std::function<bool()> poll) {
     tick = std::move(poll);

@@ -6,17 +6,21 @@
 // whose member `user` is the scripted user it asks; the test works it by
 // the user's means:
 //   Click(start)      presses Start, else the path button;
+//   Key(enter)        presses Enter, else Tab, on the focused control;
 //   Drop(paths)       drops the paths onto the window;
+//   Argue(path)       gives the path as the program's argument;
 //   Close()           asks the window to close;
-//   Caption()         the path label's text, "" once the window is gone;
-//   Progress(cancel)  the progress window's title, "" while none shows;
-//                     `cancel` presses its Cancel button first;
+//   Caption()         the path label's text without line ends, "" once the
+//                     window is gone;
+//   Progress(cancel)  the progress window's title and text, "" while none
+//                     shows; `cancel` presses its Cancel button after;
 //   Poll(tick)        calls `tick` on the window's thread every few
 //                     milliseconds, also while a run works, until it
 //                     returns true.
 #ifndef MIRLOT_TESTS_WINDOW_WINDOW_SCENARIOS_H_
 #define MIRLOT_TESTS_WINDOW_WINDOW_SCENARIOS_H_
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -25,19 +29,20 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "runtime/fake_file_system.h"
-#include "window/list_choice.h"
 #include "window/window_services.h"
 
 namespace mirlot {
 
 // Records what the user was shown: "(folder)" for each chooser, which
-// answers `answer` once ("" cancels), "[text]" for each message, and
-// "{title}" for a progress window: one that `progress` finds still showing
-// over a message, or one whose Cancel the user pressed.
+// answers `answer` once ("" cancels), "[text]" for each message (with
+// "|title" when not the window's, "|detail" when it has one), and
+// "{title: text}" for a progress window: one that `progress` finds still
+// showing over a message, or one whose Cancel the user pressed.
 template <typename Parent>
 struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
   std::optional<std::string> ChooseList(Parent,
@@ -46,10 +51,11 @@ struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
     std::string chosen = std::exchange(answer, "");
     return chosen.empty() ? std::nullopt : std::optional(chosen);
   }
-  void ShowMessage(Parent, const std::string& title,
-                   const std::string& text) override {
+  void ShowMessage(Parent, const WindowMessage& message) override {
     const std::string over = progress();
-    seen += "[" + text + (title == kWindowTitle ? "" : "|" + title) + "]" +
+    seen += "[" + message.text +
+            (message.title == kWindowTitle ? "" : "|" + message.title) +
+            (message.detail.empty() ? "" : "|" + message.detail) + "]" +
             (over.empty() ? "" : "{" + over + "}");
   }
   std::string answer, seen;
@@ -57,51 +63,79 @@ struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
 };
 
 // Steps, split by ';': "choose PATH" answers the chooser ("choose" alone
-// cancels it), "drop PATH...", "start" presses Start, "close" closes the
-// window, "cancel" presses Cancel in the progress window, whose title then
-// shows as "{title}". The steps after '>' are taken once the progress
-// window of the run that follows shows, while that run waits at its first
-// read, so a working window must refuse them. Then the caption, what the
-// user saw, and the folders whose out.bin was replaced.
+// cancels it), "enter [PATH]" and "tab" press those keys (a chooser that
+// opens answers PATH), "drop PATH...", "argue PATH", "start" presses Start,
+// "close" closes the window, "cancel" presses Cancel in the progress
+// window, which then shows as "{title: text}". The steps after '>' are
+// taken once the progress window of the run that follows shows, while that
+// run waits at its first read (after ">>": as it starts saving), so a
+// working window must refuse them. Then the caption ('*' stands for any
+// text), what the user saw, and the folders whose out.bin was replaced.
 struct Scenario {
   std::string steps, caption, seen, replaced;
 };
 
+inline const std::string kLongList = "/d/" + std::string(200, 'a') + "/l.txt";
+
 // clang-format off
 inline const Scenario kScenarios[] = {
-    {"start", "Path", "[No file selected]", ""},
+    {"start", "&Path", "[No file selected]", ""},
     {"choose /d/l.txt; choose; start", "/d/l.txt", "()(/d)[Done]", "/d"},
+    {"choose /d/a&b.txt", "/d/a&&b.txt", "()", ""},
     {"choose /d/l.txt; choose /e/l.txt; start", "/e/l.txt", "()(/d)[Done]", "/e"},
     {"choose /f/l.txt; start", "/f/l.txt", "()[Ошибка 53File not found]", ""},
     {"choose /g/l.txt; start", "/g/l.txt", "()[Не найдено ни одного файла][Done]", ""},
     {"choose /d/l.txt; start > choose /e/l.txt; start; drop /e/l.txt; close", "/d/l.txt", "()[Done]", "/d"},
-    {"choose /d/l.txt; start > cancel", "/d/l.txt", "(){Mirlot utility}", ""},
-    // A dropped list (as the program's argument) is a choice; only Start
-    // packs; a dropped folder or several paths change nothing.
-    {"drop /e/l.txt; choose; start", "/e/l.txt", "(/e)[Done]", "/e"},
-    {"choose /d/l.txt; drop /e; drop /e/l.txt /g/l.txt; start", "/d/l.txt", "()[Done]", "/d"},
-    {"drop /e/l.txt; drop /g/l.txt", "/g/l.txt", "", ""},
+    {"choose /d/l.txt; start > cancel", "/d/l.txt", "(){Mirlot utility: Packing…}", ""},
+    {"choose /d/l.txt; start >> cancel", "/d/l.txt", "(){Mirlot utility: Saving…}", ""},
+    // Enter presses the focused button, the path button first.
+    {"enter /d/l.txt; tab; enter", "/d/l.txt", "()[Done]", "/d"},
+    // The program's argument is a choice when it is an existing file.
+    {"argue /e/l.txt; choose; start", "/e/l.txt", "(/e)[Done]", "/e"},
+    {"argue /d/l.txt; argue /e; argue /x.txt", "/d/l.txt", "[Cannot choose /e as the list: it is a folder][Cannot choose /x.txt as the list: no such file]", ""},
+    // A dropped list is a choice; only Start packs; a dropped folder or
+    // several paths change nothing.
+    {"drop /d/l.txt; drop /e; drop /e/l.txt /g/l.txt; start", "/d/l.txt", "[Done]", "/d"},
+    // Too long for the label: the beginning and the file name show.
+    {"choose " + kLongList, "/d/aaa*…*aaa/l.txt", "()", ""},
 };
 // Good lists in /d and /e, a missing member in /f, an empty list in /g.
 inline const std::pair<std::string, std::string> kLists[] = {
     {"/d", "a.dat"}, {"/e", "a.dat"}, {"/f", "a.dat\nb.dat"}, {"/g", ""}};
 // clang-format on
 
+// True when `text` matches `pattern`, in which '*' stands for any text.
+inline bool Matches(std::string_view text, std::string_view pattern) {
+  const std::size_t star = pattern.find('*');
+  if (star == std::string_view::npos) return text == pattern;
+  if (!text.starts_with(pattern.substr(0, star))) return false;
+  for (std::size_t at = star; at <= text.size(); ++at) {
+    if (Matches(text.substr(at), pattern.substr(star + 1))) return true;
+  }
+  return false;
+}
+
 // Takes `steps` on `window`; those after '>' on the window's thread once the
-// next run's progress window shows, that run held at its first read till
-// then.
+// next run's progress window shows and that run is held where the mark
+// says, till then.
 template <typename Window>
 void Take(Window& window, FakeFileSystem& fs, const std::string& steps) {
   const std::size_t mark = steps.find('>');
   if (mark != std::string::npos) {
+    const bool saving = steps.compare(mark, 2, ">>") == 0;
+    const auto hold =
+        saving ? FakeFileSystem::Op::kClose : FakeFileSystem::Op::kRead;
     auto release = std::make_shared<std::promise<void>>();
-    fs.before_each = [held = release->get_future().share()](auto op, auto&) {
-      if (op == FakeFileSystem::Op::kRead) {
-        held.wait_for(std::chrono::seconds(9));
-      }
+    auto reached = std::make_shared<std::atomic<bool>>(false);
+    fs.before_each = [hold, reached, held = release->get_future().share()](
+                         auto op, auto&) {
+      if (op != hold) return;
+      reached->store(true);
+      held.wait_for(std::chrono::seconds(9));
     };
-    window.Poll([&window, &fs, release, later = steps.substr(mark + 1)] {
-      if (window.Progress(false).empty()) return false;
+    window.Poll([&window, &fs, release, reached,
+                 later = steps.substr(mark + (saving ? 2 : 1))] {
+      if (!reached->load() || window.Progress(false).empty()) return false;
       Take(window, fs, later);
       release->set_value();
       return true;
@@ -116,9 +150,11 @@ void Take(Window& window, FakeFileSystem& fs, const std::string& steps) {
         std::istream_iterator<std::string>(words), {}};
     window.user.answer = paths.empty() ? "" : paths.front();
     if (verb == "drop") window.Drop(paths);
+    if (verb == "argue") window.Argue(paths.front());
     if (verb == "close") window.Close();
     if (verb == "cancel") window.user.seen += "{" + window.Progress(true) + "}";
     if (verb == "choose" || verb == "start") window.Click(verb == "start");
+    if (verb == "enter" || verb == "tab") window.Key(verb == "enter");
   }
 }
 
@@ -146,7 +182,9 @@ std::string Play(const Scenario& row) {
     if (fs.Content(folder + "/out.bin") != "earlier image") seen += folder;
   }
   if (fs.FilePaths() != before) seen += " and other files";
-  if (seen == row.caption + "||" + row.seen + "|" + row.replaced) return "";
+  if (Matches(seen, row.caption + "||" + row.seen + "|" + row.replaced)) {
+    return "";
+  }
   return row.steps + ": saw " + seen;
 }
 

@@ -15,54 +15,61 @@ Call User32(const char* name) {
       GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
-UINT SystemDpi() {
+int SystemDpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  return dpi > 0 ? static_cast<UINT>(dpi) : kBaseDpi;
+  return dpi > 0 ? dpi : kBaseDpi;
 }
 
 }  // namespace
 
-UINT WindowDpi(HWND window) {
+int WindowDpi(HWND window) {
   static const auto get_dpi = User32<GetDpiForWindowCall>("GetDpiForWindow");
   const UINT dpi = get_dpi != nullptr ? get_dpi(window) : 0;
-  return dpi != 0 ? dpi : SystemDpi();
+  return dpi != 0 ? static_cast<int>(dpi) : SystemDpi();
 }
 
-int Scale(int pixels, UINT dpi) {
-  return MulDiv(pixels, static_cast<int>(dpi), kBaseDpi);
-}
-
-int TwipsToPixels(int twips, UINT dpi) {
-  return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
-}
-
-SIZE OuterSize(SIZE client, DWORD style, UINT dpi) {
+SIZE OuterSize(SIZE client, DWORD style, int dpi) {
   static const auto adjust =
       User32<AdjustForDpiCall>("AdjustWindowRectExForDpi");
   RECT rect = {0, 0, client.cx, client.cy};
   if (adjust != nullptr) {
-    adjust(&rect, style, FALSE, 0, dpi);
+    adjust(&rect, style, FALSE, 0, static_cast<UINT>(dpi));
   } else {
     AdjustWindowRectEx(&rect, style, FALSE, 0);
   }
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-HFONT CreateMessageFont(UINT dpi) {
+HFONT CreateSystemFont(int dpi, bool caption) {
   static const auto parameters =
       User32<ParametersForDpiCall>("SystemParametersInfoForDpi");
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
+  LOGFONTW& font = caption ? metrics.lfCaptionFont : metrics.lfMessageFont;
   if (parameters == nullptr ||
-      !parameters(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
+      !parameters(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
+                  static_cast<UINT>(dpi))) {
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics,
                           0);
-    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight,
-                                            static_cast<int>(dpi), SystemDpi());
+    font.lfHeight = MulDiv(font.lfHeight, dpi, SystemDpi());
   }
-  return CreateFontIndirectW(&metrics.lfMessageFont);
+  return CreateFontIndirectW(&font);
+}
+
+HWND CreateControl(HWND parent, const wchar_t* kind, const wchar_t* text,
+                   DWORD style, int id) {
+  return CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                         0, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+void PlaceControl(HWND control, const Place& twips, int dpi) {
+  const Place pixels = PlaceInPixels(twips, dpi);
+  SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.width,
+               pixels.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace mirlot

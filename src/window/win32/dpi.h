@@ -1,10 +1,12 @@
-// Sizes at the monitor's DPI. The per-monitor calls of Windows 10 are
-// looked up at run time, so that the program still starts where they are
-// missing; there the system's DPI is used.
+// Controls, sizes and fonts at the monitor's DPI. The per-monitor calls of
+// Windows 10 are looked up at run time, so that the program still starts where
+// they are missing; there the system's DPI is used.
 #ifndef MIRLOT_WINDOW_WIN32_DPI_H_
 #define MIRLOT_WINDOW_WIN32_DPI_H_
 
 #include <windows.h>
+
+#include "window/layout.h"
 
 // Sent from Windows 8.1 on when the window moves to a monitor of another
 // DPI. The headers declare it only to programs that need 8.1, and these
@@ -15,20 +17,20 @@
 
 namespace mirlot {
 
-inline constexpr UINT kBaseDpi = 96;
-inline constexpr int kTwipsPerInch = 1440;
-
 // The DPI `window` is shown at.
-UINT WindowDpi(HWND window);
-// `pixels` at 96 DPI, scaled to `dpi`.
-int Scale(int pixels, UINT dpi);
-// `twips` in pixels at `dpi`.
-int TwipsToPixels(int twips, UINT dpi);
+int WindowDpi(HWND window);
 // The outer size at `dpi` of a top-level window of `style` whose client
 // area is `client` pixels.
-SIZE OuterSize(SIZE client, DWORD style, UINT dpi);
-// The system's message font at `dpi`. The caller owns the font.
-HFONT CreateMessageFont(UINT dpi);
+SIZE OuterSize(SIZE client, DWORD style, int dpi);
+// The system's message font, or with `caption` its font of window titles,
+// at `dpi`. The caller owns the font.
+HFONT CreateSystemFont(int dpi, bool caption);
+// A visible child control of `kind` (a window class) with `text`, `style`
+// and the identifier `id`, still without a place.
+HWND CreateControl(HWND parent, const wchar_t* kind, const wchar_t* text,
+                   DWORD style, int id);
+// Places `control` at `twips`, in pixels at `dpi`.
+void PlaceControl(HWND control, const Place& twips, int dpi);
 
 }  // namespace mirlot
 

@@ -1,14 +1,15 @@
 #include "window/win32/form1.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
-#include <algorithm>
+#include <vector>
 
 #include "runtime/windows_text.h"
-#include "window/win32/background_run.h"
+#include "window/layout.h"
+#include "window/path_fit.h"
+#include "window/win32/accessibility.h"
 #include "window/win32/dpi.h"
-#include "window/win32/path_fit.h"
+#include "window/win32/run_host.h"
 
 namespace mirlot {
 
@@ -16,26 +17,18 @@ namespace {
 
 constexpr DWORD kStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr SIZE kClientTwips = {6090, 1875};
 
-struct Place {
-  int id, left, top, width, height;  // twips
+struct ControlPlace {
+  int id;
+  Place twips;
 };
-constexpr Place kPlaces[] = {{kPathLabelId, 120, 240, 4695, 855},
-                             {kPathButtonId, 4920, 240, 975, 855},
-                             {kStartButtonId, 2400, 1320, 1095, 375}};
-
-HWND Control(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style,
-             int id) {
-  return CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                         0, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr), nullptr);
-}
+constexpr ControlPlace kPlaces[] = {{kPathLabelId, kPathLabelPlace},
+                                    {kPathButtonId, kPathButtonPlace},
+                                    {kStartButtonId, kStartButtonPlace}};
 
 }  // namespace
 
-Win32Form1::Win32Form1(Win32WindowServices services) : services_(services) {
+Win32Form1::Win32Form1(Win32WindowServices services) : core_(services) {
   const INITCOMMONCONTROLSEX controls = {
       sizeof(controls),
       ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
@@ -67,94 +60,94 @@ Win32Form1::~Win32Form1() {
 }
 
 void Win32Form1::CreateControls() {
-  // Created in tab order; the label takes no focus.
-  lbl_path_ = Control(hwnd_, L"STATIC", Widen(kNoPathCaption).c_str(),
-                      SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kPathLabelId);
-  cmd_path_ = Control(hwnd_, L"BUTTON", L"...", WS_TABSTOP | BS_PUSHBUTTON,
-                      kPathButtonId);
-  cmd_start_ = Control(hwnd_, L"BUTTON", L"Start", WS_TABSTOP | BS_PUSHBUTTON,
-                       kStartButtonId);
+  // Created in tab order: the label's access key moves on to "...".
+  lbl_path_ =
+      CreateControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOTIFY, kPathLabelId);
+  cmd_path_ = CreateControl(hwnd_, L"BUTTON", L"...",
+                            WS_TABSTOP | BS_PUSHBUTTON, kPathButtonId);
+  cmd_start_ = CreateControl(hwnd_, L"BUTTON", L"&Start",
+                             WS_TABSTOP | BS_PUSHBUTTON, kStartButtonId);
+  Annotate(cmd_path_, L"Choose list file",
+           L"Opens the file chooser to choose the list of files to pack");
+  Annotate(cmd_start_, nullptr,
+           L"Packs the listed files into out.bin and report.txt beside the "
+           L"list");
   tooltip_ = CreateWindowExW(
       0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
       0, 0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  AddTool(lbl_path_, path_tip_.data());
+  AddTool(cmd_path_, L"Choose list file");
+  DragAcceptFiles(hwnd_, TRUE);
+}
+
+void Win32Form1::AddTool(HWND control, const wchar_t* text) {
   TOOLINFOW tool = {};
   tool.cbSize = sizeof(tool);
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(lbl_path_);
-  tool.lpszText = tip_.data();
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = const_cast<wchar_t*>(text);
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
-  DragAcceptFiles(hwnd_, TRUE);
 }
 
-void Win32Form1::Layout(UINT dpi) {
+void Win32Form1::Layout(int dpi) {
   HFONT old_font = font_;
-  font_ = CreateMessageFont(dpi);
-  const SIZE outer = OuterSize({TwipsToPixels(kClientTwips.cx, dpi),
-                                TwipsToPixels(kClientTwips.cy, dpi)},
-                               kStyle, dpi);
+  font_ = CreateSystemFont(dpi, false);
+  const Place client = PlaceInPixels(kForm1Client, dpi);
+  const SIZE outer = OuterSize({client.width, client.height}, kStyle, dpi);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  for (const Place& place : kPlaces) {
+  for (const ControlPlace& place : kPlaces) {
     HWND control = GetDlgItem(hwnd_, place.id);
-    SetWindowPos(control, nullptr, TwipsToPixels(place.left, dpi),
-                 TwipsToPixels(place.top, dpi), TwipsToPixels(place.width, dpi),
-                 TwipsToPixels(place.height, dpi), SWP_NOZORDER);
+    PlaceControl(control, place.twips, dpi);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0,
-               TwipsToPixels(kClientTwips.cx, dpi));
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, client.width);
   if (old_font != nullptr) DeleteObject(old_font);
   ShowChoice();
 }
 
 void Win32Form1::ShowChoice() {
-  const std::wstring path = Widen(choice_.caption());
   RECT area;
   GetClientRect(lbl_path_, &area);
   HDC dc = GetDC(lbl_path_);
   HGDIOBJ old_font = SelectObject(dc, font_);
   TEXTMETRICW metrics;
   GetTextMetricsW(dc, &metrics);
-  const int max_lines = std::max<int>(1, area.bottom / metrics.tmHeight);
-  const std::wstring shown =
-      FitPathToLines(dc, path, std::max<int>(1, area.right), max_lines);
+  const PathLabelLook look = LookOfPathLabel(
+      core_.choice(),
+      [dc](std::string_view text) {
+        const std::wstring wide = Widen(std::string(text));
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()),
+                              &size);
+        return static_cast<int>(size.cx);
+      },
+      std::max<int>(1, area.right),
+      std::max<int>(1, area.bottom / metrics.tmHeight), "\r\n");
   SelectObject(dc, old_font);
   ReleaseDC(lbl_path_, dc);
-  SetWindowTextW(lbl_path_, shown.c_str());
-  // The whole path as tooltip when the label shows less of it.
-  std::wstring joined = shown;
-  std::erase(joined, L'\r');
-  std::erase(joined, L'\n');
-  tip_ = joined == path ? L"" : path;
+  SetWindowTextW(lbl_path_, Widen(look.text).c_str());
+  // A tool with no text shows no tooltip.
+  path_tip_ = Widen(look.tooltip);
   TOOLINFOW tool = {};
   tool.cbSize = sizeof(tool);
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(lbl_path_);
-  tool.lpszText = tip_.data();
+  tool.lpszText = path_tip_.data();
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0,
                reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(tooltip_, TTM_ACTIVATE, !tip_.empty(), 0);
 }
 
-void Win32Form1::OfferLists(const std::vector<std::string>& paths) {
-  if (choice_.Offer(paths, services_.file_system)) ShowChoice();
-}
-
-void Win32Form1::ChooseList() {
-  const std::optional<std::string> chosen =
-      services_.chooser.ChooseList(hwnd_, choice_.ChooserFolder());
-  if (!chosen) return;
-  choice_.Choose(*chosen);
-  ShowChoice();
+void Win32Form1::OfferArgument(const std::string& path) {
+  // A refusal before the window shows stands on its own, on the screen.
+  HWND parent = IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
+  if (core_.OfferArgument(parent, path)) ShowChoice();
 }
 
 void Win32Form1::StartRun() {
-  running_ = true;
-  Win32BackgroundRun run(hwnd_, services_.presenter, services_.timing);
-  (void)run.Run(choice_.StartRequest(), services_.file_system);
-  running_ = false;
+  Win32RunHost host(hwnd_);
+  core_.Start(host, hwnd_);
 }
 
 void Win32Form1::Drop(HDROP drop) {
@@ -166,7 +159,7 @@ void Win32Form1::Drop(HDROP drop) {
     paths.push_back(Narrow(path));
   }
   DragFinish(drop);
-  OfferLists(paths);
+  if (core_.Drop(paths)) ShowChoice();
 }
 
 bool Win32Form1::TranslateKeys(MSG& message) {
@@ -182,20 +175,17 @@ bool Win32Form1::TranslateKeys(MSG& message) {
 LRESULT Win32Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
-      // Input that reaches the window during a run is dropped.
-      if (running_ || HIWORD(wparam) != BN_CLICKED) break;
-      if (LOWORD(wparam) == kPathButtonId) ChooseList();
+      if (HIWORD(wparam) != BN_CLICKED) break;
+      if (LOWORD(wparam) == kPathButtonId && core_.ChooseList(hwnd_)) {
+        ShowChoice();
+      }
       if (LOWORD(wparam) == kStartButtonId) StartRun();
       return 0;
     case WM_DROPFILES:
-      if (running_) {
-        DragFinish(reinterpret_cast<HDROP>(wparam));
-      } else {
-        Drop(reinterpret_cast<HDROP>(wparam));
-      }
+      Drop(reinterpret_cast<HDROP>(wparam));
       return 0;
     case WM_CLOSE:
-      if (!running_) DestroyWindow(hwnd_);
+      if (!core_.running()) DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
       hwnd_ = nullptr;

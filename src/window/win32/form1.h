@@ -1,6 +1,5 @@
-// The program's one window, native Win32: it holds the chosen list and
-// hands it to the packing run when Start is pressed. A list dropped onto
-// the window counts as a choice.
+// The program's one window, native Win32: draws the controls at the core's
+// places and forwards the user's clicks, keys and drops to the core.
 #ifndef MIRLOT_WINDOW_WIN32_FORM1_H_
 #define MIRLOT_WINDOW_WIN32_FORM1_H_
 
@@ -9,12 +8,9 @@
 #include <shellapi.h>
 
 #include <string>
-#include <vector>
 
-#include "runtime/file_system.h"
-#include "window/list_choice.h"
+#include "window/form_core.h"
 #include "window/win32/system_dialogs.h"
-#include "window/window_services.h"
 
 namespace mirlot {
 
@@ -24,14 +20,7 @@ inline constexpr int kPathLabelId = 100;
 inline constexpr int kPathButtonId = 101;
 inline constexpr int kStartButtonId = 102;
 
-// What the window works with; the real program passes the file dialog, the
-// message box and the host's file system, tests pass fakes.
-struct Win32WindowServices {
-  Win32ListChooser& chooser;
-  Win32MessagePresenter& presenter;
-  FileSystem& file_system;
-  RunTiming timing = {};
-};
+using Win32WindowServices = WindowServicesFor<HWND>;
 
 class Win32Form1 {
  public:
@@ -43,17 +32,16 @@ class Win32Form1 {
   Win32Form1& operator=(const Win32Form1&) = delete;
 
   HWND hwnd() const { return hwnd_; }
-  bool list_chosen() const { return choice_.chosen(); }
-  const std::string& caption() const { return choice_.caption(); }
+  bool list_chosen() const { return core_.choice().chosen(); }
 
-  // Lists offered by a drop or on the command line (full paths, UTF-8):
-  // one list becomes the chosen one; a folder or several paths change
-  // nothing.
-  void OfferLists(const std::vector<std::string>& paths);
+  // The list given to the program (UTF-8, as given): chosen when it is an
+  // existing file, else refused with a message.
+  void OfferArgument(const std::string& path);
 
   // The keyboard of a dialog for `message`, taken from the program's
   // message loop: Tab moves between the buttons, Enter and Space press the
-  // focused one. Returns true when the message was handled.
+  // focused one, Alt with an access key acts on its control. Returns true
+  // when the message was handled.
   bool TranslateKeys(MSG& message);
 
  private:
@@ -61,18 +49,14 @@ class Win32Form1 {
                                     LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
+  void AddTool(HWND control, const wchar_t* text);
   // Places the window and its controls at `dpi`, in the matching font.
-  void Layout(UINT dpi);
+  void Layout(int dpi);
   void ShowChoice();
-  // cmdPath: asks for a list; a cancelled choice changes nothing.
-  void ChooseList();
-  // cmdStart: runs the packing with the chosen list, if any.
   void StartRun();
   void Drop(HDROP drop);
 
-  Win32WindowServices services_;
-  ListChoice choice_;
-  bool running_ = false;
+  FormCore<HWND> core_;
   HWND hwnd_ = nullptr;
   HWND lbl_path_ = nullptr;
   HWND cmd_path_ = nullptr;
@@ -80,7 +64,7 @@ class Win32Form1 {
   HWND tooltip_ = nullptr;
   HWND focus_ = nullptr;  // the control focused when the window was left
   HFONT font_ = nullptr;
-  std::wstring tip_;  // the tooltip's text: the whole path when shortened
+  std::wstring path_tip_;  // the label's tooltip: the whole path or ""
 };
 
 }  // namespace mirlot

@@ -1,7 +1,9 @@
-// mirlot-gui.exe: the desktop window. A list path given as the first
-// argument is taken as the chosen list.
+// mirlot-gui.exe: the desktop window. `mirlot-gui [LIST]`: a LIST that names
+// an existing file is taken as the chosen list; --help (or /?) and
+// --version show their text in a message box and exit.
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
@@ -11,36 +13,60 @@
 #include "runtime/windows_text.h"
 #include "window/win32/form1.h"
 #include "window/win32/system_dialogs.h"
+#include "window/window_arguments.h"
+
+#ifndef MIRLOT_VERSION
+#define MIRLOT_VERSION "unknown"
+#endif
 
 namespace {
 
-// The first argument of the wide command line as a full path, or nothing.
-std::vector<std::string> ListArgument() {
+// The arguments of the wide command line as UTF-8, without the program's
+// name; "/?", the way Windows programs are asked for help, as "--help".
+std::vector<std::string> Arguments() {
   int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::string> paths;
-  if (arguments != nullptr && count > 1) {
-    std::wstring full(GetFullPathNameW(arguments[1], 0, nullptr, nullptr),
-                      L'\0');
-    const DWORD length = GetFullPathNameW(
-        arguments[1], static_cast<DWORD>(full.size()), full.data(), nullptr);
-    full.resize(length < full.size() ? length : 0);
-    paths.push_back(mirlot::Narrow(full.empty() ? arguments[1] : full));
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int k = 1; wide != nullptr && k < count; ++k) {
+    arguments.push_back(std::wstring_view(wide[k]) == L"/?"
+                            ? "--help"
+                            : mirlot::Narrow(wide[k]));
   }
-  LocalFree(arguments);
-  return paths;
+  LocalFree(wide);
+  return arguments;
+}
+
+// `path` as a full path, or as it is when the system cannot make one.
+std::string FullPath(const std::string& path) {
+  const std::wstring wide = mirlot::Widen(path);
+  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length = GetFullPathNameW(
+      wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return path;
+  full.resize(length);
+  return mirlot::Narrow(full);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
-  mirlot::OpenFileListChooser chooser;
-  mirlot::MessageBoxPresenter presenter;
+  // The file dialog and the accessibility annotations want COM.
+  (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  mirlot::Win32TaskDialogPresenter presenter;
+  const mirlot::WindowStart start =
+      mirlot::ReadWindowArguments(Arguments(), MIRLOT_VERSION);
+  if (start.kind != mirlot::WindowStart::Kind::kWindow) {
+    presenter.ShowMessage(nullptr, {mirlot::kWindowTitle, start.text, ""});
+    return start.kind == mirlot::WindowStart::Kind::kUsageError ? 2 : 0;
+  }
+  mirlot::Win32OpenFileChooser chooser;
   mirlot::Win32Form1 window({.chooser = chooser,
                              .presenter = presenter,
                              .file_system = mirlot::HostFileSystem()});
   if (window.hwnd() == nullptr) return 1;
-  window.OfferLists(ListArgument());
+  // Before the window shows: a refusal appears on its own, where the window
+  // is yet to be placed.
+  if (!start.list.empty()) window.OfferArgument(FullPath(start.list));
   ShowWindow(window.hwnd(), show);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -2,35 +2,17 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <string>
 #include <utility>
 
 #include "runtime/windows_text.h"
-#include "window/list_choice.h"
 #include "window/win32/dpi.h"
 
 namespace mirlot {
 
 namespace {
 
-constexpr int kProgressSteps = 1000;
-// Client area and controls in pixels at 96 dots per inch.
-constexpr SIZE kClientSize = {336, 104};
-constexpr RECT kLabelPlace = {12, 12, 324, 32};
-constexpr RECT kBarPlace = {12, 38, 324, 56};
-constexpr RECT kCancelPlace = {244, 68, 324, 92};
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-
-HWND Child(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style,
-           const RECT& place, UINT dpi, int id) {
-  return CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style,
-                         Scale(place.left, dpi), Scale(place.top, dpi),
-                         Scale(place.right - place.left, dpi),
-                         Scale(place.bottom - place.top, dpi), parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr), nullptr);
-}
+constexpr UINT kMarqueeMilliseconds = 30;
 
 void RegisterOnce() {
   WNDCLASSEXW kind = {};
@@ -45,84 +27,88 @@ void RegisterOnce() {
 
 }  // namespace
 
-ProgressWindow::ProgressWindow(HWND owner, std::function<void()> on_cancel)
+Win32ProgressWindow::Win32ProgressWindow(HWND owner,
+                                         std::function<void()> on_cancel)
     : on_cancel_(std::move(on_cancel)) {
   RegisterOnce();
-  const UINT dpi = WindowDpi(owner);
-  const SIZE outer = OuterSize(
-      {Scale(kClientSize.cx, dpi), Scale(kClientSize.cy, dpi)}, kStyle, dpi);
+  const int dpi = WindowDpi(owner);
+  const Place client = PlaceInPixels(kProgressClient, dpi);
+  const SIZE outer = OuterSize({client.width, client.height}, kStyle, dpi);
   RECT over;
   GetWindowRect(owner, &over);
-  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-                          kProgressWindowClass, Widen(kWindowTitle).c_str(),
-                          kStyle, (over.left + over.right - outer.cx) / 2,
-                          (over.top + over.bottom - outer.cy) / 2, outer.cx,
-                          outer.cy, owner, nullptr, GetModuleHandleW(nullptr),
-                          nullptr);
+  wchar_t title[64] = {};
+  GetWindowTextW(owner, title, 64);
+  hwnd_ = CreateWindowExW(
+      WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kProgressWindowClass, title,
+      kStyle, (over.left + over.right - outer.cx) / 2,
+      (over.top + over.bottom - outer.cy) / 2, outer.cx, outer.cy, owner,
+      nullptr, GetModuleHandleW(nullptr), nullptr);
   if (hwnd_ == nullptr) return;
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC,
-                    reinterpret_cast<LONG_PTR>(&ProgressWindow::Procedure));
+  SetWindowLongPtrW(
+      hwnd_, GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(&Win32ProgressWindow::Procedure));
   CreateControls(dpi);
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(cancel_);
 }
 
-ProgressWindow::~ProgressWindow() {
+Win32ProgressWindow::~Win32ProgressWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
   if (font_ != nullptr) DeleteObject(font_);
 }
 
-void ProgressWindow::CreateControls(UINT dpi) {
-  font_ = CreateMessageFont(dpi);
-  label_ = Child(hwnd_, L"STATIC", L"Packing\u2026", SS_LEFT | SS_NOPREFIX,
-                 kLabelPlace, dpi, 0);
-  bar_ = Child(hwnd_, PROGRESS_CLASSW, L"", 0, kBarPlace, dpi, 0);
-  cancel_ = Child(hwnd_, L"BUTTON", L"Cancel", WS_TABSTOP | BS_DEFPUSHBUTTON,
-                  kCancelPlace, dpi, IDCANCEL);
-  SendMessageW(bar_, PBM_SETRANGE32, 0, kProgressSteps);
+void Win32ProgressWindow::CreateControls(int dpi) {
+  font_ = CreateSystemFont(dpi, false);
+  label_ = CreateControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX,
+                         kProgressTextId);
+  bar_ = CreateControl(hwnd_, PROGRESS_CLASSW, L"", 0, 0);
+  cancel_ = CreateControl(hwnd_, L"BUTTON", L"Cancel",
+                          WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
+  PlaceControl(label_, kProgressTextPlace, dpi);
+  PlaceControl(bar_, kProgressBarPlace, dpi);
+  PlaceControl(cancel_, kCancelButtonPlace, dpi);
+  SendMessageW(bar_, PBM_SETRANGE32, 0, 1000);
   for (HWND control : {label_, cancel_}) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   }
 }
 
-void ProgressWindow::ShowProgress(std::uint64_t done, std::uint64_t total) {
-  if (cancelled_ || total == 0 || hwnd_ == nullptr) return;
-  done = std::min(done, total);
-  // Writing the image out to disk can take a while after the last byte.
-  const std::wstring text =
-      done < total
-          ? L"Packed " + std::to_wstring(done) + L" of " +
-                std::to_wstring(total) + L" bytes"
-          : L"Packed all " + std::to_wstring(total) + L" bytes, saving\u2026";
-  SetWindowTextW(label_, text.c_str());
-  SendMessageW(bar_, PBM_SETPOS,
-               static_cast<WPARAM>(done * kProgressSteps / total), 0);
+void Win32ProgressWindow::Show(const ProgressLook& look) {
+  if (hwnd_ == nullptr) return;
+  SetWindowTextW(label_, Widen(look.text).c_str());
+  // A marquee bar is a busy one.
+  const LONG_PTR style = GetWindowLongPtrW(bar_, GWL_STYLE);
+  const LONG_PTR wanted =
+      look.permille ? style & ~PBS_MARQUEE : style | PBS_MARQUEE;
+  if (wanted != style) {
+    SetWindowLongPtrW(bar_, GWL_STYLE, wanted);
+    SendMessageW(bar_, PBM_SETMARQUEE, !look.permille, kMarqueeMilliseconds);
+  }
+  if (look.permille) SendMessageW(bar_, PBM_SETPOS, *look.permille, 0);
+  EnableWindow(cancel_, look.can_cancel);
 }
 
-void ProgressWindow::ShowWaiting(const std::string& text) {
-  if (cancelled_ || hwnd_ == nullptr) return;
-  SetWindowTextW(label_, Widen(text).c_str());
+bool Win32ProgressWindow::TranslateKeys(MSG& message) {
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  wchar_t kind[32] = {};
+  if (root == nullptr || GetClassNameW(root, kind, 32) == 0 ||
+      std::wstring_view(kind) != kProgressWindowClass) {
+    return false;
+  }
+  return IsDialogMessageW(root, &message);
 }
 
-void ProgressWindow::Cancel() {
-  if (cancelled_) return;
-  cancelled_ = true;
-  EnableWindow(cancel_, FALSE);
-  SetWindowTextW(label_, L"Cancelling\u2026");
-  on_cancel_();
-}
-
-LRESULT CALLBACK ProgressWindow::Procedure(HWND hwnd, UINT message,
-                                           WPARAM wparam, LPARAM lparam) {
-  auto* self =
-      reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+LRESULT CALLBACK Win32ProgressWindow::Procedure(HWND hwnd, UINT message,
+                                                WPARAM wparam, LPARAM lparam) {
+  auto* self = reinterpret_cast<Win32ProgressWindow*>(
+      GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   const bool cancel = message == WM_CLOSE ||
                       (message == WM_COMMAND && LOWORD(wparam) == IDCANCEL);
   if (self == nullptr || !cancel) {
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }
-  self->Cancel();
+  self->on_cancel_();
   return 0;
 }
 

@@ -1,10 +1,14 @@
 #include "window/win32/system_dialogs.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "runtime/windows_text.h"
+#include "window/layout.h"
+#include "window/win32/dpi.h"
 
 namespace mirlot {
 
@@ -13,13 +17,39 @@ namespace {
 // Long enough for any path the dialog hands back, \\?\ ones included.
 constexpr DWORD kPathCapacity = 32768;
 
+// The widest line of `text` in `font`, in pixels.
+int WidestLine(HDC dc, HFONT font, const std::wstring& text) {
+  HGDIOBJ old_font = SelectObject(dc, font);
+  RECT area = {0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
+            DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  SelectObject(dc, old_font);
+  return area.right - area.left;
+}
+
+// `pixels` in the horizontal dialog units of `font`, as a task dialog
+// counts its width: four to the font's average character.
+UINT DialogUnits(HDC dc, HFONT font, int pixels) {
+  constexpr wchar_t kAlphabet[] =
+      L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  HGDIOBJ old_font = SelectObject(dc, font);
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, kAlphabet, 52, &size);
+  SelectObject(dc, old_font);
+  const int average = std::max<int>(1, (size.cx / 26 + 1) / 2);
+  return static_cast<UINT>(MulDiv(pixels, 4, average));
+}
+
 }  // namespace
 
-std::optional<std::string> OpenFileListChooser::ChooseList(
+std::optional<std::string> Win32OpenFileChooser::ChooseList(
     HWND parent, const std::string& start_folder) {
-  // "description\0pattern\0\0", as the dialog expects.
-  const std::wstring filter = Widen(kListFilterName) + L'\0' +
-                              Widen(kListFilterPattern) + L'\0' + L'\0';
+  // "description\0pattern\0...\0", as the dialog expects.
+  std::wstring filter;
+  for (const ListFilter& each : kListFilters) {
+    filter += Widen(each.name) + L'\0' + Widen(each.pattern) + L'\0';
+  }
+  filter += L'\0';
   const std::wstring folder = Widen(start_folder);
   std::vector<wchar_t> file(kPathCapacity, L'\0');
   OPENFILENAMEW dialog = {};
@@ -37,9 +67,32 @@ std::optional<std::string> OpenFileListChooser::ChooseList(
   return Narrow(file.data());
 }
 
-void MessageBoxPresenter::ShowMessage(HWND parent, const std::string& title,
-                                      const std::string& text) {
-  MessageBoxW(parent, Widen(text).c_str(), Widen(title).c_str(), MB_OK);
+void Win32TaskDialogPresenter::ShowMessage(HWND parent,
+                                           const WindowMessage& message) {
+  const std::wstring title = Widen(message.title);
+  std::wstring text = Widen(message.text);
+  if (!message.detail.empty()) text += L"\n\n" + Widen(message.detail);
+  const int dpi = WindowDpi(parent);
+  HFONT caption_font = CreateSystemFont(dpi, true);
+  HFONT text_font = CreateSystemFont(dpi, false);
+  HDC dc = GetDC(parent);
+  const int width = MessageWidth(WidestLine(dc, caption_font, title),
+                                 WidestLine(dc, text_font, text), dpi);
+  TASKDIALOGCONFIG config = {};
+  config.cbSize = sizeof(config);
+  config.hwndParent = parent;
+  config.dwFlags =
+      TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+  config.dwCommonButtons = TDCBF_OK_BUTTON;
+  config.pszWindowTitle = title.c_str();
+  config.pszContent = text.c_str();
+  config.cxWidth = DialogUnits(dc, text_font, width);
+  ReleaseDC(parent, dc);
+  DeleteObject(caption_font);
+  DeleteObject(text_font);
+  if (FAILED(TaskDialogIndirect(&config, nullptr, nullptr, nullptr))) {
+    MessageBoxW(parent, text.c_str(), title.c_str(), MB_OK);
+  }
 }
 
 }  // namespace mirlot

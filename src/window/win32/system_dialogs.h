@@ -14,18 +14,19 @@ namespace mirlot {
 using Win32ListChooser = ListChooserFor<HWND>;
 using Win32MessagePresenter = MessagePresenterFor<HWND>;
 
-// The system's open-file dialog (GetOpenFileNameW) with the list filter.
-class OpenFileListChooser : public Win32ListChooser {
+// The system's open-file dialog (GetOpenFileNameW) with the list filters.
+class Win32OpenFileChooser : public Win32ListChooser {
  public:
   std::optional<std::string> ChooseList(
       HWND parent, const std::string& start_folder) override;
 };
 
-// MessageBoxW with OK only and no icon.
-class MessageBoxPresenter : public Win32MessagePresenter {
+// A task dialog (TaskDialogIndirect, common controls 6) with OK only and no
+// icon, as wide as its title and text need; the detail is a paragraph of
+// its own under the message. MessageBoxW should the task dialog fail.
+class Win32TaskDialogPresenter : public Win32MessagePresenter {
  public:
-  void ShowMessage(HWND parent, const std::string& title,
-                   const std::string& text) override;
+  void ShowMessage(HWND parent, const WindowMessage& message) override;
 };
 
 }  // namespace mirlot

@@ -1,6 +1,6 @@
 // The Qt window's open-file chooser.
-#ifndef MIRLOT_WINDOW_LIST_CHOOSER_H_
-#define MIRLOT_WINDOW_LIST_CHOOSER_H_
+#ifndef MIRLOT_WINDOW_QT_LIST_CHOOSER_H_
+#define MIRLOT_WINDOW_QT_LIST_CHOOSER_H_
 
 #include <optional>
 #include <string>
@@ -11,10 +11,10 @@ class QWidget;
 
 namespace mirlot {
 
-using ListChooser = ListChooserFor<QWidget*>;
+using QtListChooser = ListChooserFor<QWidget*>;
 
-// Qt's open-file dialog with the list filter.
-class FileDialogListChooser : public ListChooser {
+// Qt's open-file dialog with the list filters.
+class QtFileDialogChooser : public QtListChooser {
  public:
   std::optional<std::string> ChooseList(
       QWidget* parent, const std::string& start_folder) override;
@@ -22,4 +22,4 @@ class FileDialogListChooser : public ListChooser {
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_WINDOW_LIST_CHOOSER_H_
+#endif  // MIRLOT_WINDOW_QT_LIST_CHOOSER_H_

@@ -1,7 +1,7 @@
 // Keeps a window from taking user input for as long as it lives, while it
 // still repaints: used while a run works on another thread.
-#ifndef MIRLOT_WINDOW_INPUT_BLOCKER_H_
-#define MIRLOT_WINDOW_INPUT_BLOCKER_H_
+#ifndef MIRLOT_WINDOW_QT_INPUT_BLOCKER_H_
+#define MIRLOT_WINDOW_QT_INPUT_BLOCKER_H_
 
 #include <QObject>
 
@@ -9,13 +9,13 @@ class QWidget;
 
 namespace mirlot {
 
-class InputBlocker : public QObject {
+class QtInputBlocker : public QObject {
  public:
   // Swallows mouse, keyboard and touch input, drops and close requests aimed at
   // `window` or any of its child widgets. Other windows (dialogs included)
   // are not affected.
-  explicit InputBlocker(QWidget& window);
-  ~InputBlocker() override;
+  explicit QtInputBlocker(QWidget& window);
+  ~QtInputBlocker() override;
 
   bool eventFilter(QObject* target, QEvent* event) override;
 
@@ -25,4 +25,4 @@ class InputBlocker : public QObject {
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_WINDOW_INPUT_BLOCKER_H_
+#endif  // MIRLOT_WINDOW_QT_INPUT_BLOCKER_H_

@@ -1,4 +1,4 @@
-#include "window/input_blocker.h"
+#include "window/qt/input_blocker.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -33,15 +33,15 @@ bool IsUserInput(QEvent::Type type) {
 
 }  // namespace
 
-InputBlocker::InputBlocker(QWidget& window) : window_(window) {
+QtInputBlocker::QtInputBlocker(QWidget& window) : window_(window) {
   QApplication::instance()->installEventFilter(this);
 }
 
-InputBlocker::~InputBlocker() {
+QtInputBlocker::~QtInputBlocker() {
   QApplication::instance()->removeEventFilter(this);
 }
 
-bool InputBlocker::eventFilter(QObject* target, QEvent* event) {
+bool QtInputBlocker::eventFilter(QObject* target, QEvent* event) {
   if (!IsUserInput(event->type()) || !target->isWidgetType()) return false;
   if (static_cast<QWidget*>(target)->window() != &window_) return false;
   // An ignored close event keeps the window open.

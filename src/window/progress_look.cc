@@ -1,0 +1,20 @@
+#include "window/progress_look.h"
+
+#include "progress/progress_text.h"
+
+namespace mirlot {
+
+ProgressLook LookOfProgress(const RunState& state,
+                            std::optional<std::chrono::seconds> left) {
+  if (state.cancelling) return {"Cancelling\u2026", std::nullopt, false};
+  if (!state.waiting_for.empty()) {
+    return {"Waiting for another run to finish writing into " +
+                state.waiting_for + "\u2026",
+            std::nullopt};
+  }
+  if (state.saving) return {kSavingText, std::nullopt};
+  if (!state.copy) return {"Packing\u2026", 0};
+  return {ProgressText(*state.copy, left), ProgressPermille(*state.copy)};
+}
+
+}  // namespace mirlot

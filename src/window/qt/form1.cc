@@ -1,0 +1,103 @@
+#include "window/qt/form1.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include "window/layout.h"
+#include "window/qt/path_label.h"
+#include "window/qt/run_host.h"
+
+namespace mirlot {
+
+namespace {
+
+// Qt scales device-independent pixels itself: places at 96 DPI.
+QRect Placed(const Place& twips) {
+  const Place pixels = PlaceInPixels(twips, kBaseDpi);
+  return {pixels.left, pixels.top, pixels.width, pixels.height};
+}
+
+std::string LocalPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+QtForm1::QtForm1(QtWindowServices services, QWidget* parent)
+    : QWidget(parent), core_(services) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromUtf8(kWindowTitle));
+  setFixedSize(Placed(kForm1Client).size());
+  setAcceptDrops(true);
+  CreateControls();
+}
+
+void QtForm1::CreateControls() {
+  lbl_path_ = new QtPathLabel(this);
+  lbl_path_->setObjectName(QStringLiteral("lblPath"));
+  lbl_path_->setGeometry(Placed(kPathLabelPlace));
+
+  cmd_path_ = new QPushButton(QStringLiteral("..."), this);
+  cmd_path_->setObjectName(QStringLiteral("cmdPath"));
+  cmd_path_->setGeometry(Placed(kPathButtonPlace));
+  cmd_path_->setAccessibleName(QStringLiteral("Choose list file"));
+  cmd_path_->setAccessibleDescription(
+      QStringLiteral("Opens the file chooser to choose the list of files "
+                     "to pack"));
+  cmd_path_->setToolTip(QStringLiteral("Choose list file"));
+  connect(cmd_path_, &QPushButton::clicked, this, &QtForm1::ChooseList);
+  // Alt+P, the label's access key, presses "...".
+  lbl_path_->setBuddy(cmd_path_);
+
+  cmd_start_ = new QPushButton(QStringLiteral("&Start"), this);
+  cmd_start_->setObjectName(QStringLiteral("cmdStart"));
+  cmd_start_->setGeometry(Placed(kStartButtonPlace));
+  cmd_start_->setAccessibleDescription(
+      QStringLiteral("Packs the listed files into out.bin and report.txt "
+                     "beside the list"));
+  connect(cmd_start_, &QPushButton::clicked, this, &QtForm1::StartRun);
+
+  // Enter presses the focused button, as Space does.
+  for (QPushButton* button : {cmd_path_, cmd_start_}) {
+    button->setAutoDefault(true);
+  }
+  setTabOrder(cmd_path_, cmd_start_);
+}
+
+void QtForm1::OfferArgument(const QString& path) {
+  // A refusal before the window shows stands on its own, on the screen.
+  QWidget* parent = isVisible() ? this : nullptr;
+  if (core_.OfferArgument(parent,
+                          LocalPath(QFileInfo(path).absoluteFilePath()))) {
+    lbl_path_->ShowChoice(core_.choice());
+  }
+}
+
+void QtForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void QtForm1::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    paths.push_back(LocalPath(url.toLocalFile()));
+  }
+  event->acceptProposedAction();
+  if (core_.Drop(paths)) lbl_path_->ShowChoice(core_.choice());
+}
+
+void QtForm1::ChooseList() {
+  if (core_.ChooseList(this)) lbl_path_->ShowChoice(core_.choice());
+}
+
+void QtForm1::StartRun() {
+  QtRunHost host(*this);
+  core_.Start(host, this);
+}
+
+}  // namespace mirlot

@@ -1,0 +1,33 @@
+// What the window program makes of its arguments, the same for every
+// toolkit: `mirlot-gui [LIST]`, or --help or --version.
+#ifndef MIRLOT_WINDOW_WINDOW_ARGUMENTS_H_
+#define MIRLOT_WINDOW_WINDOW_ARGUMENTS_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mirlot {
+
+struct WindowStart {
+  enum class Kind {
+    kWindow,      // open the window, with `list` chosen unless it is ""
+    kHelp,        // print `text` and end with status 0
+    kVersion,     // likewise
+    kUsageError,  // print `text` and end with status 2
+  };
+  Kind kind = Kind::kWindow;
+  std::string list;  // the LIST argument as given
+  std::string text;
+};
+
+// Reads `arguments` (UTF-8, without the program's name). --help (or -h)
+// wins over everything, then --version; an unknown option or a second LIST
+// is a usage error. "--" ends the options. `version` goes into the version
+// text ("mirlot-gui 1.0.0").
+WindowStart ReadWindowArguments(const std::vector<std::string>& arguments,
+                                std::string_view version);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_WINDOW_WINDOW_ARGUMENTS_H_

@@ -1,0 +1,105 @@
+// The window core that both toolkits draw: path fitting, the progress
+// window's look, the layout at a DPI, and the program's arguments. The
+// window scenarios show the rest through both toolkits.
+#include <gtest/gtest.h>
+
+#include "runtime/text.h"
+#include "window/layout.h"
+#include "window/path_fit.h"
+#include "window/progress_look.h"
+#include "window/window_arguments.h"
+
+namespace mirlot {
+namespace {
+
+// One pixel per character, a combining mark included.
+int Columns(std::string_view text) {
+  return static_cast<int>(DisplayColumns(text));
+}
+
+TEST(WindowCoreTest, PathsWrapAfterSeparatorsAndGiveWayInTheMiddle) {
+  const struct {
+    std::string path;
+    int width, max_lines;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"/home/user/lists/l.txt", 10, 4, {"/home/", "user/", "lists/", "l.txt"}},
+      {"C:\\lists\\l.txt", 9, 2, {"C:\\lists\\", "l.txt"}},
+      {"/verylongname", 5, 3, {"/very", "longn", "ame"}},
+      // A combining mark stays with its letter; a line holds at least one
+      // character.
+      {"ae\u0301b", 2, 3, {"a", "e\u0301", "b"}},
+      {"/ab/cdefgh/ij.txt", 6, 2, {"/ab/", "\u2026j.txt"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FitPathToLines(c.path, Columns, c.width, c.max_lines), c.lines)
+        << c.path;
+  }
+  // A shortened path shows whole as the label's tooltip.
+  ListChoice choice;
+  choice.Choose("/ab/cdefgh/ij.txt");
+  const PathLabelLook look = LookOfPathLabel(choice, Columns, 6, 2, "|");
+  EXPECT_EQ(look.text + " " + look.tooltip, "/ab/|…j.txt /ab/cdefgh/ij.txt");
+}
+
+TEST(WindowCoreTest, ProgressWindowShowsWhatTheRunToldLast) {
+  const struct {
+    RunState state;
+    std::optional<std::chrono::seconds> left;
+    ProgressLook look;
+  } cases[] = {
+      // clang-format off
+      {{.copy = CopyProgress{1, 2, 50, 100}}, std::chrono::seconds(3), {"Packing 1 of 2 files: 50 of 100 B (50%), about 3 s left", 500}},
+      {{.waiting_for = "/d"}, {}, {"Waiting for another run to finish writing into /d\u2026", std::nullopt}},
+      {{.saving = true, .cancelling = true}, {}, {"Cancelling\u2026", std::nullopt, false}},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LookOfProgress(c.state, c.left), c.look) << c.look.text;
+  }
+}
+
+TEST(WindowCoreTest, TwipsBecomePixelsAtEachDpi) {
+  EXPECT_EQ(PlaceInPixels(kForm1Client, 96), (Place{0, 0, 406, 125}));
+  EXPECT_EQ(PlaceInPixels(kForm1Client, 144), (Place{0, 0, 609, 188}));
+  EXPECT_EQ(PlaceInPixels(kStartButtonPlace, 120), (Place{200, 110, 91, 31}));
+  // A message box: the title and its bar's inch, or the text and its margins
+  // (at most five inches of it).
+  EXPECT_EQ(MessageWidth(100, 50, 96), 196);
+  EXPECT_EQ(MessageWidth(100, 300, 96), 332);
+  EXPECT_EQ(MessageWidth(100, 1000, 96), 512);
+  EXPECT_EQ(MessageWidth(100, 0, 192), 292);
+}
+
+TEST(WindowCoreTest, ArgumentsOpenTheWindowOrAnswer) {
+  using Kind = WindowStart::Kind;
+  const std::string usage = "\nRun 'mirlot-gui --help' for more information.\n";
+  const struct {
+    std::vector<std::string> arguments;
+    Kind kind;
+    std::string list_or_text;  // the text's first line for help
+  } cases[] = {
+      {{"l.txt"}, Kind::kWindow, "l.txt"},
+      {{"--", "--help"}, Kind::kWindow, "--help"},
+      {{"--version", "l.txt", "-h"}, Kind::kHelp, "Usage: mirlot-gui [LIST]"},
+      {{"--bogus", "--version"}, Kind::kVersion, "mirlot-gui 1.2.3\n"},
+      {{"a", "--bogus", "-x"},
+       Kind::kUsageError,
+       "mirlot-gui: unknown option '--bogus'" + usage},
+      {{"a", "b"},
+       Kind::kUsageError,
+       "mirlot-gui: one LIST at most, not 2" + usage},
+  };
+  for (const auto& c : cases) {
+    const WindowStart start = ReadWindowArguments(c.arguments, "1.2.3");
+    EXPECT_EQ(start.kind, c.kind);
+    const std::string got = c.kind == Kind::kWindow ? start.list
+                            : c.kind == Kind::kHelp
+                                ? start.text.substr(0, start.text.find('\n'))
+                                : start.text;
+    EXPECT_EQ(got, c.list_or_text);
+  }
+}
+
+}  // namespace
+}  // namespace mirlot
