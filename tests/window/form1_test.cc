@@ -8,9 +8,11 @@
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "window/qt/application_icon.h"
 #include "window/qt/progress_dialog.h"
 #include "window_scenarios.h"
 
@@ -88,6 +90,20 @@ class Form1Test : public QObject {
       const std::string problem = Play<QtWindow>(row);
       QVERIFY2(problem.empty(), problem.c_str());
     }
+  }
+
+  // Built into the program at every size the packages install.
+  void IconAtEverySize() {
+    QList<QSize> sizes = ApplicationIcon().availableSizes();
+    std::sort(sizes.begin(), sizes.end(),
+              [](QSize a, QSize b) { return a.width() < b.width(); });
+    QCOMPARE(sizes, (QList<QSize>{{16, 16},
+                                  {24, 24},
+                                  {32, 32},
+                                  {48, 48},
+                                  {64, 64},
+                                  {128, 128},
+                                  {256, 256}}));
   }
 };
 

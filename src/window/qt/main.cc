@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/file_system.h"
+#include "window/qt/application_icon.h"
 #include "window/qt/form1.h"
 #include "window/qt/list_chooser.h"
 #include "window/qt/message_presenter.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("mirlot-gui"));
   QGuiApplication::setDesktopFileName(QStringLiteral("mirlot-gui"));
+  QApplication::setWindowIcon(mirlot::ApplicationIcon());
   std::vector<std::string> arguments;
   for (const QString& argument : QApplication::arguments().mid(1)) {
     arguments.push_back(argument.toStdString());
