@@ -1,12 +1,12 @@
 // The order of a whole packing run, from the list file to the last message.
 #include "packing/packing_run.h"
 
+#include "format/report_text.h"
 #include "packing/commit_lock.h"
 #include "packing/container_layout.h"
 #include "packing/list_stage.h"
 #include "packing/messages.h"
 #include "packing/payload_copier.h"
-#include "packing/report.h"
 #include "packing/staged_output.h"
 #include "runtime/path.h"
 
@@ -58,7 +58,7 @@ Status WriteOutputs(FileSystem& file_system, const std::string& folder,
   Status status = image.Open();
   if (status.ok()) status = report.Open();
   if (status.ok()) status = WriteReport(report.file(), table, layout);
-  if (status.ok()) status = image.file().Append(EncodeTable(layout));
+  if (status.ok()) status = image.file().Append(EncodeTable(layout.places));
   if (status.ok()) {
     status = CopyPayloads(file_system, folder, table, layout, image.file(),
                           observer);

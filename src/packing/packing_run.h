@@ -5,14 +5,12 @@
 
 #include <string>
 
+#include "format/output_names.h"
 #include "packing/run_observer.h"
 #include "runtime/file_system.h"
 #include "runtime/message_sink.h"
 
 namespace mirlot {
-
-inline constexpr char kImageName[] = "out.bin";
-inline constexpr char kReportName[] = "report.txt";
 
 struct RunRequest {
   bool list_chosen = false;

@@ -4,22 +4,12 @@
 
 #include <algorithm>
 
-#include "packing/container_layout.h"
-
 namespace mirlot {
 
 namespace {
 
 // Entries read per block: 64 KiB of table.
 constexpr std::size_t kEntriesPerBlock = 8192;
-
-std::int64_t DecodeSigned32(const char* bytes) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) {
-    value = (value << 8) | static_cast<unsigned char>(bytes[i]);
-  }
-  return static_cast<std::int32_t>(value);
-}
 
 // Reads exactly `length` bytes at `offset`, which the caller knows the file
 // holds.
@@ -37,10 +27,6 @@ Status ReadExactly(ReadableFile& file, std::uint64_t offset, char* buffer,
 }
 
 }  // namespace
-
-TableEntry DecodeTableEntry(const char* bytes) {
-  return {DecodeSigned32(bytes), DecodeSigned32(bytes + 4)};
-}
 
 bool LiesInsideFile(const TableEntry& entry, std::uint64_t file_size) {
   return entry.offset >= 0 && entry.length >= 0 &&

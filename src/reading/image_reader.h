@@ -7,22 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "format/image_table.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
 
 namespace mirlot {
-
-// One table entry as stored: both fields are signed 32-bit values.
-struct TableEntry {
-  std::int64_t offset = 0;
-  std::int64_t length = 0;
-
-  std::int64_t end() const { return offset + length; }
-  friend bool operator==(const TableEntry&, const TableEntry&) = default;
-};
-
-// The table entry encoded in the 8 bytes at `bytes`.
-TableEntry DecodeTableEntry(const char* bytes);
 
 // True when the payload of `entry` lies wholly inside a file of `file_size`
 // bytes: a non-negative offset and length, ending at or before the end.

@@ -5,42 +5,14 @@
 #include <cstring>
 #include <utility>
 
-#include "packing/report.h"
+#include "format/output_names.h"
 #include "runtime/path.h"
-#include "runtime/text.h"
 
 namespace mirlot {
 
 namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
-// Digits enough for any entry number, offset or length.
-constexpr std::size_t kMaximumDigits = 12;
-
-// A whole field of decimal digits, optionally led by "-".
-std::optional<std::int64_t> ParseInteger(std::string_view text) {
-  const bool negative = !text.empty() && text.front() == '-';
-  if (negative) text.remove_prefix(1);
-  if (text.empty() || text.size() > kMaximumDigits) return std::nullopt;
-  std::int64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return negative ? -value : value;
-}
-
-// Removes the last blank-separated field from `text` and returns it.
-std::string_view TakeLastField(std::string_view& text) {
-  const std::size_t last = text.find_last_not_of(' ');
-  if (last == std::string_view::npos) return {};
-  text = text.substr(0, last + 1);
-  const std::size_t space = text.find_last_of(' ');
-  if (space == std::string_view::npos) return {};
-  std::string_view field = text.substr(space + 1);
-  text = text.substr(0, space);
-  return field;
-}
 
 std::string Describe(const TableEntry& place) {
   return "offset " + std::to_string(place.offset) + ", length " +
@@ -48,21 +20,6 @@ std::string Describe(const TableEntry& place) {
 }
 
 }  // namespace
-
-std::optional<ReportEntry> ParseReportLine(std::string_view line) {
-  const std::size_t first = line.find_first_not_of(' ');
-  if (first == std::string_view::npos) return std::nullopt;
-  line.remove_prefix(first);
-  const std::size_t number_end = line.find(' ');
-  if (number_end == std::string_view::npos) return std::nullopt;
-  const std::optional<std::int64_t> number =
-      ParseInteger(line.substr(0, number_end));
-  line.remove_prefix(number_end);
-  const std::optional<std::int64_t> length = ParseInteger(TakeLastField(line));
-  const std::optional<std::int64_t> offset = ParseInteger(TakeLastField(line));
-  if (!number || !offset || !length) return std::nullopt;
-  return ReportEntry{*number, TrimSpaces(line), {*offset, *length}};
-}
 
 ReportLineReader::ReportLineReader(ReadableFile& file) : file_(file) {}
 
@@ -123,17 +80,15 @@ Status ReportLineReader::Fill() {
 Result<std::optional<std::string>> ReadReportHeading(ReportLineReader& lines) {
   Result<std::optional<std::string>> line = lines.Next();
   if (!line.ok()) return line.status();
-  std::string heading = ReportHeading();
-  heading.resize(heading.size() - 2);  // without its CR LF
   if (!*line) return std::optional<std::string>("it is empty");
-  if (**line != heading) {
+  if (!IsReportHeading(**line)) {
     return std::optional<std::string>("its first line is not the heading");
   }
   return std::optional<std::string>();
 }
 
 std::string ReportPathBeside(const std::string& image_path) {
-  return ResolveIn(ParentFolder(image_path), "report.txt");
+  return ResolveIn(ParentFolder(image_path), kReportName);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "packing/container_layout.h"
 #include "runtime/fake_file_system.h"
 #include "support/packing_fixtures.h"
 
@@ -65,8 +66,9 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
 }
 
 // A list holds up to 1001 members; a 1002nd field fails the run before it
-// is looked up.
-TEST(PackingRunTest, ListHoldsAThousandAndOneMembers) {
+// is looked up. An image must stay below 2 GiB: 8 bytes of table and a
+// payload of 2^31 - 9 bytes still fit.
+TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
   FakeFileSystem fs;
   fs.AddFile("/d/a.dat", MemberBytes(55, "A"));
   std::string list;
@@ -78,6 +80,10 @@ TEST(PackingRunTest, ListHoldsAThousandAndOneMembers) {
             Strings{"Ошибка 9Subscript out of range"});
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(fs.Content("/d/out.bin").size(), 9009u);
+  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 54}})->image_size,
+            0x7FFFFFFFu);
+  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 55}}).status().number(),
+            6);
 }
 
 // A fault in the middle of a run fails it with its message; a run cancelled
