@@ -2,7 +2,6 @@
 #include "reading/report_reader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "format/output_names.h"
@@ -19,62 +18,46 @@ std::string Describe(const TableEntry& place) {
          std::to_string(place.length);
 }
 
+// A block as large as the report, up to kBlockSize.
+std::size_t BlockSizeFor(ReadableFile& file) {
+  Result<std::uint64_t> size = file.Size();
+  return size.ok() ? static_cast<std::size_t>(
+                         std::clamp<std::uint64_t>(*size, 1, kBlockSize))
+                   : kBlockSize;
+}
+
 }  // namespace
 
-ReportLineReader::ReportLineReader(ReadableFile& file) : file_(file) {}
+ReportLineReader::ReportLineReader(ReadableFile& file)
+    : input_(file, BlockSizeFor(file)) {}
 
 Result<std::optional<std::string>> ReportLineReader::Next() {
   std::string line;
-  bool ended = false;
-  while (!ended) {
-    if (position_ == filled_) {
-      if (at_end_) break;
-      if (Status s = Fill(); !s.ok()) return s;
-      continue;
+  for (;;) {
+    Result<std::string_view> ahead = input_.Peek();
+    if (!ahead.ok()) return ahead.status();
+    if (ahead->empty()) {
+      if (line.empty()) return std::optional<std::string>();
+      break;
     }
-    const char* begin = block_.data() + position_;
-    const std::size_t available = filled_ - position_;
-    const auto* newline =
-        static_cast<const char*>(std::memchr(begin, '\n', available));
-    const std::size_t take = newline == nullptr
-                                 ? available
-                                 : static_cast<std::size_t>(newline - begin);
+    const std::size_t newline = ahead->find('\n');
+    const std::size_t take = std::min(newline, ahead->size());
     if (line.size() + take > kMaximumLineLength) {
       return Status(static_cast<int>(FailureCode::kPathFileAccessError),
                     "line " + std::to_string(line_number_ + 1) +
                         " is longer than " +
                         std::to_string(kMaximumLineLength) + " bytes");
     }
-    line.append(begin, take);
-    position_ += take;
-    if (newline != nullptr) {
-      ++position_;
-      ended = true;
+    line.append(ahead->substr(0, take));
+    input_.Consume(take);
+    if (newline != std::string_view::npos) {
+      input_.Consume(1);
+      break;
     }
   }
-  if (!ended && line.empty()) return std::optional<std::string>();
   ++line_number_;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return std::optional<std::string>(std::move(line));
-}
-
-Status ReportLineReader::Fill() {
-  if (block_.empty()) {
-    // A block as large as the report, up to kBlockSize.
-    Result<std::uint64_t> size = file_.Size();
-    block_.resize(size.ok()
-                      ? static_cast<std::size_t>(
-                            std::clamp<std::uint64_t>(*size, 1, kBlockSize))
-                      : kBlockSize);
-  }
-  Result<std::size_t> got =
-      file_.ReadAt(file_offset_, block_.data(), block_.size());
-  if (!got.ok()) return got.status();
-  position_ = 0;
-  filled_ = *got;
-  file_offset_ += *got;
-  at_end_ = *got == 0;
-  return Status::Ok();
 }
 
 Result<std::optional<std::string>> ReadReportHeading(ReportLineReader& lines) {

@@ -10,6 +10,7 @@
 
 #include "format/report_text.h"
 #include "reading/image_reader.h"
+#include "runtime/buffered_reader.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
 
@@ -33,15 +34,8 @@ class ReportLineReader {
   std::uint64_t line_number() const { return line_number_; }
 
  private:
-  Status Fill();
-
-  ReadableFile& file_;
-  std::vector<char> block_;
-  std::size_t position_ = 0;
-  std::size_t filled_ = 0;
-  std::uint64_t file_offset_ = 0;
+  BufferedReader input_;
   std::uint64_t line_number_ = 0;
-  bool at_end_ = false;
 };
 
 // Reads the report's heading; the entry lines follow.
