@@ -83,15 +83,16 @@ RunOutcome Fail(MessageSink& sink, const Status& failure) {
 
 RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
                       MessageSink& sink, RunObserver& observer) {
-  if (!request.list_chosen) {
+  if (!request.list_path) {
     sink.Show(kNoFileSelectedMessage, MessageKind::kProblem);
     return RunOutcome::kRefused;
   }
-  const std::string folder = ParentFolder(request.list_path);
-  if (ListIsAnOutput(file_system, request.list_path, folder)) {
+  const std::string& list_path = *request.list_path;
+  const std::string folder = ParentFolder(list_path);
+  if (ListIsAnOutput(file_system, list_path, folder)) {
     return Fail(sink, Status(FailureCode::kPathFileAccessError));
   }
-  ListStageResult list = ReadEntryTable(file_system, request.list_path, folder);
+  ListStageResult list = ReadEntryTable(file_system, list_path, folder);
   // A user who cancelled while the list was read wants no message about it.
   if (observer.CancelRequested()) return RunOutcome::kCancelled;
   if (!list.failure.ok()) return Fail(sink, list.failure);

@@ -35,7 +35,9 @@ class ListChoice {
   bool Offer(const std::vector<std::string>& paths, FileSystem& file_system);
 
   // What Start hands to the packing run.
-  RunRequest StartRequest() const { return {chosen_, caption_}; }
+  RunRequest StartRequest() const {
+    return {chosen_ ? std::optional(caption_) : std::nullopt};
+  }
 
  private:
   bool chosen_ = false;

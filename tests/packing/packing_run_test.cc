@@ -38,7 +38,7 @@ class Canceller : public RunObserver {
 Strings Pack(FakeFileSystem& fs, const std::string& name, RunOutcome outcome,
              RunObserver& observer) {
   RecordingSink sink;
-  EXPECT_EQ(RunPacking({true, "/d/" + name}, fs, sink, observer), outcome);
+  EXPECT_EQ(RunPacking({"/d/" + name}, fs, sink, observer), outcome);
   return sink.shown;
 }
 
