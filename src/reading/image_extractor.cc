@@ -154,16 +154,20 @@ Status ImageExtraction::WriteEntry(Folder& folder, const std::string& name,
     return Status(out.status().number(),
                   "cannot create a file: " + out.status().description());
   }
-  const std::string temporary = (*out)->path();
+  const std::string temporary = (*out)->name();
   Status status = CopyPayload(entry, **out, observer);
   Status closed = (*out)->Close();
   if (status.ok()) status = closed;
+  if (status.ok()) status = folder.SyncClosedFiles();
   if (status.ok() && observer.CancelRequested()) {
     status = Status(FailureCode::kUserInterrupt);
   }
-  if (status.ok()) {
-    status = folder.MoveIntoPlace(temporary, name, force);
-    if (!force && status.Is(FailureCode::kPathFileAccessError)) {
+  if (status.ok() && force) {
+    const Replacement replacement[] = {{temporary, name}};
+    status = folder.ReplaceTogether(replacement);
+  } else if (status.ok()) {
+    status = folder.MoveWithoutReplacing(temporary, name);
+    if (status.Is(FailureCode::kPathFileAccessError)) {
       status = Status(status.number(), "exists already");
     }
   }

@@ -45,7 +45,9 @@ TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
     const std::string member = MemberBytes(kPayloads + 54);
     fs.AddFile("/d/member", member);
     const EntryTable table{{.name = "/d/member", .member_size = member.size()}};
-    auto image = fs.CreateNew("/d/image");
+    auto folder = fs.OpenFolder("/d");
+    auto image = (*folder)->CreateTemporary("image");
+    const std::string path = "/d/" + (*image)->name();
     RecordingObserver observer;
     observer.cancel_at_poll = c.cancel_at_poll;
     EXPECT_EQ(
@@ -53,10 +55,10 @@ TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
             .number(),
         c.failure);
     EXPECT_EQ(observer.progress, c.progress);
-    EXPECT_TRUE(fs.Content("/d/image") ==
+    EXPECT_TRUE(fs.Content(path) ==
                 member.substr(50, c.progress.empty() ? 0 : c.progress.back()));
     EXPECT_EQ(
-        std::count(fs.calls().begin(), fs.calls().end(), "append /d/image"),
+        std::count(fs.calls().begin(), fs.calls().end(), "append " + path),
         static_cast<long>(c.progress.size()));
   }
 }

@@ -12,9 +12,9 @@ namespace {
 
 // Indexed by Op.
 constexpr const char* kOpNames[] = {
-    "stat",       "name-taken", "open",       "read",   "create-temporary",
-    "append",     "close",      "rename",     "remove", "create-folder",
-    "create-new", "lock",       "open-folder"};
+    "stat",       "open",       "read",   "create-folder", "open-folder",
+    "lock",       "name-taken", "create", "append",        "close",
+    "sync-files", "rename",     "remove", "sync-names"};
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
@@ -24,8 +24,8 @@ using Guard = std::lock_guard<std::recursive_mutex>;
 // partial files.
 class FakeFileSystem::File : public ReadableFile, public WritableFile {
  public:
-  File(FakeFileSystem& fs, std::string path, std::string shown_path)
-      : fs_(fs), path_(std::move(path)), shown_path_(std::move(shown_path)) {}
+  File(FakeFileSystem& fs, std::string path, std::string name)
+      : fs_(fs), path_(std::move(path)), name_(std::move(name)) {}
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                              std::size_t length) override {
@@ -48,12 +48,12 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
     Guard guard(fs_.mutex_);
     return fs_.Enter(Op::kClose, path_);
   }
-  const std::string& path() const override { return shown_path_; }
+  const std::string& name() const override { return name_; }
 
  private:
   FakeFileSystem& fs_;
   std::string path_;
-  std::string shown_path_;
+  std::string name_;
 };
 
 class FakeFileSystem::HeldLock : public FolderLock {
@@ -63,7 +63,8 @@ class FakeFileSystem::HeldLock : public FolderLock {
       : fs_(fs), folder_(std::move(folder)) {}
   ~HeldLock() override {
     Guard guard(fs_.mutex_);
-    fs_.locked_folders_.erase(folder_);
+    int& holders = fs_.lock_holders_[folder_];
+    holders = holders > 0 ? holders - 1 : 0;
   }
   bool held() const override { return !folder_.empty(); }
 
@@ -78,26 +79,78 @@ class FakeFileSystem::OpenedFolder : public Folder {
   OpenedFolder(FakeFileSystem& fs, std::string path)
       : fs_(fs), path_(std::move(path)) {}
 
+  // Another holder of the same folder's lock, in this process or a
+  // `before_each` hook, keeps a writer out, and a writer keeps everyone out.
+  std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
+    Guard guard(fs_.mutex_);
+    if (!fs_.Enter(Op::kLockFolder, path_).ok()) {
+      return std::make_unique<HeldLock>(fs_, "");
+    }
+    int& holders = fs_.lock_holders_[path_];
+    if (holders < 0 || (holders > 0 && kind == LockKind::kExclusive)) {
+      return nullptr;
+    }
+    holders = kind == LockKind::kExclusive ? -1 : holders + 1;
+    return std::make_unique<HeldLock>(fs_, path_);
+  }
+  void RemoveStaleTemporaries(const std::string&) override {}
   Result<bool> NameTaken(const std::string& name) override {
-    return fs_.NameTaken(ResolveIn(path_, name));
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kNameTaken, Full(name)); !s.ok()) return s;
+    return fs_.Taken(Full(name));
   }
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& final_name) override {
-    return fs_.CreateTemporaryIn(path_, final_name, true);
-  }
-  Status MoveIntoPlace(const std::string& from, const std::string& to,
-                       bool replace) override {
     Guard guard(fs_.mutex_);
-    if (!replace && fs_.Taken(ResolveIn(path_, to))) {
-      return Status(FailureCode::kPathFileAccessError);
+    // Eight digits, where the host has eight random letters and digits.
+    const std::string name = TemporaryName(
+        final_name, std::to_string(10000000 + ++fs_.temporary_counter_));
+    const std::string path = Full(name);
+    if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
+    if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
+    fs_.files_[path] = "";
+    return std::unique_ptr<WritableFile>(
+        std::make_unique<File>(fs_, path, name));
+  }
+  Status SyncClosedFiles() override {
+    Guard guard(fs_.mutex_);
+    return fs_.Enter(Op::kSyncFiles, path_);
+  }
+  Status ReplaceTogether(std::span<const Replacement> replacements) override {
+    for (const Replacement& r : replacements) {
+      if (&r != &replacements.front() && fs_.between_replacements) {
+        fs_.between_replacements();
+      }
+      Guard guard(fs_.mutex_);
+      if (fs_.IsFolder(Full(r.to)))
+        return Status(FailureCode::kPathFileAccessError);
+      if (Status s = fs_.Move(Full(r.from), Full(r.to)); !s.ok()) return s;
     }
-    return fs_.Rename(ResolveIn(path_, from), ResolveIn(path_, to));
+    return Status::Ok();
+  }
+  Status MoveWithoutReplacing(const std::string& from,
+                              const std::string& to) override {
+    Guard guard(fs_.mutex_);
+    if (fs_.Taken(Full(to))) return Status(FailureCode::kPathFileAccessError);
+    return fs_.Move(Full(from), Full(to));
   }
   Status Remove(const std::string& name) override {
-    return fs_.Remove(ResolveIn(path_, name));
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kRemove, Full(name)); !s.ok()) return s;
+    return fs_.files_.erase(Full(name)) > 0
+               ? Status::Ok()
+               : Status(FailureCode::kFileNotFound);
+  }
+  Status SyncNames() override {
+    Guard guard(fs_.mutex_);
+    return fs_.Enter(Op::kSyncNames, path_);
   }
 
  private:
+  std::string Full(const std::string& name) const {
+    return ResolveIn(path_, name);
+  }
+
   FakeFileSystem& fs_;
   std::string path_;
 };
@@ -109,6 +162,11 @@ void FakeFileSystem::AddFile(const std::string& path, std::string content) {
        folder = ParentFolder(folder)) {
   }
   files_[path] = std::move(content);
+}
+
+void FakeFileSystem::RemoveFile(const std::string& path) {
+  Guard guard(mutex_);
+  files_.erase(path);
 }
 
 std::string FakeFileSystem::Content(const std::string& path) const {
@@ -148,6 +206,14 @@ std::string* FakeFileSystem::Find(const std::string& path) {
   return it == files_.end() ? nullptr : &it->second;
 }
 
+Status FakeFileSystem::Move(const std::string& from, const std::string& to) {
+  if (Status s = Enter(Op::kRename, from + " -> " + to); !s.ok()) return s;
+  if (Find(from) == nullptr) return Status(FailureCode::kFileNotFound);
+  files_[to] = std::move(files_[from]);
+  files_.erase(from);
+  return Status::Ok();
+}
+
 Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kStat, path); !s.ok()) return s;
@@ -160,12 +226,6 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
       .identity = {1, std::hash<std::string>{}(path)}};
 }
 
-Result<bool> FakeFileSystem::NameTaken(const std::string& path) {
-  Guard guard(mutex_);
-  if (Status s = Enter(Op::kNameTaken, path); !s.ok()) return s;
-  return Taken(path);
-}
-
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
     const std::string& path) {
   Guard guard(mutex_);
@@ -175,57 +235,6 @@ Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
       std::make_unique<File>(*this, path, path));
 }
 
-Result<std::unique_ptr<WritableFile>> FakeFileSystem::Create(
-    const std::string& path, std::string shown_path) {
-  if (Taken(path)) return FailureCode::kPathFileAccessError;
-  files_[path] = "";
-  return std::unique_ptr<WritableFile>(
-      std::make_unique<File>(*this, path, std::move(shown_path)));
-}
-
-Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateTemporaryIn(
-    const std::string& folder, const std::string& final_name, bool name_only) {
-  Guard guard(mutex_);
-  // Eight digits, where the host has eight random letters and digits.
-  const std::string name = TemporaryName(
-      final_name, std::to_string(10000000 + ++temporary_counter_));
-  const std::string path = ResolveIn(folder, name);
-  if (Status s = Enter(Op::kCreateTemporary, path); !s.ok()) return s;
-  return Create(path, name_only ? name : path);
-}
-
-Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateTemporary(
-    const std::string& folder, const std::string& final_name) {
-  return CreateTemporaryIn(folder, final_name, false);
-}
-
-Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
-  Guard guard(mutex_);
-  if (Status s = Enter(Op::kRename, from + " -> " + to); !s.ok()) return s;
-  if (Find(from) == nullptr) return Status(FailureCode::kFileNotFound);
-  files_[to] = std::move(files_[from]);
-  files_.erase(from);
-  return Status::Ok();
-}
-
-Status FakeFileSystem::ReplaceTogether(
-    std::span<const Replacement> replacements) {
-  for (const Replacement& r : replacements) {
-    if (&r != &replacements.front() && between_replacements) {
-      between_replacements();
-    }
-    if (Status s = Rename(r.from, r.to); !s.ok()) return s;
-  }
-  return Status::Ok();
-}
-
-Status FakeFileSystem::Remove(const std::string& path) {
-  Guard guard(mutex_);
-  if (Status s = Enter(Op::kRemove, path); !s.ok()) return s;
-  return files_.erase(path) > 0 ? Status::Ok()
-                                : Status(FailureCode::kFileNotFound);
-}
-
 Status FakeFileSystem::CreateFolder(const std::string& path) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kCreateFolder, path); !s.ok()) return s;
@@ -233,27 +242,6 @@ Status FakeFileSystem::CreateFolder(const std::string& path) {
   folders_.insert(path);
   return Status::Ok();
 }
-
-Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateNew(
-    const std::string& path) {
-  Guard guard(mutex_);
-  if (Status s = Enter(Op::kCreateNew, path); !s.ok()) return s;
-  return Create(path, path);
-}
-
-std::unique_ptr<FolderLock> FakeFileSystem::TryLockFolder(
-    const std::string& folder) {
-  Guard guard(mutex_);
-  if (!Enter(Op::kLockFolder, folder).ok()) {
-    return std::make_unique<HeldLock>(*this, "");
-  }
-  if (!locked_folders_.insert(folder).second) return nullptr;
-  return std::make_unique<HeldLock>(*this, folder);
-}
-
-// No test leaves temporary files for a later run to find.
-void FakeFileSystem::RemoveStaleTemporaries(const std::string&,
-                                            const std::string&) {}
 
 Result<std::unique_ptr<Folder>> FakeFileSystem::OpenFolder(
     const std::string& path) {

@@ -21,22 +21,25 @@ class FakeFileSystem : public FileSystem {
  public:
   enum class Op {
     kStat,
-    kNameTaken,
     kOpenForRead,
     kRead,
+    kCreateFolder,
+    kOpenFolder,
+    kLockFolder,  // a failure makes the lock a stand-in that holds nothing
+    kNameTaken,
     kCreateTemporary,
     kAppend,
     kClose,
-    kRename,  // ReplaceTogether's and a Folder's moves too; "FROM -> TO"
+    kSyncFiles,  // a folder's SyncClosedFiles
+    kRename,     // a folder's moves, ReplaceTogether's too; "FROM -> TO"
     kRemove,
-    kCreateFolder,
-    kCreateNew,
-    kLockFolder,  // a failure makes the lock a stand-in that holds nothing
-    kOpenFolder
+    kSyncNames,
   };
 
   // Creates or replaces a regular file; its folders spring into existence.
   void AddFile(const std::string& path, std::string content);
+  // Removes the file `path`, if there is one.
+  void RemoveFile(const std::string& path);
   // The content of the regular file `path` ("" when absent).
   std::string Content(const std::string& path) const;
   // Every file (not folder) path, sorted.
@@ -58,26 +61,13 @@ class FakeFileSystem : public FileSystem {
   const std::vector<std::string>& calls() const { return calls_; }
 
   Result<FileStatus> Stat(const std::string& path) override;
-  Result<bool> NameTaken(const std::string& path) override;
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& folder, const std::string& final_name) override;
-  Status Rename(const std::string& from, const std::string& to) override;
-  // Moves in order, as where the platform cannot swap two files in one
-  // step: a failure leaves the moves before it made.
-  Status ReplaceTogether(std::span<const Replacement> replacements) override;
-  Status Remove(const std::string& path) override;
   Status CreateFolder(const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateNew(
-      const std::string& path) override;
-  // Another holder of the same folder's lock, in this process or a
-  // `before_each` hook, finds it taken.
-  std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder) override;
-  // Removes nothing.
-  void RemoveStaleTemporaries(const std::string& folder,
-                              const std::string& final_name) override;
-  // The folder keeps its path: the fake cannot move folders.
+  // The folder keeps its path: the fake cannot move folders. Its
+  // ReplaceTogether moves in order, as where the platform cannot swap two
+  // files in one step: a failure leaves the moves before it made. Its
+  // RemoveStaleTemporaries removes nothing.
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 
  private:
@@ -102,12 +92,7 @@ class FakeFileSystem : public FileSystem {
   bool Taken(const std::string& path) const {
     return files_.count(path) > 0 || IsFolder(path);
   }
-  // Creates the empty file `path`; its path() is `shown_path`.
-  Result<std::unique_ptr<WritableFile>> Create(const std::string& path,
-                                               std::string shown_path);
-  // Its path() is the bare name with `name_only`, else the full path.
-  Result<std::unique_ptr<WritableFile>> CreateTemporaryIn(
-      const std::string& folder, const std::string& final_name, bool name_only);
+  Status Move(const std::string& from, const std::string& to);
 
   // Recursive, so that a `before_each` hook may change files.
   mutable std::recursive_mutex mutex_;
@@ -115,7 +100,8 @@ class FakeFileSystem : public FileSystem {
   std::set<std::string> folders_;
   std::vector<Fault> faults_;
   std::vector<std::string> calls_;
-  std::set<std::string> locked_folders_;
+  // Per locked folder: -1 for a writer, else how many readers.
+  std::map<std::string, int> lock_holders_;
   int temporary_counter_ = 0;
 };
 
