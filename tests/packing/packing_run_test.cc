@@ -44,7 +44,8 @@ Strings Pack(FakeFileSystem& fs, const std::string& name, RunOutcome outcome,
 
 // A quoted name with a comma, a quoted absolute path with spaces around it
 // (the trimmed name is the one looked up), a member of exactly 54 bytes and
-// a UTF-8 name, on CR LF and LF lines.
+// a UTF-8 name, on CR LF and LF lines. What a run said "Done" to survives a
+// power cut.
 TEST(PackingRunTest, PacksAMixedListByteForByte) {
   FakeFileSystem fs;
   fs.AddFile("/d/sub/x, y.dat", MemberBytes(58, "XY01"));
@@ -56,6 +57,7 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
   fs.FailOn(Op::kLockFolder, "/d", Status(FailureCode::kPermissionDenied));
   RunObserver observer;
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
+  fs.PowerCut();
   EXPECT_EQ(fs.Content("/d/out.bin"),
             "\0\0\0\x18\0\0\0\x04\0\0\0\x1C\0\0\0\0\0\0\0\x1C\0\0\0\x02XY01Ж"s);
   EXPECT_EQ(fs.Content("/d/report.txt"),

@@ -20,33 +20,42 @@ using Guard = std::lock_guard<std::recursive_mutex>;
 
 }  // namespace
 
-// Reads and writes go straight to the file system's map, so tests see
-// partial files.
+// Reads and writes go to the file's node, which a move takes along and
+// AddFile changes in place, so tests see partial files and files changed
+// meanwhile. Calls are recorded with the path it was opened or made under.
+// A closed file waits in `closed` for its folder's sync.
 class FakeFileSystem::File : public ReadableFile, public WritableFile {
  public:
-  File(FakeFileSystem& fs, std::string path, std::string name)
-      : fs_(fs), path_(std::move(path)), name_(std::move(name)) {}
+  File(FakeFileSystem& fs, std::string path, std::shared_ptr<Node> node,
+       Nodes* closed = nullptr)
+      : fs_(fs),
+        path_(std::move(path)),
+        name_(LastComponent(path_)),
+        node_(std::move(node)),
+        closed_(closed) {}
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                              std::size_t length) override {
     Guard guard(fs_.mutex_);
     if (Status s = fs_.Enter(Op::kRead, path_); !s.ok()) return s;
-    const std::string* content = fs_.Find(path_);
-    if (content == nullptr || offset >= content->size()) return std::size_t{0};
-    return content->copy(buffer, length, offset);
+    if (offset >= node_->data.size()) return std::size_t{0};
+    return node_->data.copy(buffer, length, offset);
   }
   Result<std::uint64_t> Size() override {
-    return std::uint64_t{fs_.Content(path_).size()};
+    Guard guard(fs_.mutex_);
+    return std::uint64_t{node_->data.size()};
   }
   Status Append(std::string_view data) override {
     Guard guard(fs_.mutex_);
     if (Status s = fs_.Enter(Op::kAppend, path_); !s.ok()) return s;
-    if (std::string* content = fs_.Find(path_)) content->append(data);
+    node_->data.append(data);
     return Status::Ok();
   }
   Status Close() override {
     Guard guard(fs_.mutex_);
-    return fs_.Enter(Op::kClose, path_);
+    if (Status s = fs_.Enter(Op::kClose, path_); !s.ok()) return s;
+    closed_->push_back(node_);
+    return Status::Ok();
   }
   const std::string& name() const override { return name_; }
 
@@ -54,6 +63,8 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
   FakeFileSystem& fs_;
   std::string path_;
   std::string name_;
+  std::shared_ptr<Node> node_;
+  Nodes* closed_;
 };
 
 class FakeFileSystem::HeldLock : public FolderLock {
@@ -108,13 +119,18 @@ class FakeFileSystem::OpenedFolder : public Folder {
     const std::string path = Full(name);
     if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
     if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
-    fs_.files_[path] = "";
+    NameChange creation{"", path, std::make_shared<Node>()};
+    Apply(creation, fs_.files_);
+    fs_.unsynced_.push_back(creation);
     return std::unique_ptr<WritableFile>(
-        std::make_unique<File>(fs_, path, name));
+        std::make_unique<File>(fs_, path, creation.node, &closed_));
   }
   Status SyncClosedFiles() override {
     Guard guard(fs_.mutex_);
-    return fs_.Enter(Op::kSyncFiles, path_);
+    if (Status s = fs_.Enter(Op::kSyncFiles, path_); !s.ok()) return s;
+    for (const auto& node : closed_) node->synced = node->data;
+    closed_.clear();
+    return Status::Ok();
   }
   Status ReplaceTogether(std::span<const Replacement> replacements) override {
     for (const Replacement& r : replacements) {
@@ -122,9 +138,8 @@ class FakeFileSystem::OpenedFolder : public Folder {
         fs_.between_replacements();
       }
       Guard guard(fs_.mutex_);
-      if (fs_.IsFolder(Full(r.to)))
-        return Status(FailureCode::kPathFileAccessError);
-      if (Status s = fs_.Move(Full(r.from), Full(r.to)); !s.ok()) return s;
+      Status moved = fs_.ChangeName(Op::kRename, {Full(r.from), Full(r.to)});
+      if (!moved.ok()) return moved;
     }
     return Status::Ok();
   }
@@ -132,18 +147,22 @@ class FakeFileSystem::OpenedFolder : public Folder {
                               const std::string& to) override {
     Guard guard(fs_.mutex_);
     if (fs_.Taken(Full(to))) return Status(FailureCode::kPathFileAccessError);
-    return fs_.Move(Full(from), Full(to));
+    return fs_.ChangeName(Op::kRename, {Full(from), Full(to)});
   }
   Status Remove(const std::string& name) override {
     Guard guard(fs_.mutex_);
-    if (Status s = fs_.Enter(Op::kRemove, Full(name)); !s.ok()) return s;
-    return fs_.files_.erase(Full(name)) > 0
-               ? Status::Ok()
-               : Status(FailureCode::kFileNotFound);
+    return fs_.ChangeName(Op::kRemove, {Full(name), ""});
   }
   Status SyncNames() override {
     Guard guard(fs_.mutex_);
-    return fs_.Enter(Op::kSyncNames, path_);
+    if (Status s = fs_.Enter(Op::kSyncNames, path_); !s.ok()) return s;
+    std::erase_if(fs_.unsynced_, [this](const NameChange& change) {
+      const bool here =
+          ParentFolder(change.from.empty() ? change.to : change.from) == path_;
+      if (here) Apply(change, fs_.durable_files_);
+      return here;
+    });
+    return Status::Ok();
   }
 
  private:
@@ -153,6 +172,7 @@ class FakeFileSystem::OpenedFolder : public Folder {
 
   FakeFileSystem& fs_;
   std::string path_;
+  Nodes closed_;
 };
 
 void FakeFileSystem::AddFile(const std::string& path, std::string content) {
@@ -161,18 +181,23 @@ void FakeFileSystem::AddFile(const std::string& path, std::string content) {
        folder != "." && !folder.empty() && folders_.insert(folder).second;
        folder = ParentFolder(folder)) {
   }
-  files_[path] = std::move(content);
+  std::shared_ptr<Node>& node = files_[path];
+  if (node == nullptr) node = durable_files_[path] = std::make_shared<Node>();
+  node->data = node->synced = std::move(content);
 }
 
-void FakeFileSystem::RemoveFile(const std::string& path) {
+void FakeFileSystem::PowerCut() {
   Guard guard(mutex_);
-  files_.erase(path);
+  unsynced_.clear();
+  lock_holders_.clear();
+  files_ = durable_files_;
+  for (auto& [path, node] : files_) node->data = node->synced;
 }
 
 std::string FakeFileSystem::Content(const std::string& path) const {
   Guard guard(mutex_);
   auto it = files_.find(path);
-  return it == files_.end() ? std::string() : it->second;
+  return it == files_.end() ? std::string() : it->second->data;
 }
 
 std::vector<std::string> FakeFileSystem::FilePaths() const {
@@ -201,16 +226,29 @@ Status FakeFileSystem::Enter(Op op, const std::string& path) {
   return Status::Ok();
 }
 
-std::string* FakeFileSystem::Find(const std::string& path) {
-  auto it = files_.find(path);
-  return it == files_.end() ? nullptr : &it->second;
+// A change whose `from` is not in `names` (its creation was lost) makes
+// nothing.
+void FakeFileSystem::Apply(const NameChange& change, Names& names) {
+  std::shared_ptr<Node> node = change.node;
+  if (!change.from.empty()) {
+    auto it = names.find(change.from);
+    if (it == names.end()) return;
+    node = it->second;
+    names.erase(it);
+  }
+  if (!change.to.empty()) names[change.to] = node;
 }
 
-Status FakeFileSystem::Move(const std::string& from, const std::string& to) {
-  if (Status s = Enter(Op::kRename, from + " -> " + to); !s.ok()) return s;
-  if (Find(from) == nullptr) return Status(FailureCode::kFileNotFound);
-  files_[to] = std::move(files_[from]);
-  files_.erase(from);
+Status FakeFileSystem::ChangeName(Op op, NameChange change) {
+  const std::string& from = change.from;
+  if (Status s =
+          Enter(op, change.to.empty() ? from : from + " -> " + change.to);
+      !s.ok()) {
+    return s;
+  }
+  if (!files_.contains(from)) return Status(FailureCode::kFileNotFound);
+  Apply(change, files_);
+  unsynced_.push_back(std::move(change));
   return Status::Ok();
 }
 
@@ -218,21 +256,22 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kStat, path); !s.ok()) return s;
   if (!Taken(path)) return FailureCode::kFileNotFound;
-  const std::string* file = Find(path);
-  return FileStatus{
-      .kind = file != nullptr ? FileKind::kRegular : FileKind::kDirectory,
-      .size = file != nullptr ? file->size() : 0,
-      .hidden = LastComponent(path).starts_with('.'),
-      .identity = {1, std::hash<std::string>{}(path)}};
+  auto file = files_.find(path);
+  const bool regular = file != files_.end();
+  return FileStatus{.kind = regular ? FileKind::kRegular : FileKind::kDirectory,
+                    .size = regular ? file->second->data.size() : 0,
+                    .hidden = LastComponent(path).starts_with('.'),
+                    .identity = {1, std::hash<std::string>{}(path)}};
 }
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
     const std::string& path) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kOpenForRead, path); !s.ok()) return s;
-  if (Find(path) == nullptr) return FailureCode::kFileNotFound;
+  auto file = files_.find(path);
+  if (file == files_.end()) return FailureCode::kFileNotFound;
   return std::unique_ptr<ReadableFile>(
-      std::make_unique<File>(*this, path, path));
+      std::make_unique<File>(*this, path, file->second));
 }
 
 Status FakeFileSystem::CreateFolder(const std::string& path) {

@@ -3,11 +3,17 @@
 // threads: every operation, the `before_each` hook included, runs under one
 // lock. It keeps only what the tests need: anything missing fails with 53,
 // a name taken with 75, and files are made wherever asked.
+//
+// It also knows what a power cut would keep, as a disk does: a file's data
+// once its folder's SyncClosedFiles ran after it was closed, and a new,
+// moved or removed name once its folder's SyncNames ran. Folders, and what
+// tests add or remove themselves, are durable at once.
 #ifndef MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 #define MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -19,27 +25,28 @@ namespace mirlot {
 
 class FakeFileSystem : public FileSystem {
  public:
+  // A failing kLockFolder makes the lock a stand-in that holds nothing;
+  // kSyncFiles is a folder's SyncClosedFiles; kRename is each of a folder's
+  // moves, ReplaceTogether's too, on "FROM -> TO".
   enum class Op {
     kStat,
     kOpenForRead,
     kRead,
     kCreateFolder,
     kOpenFolder,
-    kLockFolder,  // a failure makes the lock a stand-in that holds nothing
+    kLockFolder,
     kNameTaken,
     kCreateTemporary,
     kAppend,
     kClose,
-    kSyncFiles,  // a folder's SyncClosedFiles
-    kRename,     // a folder's moves, ReplaceTogether's too; "FROM -> TO"
+    kSyncFiles,
+    kRename,
     kRemove,
-    kSyncNames,
+    kSyncNames
   };
 
   // Creates or replaces a regular file; its folders spring into existence.
   void AddFile(const std::string& path, std::string content);
-  // Removes the file `path`, if there is one.
-  void RemoveFile(const std::string& path);
   // The content of the regular file `path` ("" when absent).
   std::string Content(const std::string& path) const;
   // Every file (not folder) path, sorted.
@@ -55,6 +62,12 @@ class FakeFileSystem : public FileSystem {
   // Called between two moves of ReplaceTogether without the lock held, so
   // that another run, threads and all, can act at the worst moment.
   std::function<void()> between_replacements;
+
+  // Loses what was not made durable, as a power cut would: each file's
+  // data falls back to what was synced, and the name changes not synced
+  // are undone. Open files and folders, and locks, must not be used
+  // afterwards.
+  void PowerCut();
 
   // "stat /d/a.dat", "open /d/a.dat", … in call order. Read it only while
   // no other thread calls in.
@@ -74,6 +87,19 @@ class FakeFileSystem : public FileSystem {
   class File;
   class HeldLock;
   class OpenedFolder;
+  struct Node {
+    std::string data;
+    std::string synced;  // what a power cut leaves of `data`
+  };
+  using Nodes = std::vector<std::shared_ptr<Node>>;
+  using Names = std::map<std::string, std::shared_ptr<Node>>;
+  // A name change not yet durable: a creation has no `from` (and brings its
+  // node), a removal no `to`. They are kept in order, so that a power cut
+  // could also keep some of them, as a disk may.
+  struct NameChange {
+    std::string from, to;
+    std::shared_ptr<Node> node = nullptr;
+  };
   struct Fault {
     Op op;
     std::string path_part;
@@ -84,19 +110,23 @@ class FakeFileSystem : public FileSystem {
   // Records the call and runs `before_each`; returns the failure a test
   // asked for, else Ok. Call with `mutex_` held.
   Status Enter(Op op, const std::string& path);
-  // The content of the regular file `path`, nullptr when there is none.
-  std::string* Find(const std::string& path);
+  // Makes `change` in `names`.
+  static void Apply(const NameChange& change, Names& names);
+  // Records `op` and makes `change` of an existing file now; it becomes
+  // durable with its folder's SyncNames.
+  Status ChangeName(Op op, NameChange change);
   bool IsFolder(const std::string& path) const {
     return path == "." || folders_.count(path) > 0;
   }
   bool Taken(const std::string& path) const {
     return files_.count(path) > 0 || IsFolder(path);
   }
-  Status Move(const std::string& from, const std::string& to);
 
   // Recursive, so that a `before_each` hook may change files.
   mutable std::recursive_mutex mutex_;
-  std::map<std::string, std::string> files_;
+  Names files_;
+  Names durable_files_;
+  std::vector<NameChange> unsynced_;  // in the order they were made
   std::set<std::string> folders_;
   std::vector<Fault> faults_;
   std::vector<std::string> calls_;
