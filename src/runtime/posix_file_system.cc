@@ -109,9 +109,12 @@ class PosixReadableFile : public ReadableFile {
 constexpr int kTemporaryNameAttempts = 100;
 // Up to this many closed files are synced one by one; more in one pass.
 constexpr std::size_t kFilesSyncedOneByOne = 4;
+// From this size on, a closed file starts its write-back at once.
+constexpr std::uint64_t kEarlyWriteBackSize = 256 * 1024;
 
-// A new file of the folder. Close() starts writing its data to the disk and
-// hands the descriptor to the folder, which syncs and closes it.
+// A new file of the folder. Close() hands the descriptor to the folder,
+// which syncs and closes it; a large file starts writing its data to the
+// disk first.
 class PosixWritableFile : public BufferedWritableFile {
  public:
   PosixWritableFile(int fd, std::string name, std::vector<int>& closed)
@@ -127,8 +130,12 @@ class PosixWritableFile : public BufferedWritableFile {
       ::close(fd);
       return Status::Ok();
     }
-    // The write-back of this file overlaps the writing of the next ones.
-    (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // The write-back of a large file overlaps the writing of the next ones;
+    // small ones wait for the folder's sync and go out together, as many
+    // small writes started one by one cost more than they save.
+    if (size_ >= kEarlyWriteBackSize) {
+      (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
     closed_.push_back(fd);
     return Status::Ok();
   }
@@ -141,12 +148,14 @@ class PosixWritableFile : public BufferedWritableFile {
         return IoFailure(errno);
       }
       data.remove_prefix(static_cast<std::size_t>(put));
+      size_ += static_cast<std::uint64_t>(put);
     }
     return Status::Ok();
   }
 
   int fd_;
   std::vector<int>& closed_;
+  std::uint64_t size_ = 0;  // bytes written so far
 };
 
 // The folder's lock: flock on a descriptor of the folder of its own,
