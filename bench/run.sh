@@ -25,6 +25,8 @@
 # 4 GiB of free space and page cache; takes two to three minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=bench/rounds.sh
+. bench/rounds.sh
 
 rounds=${ROUNDS:-3}
 read -r -a sets <<<"${SETS:-big huge small}"
@@ -38,17 +40,8 @@ parent=${BENCH_DIR:-${TMPDIR:-/tmp}}
 build=$PWD/build/bench
 mirlot=$build/src/cli/mirlot
 
-log() { echo "bench: $*" >&2; }
-
 install_tools() {
   scripts/install-deps.sh hyperfine time eatmydata
-}
-
-build_release() {
-  log "building a release mirlot in $build"
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DMIRLOT_BUILD_TESTS=OFF -DMIRLOT_BUILD_GUI=OFF -DMIRLOT_BUILD_BENCH=ON >/dev/null
-  cmake --build "$build" -j2 >&2
 }
 
 # The commands compared, by name. Each writes its own output in the set's
@@ -74,43 +67,11 @@ command_for() {
   esac
 }
 
-# Runs one interleaved round: every command `runs` times, in an order that
-# rotates from round to round. Appends "median min max" (seconds) per
-# command to $results/SET.NAME.
-time_round() {
-  local set=$1 round=$2 runs=$3 i name
-  local order=() args=()
-  for i in "${!names[@]}"; do
-    order+=("${names[$(((i + round) % ${#names[@]}))]}")
-  done
-  for name in "${order[@]}"; do
-    args+=(-n "$name" "$(command_for "$name")")
-  done
-  hyperfine --style basic --runs "$runs" --prepare "$prepare" \
-    --export-csv "$results/round.csv" "${args[@]}" >"$results/hyperfine.log" 2>&1 ||
-    { cat "$results/hyperfine.log" >&2; return 1; }
-  tail -n +2 "$results/round.csv" |
-    while IFS=, read -r name _ _ median _ _ min max; do
-      echo "$median $min $max" >>"$results/$set.$name"
-    done
-}
-
-# Prints "median min max" in milliseconds over all rounds of SET.NAME: the
-# median of the round medians, the fastest and the slowest run.
-summary_ms() {
-  sort -g "$results/$1.$2" |
-    awk '{ m[NR] = $1; if (NR == 1 || $2 < lo) lo = $2; if ($3 > hi) hi = $3 }
-         END { med = NR % 2 ? m[(NR + 1) / 2] : (m[NR / 2] + m[NR / 2 + 1]) / 2
-               printf "%.0f %.0f %.0f\n", med * 1000, lo * 1000, hi * 1000 }'
-}
-
 # Generates a set, measures it and removes it again.
 bench_set() {
   local set=$1 count=$2 min=$3 max=$4 seed=$5 runs=$6
-  local dir=$work/$set round
-  mkdir "$dir"
-  log "$set: generating $count members of $min-$max bytes"
-  "$build/bench/mirlot_make_members" "$dir" "$count" "$min" "$max" "$seed"
+  local dir=$work/$set
+  make_set "$dir" "$count" "$min" "$max" "$seed"
   cd "$dir"
   cat m* >/dev/null
   "$mirlot" pack list.txt >/dev/null
@@ -119,23 +80,15 @@ bench_set() {
   if [ "$set" = small ]; then
     list_stage=$("$build/bench/mirlot_list_stage_bench" list.txt 50)
   fi
-  for ((round = 0; round < rounds; round++)); do
-    log "$set: round $((round + 1)) of $rounds"
-    time_round "$set" "$round" "$runs"
-  done
+  time_rounds "$set" "$runs"
   cd "$work"
   rm -rf "$dir"
 }
 
 print_table() {
-  local set name header='| command |' rule='| --- |' rss_row="| \`mirlot pack\` peak RSS |"
-  for set in "${sets[@]}"; do
-    header+=" ${titles[$set]} |"
-    rule+=' --- |'
-    rss_row+=" ${rss[$set]} MiB |"
-  done
-  echo "$header"
-  echo "$rule"
+  local set name rss_row="| \`mirlot pack\` peak RSS |"
+  for set in "${sets[@]}"; do rss_row+=" ${rss[$set]} MiB |"; done
+  table_head command
   for name in "${names[@]}"; do
     local row="| ${labels[$name]} |"
     for set in "${sets[@]}"; do
@@ -154,12 +107,12 @@ print_table() {
   echo "\`cat members > file\`; $rounds interleaved rounds, 1 run per command per"
   echo "round on the large sets and 5 on the small one."
   [ -z "$list_stage" ] || echo "List stage: $list_stage."
-  echo "Host: $(nproc) cores, $(uname -sr), $(df -T "$parent" | awk 'NR == 2 { print $2 }') under $parent;"
-  echo "load average $load_before before the runs, $(cut -d' ' -f1-3 /proc/loadavg) after."
+  host_line
 }
 
 install_tools
-build_release
+log "building a release mirlot in $build"
+build_release . "$build"
 work=$(realpath "$(mktemp -d "$parent/mirlot-bench.XXXXXX")")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM

@@ -13,7 +13,7 @@
 
 #include "cli/output_text.h"
 #include "reading/image_extractor.h"
-#include "reading/image_overview.h"
+#include "reading/inspect_image.h"
 #include "runtime/fake_file_system.h"
 
 namespace {

@@ -11,6 +11,12 @@ The mutants are the same on every run: all candidates are enumerated in a
 fixed order and a sample is drawn with a fixed seed. The source tree is
 restored after every mutant, on interrupt, and on the next start should a
 run have been killed outright.
+
+Code moves between passes, so an earlier pass's mutants can be replayed by
+their text (--replay): each original line is looked up where it lives now,
+the lines around it in the earlier revision telling apart a line that occurs
+more than once, and the same change is made there. --against matches by
+text too.
 """
 
 import argparse
@@ -28,7 +34,7 @@ from dataclasses import dataclass, asdict
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-DEFAULT_FOLDERS = ["src/runtime", "src/packing", "src/reading"]
+DEFAULT_FOLDERS = ["src/runtime", "src/format", "src/packing", "src/reading"]
 
 # Files whose code only a Windows build compiles.
 WINDOWS_FILE = re.compile(r"windows")
@@ -142,6 +148,88 @@ def choose(mutants, sample, seed):
     return mutants
 
 
+# ------------------------------------------------------------ replay by text
+
+CONTEXT_LINES = 4
+
+
+def git_lines(revision, file):
+    """The lines of `file` at `revision`, or None when it had no such file."""
+    shown = subprocess.run(["git", "show", f"{revision}:{file}"], cwd=ROOT,
+                           capture_output=True, text=True)
+    return shown.stdout.splitlines(keepends=True) if shown.returncode == 0 else None
+
+
+# A relocated line must have at least this many of the lines around it in
+# common with its earlier place; blank lines and lone braces do not count.
+MINIMUM_CONTEXT = 2
+
+
+def context_score(lines, index, around):
+    """How many of the lines `around` (before, after) an occurrence at
+    `index` of `lines` match, compared stripped and outward from it."""
+    def same(at, line):
+        return (0 <= at < len(lines) and re.search(r"\w", line) is not None
+                and lines[at].strip() == line.strip())
+    before, after = around
+    return (sum(same(index - k, line) for k, line in enumerate(reversed(before), 1))
+            + sum(same(index + k, line) for k, line in enumerate(after, 1)))
+
+
+def renamed(text, renames):
+    for old, new in renames:
+        text = text.replace(old, new)
+    return text
+
+
+def relocate(record, revision, sources, renames):
+    """Where the earlier mutant `record` (made at `revision`) lives now, as
+    a Mutant, or the reason it cannot be found. `sources` maps each current
+    file to its lines; `renames` are (old, new) texts replaced in the
+    earlier lines first."""
+    earlier = git_lines(revision, record["file"])
+    if earlier is None or earlier[record["line"] - 1] != record["original"]:
+        return f"not in {revision}:{record['file']} as recorded"
+    earlier = [renamed(line, renames) for line in earlier]
+    record = record | {"original": renamed(record["original"], renames),
+                       "mutated": renamed(record["mutated"], renames)}
+    at = record["line"] - 1
+    around = (earlier[max(0, at - CONTEXT_LINES):at], earlier[at + 1:at + 1 + CONTEXT_LINES])
+    wanted = record["original"].strip()
+    places = [(context_score(lines, i, around), file, i)
+              for file, lines in sources.items()
+              for i, line in enumerate(lines) if line.strip() == wanted]
+    places = [place for place in places if place[0] >= MINIMUM_CONTEXT]
+    if not places:
+        return "its line is gone (changed, removed, or kept only elsewhere)"
+    places.sort(reverse=True)
+    if len(places) > 1 and places[0][0] == places[1][0]:
+        return f"its line occurs in {len(places)} places the lines around it do not tell apart"
+    _, file, index = places[0]
+    line = sources[file][index]
+    old_indent = record["original"][:len(record["original"]) - len(record["original"].lstrip())]
+    new_indent = line[:len(line) - len(line.lstrip())]
+    mutated = new_indent + record["mutated"][len(old_indent):]
+    return Mutant(record["number"], file, index + 1, record["operator"], line, mutated)
+
+
+def replay(earlier_file, revision, folders, renames):
+    """The mutants of an earlier pass, relocated; prints those that could
+    not be."""
+    sources = {file: (ROOT / file).read_text(encoding="utf-8").splitlines(keepends=True)
+               for file in source_files(folders)}
+    mutants, lost = [], []
+    for record in map(json.loads, earlier_file.read().splitlines()):
+        found = relocate(record, revision, sources, renames)
+        (lost if isinstance(found, str) else mutants).append((record, found))
+    for record, why in lost:
+        print(f"unmatched #{record['number']} {record['file']}:{record['line']} "
+              f"{record['operator']} ({record['verdict']} there): {why}", file=sys.stderr)
+    print(f"replaying {len(mutants)} of {len(mutants) + len(lost)} mutants; "
+          f"{len(lost)} could not be matched", file=sys.stderr)
+    return [m for _, m in mutants]
+
+
 # ----------------------------------------------------------- keeping the tree
 
 class Tree:
@@ -249,7 +337,11 @@ def run(args):
     work = ROOT / args.work
     tree = Tree(work)
     tree.restore_leftover()
-    mutants = choose(enumerate_mutants(args.folders), args.sample, args.seed)
+    if args.replay:
+        renames = [tuple(pair.split("=", 1)) for pair in args.renamed]
+        mutants = replay(args.replay, args.revision, args.folders, renames)
+    else:
+        mutants = choose(enumerate_mutants(args.folders), args.sample, args.seed)
     # The same draw either way: a platform's share keeps its numbers, so two
     # passes, one per platform, add up to one pass over both.
     if args.platform != "all":
@@ -313,14 +405,18 @@ def run(args):
         build.compile(timeout=3600)
     summarise(results, time.monotonic() - started)
     if args.against:
-        report_lost_kills(results, args.against)
+        report_lost_kills(results, args.against, replayed=bool(args.replay))
     return 0
 
 
-def report_lost_kills(results, earlier_file):
-    """Names the mutants an earlier pass killed that this pass did not."""
+def report_lost_kills(results, earlier_file, replayed=False):
+    """Names the mutants an earlier pass killed that this pass did not,
+    matched by their text: the original line and its change, wherever the
+    line lives now; mutants `replayed` from that pass by their numbers."""
     def key(record):
-        return record["file"], record["line"], record["mutated"]
+        if replayed:
+            return record["number"]
+        return record["original"].strip(), record["mutated"].strip()
     earlier = {key(record): record
                for record in map(json.loads, earlier_file.read().splitlines())
                if record["verdict"] == "killed"}
@@ -361,7 +457,18 @@ def main():
                         help="only these numbers of the draw (as --list shows them)")
     parser.add_argument("--against", metavar="RESULTS", type=argparse.FileType("r"),
                         help="an earlier results.jsonl: name the mutants it killed "
-                             "that survive now")
+                             "that survive now, matched by their text")
+    parser.add_argument("--replay", metavar="RESULTS", type=argparse.FileType("r"),
+                        help="instead of a draw, the mutants of an earlier results.jsonl, "
+                             "each made where its original line lives now")
+    parser.add_argument("--revision", default="main",
+                        help="with --replay: the git revision the earlier pass ran on, "
+                             "whose lines around each mutant tell repeated lines apart; "
+                             "default main")
+    parser.add_argument("--renamed", metavar="OLD=NEW", action="append", default=[],
+                        help="with --replay: a text renamed since the earlier pass "
+                             "(a function, a variable), replaced in its lines before "
+                             "they are looked up; may be given several times")
     parser.add_argument("--mutant-timeout", type=int, default=300,
                         help="seconds for one mutant's build, and for its tests; default 300")
     parser.add_argument("--test-timeout", type=int, default=60,

@@ -28,8 +28,7 @@ int RunPack(const std::string& list_path, bool quiet) {
   TerminalProgress progress(stderr, !quiet);
   ProgressAwareSink sink(progress);
   const RunOutcome outcome =
-      RunPacking({.list_chosen = true, .list_path = list_path},
-                 HostFileSystem(), sink, progress);
+      RunPacking({.list_path = list_path}, HostFileSystem(), sink, progress);
   switch (outcome) {
     case RunOutcome::kDone:
       return kExitSuccess;

@@ -14,21 +14,20 @@ constexpr auto kRetryInterval = std::chrono::milliseconds(100);
 
 }  // namespace
 
-Result<std::unique_ptr<FolderLock>> LockForCommit(FileSystem& file_system,
-                                                  const std::string& folder,
-                                                  RunObserver& observer) {
-  std::unique_ptr<FolderLock> lock = file_system.TryLockFolder(folder);
+Result<std::unique_ptr<FolderLock>> LockForCommit(
+    Folder& folder, const std::string& folder_path, RunObserver& observer) {
+  std::unique_ptr<FolderLock> lock = folder.TryLock(LockKind::kExclusive);
   if (lock != nullptr) return lock;
-  observer.OnWaitingForFolder(folder, true);
+  observer.OnWaitingForFolder(folder_path, true);
   while (!observer.CancelRequested()) {
     std::this_thread::sleep_for(kRetryInterval);
-    lock = file_system.TryLockFolder(folder);
+    lock = folder.TryLock(LockKind::kExclusive);
     if (lock != nullptr) {
-      observer.OnWaitingForFolder(folder, false);
+      observer.OnWaitingForFolder(folder_path, false);
       return lock;
     }
   }
-  observer.OnWaitingForFolder(folder, false);
+  observer.OnWaitingForFolder(folder_path, false);
   return FailureCode::kUserInterrupt;
 }
 

@@ -13,16 +13,15 @@
 
 namespace mirlot {
 
-// Takes the commit lock of `folder`, waiting while another run holds it:
-// `observer` is told when the wait starts and ends, and polled for a cancel
-// request meanwhile.
+// Takes the exclusive lock of `folder`, whose path is `folder_path`,
+// waiting while another run holds it: `observer` is told when the wait
+// starts and ends, and polled for a cancel request meanwhile.
 // On success returns the lock; a stand-in that holds nothing where the
 // platform cannot lock the folder, so that the lock is never the reason a
 // run fails. On failure returns 18 "User interrupt occurred": cancelled
 // while waiting.
-Result<std::unique_ptr<FolderLock>> LockForCommit(FileSystem& file_system,
-                                                  const std::string& folder,
-                                                  RunObserver& observer);
+Result<std::unique_ptr<FolderLock>> LockForCommit(
+    Folder& folder, const std::string& folder_path, RunObserver& observer);
 
 }  // namespace mirlot
 

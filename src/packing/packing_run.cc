@@ -1,12 +1,12 @@
 // The order of a whole packing run, from the list file to the last message.
 #include "packing/packing_run.h"
 
+#include "format/report_text.h"
 #include "packing/commit_lock.h"
 #include "packing/container_layout.h"
 #include "packing/list_stage.h"
 #include "packing/messages.h"
 #include "packing/payload_copier.h"
-#include "packing/report.h"
 #include "packing/staged_output.h"
 #include "runtime/path.h"
 
@@ -39,39 +39,51 @@ Status WriteReport(WritableFile& report, const EntryTable& table,
   return status;
 }
 
-// Writes both outputs under temporary names and renames them into place
-// once both are complete, all under the folder's commit lock.
-Status WriteOutputs(FileSystem& file_system, const std::string& folder,
+// Writes both outputs under temporary names in `folder_path`, makes them
+// durable and moves them into place once both are complete, all under the
+// folder's lock.
+Status WriteOutputs(FileSystem& file_system, const std::string& folder_path,
                     const EntryTable& table, const ContainerLayout& layout,
                     RunObserver& observer) {
-  // Declared first, so that it is released after the temporary files are
-  // moved into place or removed.
+  Result<std::unique_ptr<Folder>> opened = file_system.OpenFolder(folder_path);
+  if (!opened.ok()) return opened.status();
+  Folder& folder = **opened;
+  // Declared before the outputs, so that it is released after the
+  // temporary files are moved into place or removed.
   Result<std::unique_ptr<FolderLock>> lock =
-      LockForCommit(file_system, folder, observer);
+      LockForCommit(folder, folder_path, observer);
   if (!lock.ok()) return lock.status();
   if ((*lock)->held()) {
-    file_system.RemoveStaleTemporaries(folder, kImageName);
-    file_system.RemoveStaleTemporaries(folder, kReportName);
+    folder.RemoveStaleTemporaries(kImageName);
+    folder.RemoveStaleTemporaries(kReportName);
   }
-  StagedOutput image(file_system, folder, kImageName);
-  StagedOutput report(file_system, folder, kReportName);
+  StagedOutput image(folder, kImageName);
+  StagedOutput report(folder, kReportName);
   Status status = image.Open();
   if (status.ok()) status = report.Open();
   if (status.ok()) status = WriteReport(report.file(), table, layout);
-  if (status.ok()) status = image.file().Append(EncodeTable(layout));
+  if (status.ok()) status = image.file().Append(EncodeTable(layout.places));
   if (status.ok()) {
-    status = CopyPayloads(file_system, folder, table, layout, image.file(),
+    status = CopyPayloads(file_system, folder_path, table, layout, image.file(),
                           observer);
   }
   if (status.ok()) observer.OnSaving();
   if (status.ok()) status = report.Finish();
   if (status.ok()) status = image.Finish();
+  // On the disk before they are moved over the earlier files, so that a
+  // crash soon after cannot leave an empty or partial output in place. For
+  // a large image this wait is most of the run (README, Performance).
+  if (status.ok()) status = folder.SyncClosedFiles();
   if (status.ok() && observer.CancelRequested()) {
     status = Status(FailureCode::kUserInterrupt);
   }
   if (!status.ok()) return status;
   StagedOutput* const outputs[] = {&image, &report};
-  return CommitTogether(outputs);
+  if (Status s = CommitTogether(outputs); !s.ok()) return s;
+  // The outputs are in place and the run is done: a folder whose names
+  // cannot be synced keeps them as the system does.
+  (void)folder.SyncNames();
+  return Status::Ok();
 }
 
 RunOutcome Fail(MessageSink& sink, const Status& failure) {
@@ -84,15 +96,16 @@ RunOutcome Fail(MessageSink& sink, const Status& failure) {
 
 RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
                       MessageSink& sink, RunObserver& observer) {
-  if (!request.list_chosen) {
+  if (!request.list_path) {
     sink.Show(kNoFileSelectedMessage, MessageKind::kProblem);
     return RunOutcome::kRefused;
   }
-  const std::string folder = ParentFolder(request.list_path);
-  if (ListIsAnOutput(file_system, request.list_path, folder)) {
+  const std::string& list_path = *request.list_path;
+  const std::string folder = ParentFolder(list_path);
+  if (ListIsAnOutput(file_system, list_path, folder)) {
     return Fail(sink, Status(FailureCode::kPathFileAccessError));
   }
-  ListStageResult list = ReadEntryTable(file_system, request.list_path, folder);
+  ListStageResult list = ReadEntryTable(file_system, list_path, folder);
   // A user who cancelled while the list was read wants no message about it.
   if (observer.CancelRequested()) return RunOutcome::kCancelled;
   if (!list.failure.ok()) return Fail(sink, list.failure);

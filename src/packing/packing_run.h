@@ -3,22 +3,21 @@
 #ifndef MIRLOT_PACKING_PACKING_RUN_H_
 #define MIRLOT_PACKING_PACKING_RUN_H_
 
+#include <optional>
 #include <string>
 
+#include "format/output_names.h"
 #include "packing/run_observer.h"
 #include "runtime/file_system.h"
 #include "runtime/message_sink.h"
 
 namespace mirlot {
 
-inline constexpr char kImageName[] = "out.bin";
-inline constexpr char kReportName[] = "report.txt";
-
 struct RunRequest {
-  bool list_chosen = false;
-  // The list file. Its folder is the run's working folder: the outputs are
-  // written there and relative member paths are taken from there.
-  std::string list_path;
+  // The list file, nullopt when none was chosen. Its folder is the run's
+  // working folder: the outputs are written there and relative member paths
+  // are taken from there.
+  std::optional<std::string> list_path;
 };
 
 enum class RunOutcome {

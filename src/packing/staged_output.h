@@ -14,8 +14,8 @@ namespace mirlot {
 
 class StagedOutput {
  public:
-  StagedOutput(FileSystem& file_system, std::string folder,
-               std::string final_name);
+  // An output named `final_name` in `folder`, which must outlive it.
+  StagedOutput(Folder& folder, std::string final_name);
   // Removes the temporary file unless it was committed.
   ~StagedOutput();
   StagedOutput(const StagedOutput&) = delete;
@@ -27,23 +27,23 @@ class StagedOutput {
 
   WritableFile& file() { return *file_; }
 
-  // Writes out and closes the temporary file.
-  // On success it is complete on disk. On failure it will be removed.
+  // Writes out and closes the temporary file; the folder's SyncClosedFiles
+  // makes it durable.
+  // On success it is complete. On failure it will be removed.
   Status Finish();
 
-  // Moves the finished temporary files of `outputs` to their final names,
-  // all of them or none.
+  // Moves the finished temporary files of `outputs`, all in one folder, to
+  // their final names, all of them or none.
   // On success each final name holds its new content. On failure the earlier
   // files at the final names are unchanged and the temporary files will be
   // removed.
   friend Status CommitTogether(std::span<StagedOutput* const> outputs);
 
  private:
-  FileSystem& file_system_;
-  std::string folder_;
+  Folder& folder_;
   std::string final_name_;
   std::unique_ptr<WritableFile> file_;
-  std::string temporary_path_;
+  std::string temporary_name_;
   bool committed_ = false;
 };
 

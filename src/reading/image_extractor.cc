@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "reading/entry_batch.h"
 #include "runtime/path.h"
 
 namespace mirlot {
@@ -13,11 +14,6 @@ namespace mirlot {
 namespace {
 
 constexpr std::size_t kCopyBlockSize = 1024 * 1024;
-
-// `failure` with `what` put in front of its description.
-Status About(const std::string& what, const Status& failure) {
-  return Status(failure.number(), what + ": " + failure.description());
-}
 
 }  // namespace
 
@@ -70,7 +66,7 @@ Result<ExtractSummary> ImageExtraction::WriteTo(const std::string& folder,
   bool existed = false;
   if (Status s = PrepareFolder(folder, existed); !s.ok()) return s;
   Result<std::unique_ptr<Folder>> opened = file_system_.OpenFolder(folder);
-  if (!opened.ok()) return About(folder, opened.status());
+  if (!opened.ok()) return opened.status().About(folder);
   Folder& out = **opened;
   if (existed && !force) {
     Result<std::uint64_t> existing =
@@ -82,27 +78,40 @@ Result<ExtractSummary> ImageExtraction::WriteTo(const std::string& folder,
       return summary;
     }
   }
+  Status written = WriteEntries(out, folder, force, observer, summary);
+  if (!written.ok()) return written;
+  return summary;
+}
+
+Status ImageExtraction::WriteEntries(Folder& out, const std::string& folder,
+                                     bool force, ExtractObserver& observer,
+                                     ExtractSummary& summary) {
+  EntryBatch batch(out, folder, force, observer);
+  Status status;
   TableCursor cursor(image_);
-  while (!cursor.AtEnd()) {
+  while (status.ok() && !cursor.AtEnd()) {
     const std::uint64_t index = cursor.next_index();
     Result<TableEntry> entry = cursor.Next();
-    if (!entry.ok()) return entry.status();
-    if (!LiesInsideFile(*entry, image_.file_size())) {
-      observer.OnSkipped(index + 1, *entry);
-      ++summary.skipped;
-      continue;
+    if (!entry.ok()) {
+      status = entry.status();
+    } else if (!LiesInsideFile(*entry, image_.file_size())) {
+      batch.Skip(index + 1, *entry);
+    } else {
+      const std::string name = names_.NameOf(index);
+      Result<std::string> temporary = WriteEntry(out, name, *entry, observer);
+      if (temporary.ok()) {
+        batch.Add(index + 1, *entry, name, std::move(*temporary));
+      } else {
+        status = temporary.status().Is(FailureCode::kUserInterrupt)
+                     ? temporary.status()
+                     : temporary.status().About(ResolveIn(folder, name));
+      }
     }
-    const std::string name = names_.NameOf(index);
-    if (Status s = WriteEntry(out, name, *entry, force, observer); !s.ok()) {
-      return s.Is(FailureCode::kUserInterrupt)
-                 ? s
-                 : About(ResolveIn(folder, name), s);
-    }
-    observer.OnWritten(index + 1, ResolveIn(folder, name),
-                       static_cast<std::uint64_t>(entry->length));
-    ++summary.written;
+    if (status.ok() && batch.Full()) status = batch.PutInPlace(summary);
   }
-  return summary;
+  // Complete entries go into place even when a later one failed.
+  Status placed = batch.PutInPlace(summary);
+  return status.ok() ? placed : status;
 }
 
 Status ImageExtraction::PrepareFolder(const std::string& folder,
@@ -115,11 +124,11 @@ Status ImageExtraction::PrepareFolder(const std::string& folder,
                   folder + ": exists and is not a folder");
   }
   if (!status.status().Is(FailureCode::kFileNotFound)) {
-    return About(folder, status.status());
+    return status.status().About(folder);
   }
   existed = false;
   if (Status s = file_system_.CreateFolder(folder); !s.ok()) {
-    return About("cannot create folder " + folder, s);
+    return s.About("cannot create folder " + folder);
   }
   return Status::Ok();
 }
@@ -136,7 +145,7 @@ Result<std::uint64_t> ImageExtraction::CountExisting(
     const std::string name = names_.NameOf(index);
     Result<bool> exists = folder.NameTaken(name);
     if (!exists.ok()) {
-      return About(ResolveIn(folder_path, name), exists.status());
+      return exists.status().About(ResolveIn(folder_path, name));
     }
     if (!*exists) continue;
     if (count++ == 0) first = ResolveIn(folder_path, name);
@@ -144,30 +153,24 @@ Result<std::uint64_t> ImageExtraction::CountExisting(
   return count;
 }
 
-// On failure the description is the bare failure's, or "exists already";
-// the caller names the file.
-Status ImageExtraction::WriteEntry(Folder& folder, const std::string& name,
-                                   const TableEntry& entry, bool force,
-                                   ExtractObserver& observer) {
+// On success returns the name of the closed temporary file that holds the
+// payload. On failure the description is the bare failure's; the caller
+// names the file. Nothing is left behind.
+Result<std::string> ImageExtraction::WriteEntry(Folder& folder,
+                                                const std::string& name,
+                                                const TableEntry& entry,
+                                                ExtractObserver& observer) {
   Result<std::unique_ptr<WritableFile>> out = folder.CreateTemporary(name);
   if (!out.ok()) {
     return Status(out.status().number(),
                   "cannot create a file: " + out.status().description());
   }
-  const std::string temporary = (*out)->path();
+  const std::string temporary = (*out)->name();
   Status status = CopyPayload(entry, **out, observer);
   Status closed = (*out)->Close();
   if (status.ok()) status = closed;
-  if (status.ok() && observer.CancelRequested()) {
-    status = Status(FailureCode::kUserInterrupt);
-  }
-  if (status.ok()) {
-    status = folder.MoveIntoPlace(temporary, name, force);
-    if (!force && status.Is(FailureCode::kPathFileAccessError)) {
-      status = Status(status.number(), "exists already");
-    }
-  }
-  if (!status.ok()) (void)folder.Remove(temporary);
+  if (status.ok()) return temporary;
+  (void)folder.Remove(temporary);
   return status;
 }
 

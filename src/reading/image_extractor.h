@@ -32,9 +32,9 @@ class ExtractObserver {
   // Entry `number` was left out: its payload does not lie wholly inside the
   // image. Cannot fail.
   virtual void OnSkipped(std::uint64_t number, const TableEntry& entry) = 0;
-  // Polled between blocks and before each file is moved into place. Returns
-  // true when the user asked to stop: the entry being written is then
-  // dropped and the extraction ends with 18 "User interrupt occurred".
+  // Polled between blocks. Returns true when the user asked to stop: the
+  // entry being written is then dropped, those complete before it are put
+  // in place, and the extraction ends with 18 "User interrupt occurred".
   virtual bool CancelRequested() { return false; }
 };
 
@@ -67,16 +67,16 @@ class ImageExtraction {
   // ExtractNames, creating `folder` (whose parent must exist) when missing.
   // The folder is opened once and every file made relative to it; each
   // payload is written under a temporary name there and moved to its name
-  // only once complete, so that a file under an entry's name is always
-  // whole. Refuses, writing nothing, an unsound image and, when `folder`
-  // exists already, any plan that would replace a file there (a file that
-  // appears meanwhile is not replaced either); with `force` an unsound image
-  // gives only the entries that lie wholly inside it, and existing files are
-  // replaced (never written through).
-  // On success returns what was done or why nothing was. On failure returns
-  // the failure, its description naming the file concerned, or 18 when
-  // `observer` asked to stop; the files moved into place before it stay, the
-  // one being written is removed.
+  // only once complete and durable, a batch of entries at a time (see
+  // EntryBatch), so that a file under an entry's name is always whole. Refuses,
+  // writing nothing, an unsound image and, when `folder` exists already, any
+  // plan that would replace a file there (a file that appears meanwhile is not
+  // replaced either); with `force` an unsound image gives only the entries that
+  // lie wholly inside it, and existing files are replaced (never written
+  // through). On success returns what was done or why nothing was. On failure
+  // returns the failure, its description naming the file concerned, or 18 when
+  // `observer` asked to stop; the entries complete before it are put in
+  // place, the one being written is removed.
   Result<ExtractSummary> WriteTo(const std::string& folder, bool force,
                                  ExtractObserver& observer);
 
@@ -88,9 +88,11 @@ class ImageExtraction {
   Result<std::uint64_t> CountExisting(Folder& folder,
                                       const std::string& folder_path,
                                       std::string& first);
-  Status WriteEntry(Folder& folder, const std::string& name,
-                    const TableEntry& entry, bool force,
-                    ExtractObserver& observer);
+  Status WriteEntries(Folder& out, const std::string& folder, bool force,
+                      ExtractObserver& observer, ExtractSummary& summary);
+  Result<std::string> WriteEntry(Folder& folder, const std::string& name,
+                                 const TableEntry& entry,
+                                 ExtractObserver& observer);
   Status CopyPayload(const TableEntry& entry, WritableFile& out,
                      ExtractObserver& observer);
 

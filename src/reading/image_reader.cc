@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "packing/container_layout.h"
-
 namespace mirlot {
 
 namespace {
@@ -13,34 +11,7 @@ namespace {
 // Entries read per block: 64 KiB of table.
 constexpr std::size_t kEntriesPerBlock = 8192;
 
-std::int64_t DecodeSigned32(const char* bytes) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) {
-    value = (value << 8) | static_cast<unsigned char>(bytes[i]);
-  }
-  return static_cast<std::int32_t>(value);
-}
-
-// Reads exactly `length` bytes at `offset`, which the caller knows the file
-// holds.
-Status ReadExactly(ReadableFile& file, std::uint64_t offset, char* buffer,
-                   std::size_t length) {
-  while (length > 0) {
-    Result<std::size_t> got = file.ReadAt(offset, buffer, length);
-    if (!got.ok()) return got.status();
-    if (*got == 0) return Status(FailureCode::kInputPastEndOfFile);
-    offset += *got;
-    buffer += *got;
-    length -= *got;
-  }
-  return Status::Ok();
-}
-
 }  // namespace
-
-TableEntry DecodeTableEntry(const char* bytes) {
-  return {DecodeSigned32(bytes), DecodeSigned32(bytes + 4)};
-}
 
 bool LiesInsideFile(const TableEntry& entry, std::uint64_t file_size) {
   return entry.offset >= 0 && entry.length >= 0 &&
@@ -56,7 +27,8 @@ Result<ImageReader> ImageReader::Open(ReadableFile& file) {
   ImageReader reader(file, *size);
   if (!reader.has_first_entry()) return reader;
   char bytes[kTableEntrySize];
-  if (Status s = ReadExactly(file, 0, bytes, sizeof bytes); !s.ok()) return s;
+  BufferedReader head(file, sizeof bytes);
+  if (Status s = head.ReadExactly(bytes, sizeof bytes); !s.ok()) return s;
   reader.first_entry_ = DecodeTableEntry(bytes);
   const std::uint64_t declared =
       reader.first_entry_.offset > 0
@@ -69,29 +41,16 @@ Result<ImageReader> ImageReader::Open(ReadableFile& file) {
 }
 
 TableCursor::TableCursor(ImageReader& image)
-    : file_(image.file()), count_(image.readable_count()) {}
+    : table_(image.file(), static_cast<std::size_t>(std::min<std::uint64_t>(
+                               image.readable_count(), kEntriesPerBlock)) *
+                               kTableEntrySize),
+      count_(image.readable_count()) {}
 
 Result<TableEntry> TableCursor::Next() {
-  if (block_position_ == block_filled_) {
-    if (Status s = Fill(); !s.ok()) return s;
-  }
-  const TableEntry entry = DecodeTableEntry(block_.data() + block_position_);
-  block_position_ += kTableEntrySize;
+  char bytes[kTableEntrySize];
+  if (Status s = table_.ReadExactly(bytes, sizeof bytes); !s.ok()) return s;
   ++next_index_;
-  return entry;
-}
-
-Status TableCursor::Fill() {
-  const std::uint64_t entries =
-      std::min<std::uint64_t>(count_ - next_index_, kEntriesPerBlock);
-  // Sized by the entries still to come, so a small table costs little.
-  if (block_.empty()) {
-    block_.resize(static_cast<std::size_t>(entries) * kTableEntrySize);
-  }
-  block_filled_ = static_cast<std::size_t>(entries) * kTableEntrySize;
-  block_position_ = 0;
-  return ReadExactly(file_, next_index_ * kTableEntrySize, block_.data(),
-                     block_filled_);
+  return DecodeTableEntry(bytes);
 }
 
 }  // namespace mirlot

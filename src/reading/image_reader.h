@@ -5,24 +5,13 @@
 #define MIRLOT_READING_IMAGE_READER_H_
 
 #include <cstdint>
-#include <vector>
 
+#include "format/image_table.h"
+#include "runtime/buffered_reader.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
 
 namespace mirlot {
-
-// One table entry as stored: both fields are signed 32-bit values.
-struct TableEntry {
-  std::int64_t offset = 0;
-  std::int64_t length = 0;
-
-  std::int64_t end() const { return offset + length; }
-  friend bool operator==(const TableEntry&, const TableEntry&) = default;
-};
-
-// The table entry encoded in the 8 bytes at `bytes`.
-TableEntry DecodeTableEntry(const char* bytes);
 
 // True when the payload of `entry` lies wholly inside a file of `file_size`
 // bytes: a non-negative offset and length, ending at or before the end.
@@ -59,7 +48,8 @@ class ImageReader {
 };
 
 // Reads the readable entries of an image in order, a block of the table at
-// a time; several cursors may read one image independently.
+// a time (up to 64 KiB, less for a smaller table); several cursors may read
+// one image independently.
 class TableCursor {
  public:
   explicit TableCursor(ImageReader& image);
@@ -74,14 +64,9 @@ class TableCursor {
   Result<TableEntry> Next();
 
  private:
-  Status Fill();
-
-  ReadableFile& file_;
+  BufferedReader table_;
   std::uint64_t count_;
   std::uint64_t next_index_ = 0;
-  std::vector<char> block_;
-  std::size_t block_position_ = 0;  // next unread byte in block_
-  std::size_t block_filled_ = 0;    // bytes of block_ holding entries
 };
 
 }  // namespace mirlot

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "packing/container_layout.h"
+#include "format/image_table.h"
 
 namespace mirlot {
 

@@ -2,138 +2,76 @@
 #include "reading/report_reader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
-#include "packing/report.h"
+#include "format/output_names.h"
 #include "runtime/path.h"
-#include "runtime/text.h"
 
 namespace mirlot {
 
 namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
-// Digits enough for any entry number, offset or length.
-constexpr std::size_t kMaximumDigits = 12;
-
-// A whole field of decimal digits, optionally led by "-".
-std::optional<std::int64_t> ParseInteger(std::string_view text) {
-  const bool negative = !text.empty() && text.front() == '-';
-  if (negative) text.remove_prefix(1);
-  if (text.empty() || text.size() > kMaximumDigits) return std::nullopt;
-  std::int64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return negative ? -value : value;
-}
-
-// Removes the last blank-separated field from `text` and returns it.
-std::string_view TakeLastField(std::string_view& text) {
-  const std::size_t last = text.find_last_not_of(' ');
-  if (last == std::string_view::npos) return {};
-  text = text.substr(0, last + 1);
-  const std::size_t space = text.find_last_of(' ');
-  if (space == std::string_view::npos) return {};
-  std::string_view field = text.substr(space + 1);
-  text = text.substr(0, space);
-  return field;
-}
 
 std::string Describe(const TableEntry& place) {
   return "offset " + std::to_string(place.offset) + ", length " +
          std::to_string(place.length);
 }
 
-}  // namespace
-
-std::optional<ReportEntry> ParseReportLine(std::string_view line) {
-  const std::size_t first = line.find_first_not_of(' ');
-  if (first == std::string_view::npos) return std::nullopt;
-  line.remove_prefix(first);
-  const std::size_t number_end = line.find(' ');
-  if (number_end == std::string_view::npos) return std::nullopt;
-  const std::optional<std::int64_t> number =
-      ParseInteger(line.substr(0, number_end));
-  line.remove_prefix(number_end);
-  const std::optional<std::int64_t> length = ParseInteger(TakeLastField(line));
-  const std::optional<std::int64_t> offset = ParseInteger(TakeLastField(line));
-  if (!number || !offset || !length) return std::nullopt;
-  return ReportEntry{*number, TrimSpaces(line), {*offset, *length}};
+// A block as large as the report, up to kBlockSize.
+std::size_t BlockSizeFor(ReadableFile& file) {
+  Result<std::uint64_t> size = file.Size();
+  return size.ok() ? static_cast<std::size_t>(
+                         std::clamp<std::uint64_t>(*size, 1, kBlockSize))
+                   : kBlockSize;
 }
 
-ReportLineReader::ReportLineReader(ReadableFile& file) : file_(file) {}
+}  // namespace
+
+ReportLineReader::ReportLineReader(ReadableFile& file)
+    : input_(file, BlockSizeFor(file)) {}
 
 Result<std::optional<std::string>> ReportLineReader::Next() {
   std::string line;
-  bool ended = false;
-  while (!ended) {
-    if (position_ == filled_) {
-      if (at_end_) break;
-      if (Status s = Fill(); !s.ok()) return s;
-      continue;
+  for (;;) {
+    Result<std::string_view> ahead = input_.Peek();
+    if (!ahead.ok()) return ahead.status();
+    if (ahead->empty()) {
+      if (line.empty()) return std::optional<std::string>();
+      break;
     }
-    const char* begin = block_.data() + position_;
-    const std::size_t available = filled_ - position_;
-    const auto* newline =
-        static_cast<const char*>(std::memchr(begin, '\n', available));
-    const std::size_t take = newline == nullptr
-                                 ? available
-                                 : static_cast<std::size_t>(newline - begin);
+    const std::size_t newline = ahead->find('\n');
+    const std::size_t take = std::min(newline, ahead->size());
     if (line.size() + take > kMaximumLineLength) {
       return Status(static_cast<int>(FailureCode::kPathFileAccessError),
                     "line " + std::to_string(line_number_ + 1) +
                         " is longer than " +
                         std::to_string(kMaximumLineLength) + " bytes");
     }
-    line.append(begin, take);
-    position_ += take;
-    if (newline != nullptr) {
-      ++position_;
-      ended = true;
+    line.append(ahead->substr(0, take));
+    input_.Consume(take);
+    if (newline != std::string_view::npos) {
+      input_.Consume(1);
+      break;
     }
   }
-  if (!ended && line.empty()) return std::optional<std::string>();
   ++line_number_;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return std::optional<std::string>(std::move(line));
 }
 
-Status ReportLineReader::Fill() {
-  if (block_.empty()) {
-    // A block as large as the report, up to kBlockSize.
-    Result<std::uint64_t> size = file_.Size();
-    block_.resize(size.ok()
-                      ? static_cast<std::size_t>(
-                            std::clamp<std::uint64_t>(*size, 1, kBlockSize))
-                      : kBlockSize);
-  }
-  Result<std::size_t> got =
-      file_.ReadAt(file_offset_, block_.data(), block_.size());
-  if (!got.ok()) return got.status();
-  position_ = 0;
-  filled_ = *got;
-  file_offset_ += *got;
-  at_end_ = *got == 0;
-  return Status::Ok();
-}
-
 Result<std::optional<std::string>> ReadReportHeading(ReportLineReader& lines) {
   Result<std::optional<std::string>> line = lines.Next();
   if (!line.ok()) return line.status();
-  std::string heading = ReportHeading();
-  heading.resize(heading.size() - 2);  // without its CR LF
   if (!*line) return std::optional<std::string>("it is empty");
-  if (**line != heading) {
+  if (!IsReportHeading(**line)) {
     return std::optional<std::string>("its first line is not the heading");
   }
   return std::optional<std::string>();
 }
 
 std::string ReportPathBeside(const std::string& image_path) {
-  return ResolveIn(ParentFolder(image_path), "report.txt");
+  return ResolveIn(ParentFolder(image_path), kReportName);
 }
 
 namespace {

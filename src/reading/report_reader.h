@@ -1,11 +1,4 @@
 // Reads report.txt back and tells whether it describes a given image.
-//
-// A report line holds, in print zones, the entry number, the name, the
-// offset and the length. Names may hold spaces and digits, and the width of
-// the gaps depends on how the name is displayed, so a line is split from
-// both ends: the first blank-separated field is the number, the last two are
-// the offset and the length, and what lies between them, without its
-// surrounding spaces, is the name.
 #ifndef MIRLOT_READING_REPORT_READER_H_
 #define MIRLOT_READING_REPORT_READER_H_
 
@@ -15,21 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "format/report_text.h"
 #include "reading/image_reader.h"
+#include "runtime/buffered_reader.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
 
 namespace mirlot {
-
-struct ReportEntry {
-  std::int64_t number = 0;
-  std::string name;
-  TableEntry place;
-};
-
-// The fields of one report line, given without its line end; nullopt when
-// the line does not have the shape of an entry line.
-std::optional<ReportEntry> ParseReportLine(std::string_view line);
 
 // Reads a report line by line, a block at a time. Lines end with LF, CR LF
 // being taken as well.
@@ -49,15 +34,8 @@ class ReportLineReader {
   std::uint64_t line_number() const { return line_number_; }
 
  private:
-  Status Fill();
-
-  ReadableFile& file_;
-  std::vector<char> block_;
-  std::size_t position_ = 0;
-  std::size_t filled_ = 0;
-  std::uint64_t file_offset_ = 0;
+  BufferedReader input_;
   std::uint64_t line_number_ = 0;
-  bool at_end_ = false;
 };
 
 // Reads the report's heading; the entry lines follow.

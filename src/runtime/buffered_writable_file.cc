@@ -9,8 +9,8 @@ namespace {
 constexpr std::size_t kWriteBufferSize = 256 * 1024;
 }  // namespace
 
-BufferedWritableFile::BufferedWritableFile(std::string path)
-    : path_(std::move(path)) {
+BufferedWritableFile::BufferedWritableFile(std::string name)
+    : name_(std::move(name)) {
   buffer_.reserve(kWriteBufferSize);
 }
 
@@ -29,8 +29,8 @@ Status BufferedWritableFile::Append(std::string_view data) {
 
 Status BufferedWritableFile::Close() {
   Status flushed = Flush();
-  Status closed = SyncAndClose(flushed.ok());
-  return flushed.ok() ? closed : flushed;
+  Status finished = Finish(flushed.ok());
+  return flushed.ok() ? finished : flushed;
 }
 
 Status BufferedWritableFile::Flush() {

@@ -14,11 +14,11 @@ namespace mirlot {
 
 class BufferedWritableFile : public WritableFile {
  public:
-  explicit BufferedWritableFile(std::string path);
+  explicit BufferedWritableFile(std::string name);
 
   Status Append(std::string_view data) final;
   Status Close() final;
-  const std::string& path() const final { return path_; }
+  const std::string& name() const final { return name_; }
 
  protected:
   // Writes all of `data` at the end of the file.
@@ -26,16 +26,17 @@ class BufferedWritableFile : public WritableFile {
   // much was written is unspecified.
   virtual Status WriteAll(std::string_view data) = 0;
 
-  // Makes the written data durable when `sync` is true, then closes the
-  // file, which is closed afterwards in any case.
-  // On success the data is on the disk (when asked) and the file closed.
-  // On failure returns the first failure.
-  virtual Status SyncAndClose(bool sync) = 0;
+  // Called once, by Close(), after everything appended was written out
+  // (`written`) or failed to be: hands the open file to its folder, which
+  // syncs and closes it later, or closes it when not `written`.
+  // On success the file is handed over or closed. On failure returns the
+  // failure of closing.
+  virtual Status Finish(bool written) = 0;
 
  private:
   Status Flush();
 
-  std::string path_;
+  std::string name_;
   std::string buffer_;
 };
 

@@ -1,5 +1,6 @@
-// The file services the packing run and the image reader use. One real
-// implementation talks to the host; tests substitute an in-memory one.
+// The file services of the packing run, the image reader and extraction.
+// One real implementation talks to the host; tests substitute an in-memory
+// one.
 #ifndef MIRLOT_RUNTIME_FILE_SYSTEM_H_
 #define MIRLOT_RUNTIME_FILE_SYSTEM_H_
 
@@ -52,8 +53,9 @@ class ReadableFile {
   virtual Result<std::uint64_t> Size() = 0;
 };
 
-// A new file being written from its start. Data may be held in memory until
-// Close(); nothing is guaranteed on disk before Close() succeeds.
+// A new file being written from its start, made by Folder::CreateTemporary.
+// Data may be held in memory until Close(); nothing is durable before the
+// folder's SyncClosedFiles() succeeds.
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
@@ -63,18 +65,17 @@ class WritableFile {
   // the last successful Append is unspecified.
   virtual Status Append(std::string_view data) = 0;
 
-  // Writes out everything appended, makes it durable and closes the file.
-  // On success the whole content is on disk. On failure the content is
-  // unspecified; the file is closed either way and takes no more calls.
+  // Writes out everything appended and closes the file; its folder makes
+  // the content durable later (Folder::SyncClosedFiles).
+  // On success the whole content is written. On failure the content is
+  // unspecified. Either way the file takes no more calls.
   virtual Status Close() = 0;
 
-  // The path under which the file was created; for a file created through
-  // a Folder, its name in that folder.
-  virtual const std::string& path() const = 0;
+  // The file's name in its folder.
+  virtual const std::string& name() const = 0;
 };
 
-// The commit lock of one folder: while a run holds it, no other run moves
-// outputs into that folder or removes temporary files there. The operating
+// The lock of one folder, held from TryLock until destroyed. The operating
 // system releases it when the holder dies, and it leaves nothing behind in
 // the folder.
 class FolderLock {
@@ -87,41 +88,9 @@ class FolderLock {
   virtual bool held() const = 0;
 };
 
-// A folder opened once. Names are looked up relative to the open folder, not
-// to its path, so that a folder renamed or replaced by a link meanwhile
-// cannot redirect them. Names are plain file names, without separators.
-class Folder {
- public:
-  virtual ~Folder() = default;
-
-  // Tells whether anything has the name `name` in the folder, without
-  // following a final symbolic link.
-  // On success returns true when something is there. On failure returns the
-  // failure, as FileSystem::Stat does.
-  virtual Result<bool> NameTaken(const std::string& name) = 0;
-
-  // Creates a new, empty file with a unique name in the folder, for a file
-  // that will be moved to `final_name` there.
-  // On success returns the file; its path() is its name in the folder. On
-  // failure returns 70 when the folder cannot be written, 61 when it is
-  // full, else 75; nothing was created.
-  virtual Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& final_name) = 0;
-
-  // Moves the file `from` to `to`, both names in the folder, in one step.
-  // With `replace`, whatever file has the name `to` is replaced (a link
-  // there is replaced, never followed); without it, an existing `to` is
-  // never touched.
-  // On success `from` is gone and `to` has its content. On failure returns
-  // 75 when `to` exists and may not be replaced or is a folder, else the
-  // failure; both names are as they were.
-  virtual Status MoveIntoPlace(const std::string& from, const std::string& to,
-                               bool replace) = 0;
-
-  // Removes the file `name`.
-  // On success it no longer exists. On failure it may still exist.
-  virtual Status Remove(const std::string& name) = 0;
-};
+// Who may hold a folder's lock at once: one writer, or any number of
+// readers where the platform has shared locks.
+enum class LockKind { kExclusive, kShared };
 
 // One file to be moved onto another name in the same folder.
 struct Replacement {
@@ -129,6 +98,80 @@ struct Replacement {
   std::string to;
 };
 
+// A folder opened once, the one way to write: outputs are made under
+// temporary names here, made durable, and moved onto their names. Names are
+// plain file names, without separators, looked up relative to the open
+// folder, not to its path, so that a folder renamed or replaced by a link
+// meanwhile cannot redirect them.
+class Folder {
+ public:
+  virtual ~Folder() = default;
+
+  // Takes the folder's lock of `kind` if no other holder keeps it out;
+  // never waits.
+  // Returns the lock, held; a stand-in that holds nothing (held() false)
+  // when the platform cannot lock this folder; nullptr when another holder
+  // keeps it out (try again later). Cannot fail otherwise.
+  virtual std::unique_ptr<FolderLock> TryLock(LockKind kind) = 0;
+
+  // Removes the files that CreateTemporary made here for `final_name` and
+  // that no process has open any more: left by a run that was killed or
+  // lost its power. Call only while holding the exclusive lock. Nothing
+  // else is touched, files set aside while a replacement was undone
+  // included. Cannot fail: a file that cannot be removed stays.
+  virtual void RemoveStaleTemporaries(const std::string& final_name) = 0;
+
+  // Tells whether anything has the name `name` here, without following a
+  // final symbolic link.
+  // On success returns true when something is there. On failure returns the
+  // failure, as FileSystem::Stat does.
+  virtual Result<bool> NameTaken(const std::string& name) = 0;
+
+  // Creates a new, empty file with a unique name here, for a file that will
+  // be moved to `final_name`. The folder must outlive the file.
+  // On success returns the file. On failure returns 70 when the folder
+  // cannot be written, 61 when it is full, else 75; nothing was created.
+  virtual Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& final_name) = 0;
+
+  // Makes the content of every file made here and closed since the last
+  // call durable, all of them in one pass. The platform may keep such a
+  // file open until then (and Windows refuses to move it meanwhile), so
+  // call it before moving them, and at least every few hundred files.
+  // On success their content survives a crash. On failure returns the
+  // failure; what is durable is unspecified.
+  virtual Status SyncClosedFiles() = 0;
+
+  // Moves every `from` onto its `to`, all of them or none, so that files
+  // that belong together never mix old and new content. A link at a `to` is
+  // replaced, never followed; a folder there is never replaced.
+  // On success each `to` holds what its `from` held; the `from` names and the
+  // former content of the `to` names are gone.
+  // On failure returns 75 when a `to` is a folder, else the failure; each
+  // `to` is as it was and each `from` still exists.
+  virtual Status ReplaceTogether(std::span<const Replacement> replacements) = 0;
+
+  // Moves the file `from` to `to` in one step; an existing `to` is never
+  // touched.
+  // On success `from` is gone and `to` has its content. On failure returns
+  // 75 when `to` exists, else the failure; both names are as they were.
+  virtual Status MoveWithoutReplacing(const std::string& from,
+                                      const std::string& to) = 0;
+
+  // Removes the file `name`.
+  // On success it no longer exists. On failure it may still exist.
+  virtual Status Remove(const std::string& name) = 0;
+
+  // Makes the folder's names durable: what was created, moved or removed
+  // here survives a crash.
+  // On success it does. On failure returns the failure. A folder the
+  // platform cannot sync (one that may be written but not read) counts as
+  // synced.
+  virtual Status SyncNames() = 0;
+};
+
+// What reading needs of the file system, and the way to the folders that
+// are written.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -141,13 +184,6 @@ class FileSystem {
   // cannot name (a NUL byte), 70 when access is denied, else 75.
   virtual Result<FileStatus> Stat(const std::string& path) = 0;
 
-  // Tells whether anything has the name `path`, without following a final
-  // symbolic link: a link that points nowhere exists too.
-  // On success returns true when something is there, false when nothing is.
-  // On failure (denied lookup, a path the platform cannot name) returns the
-  // failure, as Stat does.
-  virtual Result<bool> NameTaken(const std::string& path) = 0;
-
   // Opens an existing regular file for reading; never creates one.
   // On success returns the open file.
   // On failure returns 53 when the file does not exist, 76 when its folder
@@ -156,62 +192,14 @@ class FileSystem {
   virtual Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& path) = 0;
 
-  // Creates a new, empty file with a unique name in `folder`, for a file
-  // that will later be renamed to `final_name` in the same folder.
-  // On success returns the file, whose path() names it.
-  // On failure returns 76 when the folder does not exist, 70 when it cannot
-  // be written, else 75; nothing was created.
-  virtual Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& folder, const std::string& final_name) = 0;
-
-  // Atomically replaces `to` with `from` (both in one folder).
-  // On success `from` no longer exists and `to` has its content.
-  // On failure both are as they were.
-  virtual Status Rename(const std::string& from, const std::string& to) = 0;
-
-  // Moves every `from` onto its `to`, all of them or none, so that files that
-  // belong together never mix old and new content.
-  // On success each `to` holds what its `from` held; the `from` names and the
-  // former content of the `to` names are gone.
-  // On failure each `to` is as it was and each `from` still exists. (Where
-  // the platform cannot swap two files atomically, a `to` replaced before the
-  // failing one stays replaced.)
-  virtual Status ReplaceTogether(std::span<const Replacement> replacements) = 0;
-
-  // Removes the file `path`.
-  // On success the file no longer exists. On failure it may still exist.
-  virtual Status Remove(const std::string& path) = 0;
-
   // Creates the folder `path`; its parent must exist.
   // On success the folder exists, new. On failure returns 75 when something
   // of that name exists already, 76 when the parent does not exist, 70 when
   // denied.
   virtual Status CreateFolder(const std::string& path) = 0;
 
-  // Creates `path` as a new file that did not exist before, never replacing
-  // or following anything already there.
-  // On success returns the file. On failure returns 75 when the name exists
-  // already, 76 when the folder does not, 70 when denied.
-  virtual Result<std::unique_ptr<WritableFile>> CreateNew(
-      const std::string& path) = 0;
-
-  // Takes the commit lock of the existing folder `folder` if no other
-  // process holds it; never waits.
-  // Returns the lock, held; a stand-in that holds nothing (held() false)
-  // when the platform cannot lock this folder; nullptr when another process
-  // holds the lock (try again later). Cannot fail otherwise.
-  virtual std::unique_ptr<FolderLock> TryLockFolder(
-      const std::string& folder) = 0;
-
-  // Removes from `folder` the files that CreateTemporary made there for
-  // `final_name` and that no process has open any more: left by a run that
-  // was killed or lost its power. Call only while holding the folder's
-  // lock. Nothing else is touched, files set aside while a replacement was
-  // undone included. Cannot fail: a file that cannot be removed stays.
-  virtual void RemoveStaleTemporaries(const std::string& folder,
-                                      const std::string& final_name) = 0;
-
-  // Opens the existing folder `path` for work inside it.
+  // Opens the existing folder `path` for work inside it, also one that may
+  // be written but not read.
   // On success returns the folder. On failure returns 53 or 76 when it does
   // not exist, 75 when it is not a folder, 70 when access is denied.
   virtual Result<std::unique_ptr<Folder>> OpenFolder(

@@ -10,13 +10,10 @@ bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 
 ListFieldReader::ListFieldReader(ReadableFile& file, std::size_t buffer_size,
                                  std::size_t longest_field)
-    : file_(file),
-      longest_field_(longest_field),
-      buffer_(std::max<std::size_t>(buffer_size, 1)) {}
+    : file_(file), buffer_size_(buffer_size), longest_field_(longest_field) {}
 
 Status ListFieldReader::SkipByteOrderMark() {
   static constexpr std::string_view kMark = "\xEF\xBB\xBF";
-  started_ = true;
   char head[3];
   std::size_t got = 0;
   while (got < kMark.size()) {
@@ -26,24 +23,23 @@ Status ListFieldReader::SkipByteOrderMark() {
     if (*more == 0) break;
     got += *more;
   }
-  if (std::string_view(head, got) == kMark) file_offset_ = kMark.size();
+  input_.emplace(file_, buffer_size_,
+                 std::string_view(head, got) == kMark ? kMark.size() : 0);
   return Status::Ok();
 }
 
-Result<int> ListFieldReader::Peek() {
-  if (!started_) {
+Result<std::string_view> ListFieldReader::Ahead() {
+  if (!input_) {
     if (Status s = SkipByteOrderMark(); !s.ok()) return s;
   }
-  if (position_ == filled_) {
-    Result<std::size_t> got =
-        file_.ReadAt(file_offset_, buffer_.data(), buffer_.size());
-    if (!got.ok()) return got.status();
-    position_ = 0;
-    filled_ = *got;
-    file_offset_ += *got;
-    if (filled_ == 0) return kEnd;
-  }
-  return static_cast<unsigned char>(buffer_[position_]);
+  return input_->Peek();
+}
+
+Result<int> ListFieldReader::Peek() {
+  Result<std::string_view> ahead = Ahead();
+  if (!ahead.ok()) return ahead.status();
+  if (ahead->empty()) return kEnd;
+  return static_cast<unsigned char>(ahead->front());
 }
 
 Result<bool> ListFieldReader::AtEnd() {
@@ -84,22 +80,19 @@ Result<std::string> ListFieldReader::ReadField() {
 Result<int> ListFieldReader::AppendUntil(std::string& field,
                                          std::string_view stops) {
   for (;;) {
-    Result<int> next = Peek();
-    if (!next.ok()) return next.status();
-    if (*next == kEnd) return kEnd;
-    const char* begin = buffer_.data() + position_;
-    const char* end = buffer_.data() + filled_;
-    const char* stop =
-        std::find_first_of(begin, end, stops.begin(), stops.end());
-    if (static_cast<std::size_t>(stop - begin) >
-        longest_field_ - field.size()) {
+    Result<std::string_view> ahead = Ahead();
+    if (!ahead.ok()) return ahead.status();
+    if (ahead->empty()) return kEnd;
+    const std::size_t stop = ahead->find_first_of(stops);
+    const std::size_t take = std::min(stop, ahead->size());
+    if (take > longest_field_ - field.size()) {
       return FailureCode::kBadFileNameOrNumber;
     }
-    field.append(begin, stop);
-    position_ += static_cast<std::size_t>(stop - begin);
-    if (stop != end) {
+    field.append(ahead->substr(0, take));
+    input_->Consume(take);
+    if (stop != std::string_view::npos) {
       Skip();
-      return static_cast<unsigned char>(*stop);
+      return static_cast<unsigned char>((*ahead)[stop]);
     }
   }
 }

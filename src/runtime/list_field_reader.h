@@ -4,11 +4,11 @@
 #define MIRLOT_RUNTIME_LIST_FIELD_READER_H_
 
 #include <cstddef>
-#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "runtime/buffered_reader.h"
 #include "runtime/file_system.h"
 #include "runtime/path.h"
 #include "runtime/result.h"
@@ -54,11 +54,14 @@ class ListFieldReader {
  private:
   static constexpr int kEnd = -1;
 
-  // Called before the first byte is read: skips a byte-order mark.
+  // Called before the first byte is read: starts reading after a
+  // byte-order mark, if there is one.
   Status SkipByteOrderMark();
+  // The bytes read ahead; empty at the end of the file.
+  Result<std::string_view> Ahead();
   // The next byte without consuming it, or kEnd.
   Result<int> Peek();
-  void Skip() { ++position_; }
+  void Skip() { input_->Consume(1); }
   Status SkipBlanks();
   Status SkipLineEndAfterCr();
   // Appends the bytes before the first of `stops` to `field` and consumes
@@ -70,12 +73,9 @@ class ListFieldReader {
   Result<std::string> ReadUnquoted();
 
   ReadableFile& file_;
+  std::size_t buffer_size_;
   std::size_t longest_field_;
-  std::vector<char> buffer_;
-  std::size_t position_ = 0;       // next unread byte in buffer_
-  std::size_t filled_ = 0;         // bytes of buffer_ holding data
-  std::uint64_t file_offset_ = 0;  // file offset just past buffer_'s data
-  bool started_ = false;           // the byte-order mark test is done
+  std::optional<BufferedReader> input_;  // made once the mark is skipped
 };
 
 }  // namespace mirlot

@@ -153,7 +153,17 @@ std::string FileNameKey(std::string_view name) { return UpperCase(name); }
 
 // A path holds at most 32,767 UTF-16 units, and each comes from at most
 // three bytes of a list field (UTF-8) or one (the ANSI code page).
-std::size_t LongestPathBytes() { return 3 * 32767; }
+std::size_t LongestPathBytes() { return 3 * kLongestPath; }
+
+bool CannotName(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return true;
+  return path.size() > kLongestPath && Widen(path).size() > kLongestPath;
+}
+
+bool NamesDevice(const std::string& path) {
+  return IsDeviceName(LastComponent(path)) || path.starts_with(R"(\\.\)") ||
+         path.starts_with("//./");
+}
 
 std::wstring SystemPath(const std::string& path) {
   std::wstring wide = Widen(path);

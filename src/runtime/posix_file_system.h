@@ -6,6 +6,17 @@
 
 namespace mirlot {
 
+// POSIX specifics of the FileSystem contract:
+// - OpenFolder opens a folder that may be written but not read by its path
+//   alone (O_PATH): files are made and moved there as anywhere, but it
+//   cannot be locked, listed or synced.
+// - A folder's lock is a flock on the folder itself, shared or exclusive,
+//   so that nothing is created in it.
+// - Temporary files are flock'ed by their run while it writes them, so that
+//   RemoveStaleTemporaries leaves them alone.
+// - SyncClosedFiles syncs a few files one by one (fdatasync) and more with
+//   one syncfs of their file system, which writes its whole backlog but
+//   commits the journal once instead of once per file.
 class PosixFileSystem : public FileSystem {
  public:
   // Ignores SIGXFSZ for the whole process: a write past the file-size limit
@@ -14,20 +25,9 @@ class PosixFileSystem : public FileSystem {
   PosixFileSystem();
 
   Result<FileStatus> Stat(const std::string& path) override;
-  Result<bool> NameTaken(const std::string& path) override;
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& folder, const std::string& final_name) override;
-  Status Rename(const std::string& from, const std::string& to) override;
-  Status ReplaceTogether(std::span<const Replacement> replacements) override;
-  Status Remove(const std::string& path) override;
   Status CreateFolder(const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateNew(
-      const std::string& path) override;
-  std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder) override;
-  void RemoveStaleTemporaries(const std::string& folder,
-                              const std::string& final_name) override;
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 };
 

@@ -43,6 +43,11 @@ class [[nodiscard]] Status {
   const std::string& description() const { return description_; }
   bool Is(FailureCode code) const { return number_ == static_cast<int>(code); }
 
+  // This failure with `what` and ": " put in front of its description.
+  Status About(const std::string& what) const {
+    return Status(number_, what + ": " + description_);
+  }
+
   friend bool operator==(const Status&, const Status&) = default;
 
  private:

@@ -1,6 +1,9 @@
+// Win32 errors as failure numbers.
 #include "runtime/windows_error.h"
 
 #include <windows.h>
+
+#include "runtime/windows_path.h"
 
 namespace mirlot {
 
@@ -37,5 +40,15 @@ FailureCode FailureFromWin32(unsigned long error) {
 }
 
 Status LastWin32Failure() { return Status(FailureFromWin32(::GetLastError())); }
+
+Status LastWin32FailureOn(const std::string& path) {
+  const DWORD error = ::GetLastError();
+  const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
+  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return Status(FailureCode::kPathFileAccessError);
+  }
+  return Status(FailureFromWin32(error));
+}
 
 }  // namespace mirlot

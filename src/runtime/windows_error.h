@@ -2,6 +2,8 @@
 #ifndef MIRLOT_RUNTIME_WINDOWS_ERROR_H_
 #define MIRLOT_RUNTIME_WINDOWS_ERROR_H_
 
+#include <string>
+
 #include "runtime/status.h"
 
 namespace mirlot {
@@ -14,6 +16,10 @@ FailureCode FailureFromWin32(unsigned long error);
 
 // FailureFromWin32(GetLastError()) as a Status.
 Status LastWin32Failure();
+
+// The failure for GetLastError() after a call on `path`: denied access to a
+// folder is 75, as a folder is no file.
+Status LastWin32FailureOn(const std::string& path);
 
 }  // namespace mirlot
 

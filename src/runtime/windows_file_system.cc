@@ -1,12 +1,19 @@
+// The host file system on Windows: lookups and reads by path, and the
+// folders that are written, held open while names in them are resolved
+// through their paths. Windows cannot swap two names in one step, so a
+// folder's ReplaceTogether moves each earlier file aside while its
+// successor moves in, and puts everything back when a later step fails.
 #include "runtime/windows_file_system.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "runtime/buffered_writable_file.h"
 #include "runtime/path.h"
+#include "runtime/replace_all_or_none.h"
 #include "runtime/temporary_name.h"
 #include "runtime/windows_error.h"
 #include "runtime/windows_path.h"
@@ -17,47 +24,13 @@ namespace mirlot {
 namespace {
 
 constexpr DWORD kLargestTransfer = 1u << 30;
-constexpr int kTemporaryNameAttempts = 100;
-constexpr wchar_t kLockName[] = L".mirlot-commit.lock";
 constexpr DWORD kShareAll =
     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kMoveFlags = MOVEFILE_WRITE_THROUGH;
-
-// The longest path Windows can name, in UTF-16 units.
-constexpr std::size_t kLongestPath = 32767;
-
-// True for a path no Win32 call can take: one with a NUL, or longer than
-// any path Windows can name (52, as Linux says for a name too long).
-bool CannotName(const std::string& path) {
-  if (path.find('\0') != std::string::npos) return true;
-  return path.size() > kLongestPath && Widen(path).size() > kLongestPath;
-}
-
-// A device rather than a file: opening it could block (CON) or reach
-// hardware, so such names are never opened.
-bool NamesDevice(const std::string& path) {
-  return IsDeviceName(LastComponent(path)) || path.starts_with(R"(\\.\)") ||
-         path.starts_with("//./");
-}
-
-DWORD Attributes(const std::string& path) {
-  return ::GetFileAttributesW(SystemPath(path).c_str());
-}
 
 bool IsFolder(const std::string& path) {
-  const DWORD attributes = Attributes(path);
+  const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// The failure for GetLastError() after a call on `path`: denied access to a
-// folder is 75, as a folder is no file.
-Status FailureOn(const std::string& path) {
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_ACCESS_DENIED && IsFolder(path)) {
-    return Status(FailureCode::kPathFileAccessError);
-  }
-  return Status(FailureFromWin32(error));
 }
 
 class WindowsReadableFile : public ReadableFile {
@@ -90,76 +63,6 @@ class WindowsReadableFile : public ReadableFile {
   HANDLE handle_;
 };
 
-class WindowsWritableFile : public BufferedWritableFile {
- public:
-  WindowsWritableFile(HANDLE handle, std::string path)
-      : BufferedWritableFile(std::move(path)), handle_(handle) {}
-  ~WindowsWritableFile() override {
-    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-  }
-
- private:
-  Status SyncAndClose(bool sync) override {
-    Status status;
-    // On the disk before it is moved over an earlier file, so that a crash
-    // soon after cannot leave a partial file under the final name.
-    if (sync && !::FlushFileBuffers(handle_)) status = LastWin32Failure();
-    if (!::CloseHandle(handle_) && status.ok()) status = LastWin32Failure();
-    handle_ = INVALID_HANDLE_VALUE;
-    return status;
-  }
-
-  Status WriteAll(std::string_view data) override {
-    while (!data.empty()) {
-      DWORD put = 0;
-      const DWORD want = static_cast<DWORD>(
-          std::min<std::size_t>(data.size(), kLargestTransfer));
-      if (!::WriteFile(handle_, data.data(), want, &put, nullptr)) {
-        return LastWin32Failure();
-      }
-      data.remove_prefix(put);
-    }
-    return Status::Ok();
-  }
-
-  HANDLE handle_;
-};
-
-// Creates `path` as a new file; `shown_path` is what its path() gives.
-Result<std::unique_ptr<WritableFile>> CreateExclusive(
-    const std::string& path, const std::string& shown_path) {
-  if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
-  if (NamesDevice(path)) return FailureCode::kPathFileAccessError;
-  const HANDLE handle =
-      ::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
-      return FailureCode::kPathFileAccessError;
-    }
-    ::SetLastError(error);
-    return FailureOn(path);
-  }
-  return std::unique_ptr<WritableFile>(
-      std::make_unique<WindowsWritableFile>(handle, shown_path));
-}
-
-// A new temporary file for `final_name` in `folder`; its path() is its name
-// alone when `name_only`.
-Result<std::unique_ptr<WritableFile>> CreateTemporaryFile(
-    const std::string& folder, const std::string& final_name, bool name_only) {
-  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-    const std::string name = TemporaryName(final_name, RandomTemporarySuffix());
-    const std::string path = ResolveIn(folder, name);
-    Result<std::unique_ptr<WritableFile>> file =
-        CreateExclusive(path, name_only ? name : path);
-    // Only a name that is taken is worth another try.
-    if (file.ok() || Attributes(path) == INVALID_FILE_ATTRIBUTES) return file;
-  }
-  return FailureCode::kPathFileAccessError;
-}
-
 // The identity of the file `system_path` names, following links; zero when
 // it cannot be opened even without access.
 FileIdentity IdentityOf(const std::wstring& system_path) {
@@ -177,6 +80,297 @@ FileIdentity IdentityOf(const std::wstring& system_path) {
   ::CloseHandle(handle);
   return identity;
 }
+
+constexpr int kTemporaryNameAttempts = 100;
+constexpr wchar_t kLockName[] = L".mirlot-commit.lock";
+constexpr DWORD kMoveFlags = MOVEFILE_WRITE_THROUGH;
+
+// What a replaced output keeps of the earlier file's attributes.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Files closed by their writers and not yet flushed, with their names.
+using ClosedFiles = std::vector<std::pair<std::string, HANDLE>>;
+
+// A new file of the folder, open without delete sharing, so that
+// RemoveStaleTemporaries cannot delete it while its run holds it. Close()
+// hands the handle to the folder, which flushes and closes it.
+class WindowsWritableFile : public BufferedWritableFile {
+ public:
+  WindowsWritableFile(HANDLE handle, std::string name, ClosedFiles& closed)
+      : BufferedWritableFile(std::move(name)),
+        handle_(handle),
+        closed_(closed) {}
+  ~WindowsWritableFile() override {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+
+ private:
+  Status Finish(bool written) override {
+    const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
+    if (!written) {
+      ::CloseHandle(handle);
+      return Status::Ok();
+    }
+    closed_.emplace_back(name(), handle);
+    return Status::Ok();
+  }
+
+  Status WriteAll(std::string_view data) override {
+    while (!data.empty()) {
+      DWORD put = 0;
+      const DWORD want = static_cast<DWORD>(
+          std::min<std::size_t>(data.size(), kLargestTransfer));
+      if (!::WriteFile(handle_, data.data(), want, &put, nullptr)) {
+        return LastWin32Failure();
+      }
+      data.remove_prefix(put);
+    }
+    return Status::Ok();
+  }
+
+  HANDLE handle_;
+  ClosedFiles& closed_;
+};
+
+// The folder's lock: a byte-range lock (LockFileEx) on the hidden lock
+// file, which every run opens with full sharing and which is deleted when
+// the last of them closes it, also by the system when a process dies.
+class WindowsFolderLock : public FolderLock {
+ public:
+  explicit WindowsFolderLock(HANDLE handle) : handle_(handle) {}
+  ~WindowsFolderLock() override {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+  bool held() const override { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;  // INVALID_HANDLE_VALUE for the stand-in
+};
+
+enum class Replaced {
+  kMovedOntoNothing,  // `to` did not exist
+  kSetAside,          // the former `to` waits under SetAsideName
+};
+
+std::string SetAsideName(const Replacement& r) { return r.from + "-old"; }
+
+class WindowsFolder : public Folder {
+ public:
+  WindowsFolder(HANDLE handle, std::string path)
+      : handle_(handle), path_(std::move(path)) {}
+  ~WindowsFolder() override {
+    for (const auto& [name, handle] : closed_) ::CloseHandle(handle);
+    ::CloseHandle(handle_);
+  }
+
+  std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
+    const std::wstring lock_path = System(Narrow(kLockName));
+    const HANDLE handle = ::CreateFileW(
+        lock_path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+        nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD error = ::GetLastError();
+      // Held by a run that opens it without sharing, or being deleted as
+      // its last holder lets go.
+      if (error == ERROR_SHARING_VIOLATION ||
+          (error == ERROR_ACCESS_DENIED &&
+           ::GetFileAttributesW(lock_path.c_str()) !=
+               INVALID_FILE_ATTRIBUTES)) {
+        return nullptr;
+      }
+      return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
+    }
+    OVERLAPPED at = {};
+    const DWORD how =
+        kind == LockKind::kExclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0;
+    if (::LockFileEx(handle, how | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+      return std::make_unique<WindowsFolderLock>(handle);
+    }
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(handle);
+    if (error == ERROR_LOCK_VIOLATION) return nullptr;
+    return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
+  }
+
+  void RemoveStaleTemporaries(const std::string& final_name) override {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(System("*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::string name = Narrow(found.cFileName);
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+          IsTemporaryNameFor(name, final_name)) {
+        // Fails with a sharing violation while its run holds it open.
+        (void)::DeleteFileW(System(name).c_str());
+      }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+  }
+
+  Result<bool> NameTaken(const std::string& name) override {
+    const std::string path = Full(name);
+    if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
+    if (NamesDevice(path)) return true;
+    if (::GetFileAttributesW(System(name).c_str()) != INVALID_FILE_ATTRIBUTES) {
+      return true;
+    }
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return false;
+    }
+    return FailureFromWin32(error);
+  }
+
+  Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& final_name) override {
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+      const std::string name =
+          TemporaryName(final_name, RandomTemporarySuffix());
+      Result<std::unique_ptr<WritableFile>> file = CreateNew(name);
+      // Only a name that is taken is worth another try.
+      if (file.ok() || ::GetFileAttributesW(System(name).c_str()) ==
+                           INVALID_FILE_ATTRIBUTES) {
+        return file;
+      }
+    }
+    return FailureCode::kPathFileAccessError;
+  }
+
+  Status SyncClosedFiles() override {
+    Status status;
+    for (const auto& [name, handle] : closed_) {
+      if (!::FlushFileBuffers(handle) && status.ok()) {
+        status = LastWin32Failure();
+      }
+      if (!::CloseHandle(handle) && status.ok()) status = LastWin32Failure();
+    }
+    closed_.clear();
+    return status;
+  }
+
+  Status ReplaceTogether(std::span<const Replacement> replacements) override {
+    return ReplaceAllOrNone<Replaced>(
+        replacements, [this](const Replacement& r) { return ReplaceOne(r); },
+        [this](const Replacement& r, Replaced how) { UndoOne(r, how); },
+        [this](const Replacement& r, Replaced how) {
+          if (how == Replaced::kSetAside) {
+            (void)::DeleteFileW(System(SetAsideName(r)).c_str());
+          }
+        });
+  }
+
+  Status MoveWithoutReplacing(const std::string& from,
+                              const std::string& to) override {
+    // A name that exists already is 75, as any error with no number of
+    // its own.
+    if (!::MoveFileExW(System(from).c_str(), System(to).c_str(), kMoveFlags)) {
+      return LastWin32FailureOn(Full(to));
+    }
+    return Status::Ok();
+  }
+
+  Status Remove(const std::string& name) override {
+    // A closed file not yet flushed is still held, which would keep it.
+    for (auto it = closed_.begin(); it != closed_.end(); ++it) {
+      if (it->first != name) continue;
+      ::CloseHandle(it->second);
+      closed_.erase(it);
+      break;
+    }
+    if (!::DeleteFileW(System(name).c_str())) {
+      return LastWin32FailureOn(Full(name));
+    }
+    return Status::Ok();
+  }
+
+  // Every move is written through (MOVEFILE_WRITE_THROUGH) already.
+  Status SyncNames() override { return Status::Ok(); }
+
+ private:
+  std::string Full(const std::string& name) const {
+    return ResolveIn(path_, name);
+  }
+  std::wstring System(const std::string& name) const {
+    return SystemPath(Full(name));
+  }
+
+  bool Move(const std::string& from, const std::string& to) {
+    return ::MoveFileExW(System(from).c_str(), System(to).c_str(),
+                         kMoveFlags) != 0;
+  }
+
+  // Creates `name` here as a new file.
+  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& name) {
+    const std::string path = Full(name);
+    if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
+    if (NamesDevice(path)) return FailureCode::kPathFileAccessError;
+    const HANDLE handle =
+        ::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A name that exists already is 75, as any error with no number of
+    // its own.
+    if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(path);
+    return std::unique_ptr<WritableFile>(
+        std::make_unique<WindowsWritableFile>(handle, name, closed_));
+  }
+
+  // Refuses to replace a folder (75), a read-only file (70), and a file that
+  // another program holds open without letting it be renamed (70), before
+  // anything is moved.
+  Status CheckReplaceable(const std::string& name, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      return Status(FailureCode::kPathFileAccessError);
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+      return Status(FailureCode::kPermissionDenied);
+    }
+    const HANDLE handle =
+        ::CreateFileW(System(name).c_str(), DELETE, kShareAll, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return LastWin32Failure();
+    ::CloseHandle(handle);
+    return Status::Ok();
+  }
+
+  Result<Replaced> ReplaceOne(const Replacement& r) {
+    const DWORD attributes = ::GetFileAttributesW(System(r.to).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND) return FailureFromWin32(error);
+      if (!Move(r.from, r.to)) return LastWin32Failure();
+      return Replaced::kMovedOntoNothing;
+    }
+    if (Status s = CheckReplaceable(r.to, attributes); !s.ok()) return s;
+    // The new file takes over the earlier one's attributes and security; the
+    // earlier one stays under the aside name until all are in place.
+    const std::string aside = SetAsideName(r);
+    if (::ReplaceFileW(System(r.to).c_str(), System(r.from).c_str(),
+                       System(aside).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                       nullptr, nullptr)) {
+      // Windows carries the attributes over itself; wine does not.
+      const DWORD kept = attributes & kKeptAttributes;
+      (void)::SetFileAttributesW(System(r.to).c_str(),
+                                 kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+      return Replaced::kSetAside;
+    }
+    const DWORD error = ::GetLastError();
+    // The earlier file was moved aside but the new one not in: put it back.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) (void)Move(aside, r.to);
+    return FailureFromWin32(error);
+  }
+
+  void UndoOne(const Replacement& r, Replaced how) {
+    (void)Move(r.to, r.from);
+    if (how == Replaced::kSetAside) (void)Move(SetAsideName(r), r.to);
+  }
+
+  HANDLE handle_;
+  std::string path_;
+  ClosedFiles closed_;  // flushed by SyncClosedFiles
+};
 
 }  // namespace
 
@@ -203,7 +397,7 @@ Result<FileStatus> WindowsFileSystem::Stat(const std::string& path) {
         ::CreateFileW(system_path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION info;
-    if (handle == INVALID_HANDLE_VALUE) return FailureOn(path);
+    if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(path);
     const bool known = ::GetFileInformationByHandle(handle, &info);
     ::CloseHandle(handle);
     if (!known) return LastWin32Failure();
@@ -220,18 +414,6 @@ Result<FileStatus> WindowsFileSystem::Stat(const std::string& path) {
   return status;
 }
 
-Result<bool> WindowsFileSystem::NameTaken(const std::string& path) {
-  if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
-  if (path.empty()) return false;
-  if (NamesDevice(path)) return true;
-  if (Attributes(path) != INVALID_FILE_ATTRIBUTES) return true;
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    return false;
-  }
-  return FailureFromWin32(error);
-}
-
 Result<std::unique_ptr<ReadableFile>> WindowsFileSystem::OpenForRead(
     const std::string& path) {
   if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
@@ -240,32 +422,13 @@ Result<std::unique_ptr<ReadableFile>> WindowsFileSystem::OpenForRead(
   const HANDLE handle =
       ::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return FailureOn(path);
+  if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(path);
   if (::GetFileType(handle) != FILE_TYPE_DISK) {
     ::CloseHandle(handle);
     return FailureCode::kPathFileAccessError;
   }
   return std::unique_ptr<ReadableFile>(
       std::make_unique<WindowsReadableFile>(handle));
-}
-
-Result<std::unique_ptr<WritableFile>> WindowsFileSystem::CreateTemporary(
-    const std::string& folder, const std::string& final_name) {
-  return CreateTemporaryFile(folder, final_name, false);
-}
-
-Status WindowsFileSystem::Rename(const std::string& from,
-                                 const std::string& to) {
-  if (!::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | kMoveFlags)) {
-    return FailureOn(to);
-  }
-  return Status::Ok();
-}
-
-Status WindowsFileSystem::Remove(const std::string& path) {
-  if (!::DeleteFileW(SystemPath(path).c_str())) return FailureOn(path);
-  return Status::Ok();
 }
 
 Status WindowsFileSystem::CreateFolder(const std::string& path) {
@@ -281,120 +444,30 @@ Status WindowsFileSystem::CreateFolder(const std::string& path) {
   return Status(FailureFromWin32(error));
 }
 
-Result<std::unique_ptr<WritableFile>> WindowsFileSystem::CreateNew(
-    const std::string& path) {
-  return CreateExclusive(path, path);
-}
-
-namespace {
-
-class WindowsFolderLock : public FolderLock {
- public:
-  explicit WindowsFolderLock(HANDLE handle) : handle_(handle) {}
-  ~WindowsFolderLock() override {
-    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-  }
-  bool held() const override { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;  // INVALID_HANDLE_VALUE for the stand-in
-};
-
-class WindowsFolder : public Folder {
- public:
-  WindowsFolder(WindowsFileSystem& files, HANDLE handle, std::string path)
-      : files_(files), handle_(handle), path_(std::move(path)) {}
-  ~WindowsFolder() override { ::CloseHandle(handle_); }
-
-  Result<bool> NameTaken(const std::string& name) override {
-    return files_.NameTaken(Full(name));
-  }
-  Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& final_name) override {
-    return CreateTemporaryFile(path_, final_name, true);
-  }
-  Status MoveIntoPlace(const std::string& from, const std::string& to,
-                       bool replace) override {
-    const DWORD flags = kMoveFlags | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!::MoveFileExW(SystemPath(Full(from)).c_str(),
-                       SystemPath(Full(to)).c_str(), flags)) {
-      const DWORD error = ::GetLastError();
-      if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
-        return Status(FailureCode::kPathFileAccessError);
-      }
-      ::SetLastError(error);
-      return FailureOn(Full(to));
-    }
-    return Status::Ok();
-  }
-  Status Remove(const std::string& name) override {
-    return files_.Remove(Full(name));
-  }
-
- private:
-  std::string Full(const std::string& name) const {
-    return ResolveIn(path_, name);
-  }
-
-  WindowsFileSystem& files_;
-  HANDLE handle_;
-  std::string path_;
-};
-
-}  // namespace
-
-std::unique_ptr<FolderLock> WindowsFileSystem::TryLockFolder(
-    const std::string& folder) {
-  const std::wstring lock_path =
-      SystemPath(ResolveIn(folder, Narrow(kLockName)));
-  const HANDLE handle = ::CreateFileW(
-      lock_path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-      OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (handle != INVALID_HANDLE_VALUE) {
-    return std::make_unique<WindowsFolderLock>(handle);
-  }
-  const DWORD error = ::GetLastError();
-  // Held by another run, or being deleted as its holder lets go.
-  if (error == ERROR_SHARING_VIOLATION ||
-      (error == ERROR_ACCESS_DENIED &&
-       ::GetFileAttributesW(lock_path.c_str()) != INVALID_FILE_ATTRIBUTES)) {
-    return nullptr;
-  }
-  return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
-}
-
-void WindowsFileSystem::RemoveStaleTemporaries(const std::string& folder,
-                                               const std::string& final_name) {
-  WIN32_FIND_DATAW found;
-  const HANDLE search =
-      ::FindFirstFileW(SystemPath(ResolveIn(folder, "*")).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = Narrow(found.cFileName);
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-        IsTemporaryNameFor(name, final_name)) {
-      // Fails with a sharing violation while its run holds it open.
-      (void)::DeleteFileW(SystemPath(ResolveIn(folder, name)).c_str());
-    }
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
-}
-
 Result<std::unique_ptr<Folder>> WindowsFileSystem::OpenFolder(
     const std::string& path) {
   if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
   if (path.empty()) return FailureCode::kFileNotFound;
-  const HANDLE handle =
-      ::CreateFileW(SystemPath(path).c_str(), FILE_LIST_DIRECTORY,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return FailureOn(path);
+  const std::wstring system_path = SystemPath(path);
+  // Listing, or only passing through where listing is denied: either
+  // access takes part in sharing, so the folder cannot be renamed while
+  // the handle is held.
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (const DWORD access : {FILE_LIST_DIRECTORY, FILE_TRAVERSE}) {
+    handle = ::CreateFileW(system_path.c_str(), access,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle != INVALID_HANDLE_VALUE ||
+        ::GetLastError() != ERROR_ACCESS_DENIED) {
+      break;
+    }
+  }
+  if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(path);
   if (!IsFolder(path)) {
     ::CloseHandle(handle);
     return FailureCode::kPathFileAccessError;
   }
-  return std::unique_ptr<Folder>(
-      std::make_unique<WindowsFolder>(*this, handle, path));
+  return std::unique_ptr<Folder>(std::make_unique<WindowsFolder>(handle, path));
 }
 
 FileSystem& HostFileSystem() {

@@ -15,15 +15,16 @@ namespace mirlot {
 //   not a disk file.
 // - Stat fills the identity from the volume's serial number and the file's
 //   index, which takes an open of the file without access.
-// - TryLockFolder holds ".mirlot-commit.lock" in the folder, hidden, opened
-//   without sharing and deleted when closed, also by the system when the
-//   process dies. A folder where it cannot be created gets the stand-in.
-// - Temporary files are opened without FILE_SHARE_DELETE, so that
-//   RemoveStaleTemporaries cannot delete one a live run holds open.
 // - OpenFolder holds the folder open without FILE_SHARE_DELETE, so that it
 //   cannot be renamed or removed (nor a folder above it) while open; names
-//   are then resolved through its path. MoveIntoPlace is MoveFileExW, with
-//   MOVEFILE_REPLACE_EXISTING only when replacing.
+//   are then resolved through its path.
+// - A folder's lock is a byte-range lock (LockFileEx, shared or exclusive)
+//   on ".mirlot-commit.lock" in it, hidden and deleted when its last holder
+//   closes it. A folder where it cannot be created gets the stand-in.
+// - Temporary files are opened without FILE_SHARE_DELETE, so that
+//   RemoveStaleTemporaries cannot delete one a live run holds open.
+// - Moves are MoveFileExW with MOVEFILE_WRITE_THROUGH, so SyncNames has
+//   nothing left to do.
 // - ReplaceTogether moves each earlier file aside (ReplaceFileW, which keeps
 //   its attributes and security on the new one) and puts every one back when
 //   a later step fails, so on failure all earlier files are as they were. A
@@ -31,20 +32,9 @@ namespace mirlot {
 class WindowsFileSystem : public FileSystem {
  public:
   Result<FileStatus> Stat(const std::string& path) override;
-  Result<bool> NameTaken(const std::string& path) override;
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& folder, const std::string& final_name) override;
-  Status Rename(const std::string& from, const std::string& to) override;
-  Status ReplaceTogether(std::span<const Replacement> replacements) override;
-  Status Remove(const std::string& path) override;
   Status CreateFolder(const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateNew(
-      const std::string& path) override;
-  std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder) override;
-  void RemoveStaleTemporaries(const std::string& folder,
-                              const std::string& final_name) override;
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 };
 

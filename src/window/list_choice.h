@@ -43,7 +43,9 @@ class ListChoice {
                                            FileSystem& file_system);
 
   // What Start hands to the packing run.
-  RunRequest StartRequest() const { return {chosen_, caption_}; }
+  RunRequest StartRequest() const {
+    return {chosen_ ? std::optional(caption_) : std::nullopt};
+  }
 
  private:
   bool chosen_ = false;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "packing/container_layout.h"
 #include "runtime/fake_file_system.h"
 #include "support/packing_fixtures.h"
 
@@ -37,13 +38,14 @@ class Canceller : public RunObserver {
 Strings Pack(FakeFileSystem& fs, const std::string& name, RunOutcome outcome,
              RunObserver& observer) {
   RecordingSink sink;
-  EXPECT_EQ(RunPacking({true, "/d/" + name}, fs, sink, observer), outcome);
+  EXPECT_EQ(RunPacking({"/d/" + name}, fs, sink, observer), outcome);
   return sink.shown;
 }
 
 // A quoted name with a comma, a quoted absolute path with spaces around it
 // (the trimmed name is the one looked up), a member of exactly 54 bytes and
-// a UTF-8 name, on CR LF and LF lines.
+// a UTF-8 name, on CR LF and LF lines. What a run said "Done" to survives a
+// power cut.
 TEST(PackingRunTest, PacksAMixedListByteForByte) {
   FakeFileSystem fs;
   fs.AddFile("/d/sub/x, y.dat", MemberBytes(58, "XY01"));
@@ -55,6 +57,7 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
   fs.FailOn(Op::kLockFolder, "/d", Status(FailureCode::kPermissionDenied));
   RunObserver observer;
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
+  fs.PowerCut();
   EXPECT_EQ(fs.Content("/d/out.bin"),
             "\0\0\0\x18\0\0\0\x04\0\0\0\x1C\0\0\0\0\0\0\0\x1C\0\0\0\x02XY01Ж"s);
   EXPECT_EQ(fs.Content("/d/report.txt"),
@@ -65,8 +68,9 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
 }
 
 // A list holds up to 1001 members; a 1002nd field fails the run before it
-// is looked up.
-TEST(PackingRunTest, ListHoldsAThousandAndOneMembers) {
+// is looked up. An image must stay below 2 GiB: 8 bytes of table and a
+// payload of 2^31 - 9 bytes still fit.
+TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
   FakeFileSystem fs;
   fs.AddFile("/d/a.dat", MemberBytes(55, "A"));
   std::string list;
@@ -78,6 +82,10 @@ TEST(PackingRunTest, ListHoldsAThousandAndOneMembers) {
             Strings{"Ошибка 9Subscript out of range"});
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(fs.Content("/d/out.bin").size(), 9009u);
+  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 54}})->image_size,
+            0x7FFFFFFFu);
+  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 55}}).status().number(),
+            6);
 }
 
 // A fault in the middle of a run fails it with its message; a run cancelled
@@ -95,8 +103,8 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   } rows[] = {{"a.dat\nb.dat\n", Op::kCreateTemporary, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kAppend, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1},
-              {"a.dat\nb.dat\n", Op::kClose, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kClose, ".out.bin", 0},
+              {"a.dat\nb.dat\n", Op::kSyncFiles, "/d", 0},
               {"a.dat\nb.dat\n", Op::kRename, "out.bin", 0},
               {"a.dat\nb.dat\n", Op::kRead, "list.txt", 1},
               {"a.dat\n", Op::kRead, nullptr, 0},

@@ -55,7 +55,9 @@ TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
     const EntryTable table{{.name = "/d/a", .member_size = a.size()},
                            {.name = "/d/b", .member_size = 54},
                            {.name = "/d/c", .member_size = c3.size()}};
-    auto image = fs.CreateNew("/d/image");
+    auto folder = fs.OpenFolder("/d");
+    auto image = (*folder)->CreateTemporary("image");
+    const std::string path = "/d/" + (*image)->name();
     RecordingObserver observer;
     observer.cancel_at_poll = c.cancel_at_poll;
     EXPECT_EQ(
@@ -65,9 +67,9 @@ TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
     EXPECT_EQ(observer.seen, c.seen);
     const std::string payloads =
         a.substr(50, a.size() - 54) + c3.substr(50, c3.size() - 54);
-    EXPECT_TRUE(fs.Content("/d/image") == payloads.substr(0, c.copied));
+    EXPECT_TRUE(fs.Content(path) == payloads.substr(0, c.copied));
     EXPECT_EQ(
-        std::count(fs.calls().begin(), fs.calls().end(), "append /d/image"),
+        std::count(fs.calls().begin(), fs.calls().end(), "append " + path),
         std::count(c.seen.begin(), c.seen.end(), ' ') - 1);
   }
 }

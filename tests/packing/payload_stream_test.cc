@@ -77,7 +77,7 @@ TEST(PayloadStreamTest, StopsAtTheFirstProblemInListOrder) {
     FakeFileSystem fs;
     fs.before_each = [&fs, &c](Op op, const std::string& path) {
       if (op != c.when || path != "/d/b") return;
-      if (c.size < 0) (void)fs.Remove(path);
+      if (c.size < 0) fs.FailOn(op, path, Status(FailureCode::kFileNotFound));
       if (c.size == 60) fs.FailOn(op, path, Status(70, "Denied"));
       if (c.size >= 0 && c.size < 60)
         fs.AddFile(path, std::string(c.size, 'h'));

@@ -12,48 +12,59 @@ namespace {
 
 // Indexed by Op.
 constexpr const char* kOpNames[] = {
-    "stat",       "name-taken", "open",       "read",   "create-temporary",
-    "append",     "close",      "rename",     "remove", "create-folder",
-    "create-new", "lock",       "open-folder"};
+    "stat",       "open",       "read",   "create-folder", "open-folder",
+    "lock",       "name-taken", "create", "append",        "close",
+    "sync-files", "rename",     "remove", "sync-names"};
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
 }  // namespace
 
-// Reads and writes go straight to the file system's map, so tests see
-// partial files.
+// Reads and writes go to the file's node, which a move takes along and
+// AddFile changes in place, so tests see partial files and files changed
+// meanwhile. Calls are recorded with the path it was opened or made under.
+// A closed file waits in `closed` for its folder's sync.
 class FakeFileSystem::File : public ReadableFile, public WritableFile {
  public:
-  File(FakeFileSystem& fs, std::string path, std::string shown_path)
-      : fs_(fs), path_(std::move(path)), shown_path_(std::move(shown_path)) {}
+  File(FakeFileSystem& fs, std::string path, std::shared_ptr<Node> node,
+       Nodes* closed = nullptr)
+      : fs_(fs),
+        path_(std::move(path)),
+        name_(LastComponent(path_)),
+        node_(std::move(node)),
+        closed_(closed) {}
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                              std::size_t length) override {
     Guard guard(fs_.mutex_);
     if (Status s = fs_.Enter(Op::kRead, path_); !s.ok()) return s;
-    const std::string* content = fs_.Find(path_);
-    if (content == nullptr || offset >= content->size()) return std::size_t{0};
-    return content->copy(buffer, length, offset);
+    if (offset >= node_->data.size()) return std::size_t{0};
+    return node_->data.copy(buffer, length, offset);
   }
   Result<std::uint64_t> Size() override {
-    return std::uint64_t{fs_.Content(path_).size()};
+    Guard guard(fs_.mutex_);
+    return std::uint64_t{node_->data.size()};
   }
   Status Append(std::string_view data) override {
     Guard guard(fs_.mutex_);
     if (Status s = fs_.Enter(Op::kAppend, path_); !s.ok()) return s;
-    if (std::string* content = fs_.Find(path_)) content->append(data);
+    node_->data.append(data);
     return Status::Ok();
   }
   Status Close() override {
     Guard guard(fs_.mutex_);
-    return fs_.Enter(Op::kClose, path_);
+    if (Status s = fs_.Enter(Op::kClose, path_); !s.ok()) return s;
+    closed_->push_back(node_);
+    return Status::Ok();
   }
-  const std::string& path() const override { return shown_path_; }
+  const std::string& name() const override { return name_; }
 
  private:
   FakeFileSystem& fs_;
   std::string path_;
-  std::string shown_path_;
+  std::string name_;
+  std::shared_ptr<Node> node_;
+  Nodes* closed_;
 };
 
 class FakeFileSystem::HeldLock : public FolderLock {
@@ -63,7 +74,8 @@ class FakeFileSystem::HeldLock : public FolderLock {
       : fs_(fs), folder_(std::move(folder)) {}
   ~HeldLock() override {
     Guard guard(fs_.mutex_);
-    fs_.locked_folders_.erase(folder_);
+    int& holders = fs_.lock_holders_[folder_];
+    holders = holders > 0 ? holders - 1 : 0;
   }
   bool held() const override { return !folder_.empty(); }
 
@@ -78,28 +90,89 @@ class FakeFileSystem::OpenedFolder : public Folder {
   OpenedFolder(FakeFileSystem& fs, std::string path)
       : fs_(fs), path_(std::move(path)) {}
 
+  // Another holder of the same folder's lock, in this process or a
+  // `before_each` hook, keeps a writer out, and a writer keeps everyone out.
+  std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
+    Guard guard(fs_.mutex_);
+    if (!fs_.Enter(Op::kLockFolder, path_).ok()) {
+      return std::make_unique<HeldLock>(fs_, "");
+    }
+    int& holders = fs_.lock_holders_[path_];
+    if (holders < 0 || (holders > 0 && kind == LockKind::kExclusive)) {
+      return nullptr;
+    }
+    holders = kind == LockKind::kExclusive ? -1 : holders + 1;
+    return std::make_unique<HeldLock>(fs_, path_);
+  }
+  void RemoveStaleTemporaries(const std::string&) override {}
   Result<bool> NameTaken(const std::string& name) override {
-    return fs_.NameTaken(ResolveIn(path_, name));
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kNameTaken, Full(name)); !s.ok()) return s;
+    return fs_.Taken(Full(name));
   }
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& final_name) override {
-    return fs_.CreateTemporaryIn(path_, final_name, true);
-  }
-  Status MoveIntoPlace(const std::string& from, const std::string& to,
-                       bool replace) override {
     Guard guard(fs_.mutex_);
-    if (!replace && fs_.Taken(ResolveIn(path_, to))) {
-      return Status(FailureCode::kPathFileAccessError);
+    // Eight digits, where the host has eight random letters and digits.
+    const std::string name = TemporaryName(
+        final_name, std::to_string(10000000 + ++fs_.temporary_counter_));
+    const std::string path = Full(name);
+    if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
+    if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
+    NameChange creation{"", path, std::make_shared<Node>()};
+    Apply(creation, fs_.files_);
+    fs_.unsynced_.push_back(creation);
+    return std::unique_ptr<WritableFile>(
+        std::make_unique<File>(fs_, path, creation.node, &closed_));
+  }
+  Status SyncClosedFiles() override {
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kSyncFiles, path_); !s.ok()) return s;
+    for (const auto& node : closed_) node->synced = node->data;
+    closed_.clear();
+    return Status::Ok();
+  }
+  Status ReplaceTogether(std::span<const Replacement> replacements) override {
+    for (const Replacement& r : replacements) {
+      if (&r != &replacements.front() && fs_.between_replacements) {
+        fs_.between_replacements();
+      }
+      Guard guard(fs_.mutex_);
+      Status moved = fs_.ChangeName(Op::kRename, {Full(r.from), Full(r.to)});
+      if (!moved.ok()) return moved;
     }
-    return fs_.Rename(ResolveIn(path_, from), ResolveIn(path_, to));
+    return Status::Ok();
+  }
+  Status MoveWithoutReplacing(const std::string& from,
+                              const std::string& to) override {
+    Guard guard(fs_.mutex_);
+    if (fs_.Taken(Full(to))) return Status(FailureCode::kPathFileAccessError);
+    return fs_.ChangeName(Op::kRename, {Full(from), Full(to)});
   }
   Status Remove(const std::string& name) override {
-    return fs_.Remove(ResolveIn(path_, name));
+    Guard guard(fs_.mutex_);
+    return fs_.ChangeName(Op::kRemove, {Full(name), ""});
+  }
+  Status SyncNames() override {
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kSyncNames, path_); !s.ok()) return s;
+    std::erase_if(fs_.unsynced_, [this](const NameChange& change) {
+      const bool here =
+          ParentFolder(change.from.empty() ? change.to : change.from) == path_;
+      if (here) Apply(change, fs_.durable_files_);
+      return here;
+    });
+    return Status::Ok();
   }
 
  private:
+  std::string Full(const std::string& name) const {
+    return ResolveIn(path_, name);
+  }
+
   FakeFileSystem& fs_;
   std::string path_;
+  Nodes closed_;
 };
 
 void FakeFileSystem::AddFile(const std::string& path, std::string content) {
@@ -108,13 +181,23 @@ void FakeFileSystem::AddFile(const std::string& path, std::string content) {
        folder != "." && !folder.empty() && folders_.insert(folder).second;
        folder = ParentFolder(folder)) {
   }
-  files_[path] = std::move(content);
+  std::shared_ptr<Node>& node = files_[path];
+  if (node == nullptr) node = durable_files_[path] = std::make_shared<Node>();
+  node->data = node->synced = std::move(content);
+}
+
+void FakeFileSystem::PowerCut() {
+  Guard guard(mutex_);
+  unsynced_.clear();
+  lock_holders_.clear();
+  files_ = durable_files_;
+  for (auto& [path, node] : files_) node->data = node->synced;
 }
 
 std::string FakeFileSystem::Content(const std::string& path) const {
   Guard guard(mutex_);
   auto it = files_.find(path);
-  return it == files_.end() ? std::string() : it->second;
+  return it == files_.end() ? std::string() : it->second->data;
 }
 
 std::vector<std::string> FakeFileSystem::FilePaths() const {
@@ -143,87 +226,52 @@ Status FakeFileSystem::Enter(Op op, const std::string& path) {
   return Status::Ok();
 }
 
-std::string* FakeFileSystem::Find(const std::string& path) {
-  auto it = files_.find(path);
-  return it == files_.end() ? nullptr : &it->second;
+// A change whose `from` is not in `names` (its creation was lost) makes
+// nothing.
+void FakeFileSystem::Apply(const NameChange& change, Names& names) {
+  std::shared_ptr<Node> node = change.node;
+  if (!change.from.empty()) {
+    auto it = names.find(change.from);
+    if (it == names.end()) return;
+    node = it->second;
+    names.erase(it);
+  }
+  if (!change.to.empty()) names[change.to] = node;
+}
+
+Status FakeFileSystem::ChangeName(Op op, NameChange change) {
+  const std::string& from = change.from;
+  if (Status s =
+          Enter(op, change.to.empty() ? from : from + " -> " + change.to);
+      !s.ok()) {
+    return s;
+  }
+  if (!files_.contains(from)) return Status(FailureCode::kFileNotFound);
+  Apply(change, files_);
+  unsynced_.push_back(std::move(change));
+  return Status::Ok();
 }
 
 Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kStat, path); !s.ok()) return s;
   if (!Taken(path)) return FailureCode::kFileNotFound;
-  const std::string* file = Find(path);
-  return FileStatus{
-      .kind = file != nullptr ? FileKind::kRegular : FileKind::kDirectory,
-      .size = file != nullptr ? file->size() : 0,
-      .hidden = LastComponent(path).starts_with('.'),
-      .identity = {1, std::hash<std::string>{}(path)}};
-}
-
-Result<bool> FakeFileSystem::NameTaken(const std::string& path) {
-  Guard guard(mutex_);
-  if (Status s = Enter(Op::kNameTaken, path); !s.ok()) return s;
-  return Taken(path);
+  auto file = files_.find(path);
+  const bool regular = file != files_.end();
+  return FileStatus{.kind = regular ? FileKind::kRegular : FileKind::kDirectory,
+                    .size = regular ? file->second->data.size() : 0,
+                    .hidden = LastComponent(path).starts_with('.'),
+                    .identity = {1, std::hash<std::string>{}(path)}};
 }
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
     const std::string& path) {
   Guard guard(mutex_);
   if (Status s = Enter(Op::kOpenForRead, path); !s.ok()) return s;
-  if (Find(path) == nullptr) return FailureCode::kFileNotFound;
+  auto file = files_.find(path);
+  if (file == files_.end()) return FailureCode::kFileNotFound;
   return std::unique_ptr<ReadableFile>(
-      std::make_unique<File>(*this, path, path));
-}
-
-Result<std::unique_ptr<WritableFile>> FakeFileSystem::Create(
-    const std::string& path, std::string shown_path) {
-  if (Taken(path)) return FailureCode::kPathFileAccessError;
-  files_[path] = "";
-  return std::unique_ptr<WritableFile>(
-      std::make_unique<File>(*this, path, std::move(shown_path)));
-}
-
-Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateTemporaryIn(
-    const std::string& folder, const std::string& final_name, bool name_only) {
-  Guard guard(mutex_);
-  // Eight digits, where the host has eight random letters and digits.
-  const std::string name = TemporaryName(
-      final_name, std::to_string(10000000 + ++temporary_counter_));
-  const std::string path = ResolveIn(folder, name);
-  if (Status s = Enter(Op::kCreateTemporary, path); !s.ok()) return s;
-  return Create(path, name_only ? name : path);
-}
-
-Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateTemporary(
-    const std::string& folder, const std::string& final_name) {
-  return CreateTemporaryIn(folder, final_name, false);
-}
-
-Status FakeFileSystem::Rename(const std::string& from, const std::string& to) {
-  Guard guard(mutex_);
-  if (Status s = Enter(Op::kRename, from + " -> " + to); !s.ok()) return s;
-  if (Find(from) == nullptr) return Status(FailureCode::kFileNotFound);
-  files_[to] = std::move(files_[from]);
-  files_.erase(from);
-  return Status::Ok();
-}
-
-Status FakeFileSystem::ReplaceTogether(
-    std::span<const Replacement> replacements) {
-  for (const Replacement& r : replacements) {
-    if (&r != &replacements.front() && between_replacements) {
-      between_replacements();
-    }
-    if (Status s = Rename(r.from, r.to); !s.ok()) return s;
-  }
-  return Status::Ok();
-}
-
-Status FakeFileSystem::Remove(const std::string& path) {
-  Guard guard(mutex_);
-  if (Status s = Enter(Op::kRemove, path); !s.ok()) return s;
-  return files_.erase(path) > 0 ? Status::Ok()
-                                : Status(FailureCode::kFileNotFound);
+      std::make_unique<File>(*this, path, file->second));
 }
 
 Status FakeFileSystem::CreateFolder(const std::string& path) {
@@ -233,27 +281,6 @@ Status FakeFileSystem::CreateFolder(const std::string& path) {
   folders_.insert(path);
   return Status::Ok();
 }
-
-Result<std::unique_ptr<WritableFile>> FakeFileSystem::CreateNew(
-    const std::string& path) {
-  Guard guard(mutex_);
-  if (Status s = Enter(Op::kCreateNew, path); !s.ok()) return s;
-  return Create(path, path);
-}
-
-std::unique_ptr<FolderLock> FakeFileSystem::TryLockFolder(
-    const std::string& folder) {
-  Guard guard(mutex_);
-  if (!Enter(Op::kLockFolder, folder).ok()) {
-    return std::make_unique<HeldLock>(*this, "");
-  }
-  if (!locked_folders_.insert(folder).second) return nullptr;
-  return std::make_unique<HeldLock>(*this, folder);
-}
-
-// No test leaves temporary files for a later run to find.
-void FakeFileSystem::RemoveStaleTemporaries(const std::string&,
-                                            const std::string&) {}
 
 Result<std::unique_ptr<Folder>> FakeFileSystem::OpenFolder(
     const std::string& path) {

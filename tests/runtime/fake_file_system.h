@@ -3,11 +3,17 @@
 // threads: every operation, the `before_each` hook included, runs under one
 // lock. It keeps only what the tests need: anything missing fails with 53,
 // a name taken with 75, and files are made wherever asked.
+//
+// It also knows what a power cut would keep, as a disk does: a file's data
+// once its folder's SyncClosedFiles ran after it was closed, and a new,
+// moved or removed name once its folder's SyncNames ran. Folders, and what
+// tests add or remove themselves, are durable at once.
 #ifndef MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 #define MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -19,20 +25,24 @@ namespace mirlot {
 
 class FakeFileSystem : public FileSystem {
  public:
+  // A failing kLockFolder makes the lock a stand-in that holds nothing;
+  // kSyncFiles is a folder's SyncClosedFiles; kRename is each of a folder's
+  // moves, ReplaceTogether's too, on "FROM -> TO".
   enum class Op {
     kStat,
-    kNameTaken,
     kOpenForRead,
     kRead,
+    kCreateFolder,
+    kOpenFolder,
+    kLockFolder,
+    kNameTaken,
     kCreateTemporary,
     kAppend,
     kClose,
-    kRename,  // ReplaceTogether's and a Folder's moves too; "FROM -> TO"
+    kSyncFiles,
+    kRename,
     kRemove,
-    kCreateFolder,
-    kCreateNew,
-    kLockFolder,  // a failure makes the lock a stand-in that holds nothing
-    kOpenFolder
+    kSyncNames
   };
 
   // Creates or replaces a regular file; its folders spring into existence.
@@ -53,37 +63,43 @@ class FakeFileSystem : public FileSystem {
   // that another run, threads and all, can act at the worst moment.
   std::function<void()> between_replacements;
 
+  // Loses what was not made durable, as a power cut would: each file's
+  // data falls back to what was synced, and the name changes not synced
+  // are undone. Open files and folders, and locks, must not be used
+  // afterwards.
+  void PowerCut();
+
   // "stat /d/a.dat", "open /d/a.dat", … in call order. Read it only while
   // no other thread calls in.
   const std::vector<std::string>& calls() const { return calls_; }
 
   Result<FileStatus> Stat(const std::string& path) override;
-  Result<bool> NameTaken(const std::string& path) override;
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& folder, const std::string& final_name) override;
-  Status Rename(const std::string& from, const std::string& to) override;
-  // Moves in order, as where the platform cannot swap two files in one
-  // step: a failure leaves the moves before it made.
-  Status ReplaceTogether(std::span<const Replacement> replacements) override;
-  Status Remove(const std::string& path) override;
   Status CreateFolder(const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateNew(
-      const std::string& path) override;
-  // Another holder of the same folder's lock, in this process or a
-  // `before_each` hook, finds it taken.
-  std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder) override;
-  // Removes nothing.
-  void RemoveStaleTemporaries(const std::string& folder,
-                              const std::string& final_name) override;
-  // The folder keeps its path: the fake cannot move folders.
+  // The folder keeps its path: the fake cannot move folders. Its
+  // ReplaceTogether moves in order, as where the platform cannot swap two
+  // files in one step: a failure leaves the moves before it made. Its
+  // RemoveStaleTemporaries removes nothing.
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 
  private:
   class File;
   class HeldLock;
   class OpenedFolder;
+  struct Node {
+    std::string data;
+    std::string synced;  // what a power cut leaves of `data`
+  };
+  using Nodes = std::vector<std::shared_ptr<Node>>;
+  using Names = std::map<std::string, std::shared_ptr<Node>>;
+  // A name change not yet durable: a creation has no `from` (and brings its
+  // node), a removal no `to`. They are kept in order, so that a power cut
+  // could also keep some of them, as a disk may.
+  struct NameChange {
+    std::string from, to;
+    std::shared_ptr<Node> node = nullptr;
+  };
   struct Fault {
     Op op;
     std::string path_part;
@@ -94,28 +110,28 @@ class FakeFileSystem : public FileSystem {
   // Records the call and runs `before_each`; returns the failure a test
   // asked for, else Ok. Call with `mutex_` held.
   Status Enter(Op op, const std::string& path);
-  // The content of the regular file `path`, nullptr when there is none.
-  std::string* Find(const std::string& path);
+  // Makes `change` in `names`.
+  static void Apply(const NameChange& change, Names& names);
+  // Records `op` and makes `change` of an existing file now; it becomes
+  // durable with its folder's SyncNames.
+  Status ChangeName(Op op, NameChange change);
   bool IsFolder(const std::string& path) const {
     return path == "." || folders_.count(path) > 0;
   }
   bool Taken(const std::string& path) const {
     return files_.count(path) > 0 || IsFolder(path);
   }
-  // Creates the empty file `path`; its path() is `shown_path`.
-  Result<std::unique_ptr<WritableFile>> Create(const std::string& path,
-                                               std::string shown_path);
-  // Its path() is the bare name with `name_only`, else the full path.
-  Result<std::unique_ptr<WritableFile>> CreateTemporaryIn(
-      const std::string& folder, const std::string& final_name, bool name_only);
 
   // Recursive, so that a `before_each` hook may change files.
   mutable std::recursive_mutex mutex_;
-  std::map<std::string, std::string> files_;
+  Names files_;
+  Names durable_files_;
+  std::vector<NameChange> unsynced_;  // in the order they were made
   std::set<std::string> folders_;
   std::vector<Fault> faults_;
   std::vector<std::string> calls_;
-  std::set<std::string> locked_folders_;
+  // Per locked folder: -1 for a writer, else how many readers.
+  std::map<std::string, int> lock_holders_;
   int temporary_counter_ = 0;
 };
 

@@ -102,15 +102,5 @@ TEST(ListFieldReaderTest, ReadsFieldsByTheListRulesWhateverTheBufferSize) {
   }
 }
 
-TEST(ListFieldReaderTest, ReadFailureIsPassedOnNotTakenForTheEnd) {
-  FakeFileSystem fs;
-  fs.AddFile("/l.txt", "a.dat\nb.dat\n");
-  fs.FailOn(FakeFileSystem::Op::kRead, "/l.txt",
-            Status(FailureCode::kPathFileAccessError), 1);
-  auto file = fs.OpenForRead("/l.txt");
-  ListFieldReader reader(**file, 4);
-  EXPECT_EQ(reader.ReadField().status().number(), 75);
-}
-
 }  // namespace
 }  // namespace mirlot

@@ -2,8 +2,8 @@
 // them, and whether it is sound. Memory stays the same whatever the size of
 // the image: the table and the report are read side by side, a block at a
 // time.
-#ifndef MIRLOT_READING_IMAGE_OVERVIEW_H_
-#define MIRLOT_READING_IMAGE_OVERVIEW_H_
+#ifndef MIRLOT_READING_INSPECT_IMAGE_H_
+#define MIRLOT_READING_INSPECT_IMAGE_H_
 
 #include <cstdint>
 #include <string>
@@ -46,4 +46,4 @@ Result<bool> InspectImage(FileSystem& file_system,
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_READING_IMAGE_OVERVIEW_H_
+#endif  // MIRLOT_READING_INSPECT_IMAGE_H_

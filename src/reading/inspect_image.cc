@@ -1,6 +1,6 @@
 // Gathers what inspect shows of an image: its entries, the soundness verdict
 // and the names its report gives.
-#include "reading/image_overview.h"
+#include "reading/inspect_image.h"
 
 #include <memory>
 #include <optional>

@@ -6,7 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/output_text.h"
-#include "reading/image_overview.h"
+#include "reading/inspect_image.h"
 
 namespace mirlot {
 

@@ -1,0 +1,73 @@
+// Writing and parsing the lines of report.txt.
+#include "format/report_text.h"
+
+#include "runtime/number_text.h"
+#include "runtime/print_zone.h"
+#include "runtime/text.h"
+
+namespace mirlot {
+
+namespace {
+
+constexpr std::string_view kHeading =
+    "#,            Name,          Offset,       Size";
+// Digits enough for any entry number, offset or length.
+constexpr std::size_t kMaximumDigits = 12;
+
+// A whole field of decimal digits, optionally led by "-".
+std::optional<std::int64_t> ParseInteger(std::string_view text) {
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || text.size() > kMaximumDigits) return std::nullopt;
+  std::int64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+// Removes the last blank-separated field from `text` and returns it.
+std::string_view TakeLastField(std::string_view& text) {
+  const std::size_t last = text.find_last_not_of(' ');
+  if (last == std::string_view::npos) return {};
+  text = text.substr(0, last + 1);
+  const std::size_t space = text.find_last_of(' ');
+  if (space == std::string_view::npos) return {};
+  std::string_view field = text.substr(space + 1);
+  text = text.substr(0, space);
+  return field;
+}
+
+}  // namespace
+
+std::string ReportHeading() { return std::string(kHeading) + "\r\n"; }
+
+bool IsReportHeading(std::string_view line) { return line == kHeading; }
+
+std::string ReportLine(std::size_t index, std::string_view name,
+                       const TableEntry& place) {
+  PrintZoneLine line;
+  line.Add(StrNumber(static_cast<std::int64_t>(index) + 1));
+  line.Add(name);
+  line.Add(StrNumber(place.offset));
+  line.Add(StrNumber(place.length));
+  return line.Finish();
+}
+
+std::optional<ReportEntry> ParseReportLine(std::string_view line) {
+  const std::size_t first = line.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::nullopt;
+  line.remove_prefix(first);
+  const std::size_t number_end = line.find(' ');
+  if (number_end == std::string_view::npos) return std::nullopt;
+  const std::optional<std::int64_t> number =
+      ParseInteger(line.substr(0, number_end));
+  line.remove_prefix(number_end);
+  const std::optional<std::int64_t> length = ParseInteger(TakeLastField(line));
+  const std::optional<std::int64_t> offset = ParseInteger(TakeLastField(line));
+  if (!number || !offset || !length) return std::nullopt;
+  return ReportEntry{*number, TrimSpaces(line), {*offset, *length}};
+}
+
+}  // namespace mirlot
