@@ -19,8 +19,8 @@ constexpr std::size_t kCopyBlockSize = 1024 * 1024;
 // within the bytes done.
 void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
   while (progress.files_done < layout.places.size()) {
-    const PayloadPlace& next = layout.places[progress.files_done];
-    const std::uint64_t end = std::uint64_t{next.offset} + next.length;
+    const TableEntry& next = layout.places[progress.files_done];
+    const auto end = static_cast<std::uint64_t>(next.end());
     if (end - layout.table_size > progress.bytes_done) return;
     ++progress.files_done;
   }
