@@ -97,6 +97,10 @@ int RunVerify(const std::string& list_path, bool quiet) {
     Say(stdout, image_path + " and " + ReportPathBeside(image_path) +
                     " match " + list_path);
   }
+  if (!StandardOutputWritten()) {
+    Say(stderr, "cannot write to standard output");
+    return kExitUsage;
+  }
   return *count == 0 ? kExitSuccess : kExitFailure;
 }
 
