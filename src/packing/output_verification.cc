@@ -443,7 +443,7 @@ Result<std::uint64_t> VerifyOutputs(FileSystem& file_system,
     std::size_t member = 0;
     status = CopyPayloads(file_system, folder, list.table, *layout, image,
                           observer, &member);
-    if (!status.ok() && !image.failed() &&
+    if (!status.ok() && !image.failed() && member < list.table.size() &&
         !status.Is(FailureCode::kUserInterrupt)) {
       status = status.About(MemberPath(folder, list.table[member]));
     }
