@@ -19,6 +19,12 @@ std::string CountOf(std::uint64_t count, const char* one, const char* many) {
   return GroupedNumber(count) + " " + (count == 1 ? one : many);
 }
 
+// An offset read from the image may be negative.
+std::string SignedNumber(std::int64_t value) {
+  return value < 0 ? "-" + GroupedNumber(static_cast<std::uint64_t>(-value))
+                   : GroupedNumber(static_cast<std::uint64_t>(value));
+}
+
 }  // namespace
 
 std::string EntryText(std::size_t index, const ListEntry& entry) {
@@ -123,8 +129,8 @@ bool ImageComparison::TellTableDifference(const TableEntry& got) {
                    .end();
   if (got.offset != start) {
     differences_.OnDifference(EntryText(k, entry) + "the table gives offset " +
-                              std::to_string(got.offset) + ", not " +
-                              std::to_string(start));
+                              SignedNumber(got.offset) + ", not " +
+                              SignedNumber(start));
   }
   return true;
 }

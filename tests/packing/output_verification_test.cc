@@ -26,6 +26,12 @@ class RecordingDifferences : public DifferenceSink {
   Strings told;
 };
 
+void SetImageByte(FakeFileSystem& fs, std::size_t at, int value) {
+  std::string image = fs.Content("/d/out.bin");
+  image[at] = static_cast<char>(value);
+  fs.AddFile("/d/out.bin", image);
+}
+
 TEST(OutputVerificationTest, TellsEachChangeSinceTheRun) {
   const std::string list = "a.dat,b.dat\r\nc.dat\r\n";
   const struct {
@@ -78,6 +84,12 @@ TEST(OutputVerificationTest, TellsEachChangeSinceTheRun) {
          fs.AddFile("/d/out.bin", image.substr(0, image.size() - 1));
        },
        {"entry 3 (list line 2): its payload runs past the end of out.bin"}},
+      {[](FakeFileSystem& fs) { SetImageByte(fs, 3, 25); },
+       {"out.bin does not begin with a sound table"}},
+      {[](FakeFileSystem& fs) { SetImageByte(fs, 19, 0xDF); },
+       {"entry 3 (list line 2): the table gives offset 2,015, not 2,016",
+        "entry 3 (list line 2): payload differs at byte 51 of c.dat",
+        "out.bin holds 1 byte after its last payload"}},
       {[](FakeFileSystem& fs) { fs.AddFile("/d/list.txt", ""); },
        {"the list names no members"}},
       {[](FakeFileSystem& fs) {
