@@ -22,6 +22,7 @@ inline constexpr std::uint64_t kMinimumMemberSize =
 struct ListEntry {
   std::string name;  // the list field without leading and trailing spaces
   std::uint64_t member_size = 0;  // at least kMinimumMemberSize
+  std::uint64_t list_line = 0;    // 1-based, where the field began
 
   std::uint64_t payload_length() const {
     return member_size - kMinimumMemberSize;

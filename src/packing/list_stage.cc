@@ -62,10 +62,14 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
     }
     ListEntry entry;
     entry.name = TrimSpaces(*field);
+    entry.list_line = reader.field_line();
     const auto index = static_cast<std::int64_t>(result.table.size());
     result.failure = CheckMember(file_system, MemberPath(folder, entry), index,
                                  entry, result.refusal);
-    if (!result.failure.ok() || result.refusal) break;
+    if (!result.failure.ok() || result.refusal) {
+      result.stopped_at = std::move(entry);
+      break;
+    }
     result.table.push_back(std::move(entry));
   }
   return result;

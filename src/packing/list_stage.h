@@ -15,6 +15,8 @@ struct ListStageResult {
   Status failure;                      // set when reading or a lookup failed
   std::optional<std::string> refusal;  // a member the run will not pack
   EntryTable table;                    // complete only when both are unset
+  // The member the stage stopped at, when a lookup failed or refused it.
+  std::optional<ListEntry> stopped_at;
 };
 
 // Reads every field of the list at `list_path`; relative member paths are

@@ -30,14 +30,15 @@ void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
 
 Status CopyPayloads(FileSystem& file_system, const std::string& folder,
                     const EntryTable& table, const ContainerLayout& layout,
-                    WritableFile& image, RunObserver& observer) {
+                    WritableFile& image, RunObserver& observer,
+                    std::size_t* failed_entry) {
   PayloadStream stream(file_system, folder, table, layout);
   CopyProgress progress{.files_total = table.size(),
                         .bytes_total = layout.payload_total()};
   CountFilesDone(layout, progress);
   observer.OnProgress(progress);
   BlockPipeline pipeline(kCopyBlockCount, kCopyBlockSize);
-  return pipeline.Run(
+  Status status = pipeline.Run(
       [&stream](std::span<char> block) { return stream.Fill(block); },
       [&](std::string_view bytes) {
         if (observer.CancelRequested()) {
@@ -49,6 +50,8 @@ Status CopyPayloads(FileSystem& file_system, const std::string& folder,
         observer.OnProgress(progress);
         return Status::Ok();
       });
+  if (failed_entry != nullptr) *failed_entry = stream.entry_in_hand();
+  return status;
 }
 
 }  // namespace mirlot

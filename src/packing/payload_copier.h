@@ -19,11 +19,13 @@ namespace mirlot {
 // in list order: 53 (or another open failure) when a member cannot be
 // opened, 62 "Input past end of file" when a member is now shorter than the
 // list stage measured it, 18 when `observer` asked to cancel, or the write
-// failure; `image` then holds a partial image. No helper thread outlives the
-// call.
+// failure; `image` then holds a partial image, and `failed_entry`, when
+// given, the index of the entry whose member was being read. No helper
+// thread outlives the call.
 Status CopyPayloads(FileSystem& file_system, const std::string& folder,
                     const EntryTable& table, const ContainerLayout& layout,
-                    WritableFile& image, RunObserver& observer);
+                    WritableFile& image, RunObserver& observer,
+                    std::size_t* failed_entry = nullptr);
 
 }  // namespace mirlot
 

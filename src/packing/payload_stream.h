@@ -32,6 +32,11 @@ class PayloadStream {
   // stage measured it; the stream then takes no more calls.
   Result<std::size_t> Fill(std::span<char> block);
 
+  // The index of the entry whose member is being read, or is opened next.
+  std::size_t entry_in_hand() const {
+    return member_ ? next_entry_ - 1 : next_entry_;
+  }
+
  private:
   // Opens the next member. On failure returns the open failure.
   Status OpenNextMember();

@@ -42,6 +42,20 @@ Result<int> ListFieldReader::Peek() {
   return static_cast<unsigned char>(ahead->front());
 }
 
+void ListFieldReader::Skip() {
+  Result<std::string_view> ahead = input_->Peek();
+  if (ahead.ok()) CountLineEnds(ahead->substr(0, 1));
+  input_->Consume(1);
+}
+
+// A CR LF pair is one line end.
+void ListFieldReader::CountLineEnds(std::string_view bytes) {
+  for (const char c : bytes) {
+    if (c == '\r' || (c == '\n' && !after_cr_)) ++lines_ended_;
+    after_cr_ = c == '\r';
+  }
+}
+
 Result<bool> ListFieldReader::AtEnd() {
   Result<int> next = Peek();
   if (!next.ok()) return next.status();
@@ -70,6 +84,7 @@ Result<std::string> ListFieldReader::ReadField() {
   Result<int> first = Peek();
   if (!first.ok()) return first.status();
   if (*first == kEnd) return FailureCode::kInputPastEndOfFile;
+  field_line_ = lines_ended_ + 1;
   if (*first == '"') {
     Skip();
     return ReadQuoted();
@@ -89,6 +104,7 @@ Result<int> ListFieldReader::AppendUntil(std::string& field,
       return FailureCode::kBadFileNameOrNumber;
     }
     field.append(ahead->substr(0, take));
+    CountLineEnds(ahead->substr(0, take));
     input_->Consume(take);
     if (stop != std::string_view::npos) {
       Skip();

@@ -4,6 +4,7 @@
 #define MIRLOT_RUNTIME_LIST_FIELD_READER_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,10 @@ class ListFieldReader {
   // failure.
   Result<std::string> ReadField();
 
+  // The 1-based line of the list on which the field ReadField() returned
+  // last began.
+  std::uint64_t field_line() const { return field_line_; }
+
  private:
   static constexpr int kEnd = -1;
 
@@ -61,7 +66,10 @@ class ListFieldReader {
   Result<std::string_view> Ahead();
   // The next byte without consuming it, or kEnd.
   Result<int> Peek();
-  void Skip() { input_->Consume(1); }
+  // Consumes the byte Peek() returned.
+  void Skip();
+  // Counts the line ends in `bytes`, which are being consumed.
+  void CountLineEnds(std::string_view bytes);
   Status SkipBlanks();
   Status SkipLineEndAfterCr();
   // Appends the bytes before the first of `stops` to `field` and consumes
@@ -76,6 +84,9 @@ class ListFieldReader {
   std::size_t buffer_size_;
   std::size_t longest_field_;
   std::optional<BufferedReader> input_;  // made once the mark is skipped
+  std::uint64_t lines_ended_ = 0;
+  bool after_cr_ = false;  // the last byte consumed was a CR
+  std::uint64_t field_line_ = 0;
 };
 
 }  // namespace mirlot

@@ -39,6 +39,17 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
   folder.Write("m.dat", std::string(54, 'm'));
   // One empty entry and a trailing byte.
   folder.Write("bad.bin", "\0\0\0\x08\0\0\0\0x"s);
+  // Payload "ax" where m.dat gives "ab", and a report without entry lines.
+  folder.Write("v/m.dat", MemberBytes(56, "ab"));
+  folder.Write("v/list.txt", "m.dat\n");
+  std::string many;
+  for (int k = 0; k < 12; ++k) many += "m.dat\n";
+  folder.Write("v/many.txt", many);
+  folder.Write("v/out.bin",
+               "\0\0\0\x08\0\0\0\x02"
+               "ax"s);
+  folder.Write("v/report.txt",
+               "#,            Name,          Offset,       Size\r\n");
   // Standard output cannot be written: full, closed, or a pipe whose reader
   // has gone (a fifo opened by a reader that closes it at once).
   const std::string full = "exec >/dev/full", closed = "exec >&-",
@@ -87,6 +98,24 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        0,
        "…extracted 3 of 3 entries to d/out\n",
        ""},
+      {{"verify", "d/list.txt"},
+       0,
+       "mirlot verify: d/out.bin and d/report.txt match d/list.txt\n",
+       ""},
+      {{"verify", "v/list.txt"},
+       1,
+       "mirlot verify: entry 1 (list line 1): payload differs at byte 52 of "
+       "m.dat\nmirlot verify: report.txt has 1 line, the list gives 2\n",
+       ""},
+      {{"verify", "-q", "v/many.txt"},
+       1,
+       "mirlot verify: out.bin holds 1 entry, the list names 12\n…\n"
+       "mirlot verify: and 4 more differences\n",
+       ""},
+      {{"verify", "e/empty.txt"},
+       2,
+       "",
+       "mirlot verify: cannot read e/out.bin: File not found\n"},
       {{"inspect", "d/none.bin"},
        2,
        "",
@@ -102,7 +131,10 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        1,
        "",
        "Ошибка 76Path not found\n"},
-      {{}, 2, "", "mirlot: a command is required: pack, inspect or extract\n…"},
+      {{},
+       2,
+       "",
+       "mirlot: a command is required: pack, inspect, extract or verify\n…"},
       {{"bogus"},
        2,
        "",
