@@ -128,7 +128,10 @@ class Folder {
   virtual Result<bool> NameTaken(const std::string& name) = 0;
 
   // Creates a new, empty file with a unique name here, for a file that will
-  // be moved to `final_name`. The folder must outlive the file.
+  // be moved to `final_name`. The folder must outlive the file. Where a
+  // regular file has that name already, the new one keeps who may read and
+  // write it: its mode, owner and group on POSIX, as far as the process may
+  // set them (Windows carries attributes and security over as it replaces).
   // On success returns the file. On failure returns 70 when the folder
   // cannot be written, 61 when it is full, else 75; nothing was created.
   virtual Result<std::unique_ptr<WritableFile>> CreateTemporary(

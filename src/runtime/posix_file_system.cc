@@ -241,6 +241,7 @@ class PosixFolder : public Folder {
                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
       if (fd >= 0) {
         ClaimAsOwner(fd);
+        TakeOverAccess(fd, final_name);
         return std::unique_ptr<WritableFile>(
             std::make_unique<PosixWritableFile>(fd, name, closed_));
       }
@@ -316,6 +317,24 @@ class PosixFolder : public Folder {
   // without locks makes this a no-op, which only matters without the
   // folder's lock too.
   static void ClaimAsOwner(int fd) { (void)::flock(fd, LOCK_EX | LOCK_NB); }
+
+  // Gives the new file `fd` the mode, owner and group of the regular file
+  // `final_name` it will replace, so that replacing an output keeps who may
+  // read it; the owner and group only as far as this process may set them.
+  // Done before any data is written, so that the data is never readable
+  // by more users than the earlier file's.
+  void TakeOverAccess(int fd, const std::string& final_name) {
+    struct stat earlier;
+    if (::fstatat(fd_, final_name.c_str(), &earlier, AT_SYMLINK_NOFOLLOW) !=
+            0 ||
+        !S_ISREG(earlier.st_mode)) {
+      return;
+    }
+    if (::fchown(fd, earlier.st_uid, earlier.st_gid) != 0) {
+      (void)::fchown(fd, static_cast<uid_t>(-1), earlier.st_gid);
+    }
+    (void)::fchmod(fd, earlier.st_mode & 07777);
+  }
 
   // Removes the entry `name` when it is a regular file that no process
   // holds locked, that is, no live run owns.

@@ -29,8 +29,9 @@ std::string Stage(Folder& folder, const std::string& content) {
   return file.ok() ? (*file)->name() : "";
 }
 
-// The file, and a folder made for it, are the user's to read and write.
-// More than a few closed files are synced in one pass.
+// The file, and a folder made for it, are the user's to read and write;
+// one made to replace a file keeps that file's mode. More than a few closed
+// files are synced in one pass.
 TEST(HostFileSystemTest, AppendsOfEverySizeArriveInOrder) {
   TempFolder folder;
   ASSERT_TRUE(HostFileSystem().CreateFolder(folder.Path("made")).ok());
@@ -53,6 +54,10 @@ TEST(HostFileSystemTest, AppendsOfEverySizeArriveInOrder) {
        {folder.Path("made"), folder.Path("made/" + (*file)->name())}) {
     EXPECT_EQ(fs::status(made).permissions() & rw, rw) << made;
   }
+  folder.Write("made/o", "earlier");
+  fs::permissions(folder.Path("made/o"), fs::perms(0604));
+  const std::string replacing = folder.Path("made/" + Stage(*made, "new"));
+  EXPECT_EQ(fs::status(replacing).permissions(), fs::perms(0604));
 #endif
 }
 
