@@ -1,6 +1,8 @@
 // The order of a whole packing run, from the list file to the last message.
 #include "packing/packing_run.h"
 
+#include <new>
+
 #include "format/report_text.h"
 #include "packing/commit_lock.h"
 #include "packing/container_layout.h"
@@ -92,10 +94,8 @@ RunOutcome Fail(MessageSink& sink, const Status& failure) {
   return RunOutcome::kFailed;
 }
 
-}  // namespace
-
-RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
-                      MessageSink& sink, RunObserver& observer) {
+RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
+                    MessageSink& sink, RunObserver& observer) {
   if (!request.list_path) {
     sink.Show(kNoFileSelectedMessage, MessageKind::kProblem);
     return RunOutcome::kRefused;
@@ -125,6 +125,18 @@ RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
   if (!written.ok()) return Fail(sink, written);
   sink.Show(kDoneMessage, MessageKind::kCompletion);
   return RunOutcome::kDone;
+}
+
+}  // namespace
+
+RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
+                      MessageSink& sink, RunObserver& observer) {
+  try {
+    return PackList(request, file_system, sink, observer);
+  } catch (const std::bad_alloc&) {
+    // Unwinding removed the temporary files; the outputs are as they were.
+    return Fail(sink, Status(FailureCode::kOutOfMemory));
+  }
 }
 
 }  // namespace mirlot

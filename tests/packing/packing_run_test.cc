@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,14 +94,19 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
 // Either way no file changes. The image's second append holds both small
 // payloads in one block; the image is the first of the two moves; the
 // list's second read is the one that looks for its end. A failing member is
-// the stream's to test.
+// the stream's to test. Memory running out (std::bad_alloc) in the list
+// stage, on the reading thread or on the writing one is a failure too.
 TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   const struct {
     const char* list;
     Op op;
     const char* part;  // nullptr: no fault, cancelled at once
     int skip;
-  } rows[] = {{"a.dat\nb.dat\n", Op::kCreateTemporary, ".report.txt", 0},
+    bool out_of_memory = false;
+  } rows[] = {{"a.dat\nb.dat\n", Op::kStat, "b.dat", 0, true},
+              {"a.dat\nb.dat\n", Op::kRead, "b.dat", 0, true},
+              {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1, true},
+              {"a.dat\nb.dat\n", Op::kCreateTemporary, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kAppend, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1},
               {"a.dat\nb.dat\n", Op::kClose, ".out.bin", 0},
@@ -119,13 +125,24 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
     fs.AddFile("/d/out.bin", "OLD IMAGE");
     fs.AddFile("/d/report.txt", "OLD REPORT");
     const Strings before = fs.FilePaths();
-    if (row.part)
+    if (row.out_of_memory) {
+      fs.before_each = [&row, seen = 0](Op op,
+                                        const std::string& path) mutable {
+        if (op == row.op && path.find(row.part) != std::string::npos &&
+            seen++ == row.skip) {
+          throw std::bad_alloc();
+        }
+      };
+    } else if (row.part) {
       fs.FailOn(row.op, row.part, Status(FailureCode::kDiskFull), row.skip);
+    }
     Canceller observer(row.part == nullptr);
+    const Strings failed{row.out_of_memory ? "Ошибка 7Out of memory"
+                                           : "Ошибка 61Disk full"};
     EXPECT_EQ(
         Pack(fs, "list.txt",
              row.part ? RunOutcome::kFailed : RunOutcome::kCancelled, observer),
-        row.part ? Strings{"Ошибка 61Disk full"} : Strings{});
+        row.part ? failed : Strings{});
     EXPECT_EQ(fs.FilePaths(), before);
     EXPECT_EQ(fs.Content("/d/out.bin"), "OLD IMAGE");
     EXPECT_EQ(fs.Content("/d/report.txt"), "OLD REPORT");
