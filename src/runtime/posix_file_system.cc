@@ -232,10 +232,9 @@ class PosixFolder : public Folder {
   }
 
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& final_name) override {
+      const std::string& final_name, const std::string& stem) override {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-      const std::string name =
-          TemporaryName(final_name, RandomTemporarySuffix());
+      const std::string name = TemporaryName(stem, RandomTemporarySuffix());
       const int fd =
           ::openat(fd_, name.c_str(),
                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);

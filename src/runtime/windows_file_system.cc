@@ -225,10 +225,9 @@ class WindowsFolder : public Folder {
   }
 
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& final_name) override {
+      const std::string&, const std::string& stem) override {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-      const std::string name =
-          TemporaryName(final_name, RandomTemporarySuffix());
+      const std::string name = TemporaryName(stem, RandomTemporarySuffix());
       Result<std::unique_ptr<WritableFile>> file = CreateNew(name);
       // Only a name that is taken is worth another try.
       if (file.ok() || ::GetFileAttributesW(System(name).c_str()) ==

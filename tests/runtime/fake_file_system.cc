@@ -111,11 +111,11 @@ class FakeFileSystem::OpenedFolder : public Folder {
     return fs_.Taken(Full(name));
   }
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& final_name) override {
+      const std::string&, const std::string& stem) override {
     Guard guard(fs_.mutex_);
     // Eight digits, where the host has eight random letters and digits.
     const std::string name = TemporaryName(
-        final_name, std::to_string(10000000 + ++fs_.temporary_counter_));
+        stem, std::to_string(10000000 + ++fs_.temporary_counter_));
     const std::string path = Full(name);
     if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
     if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
