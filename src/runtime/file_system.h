@@ -86,6 +86,10 @@ class FolderLock {
   // (for example a folder that cannot be opened for reading): the holder
   // then goes on unprotected and must not remove other runs' files.
   virtual bool held() const = 0;
+
+  // Why a stand-in holds nothing: the failure that kept the lock from being
+  // taken (Ok when held).
+  virtual Status why_not_held() const = 0;
 };
 
 // Who may hold a folder's lock at once: one writer, or any number of
@@ -110,8 +114,8 @@ class Folder {
   // Takes the folder's lock of `kind` if no other holder keeps it out;
   // never waits.
   // Returns the lock, held; a stand-in that holds nothing (held() false)
-  // when the platform cannot lock this folder; nullptr when another holder
-  // keeps it out (try again later). Cannot fail otherwise.
+  // and says why when the platform cannot lock this folder; nullptr when
+  // another holder keeps it out (try again later). Cannot fail otherwise.
   virtual std::unique_ptr<FolderLock> TryLock(LockKind kind) = 0;
 
   // Removes the files that CreateTemporary made here from the stem

@@ -163,13 +163,17 @@ class PosixWritableFile : public BufferedWritableFile {
 class PosixFolderLock : public FolderLock {
  public:
   explicit PosixFolderLock(int fd) : fd_(fd) {}
+  // The stand-in, which holds nothing because of `why`.
+  explicit PosixFolderLock(Status why) : fd_(-1), why_(std::move(why)) {}
   ~PosixFolderLock() override {
     if (fd_ >= 0) ::close(fd_);
   }
   bool held() const override { return fd_ >= 0; }
+  Status why_not_held() const override { return why_; }
 
  private:
   int fd_;  // -1 for the stand-in
+  Status why_;
 };
 
 // How one replacement was carried out, so that it can be undone.
@@ -195,7 +199,7 @@ class PosixFolder : public Folder {
 
   std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
     const int fd = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return std::make_unique<PosixFolderLock>(-1);
+    if (fd < 0) return std::make_unique<PosixFolderLock>(LookupFailure(errno));
     const int how = kind == LockKind::kShared ? LOCK_SH : LOCK_EX;
     if (::flock(fd, how | LOCK_NB) == 0) {
       return std::make_unique<PosixFolderLock>(fd);
@@ -203,7 +207,7 @@ class PosixFolder : public Folder {
     const int error = errno;
     ::close(fd);
     if (error == EWOULDBLOCK || error == EINTR) return nullptr;
-    return std::make_unique<PosixFolderLock>(-1);
+    return std::make_unique<PosixFolderLock>(IoFailure(error));
   }
 
   void RemoveStaleTemporaries(const std::string& final_name) override {

@@ -140,13 +140,18 @@ class WindowsWritableFile : public BufferedWritableFile {
 class WindowsFolderLock : public FolderLock {
  public:
   explicit WindowsFolderLock(HANDLE handle) : handle_(handle) {}
+  // The stand-in, which holds nothing because of `why`.
+  explicit WindowsFolderLock(Status why)
+      : handle_(INVALID_HANDLE_VALUE), why_(std::move(why)) {}
   ~WindowsFolderLock() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
   }
   bool held() const override { return handle_ != INVALID_HANDLE_VALUE; }
+  Status why_not_held() const override { return why_; }
 
  private:
   HANDLE handle_;  // INVALID_HANDLE_VALUE for the stand-in
+  Status why_;
 };
 
 enum class Replaced {
@@ -181,7 +186,8 @@ class WindowsFolder : public Folder {
                INVALID_FILE_ATTRIBUTES)) {
         return nullptr;
       }
-      return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
+      return std::make_unique<WindowsFolderLock>(
+          Status(FailureFromWin32(error)));
     }
     OVERLAPPED at = {};
     const DWORD how =
@@ -192,7 +198,7 @@ class WindowsFolder : public Folder {
     const DWORD error = ::GetLastError();
     ::CloseHandle(handle);
     if (error == ERROR_LOCK_VIOLATION) return nullptr;
-    return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
+    return std::make_unique<WindowsFolderLock>(Status(FailureFromWin32(error)));
   }
 
   void RemoveStaleTemporaries(const std::string& final_name) override {

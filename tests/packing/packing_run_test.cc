@@ -21,15 +21,20 @@ using namespace std::string_literals;
 using Op = FakeFileSystem::Op;
 using Strings = std::vector<std::string>;
 
-// Records waits for the folder; cancels once one started, or at once.
+// Records waits for the folder and why it could not be locked; cancels once
+// a wait started, or at once.
 class Canceller : public RunObserver {
  public:
   explicit Canceller(bool at_once) : at_once_(at_once) {}
   void OnWaitingForFolder(const std::string& folder, bool waiting) override {
     seen += (waiting ? "wait " : "over ") + folder + ";";
   }
+  void OnFolderNotLocked(const std::string& folder,
+                         const Status& why) override {
+    not_locked += folder + ": " + why.description();
+  }
   bool CancelRequested() override { return at_once_ || !seen.empty(); }
-  std::string seen;
+  std::string seen, not_locked;
 
  private:
   bool at_once_;
@@ -54,10 +59,12 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
   fs.AddFile("/d/файл.dat", MemberBytes(56, "Ж"));
   fs.AddFile("/d/list.txt",
              "\"sub/x, y.dat\",\"  /other/abs.dat \"\r\nфайл.dat\n");
-  // A folder that cannot be locked is packed unprotected.
+  // A folder that cannot be locked is packed unprotected, and the run says
+  // why.
   fs.FailOn(Op::kLockFolder, "/d", Status(FailureCode::kPermissionDenied));
-  RunObserver observer;
+  Canceller observer(false);
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
+  EXPECT_EQ(observer.not_locked, "/d: Permission denied");
   fs.PowerCut();
   EXPECT_EQ(fs.Content("/d/out.bin"),
             "\0\0\0\x18\0\0\0\x04\0\0\0\x1C\0\0\0\0\0\0\0\x1C\0\0\0\x02XY01Ж"s);
