@@ -178,12 +178,7 @@ class WindowsFolder : public Folder {
         nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD error = ::GetLastError();
-      // Held by a run that opens it without sharing, or being deleted as
-      // its last holder lets go.
-      if (error == ERROR_SHARING_VIOLATION ||
-          (error == ERROR_ACCESS_DENIED &&
-           ::GetFileAttributesW(lock_path.c_str()) !=
-               INVALID_FILE_ATTRIBUTES)) {
+      if (error == ERROR_ACCESS_DENIED && DeletePending(lock_path)) {
         return nullptr;
       }
       return std::make_unique<WindowsFolderLock>(
@@ -295,6 +290,29 @@ class WindowsFolder : public Folder {
   Status SyncNames() override { return Status::Ok(); }
 
  private:
+  // True when the lock file at `lock_path`, which refused to open, is being
+  // deleted: a run let go of it while another one still holds it, so a live
+  // run holds the lock. Anything else in its place (a folder, a file that
+  // refuses access) cannot be a run's lock; such a file can still be
+  // opened without access, a file being deleted not even so.
+  static bool DeletePending(const std::wstring& lock_path) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(lock_path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(search);
+    if (found.dwFileAttributes &
+        (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+      return false;
+    }
+    const HANDLE handle = ::CreateFileW(lock_path.c_str(), 0, kShareAll,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      return ::GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    ::CloseHandle(handle);
+    return false;
+  }
+
   std::string Full(const std::string& name) const {
     return ResolveIn(path_, name);
   }
