@@ -2,6 +2,7 @@
 #ifndef MIRLOT_PACKING_LIST_STAGE_H_
 #define MIRLOT_PACKING_LIST_STAGE_H_
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,8 @@ struct ListStageResult {
   Status failure;                      // set when reading or a lookup failed
   std::optional<std::string> refusal;  // a member the run will not pack
   EntryTable table;                    // complete only when both are unset
+  // The list, open for the passes that read the names again (ListNames).
+  std::unique_ptr<ReadableFile> list;
 };
 
 // Reads every field of the list at `list_path`; relative member paths are

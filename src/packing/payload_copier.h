@@ -22,8 +22,9 @@ namespace mirlot {
 // failure; `image` then holds a partial image. No helper thread outlives the
 // call.
 Status CopyPayloads(FileSystem& file_system, const std::string& folder,
-                    const EntryTable& table, const ContainerLayout& layout,
-                    WritableFile& image, RunObserver& observer);
+                    ReadableFile& list, const EntryTable& table,
+                    const ContainerLayout& layout, WritableFile& image,
+                    RunObserver& observer);
 
 }  // namespace mirlot
 

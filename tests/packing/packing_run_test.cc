@@ -90,29 +90,35 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
             Strings{"Ошибка 9Subscript out of range"});
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(fs.Content("/d/out.bin").size(), 9009u);
-  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 54}})->image_size,
-            0x7FFFFFFFu);
-  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 55}}).status().number(),
-            6);
+  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 54}})->image_size, 0x7FFFFFFFu);
+  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 55}}).status().number(), 6);
 }
+
+const std::string k7 = "Ошибка 7Out of memory";
+const std::string k61 = "Ошибка 61Disk full";
+const std::string k75 = "Ошибка 75Path/File access error";
 
 // A fault in the middle of a run fails it with its message; a run cancelled
 // at once (no fault) shows nothing, not even what the list stage found.
 // Either way no file changes. The image's second append holds both small
 // payloads in one block; the image is the first of the two moves; the
 // list's second read is the one that looks for its end. A failing member is
-// the stream's to test. Memory running out (std::bad_alloc) in the list
-// stage, on the reading thread or on the writing one is a failure too.
+// the stream's to test. Memory running out (std::bad_alloc, 7) in the list
+// stage, on the reading thread or on the writing one is a failure too, and
+// so is a list changed in place (75) before the report or the copy reads
+// the names again.
 TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   const struct {
     const char* list;
     Op op;
     const char* part;  // nullptr: no fault, cancelled at once
     int skip;
-    bool out_of_memory = false;
-  } rows[] = {{"a.dat\nb.dat\n", Op::kStat, "b.dat", 0, true},
-              {"a.dat\nb.dat\n", Op::kRead, "b.dat", 0, true},
-              {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1, true},
+    std::string message = k61;  // 61: the call fails; 7: it throws
+  } rows[] = {{"a.dat\nb.dat\n", Op::kStat, "b.dat", 0, k7},
+              {"a.dat\nb.dat\n", Op::kRead, "b.dat", 0, k7},
+              {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1, k7},
+              {"a.dat\nb.dat\n", Op::kCreateTemporary, ".out.bin", 0, k75},
+              {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 0, k75},
               {"a.dat\nb.dat\n", Op::kCreateTemporary, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kAppend, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1},
@@ -132,24 +138,23 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
     fs.AddFile("/d/out.bin", "OLD IMAGE");
     fs.AddFile("/d/report.txt", "OLD REPORT");
     const Strings before = fs.FilePaths();
-    if (row.out_of_memory) {
-      fs.before_each = [&row, seen = 0](Op op,
-                                        const std::string& path) mutable {
-        if (op == row.op && path.find(row.part) != std::string::npos &&
-            seen++ == row.skip) {
-          throw std::bad_alloc();
+    if (row.part && row.message != k61) {
+      fs.before_each = [&, seen = 0](Op op, const std::string& path) mutable {
+        if (op != row.op || path.find(row.part) == std::string::npos ||
+            seen++ != row.skip) {
+          return;
         }
+        if (row.message == k7) throw std::bad_alloc();
+        fs.AddFile("/d/list.txt", "b.dat\nb.dat\n");
       };
     } else if (row.part) {
       fs.FailOn(row.op, row.part, Status(FailureCode::kDiskFull), row.skip);
     }
     Canceller observer(row.part == nullptr);
-    const Strings failed{row.out_of_memory ? "Ошибка 7Out of memory"
-                                           : "Ошибка 61Disk full"};
     EXPECT_EQ(
         Pack(fs, "list.txt",
              row.part ? RunOutcome::kFailed : RunOutcome::kCancelled, observer),
-        row.part ? failed : Strings{});
+        row.part ? Strings{row.message} : Strings{});
     EXPECT_EQ(fs.FilePaths(), before);
     EXPECT_EQ(fs.Content("/d/out.bin"), "OLD IMAGE");
     EXPECT_EQ(fs.Content("/d/report.txt"), "OLD REPORT");
