@@ -92,6 +92,14 @@ void TerminalProgress::OnWaitingForFolder(const std::string& folder,
   std::fflush(stream_);
 }
 
+void TerminalProgress::OnFolderNotLocked(const std::string& folder,
+                                         const Status& why) {
+  Clear();
+  std::fprintf(stream_, "mirlot pack: %s\n",
+               TerminalText(FolderNotLockedText(folder, why)).c_str());
+  std::fflush(stream_);
+}
+
 bool TerminalProgress::CancelRequested() { return interrupt_.Interrupted(); }
 
 void TerminalProgress::Clear() {

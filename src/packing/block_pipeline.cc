@@ -2,6 +2,7 @@
 // writing thread.
 #include "packing/block_pipeline.h"
 
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -19,9 +20,17 @@ Status BlockPipeline::Run(const Producer& produce, const Consumer& consume) {
   try {
     helper = std::thread([this, &produce] { ProduceAll(produce); });
   } catch (const std::system_error&) {
-    return RunOnCallingThread(produce, consume);
+    // The system had no room for another thread.
+    return Status(FailureCode::kOutOfMemory);
+  } catch (const std::bad_alloc&) {
+    return Status(FailureCode::kOutOfMemory);
   }
-  Status status = ConsumeAll(consume);
+  Status status;
+  try {
+    status = ConsumeAll(consume);
+  } catch (const std::bad_alloc&) {
+    status = Status(FailureCode::kOutOfMemory);
+  }
   {
     std::lock_guard lock(mutex_);
     stop_requested_ = true;
@@ -41,7 +50,7 @@ void BlockPipeline::ProduceAll(const Producer& produce) {
       if (stop_requested_) return;
     }
     Block& block = ring_[index % ring_.size()];
-    Result<std::size_t> placed = produce({block.bytes.get(), block_size_});
+    Result<std::size_t> placed = ProduceOne(produce, block);
     {
       std::lock_guard lock(mutex_);
       if (!placed.ok()) {
@@ -77,14 +86,13 @@ Status BlockPipeline::ConsumeAll(const Consumer& consume) {
   }
 }
 
-Status BlockPipeline::RunOnCallingThread(const Producer& produce,
-                                         const Consumer& consume) {
-  Block& block = ring_.front();
-  for (;;) {
-    Result<std::size_t> placed = produce({block.bytes.get(), block_size_});
-    if (!placed.ok()) return placed.status();
-    if (*placed == 0) return Status::Ok();
-    if (Status s = consume({block.bytes.get(), *placed}); !s.ok()) return s;
+Result<std::size_t> BlockPipeline::ProduceOne(const Producer& produce,
+                                              Block& block) {
+  // Nothing may leave the helper thread but a value.
+  try {
+    return produce({block.bytes.get(), block_size_});
+  } catch (const std::bad_alloc&) {
+    return FailureCode::kOutOfMemory;
   }
 }
 

@@ -34,13 +34,14 @@ class BlockPipeline {
 
   // Calls `produce` on a helper thread until it returns 0 or a failure, and
   // hands every block it filled to `consume` on the calling thread, in
-  // order. Runs both on the calling thread, one after the other, when no
-  // thread can be started. Call once.
+  // order. Call once.
   // On success every produced byte was consumed. On failure returns the
   // first failure in stream order: a producer failure only after every block
   // produced before it was consumed, a consumer failure at once, and then
-  // the producer is asked to stop after its current block. Either way the
-  // helper thread has ended when Run returns.
+  // the producer is asked to stop after its current block; 7 "Out of
+  // memory" when the helper thread cannot start or either side runs out of
+  // memory (std::bad_alloc). Either way the helper thread has ended when Run
+  // returns.
   Status Run(const Producer& produce, const Consumer& consume);
 
  private:
@@ -52,7 +53,8 @@ class BlockPipeline {
 
   void ProduceAll(const Producer& produce);
   Status ConsumeAll(const Consumer& consume);
-  Status RunOnCallingThread(const Producer& produce, const Consumer& consume);
+  // Calls `produce` for `block`, turning a lack of memory into a failure.
+  Result<std::size_t> ProduceOne(const Producer& produce, Block& block);
 
   std::size_t block_size_;
   std::vector<Block> ring_;

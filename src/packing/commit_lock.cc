@@ -17,6 +17,9 @@ constexpr auto kRetryInterval = std::chrono::milliseconds(100);
 Result<std::unique_ptr<FolderLock>> LockForCommit(
     Folder& folder, const std::string& folder_path, RunObserver& observer) {
   std::unique_ptr<FolderLock> lock = folder.TryLock(LockKind::kExclusive);
+  if (lock != nullptr && !lock->held()) {
+    observer.OnFolderNotLocked(folder_path, lock->why_not_held());
+  }
   if (lock != nullptr) return lock;
   observer.OnWaitingForFolder(folder_path, true);
   while (!observer.CancelRequested()) {

@@ -17,12 +17,14 @@ inline constexpr std::uint64_t kTrailingTrim = 4;
 inline constexpr std::uint64_t kMinimumMemberSize =
     kLeadingTrim + kTrailingTrim;
 
-// The member's path is not kept: MemberPath makes it when needed, so that a
-// table of a thousand names near the longest path takes half the memory.
+// Neither the member's name nor its path is kept: passes that need the
+// name read it again from the list (ListNames), so that memory stays
+// bounded whatever the names' lengths.
 struct ListEntry {
-  std::string name;  // the list field without leading and trailing spaces
   std::uint64_t member_size = 0;  // at least kMinimumMemberSize
-  std::uint64_t list_line = 0;    // 1-based, where the field began
+  // NameKey of the list field without leading and trailing spaces.
+  std::uint64_t name_key = 0;
+  std::uint64_t list_line = 0;  // 1-based, where the field began
 
   std::uint64_t payload_length() const {
     return member_size - kMinimumMemberSize;
@@ -31,8 +33,9 @@ struct ListEntry {
 
 using EntryTable = std::vector<ListEntry>;
 
-// The path of the member `entry` names, for a list in `folder`.
-std::string MemberPath(const std::string& folder, const ListEntry& entry);
+// The path of the member named `name` (a trimmed field), for a list in
+// `folder`.
+std::string MemberPath(const std::string& folder, const std::string& name);
 
 }  // namespace mirlot
 

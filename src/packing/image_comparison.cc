@@ -34,11 +34,12 @@ std::string EntryText(std::size_t index, const ListEntry& entry) {
 
 ImageComparison::ImageComparison(const EntryTable& table,
                                  const ContainerLayout& layout,
-                                 ReadableFile& image, std::string path,
-                                 DifferenceSink& differences)
+                                 ListNames& names, ReadableFile& image,
+                                 std::string path, DifferenceSink& differences)
     : table_(table),
       layout_(layout),
       expected_table_(EncodeTable(layout.places)),
+      names_(names),
       image_(image),
       path_(std::move(path)),
       differences_(differences) {}
@@ -80,12 +81,15 @@ Status ImageComparison::Start() {
 Status ImageComparison::StartEntry() {
   done_ = 0;
   reading_ = comparing_ = false;
+  Result<std::string> name = names_.Next();
+  if (!name.ok()) return NameFailure(name.status());
+  name_ = std::move(*name);
   const std::size_t k = entry_;
   const ListEntry& entry = table_[k];
   if (k * kTableEntrySize >= image_table_.size()) {
     if (image_count_) {
-      differences_.OnDifference(EntryText(k, entry) + entry.name +
-                                " is not in " + LastComponent(path_));
+      differences_.OnDifference(EntryText(k, entry) + name_ + " is not in " +
+                                LastComponent(path_));
     }
     return Status::Ok();
   }
@@ -115,7 +119,7 @@ bool ImageComparison::TellTableDifference(const TableEntry& got) {
   if (got.length != want.length) {
     const bool grown = want.length > got.length;
     differences_.OnDifference(
-        EntryText(k, entry) + entry.name +
+        EntryText(k, entry) + name_ +
         (grown ? " has grown by " : " has shrunk by ") +
         CountOf(static_cast<std::uint64_t>(grown ? want.length - got.length
                                                  : got.length - want.length),
@@ -169,9 +173,9 @@ Status ImageComparison::ReadImage(std::string_view expected) {
           expected.begin(), expected.begin() + take, ahead->begin());
       const std::uint64_t byte =
           kLeadingTrim + done_ + (differ.first - expected.begin()) + 1;
-      differences_.OnDifference(
-          EntryText(entry_, table_[entry_]) + "payload differs at byte " +
-          GroupedNumber(byte) + " of " + table_[entry_].name);
+      differences_.OnDifference(EntryText(entry_, table_[entry_]) +
+                                "payload differs at byte " +
+                                GroupedNumber(byte) + " of " + name_);
       comparing_ = false;
     }
     reader_->Consume(take);

@@ -10,6 +10,7 @@
 
 #include "packing/container_layout.h"
 #include "packing/entry_table.h"
+#include "packing/list_names.h"
 #include "packing/output_verification.h"
 #include "runtime/buffered_reader.h"
 #include "runtime/file_system.h"
@@ -22,23 +23,26 @@ std::string EntryText(std::size_t index, const ListEntry& entry);
 
 // Takes the payloads the list gives now, as the copy of a run appends
 // them, and compares each with its entry's payload in the image, which it
-// reads alongside in blocks of 1 MiB. Each difference goes to the sink as
-// it is found, in entry order.
+// reads alongside in blocks of 1 MiB, and each entry's name from the list
+// as its turn comes. Each difference goes to the sink as it is found, in
+// entry order.
 class ImageComparison : public WritableFile {
  public:
-  // `table` and `layout` are what the list gives now; `image`, named
-  // `path`, is the earlier image. All must outlive the comparison.
+  // `table` and `layout` are what the list gives now, `names` its names
+  // from the first; `image`, named `path`, is the earlier image. All must
+  // outlive the comparison.
   ImageComparison(const EntryTable& table, const ContainerLayout& layout,
-                  ReadableFile& image, std::string path,
+                  ListNames& names, ReadableFile& image, std::string path,
                   DifferenceSink& differences);
 
   // Reads the image's size and table; tells a count that differs.
   // On success the payloads may be appended. On failure returns the read
-  // failure, its description led by the path.
+  // failure of the image or the name's (ListNames::Next), its description
+  // led by the path.
   Status Start();
   // Compares `bytes`, the next of the payloads the list gives now.
   // On success they were compared. On failure returns the image's read
-  // failure, its description led by the path.
+  // failure, its description led by the path, or the name's.
   Status Append(std::string_view bytes) override;
   // Nothing to write out. Always succeeds.
   Status Close() override { return Status::Ok(); }
@@ -47,13 +51,17 @@ class ImageComparison : public WritableFile {
   // bytes after the last payload. On failure returns the read failure.
   Status Finish();
 
-  // True when the image could not be read.
+  // True when the image or a name could not be read.
   bool failed() const { return failed_; }
 
  private:
   Status ImageFailure(const Status& failure) {
     failed_ = true;
     return failure.About(path_);
+  }
+  Status NameFailure(const Status& failure) {
+    failed_ = true;
+    return failure;
   }
   Status StartEntry();
   bool TellTableDifference(const TableEntry& got);
@@ -65,6 +73,7 @@ class ImageComparison : public WritableFile {
   const EntryTable& table_;
   const ContainerLayout& layout_;
   const std::string expected_table_;
+  ListNames& names_;
   ReadableFile& image_;
   const std::string path_;
   DifferenceSink& differences_;
@@ -73,6 +82,7 @@ class ImageComparison : public WritableFile {
   std::optional<std::uint64_t> image_count_;  // unknown without a sound table
   std::string image_table_;  // the entries the list's entries are held to
   std::size_t entry_ = 0;    // the entry whose payload comes next
+  std::string name_;         // and its name
   std::uint64_t done_ = 0;   // payload bytes of it taken so far
   bool reading_ = false;     // its payload lies in the image, read alongside
   bool comparing_ = false;   // and no byte of it differed yet

@@ -1,6 +1,7 @@
 // Reads the list file into the entry table and checks each member it names.
 #include "packing/list_stage.h"
 
+#include "packing/list_names.h"
 #include "packing/messages.h"
 #include "runtime/list_field_reader.h"
 #include "runtime/path.h"
@@ -29,8 +30,8 @@ Status CheckMember(FileSystem& file_system, const std::string& path,
 
 }  // namespace
 
-std::string MemberPath(const std::string& folder, const ListEntry& entry) {
-  return ResolveIn(folder, PathFromListField(entry.name));
+std::string MemberPath(const std::string& folder, const std::string& name) {
+  return ResolveIn(folder, PathFromListField(name));
 }
 
 ListStageResult ReadEntryTable(FileSystem& file_system,
@@ -43,7 +44,8 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
     result.failure = list.status();
     return result;
   }
-  ListFieldReader reader(**list);
+  result.list = std::move(*list);
+  ListFieldReader reader(*result.list);
   for (;;) {
     Result<bool> at_end = reader.AtEnd();
     if (!at_end.ok()) {
@@ -61,13 +63,15 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
       break;
     }
     ListEntry entry;
-    entry.name = TrimSpaces(*field);
+    const std::string name = TrimSpaces(*field);
+    entry.name_key = NameKey(name);
     entry.list_line = reader.field_line();
     const auto index = static_cast<std::int64_t>(result.table.size());
-    result.failure = CheckMember(file_system, MemberPath(folder, entry), index,
+    result.failure = CheckMember(file_system, MemberPath(folder, name), index,
                                  entry, result.refusal);
     if (!result.failure.ok() || result.refusal) {
       result.stopped_at = std::move(entry);
+      result.stopped_name = name;
       break;
     }
     result.table.push_back(std::move(entry));

@@ -2,6 +2,7 @@
 #ifndef MIRLOT_PACKING_LIST_STAGE_H_
 #define MIRLOT_PACKING_LIST_STAGE_H_
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,9 @@ struct ListStageResult {
   EntryTable table;                    // complete only when both are unset
   // The member the stage stopped at, when a lookup failed or refused it.
   std::optional<ListEntry> stopped_at;
+  std::string stopped_name;  // its name: the one name the stage keeps
+  // The list, open for the passes that read the names again (ListNames).
+  std::unique_ptr<ReadableFile> list;
 };
 
 // Reads every field of the list at `list_path`; relative member paths are

@@ -5,6 +5,7 @@
 #include "format/output_names.h"
 #include "packing/container_layout.h"
 #include "packing/image_comparison.h"
+#include "packing/list_names.h"
 #include "packing/list_stage.h"
 #include "packing/messages.h"
 #include "packing/payload_copier.h"
@@ -41,9 +42,9 @@ Status TellListProblem(const ListStageResult& list, const std::string& path,
     differences.OnDifference("the list names more than " +
                              std::to_string(kTableCapacity) + " members");
   } else if (list.stopped_at) {
-    const ListEntry& entry = *list.stopped_at;
+    const std::string& name = list.stopped_name;
     if (!list.failure.ok() && !list.failure.Is(FailureCode::kFileNotFound)) {
-      return list.failure.About(MemberPath(folder, entry));
+      return list.failure.About(MemberPath(folder, name));
     }
     const char* what =
         !list.failure.ok() ? " is missing"
@@ -51,12 +52,24 @@ Status TellListProblem(const ListStageResult& list, const std::string& path,
             ? " is shorter than 54 bytes"
             : " is not a normal file";
     differences.OnDifference(
-        EntryText(index, entry) +
-        (entry.name.empty() ? "the name is empty" : entry.name + what));
+        EntryText(index, *list.stopped_at) +
+        (name.empty() ? "the name is empty" : name + what));
   } else if (list.table.empty()) {
     differences.OnDifference("the list names no members");
   }
   return Status::Ok();
+}
+
+// The copy's `failure` at entry `index`, led by its member's path, the name
+// read again from the list; or the list's failure when that cannot be read.
+Status MemberFailure(const Status& failure, ListStageResult& list,
+                     const std::string& list_path, const std::string& folder,
+                     std::size_t index) {
+  ListNames names(*list.list, list.table, list_path);
+  Result<std::string> name = names.Next();
+  for (std::size_t k = 0; k < index && name.ok(); ++k) name = names.Next();
+  if (!name.ok()) return name.status();
+  return failure.About(MemberPath(folder, *name));
 }
 
 }  // namespace
@@ -79,22 +92,26 @@ Result<std::uint64_t> VerifyOutputs(FileSystem& file_system,
     differences.OnDifference("the image would reach 2 GiB");
     return differences.count;
   }
-  ImageComparison image(list.table, *layout, outputs.image,
+  // Each pass reads the names again from the list, in list order: the
+  // comparison of the image, the copy (on its own thread) and the report's.
+  ListNames image_names(*list.list, list.table, list_path);
+  ImageComparison image(list.table, *layout, image_names, outputs.image,
                         ResolveIn(folder, kImageName), differences);
   Status status = image.Start();
   if (status.ok()) {
     std::size_t member = 0;
-    status = CopyPayloads(file_system, folder, list.table, *layout, image,
-                          observer, &member);
+    status = CopyPayloads(file_system, folder, *list.list, list.table, *layout,
+                          image, observer, &member);
     if (!status.ok() && !image.failed() && member < list.table.size() &&
         !status.Is(FailureCode::kUserInterrupt)) {
-      status = status.About(MemberPath(folder, list.table[member]));
+      status = MemberFailure(status, list, list_path, folder, member);
     }
   }
   if (status.ok()) status = image.Finish();
   if (status.ok()) {
+    ListNames report_names(*list.list, list.table, list_path);
     status = CompareReport(outputs.report, ResolveIn(folder, kReportName),
-                           list.table, *layout, differences);
+                           list.table, *layout, report_names, differences);
   }
   if (!status.ok()) return status;
   return differences.count;

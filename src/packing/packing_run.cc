@@ -1,9 +1,12 @@
 // The order of a whole packing run, from the list file to the last message.
 #include "packing/packing_run.h"
 
+#include <new>
+
 #include "format/report_text.h"
 #include "packing/commit_lock.h"
 #include "packing/container_layout.h"
+#include "packing/list_names.h"
 #include "packing/list_stage.h"
 #include "packing/messages.h"
 #include "packing/payload_copier.h"
@@ -29,12 +32,16 @@ bool ListIsAnOutput(FileSystem& file_system, const std::string& list_path,
   return false;
 }
 
-// Writes the report a line at a time, so that memory does not grow with it.
-Status WriteReport(WritableFile& report, const EntryTable& table,
-                   const ContainerLayout& layout) {
+// Writes the report a line at a time, each name read again from `list`, so
+// that memory does not grow with it.
+Status WriteReport(WritableFile& report, ReadableFile& list,
+                   const EntryTable& table, const ContainerLayout& layout) {
+  ListNames names(list, table);
   Status status = report.Append(ReportHeading());
   for (std::size_t k = 0; status.ok() && k < table.size(); ++k) {
-    status = report.Append(ReportLine(k, table[k].name, layout.places[k]));
+    Result<std::string> name = names.Next();
+    if (!name.ok()) return name.status();
+    status = report.Append(ReportLine(k, *name, layout.places[k]));
   }
   return status;
 }
@@ -43,8 +50,8 @@ Status WriteReport(WritableFile& report, const EntryTable& table,
 // durable and moves them into place once both are complete, all under the
 // folder's lock.
 Status WriteOutputs(FileSystem& file_system, const std::string& folder_path,
-                    const EntryTable& table, const ContainerLayout& layout,
-                    RunObserver& observer) {
+                    ReadableFile& list, const EntryTable& table,
+                    const ContainerLayout& layout, RunObserver& observer) {
   Result<std::unique_ptr<Folder>> opened = file_system.OpenFolder(folder_path);
   if (!opened.ok()) return opened.status();
   Folder& folder = **opened;
@@ -61,11 +68,11 @@ Status WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   StagedOutput report(folder, kReportName);
   Status status = image.Open();
   if (status.ok()) status = report.Open();
-  if (status.ok()) status = WriteReport(report.file(), table, layout);
+  if (status.ok()) status = WriteReport(report.file(), list, table, layout);
   if (status.ok()) status = image.file().Append(EncodeTable(layout.places));
   if (status.ok()) {
-    status = CopyPayloads(file_system, folder_path, table, layout, image.file(),
-                          observer);
+    status = CopyPayloads(file_system, folder_path, list, table, layout,
+                          image.file(), observer);
   }
   if (status.ok()) observer.OnSaving();
   if (status.ok()) status = report.Finish();
@@ -92,10 +99,8 @@ RunOutcome Fail(MessageSink& sink, const Status& failure) {
   return RunOutcome::kFailed;
 }
 
-}  // namespace
-
-RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
-                      MessageSink& sink, RunObserver& observer) {
+RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
+                    MessageSink& sink, RunObserver& observer) {
   if (!request.list_path) {
     sink.Show(kNoFileSelectedMessage, MessageKind::kProblem);
     return RunOutcome::kRefused;
@@ -120,11 +125,23 @@ RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
   }
   Result<ContainerLayout> layout = PlanContainer(list.table);
   if (!layout.ok()) return Fail(sink, layout.status());
-  Status written =
-      WriteOutputs(file_system, folder, list.table, *layout, observer);
+  Status written = WriteOutputs(file_system, folder, *list.list, list.table,
+                                *layout, observer);
   if (!written.ok()) return Fail(sink, written);
   sink.Show(kDoneMessage, MessageKind::kCompletion);
   return RunOutcome::kDone;
+}
+
+}  // namespace
+
+RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
+                      MessageSink& sink, RunObserver& observer) {
+  try {
+    return PackList(request, file_system, sink, observer);
+  } catch (const std::bad_alloc&) {
+    // Unwinding removed the temporary files; the outputs are as they were.
+    return Fail(sink, Status(FailureCode::kOutOfMemory));
+  }
 }
 
 }  // namespace mirlot

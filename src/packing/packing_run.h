@@ -29,7 +29,8 @@ enum class RunOutcome {
 
 // Runs one packing. Every message goes to `sink`, in order; progress and
 // cancellation go through `observer`. The outputs are replaced whole or not
-// at all: a run that does not end with "Done" leaves them as they were.
+// at all: a run that does not end with "Done" leaves them as they were. A
+// run that runs out of memory fails with 7 "Out of memory" like any other.
 RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
                       MessageSink& sink, RunObserver& observer);
 

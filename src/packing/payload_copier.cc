@@ -29,10 +29,10 @@ void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
 }  // namespace
 
 Status CopyPayloads(FileSystem& file_system, const std::string& folder,
-                    const EntryTable& table, const ContainerLayout& layout,
-                    WritableFile& image, RunObserver& observer,
-                    std::size_t* failed_entry) {
-  PayloadStream stream(file_system, folder, table, layout);
+                    ReadableFile& list, const EntryTable& table,
+                    const ContainerLayout& layout, WritableFile& image,
+                    RunObserver& observer, std::size_t* failed_entry) {
+  PayloadStream stream(file_system, folder, list, table, layout);
   CopyProgress progress{.files_total = table.size(),
                         .bytes_total = layout.payload_total()};
   CountFilesDone(layout, progress);

@@ -23,9 +23,9 @@ namespace mirlot {
 // given, the index of the entry whose member was being read. No helper
 // thread outlives the call.
 Status CopyPayloads(FileSystem& file_system, const std::string& folder,
-                    const EntryTable& table, const ContainerLayout& layout,
-                    WritableFile& image, RunObserver& observer,
-                    std::size_t* failed_entry = nullptr);
+                    ReadableFile& list, const EntryTable& table,
+                    const ContainerLayout& layout, WritableFile& image,
+                    RunObserver& observer, std::size_t* failed_entry = nullptr);
 
 }  // namespace mirlot
 

@@ -6,16 +6,19 @@
 namespace mirlot {
 
 PayloadStream::PayloadStream(FileSystem& file_system, std::string folder,
-                             const EntryTable& table,
+                             ReadableFile& list, const EntryTable& table,
                              const ContainerLayout& layout)
     : file_system_(file_system),
       folder_(std::move(folder)),
+      names_(list, table),
       table_(table),
       layout_(layout) {}
 
 Status PayloadStream::OpenNextMember() {
+  Result<std::string> name = names_.Next();
+  if (!name.ok()) return name.status();
   Result<std::unique_ptr<ReadableFile>> member =
-      file_system_.OpenForRead(MemberPath(folder_, table_[next_entry_]));
+      file_system_.OpenForRead(MemberPath(folder_, *name));
   if (!member.ok()) return member.status();
   // A member cut short since the list stage measured it, even by its tail
   // alone, no longer has the payload the table announces.

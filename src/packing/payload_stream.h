@@ -11,15 +11,17 @@
 
 #include "packing/container_layout.h"
 #include "packing/entry_table.h"
+#include "packing/list_names.h"
 #include "runtime/file_system.h"
 
 namespace mirlot {
 
 class PayloadStream {
  public:
-  // Members are taken from `folder`, the list's. `table` and `layout` must
-  // outlive the stream.
-  PayloadStream(FileSystem& file_system, std::string folder,
+  // Members are named by `list` (read again from its start) and taken from
+  // `folder`, the list's. `list`, `table` and `layout` must outlive the
+  // stream.
+  PayloadStream(FileSystem& file_system, std::string folder, ReadableFile& list,
                 const EntryTable& table, const ContainerLayout& layout);
 
   // Fills `block` with the next payload bytes, moving on from one member to
@@ -27,9 +29,10 @@ class PayloadStream {
   // even one with an empty payload, and closed once its payload is read.
   // On success returns how many bytes were placed: block.size() unless the
   // stream ends within the block, 0 once every member has been opened and
-  // read. On failure returns the failure of opening or reading a member, or
-  // 62 "Input past end of file" when a member is now shorter than the list
-  // stage measured it; the stream then takes no more calls.
+  // read. On failure returns the failure of opening or reading a member or
+  // the list (ListNames::Next), or 62 "Input past end of file" when a member
+  // is now shorter than the list stage measured it; the stream then takes no
+  // more calls.
   Result<std::size_t> Fill(std::span<char> block);
 
   // The index of the entry whose member is being read, or is opened next.
@@ -43,6 +46,7 @@ class PayloadStream {
 
   FileSystem& file_system_;
   std::string folder_;
+  ListNames names_;
   const EntryTable& table_;
   const ContainerLayout& layout_;
   std::size_t next_entry_ = 0;

@@ -117,11 +117,13 @@ Status ReportComparison::Finish() {
 
 Status CompareReport(ReadableFile& file, const std::string& path,
                      const EntryTable& table, const ContainerLayout& layout,
-                     DifferenceSink& differences) {
+                     ListNames& names, DifferenceSink& differences) {
   ReportComparison report(file, path, differences);
   Status status = report.Compare(ReportHeading());
   for (std::size_t k = 0; status.ok() && k < table.size(); ++k) {
-    status = report.Compare(ReportLine(k, table[k].name, layout.places[k]));
+    Result<std::string> name = names.Next();
+    if (!name.ok()) return name.status();
+    status = report.Compare(ReportLine(k, *name, layout.places[k]));
   }
   return status.ok() ? report.Finish() : status;
 }

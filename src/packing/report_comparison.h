@@ -7,20 +7,22 @@
 
 #include "packing/container_layout.h"
 #include "packing/entry_table.h"
+#include "packing/list_names.h"
 #include "packing/output_verification.h"
 #include "runtime/file_system.h"
 
 namespace mirlot {
 
 // Compares `file`, the report named `path`, with the report a run would
-// write for `table` placed by `layout`, reading it once in blocks of
-// 64 KiB: each run of differing lines is one difference, then a count of
-// lines that differs.
+// write for `table` placed by `layout`, its names taken from `names` (from
+// the first), reading it once in blocks of 64 KiB: each run of differing
+// lines is one difference, then a count of lines that differs.
 // On success every difference went to `differences`. On failure returns
-// the read failure, its description led by `path`.
+// the read failure, its description led by `path`, or the name's
+// (ListNames::Next).
 Status CompareReport(ReadableFile& file, const std::string& path,
                      const EntryTable& table, const ContainerLayout& layout,
-                     DifferenceSink& differences);
+                     ListNames& names, DifferenceSink& differences);
 
 }  // namespace mirlot
 

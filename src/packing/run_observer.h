@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/status.h"
+
 namespace mirlot {
 
 // How far the copy of the payloads has come: a member counts as done once
@@ -38,6 +40,14 @@ class RunObserver {
   virtual void OnWaitingForFolder(const std::string& folder, bool waiting) {
     (void)folder;
     (void)waiting;
+  }
+
+  // Called from the thread running the packing when `folder` cannot be
+  // locked for `why`: the run goes on without the lock, so another run into
+  // the folder could interleave with it. Cannot fail.
+  virtual void OnFolderNotLocked(const std::string& folder, const Status& why) {
+    (void)folder;
+    (void)why;
   }
 
   // Polled from the thread running the packing, between blocks and while it

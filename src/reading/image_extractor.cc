@@ -15,6 +15,22 @@ namespace {
 
 constexpr std::size_t kCopyBlockSize = 1024 * 1024;
 
+// Payloads are written under ".mirlot-extract.tmp-" and eight letters and
+// digits: a name no user file is taken for, whatever the entries' names.
+constexpr char kTemporaryStem[] = "mirlot-extract";
+
+// Removes what extractions killed earlier left in `out`, when no other
+// extraction is live there, and returns the hold that keeps a later one
+// from taking this one's files for leftovers (nullptr when another run
+// holds the folder: then this one's files are still locked one by one).
+std::unique_ptr<FolderLock> ClearLeftovers(Folder& out) {
+  if (std::unique_ptr<FolderLock> alone = out.TryLock(LockKind::kExclusive);
+      alone != nullptr && alone->held()) {
+    out.RemoveStaleTemporaries(kTemporaryStem);
+  }
+  return out.TryLock(LockKind::kShared);
+}
+
 }  // namespace
 
 std::string DefaultExtractFolder(const std::string& image_path) {
@@ -86,6 +102,7 @@ Result<ExtractSummary> ImageExtraction::WriteTo(const std::string& folder,
 Status ImageExtraction::WriteEntries(Folder& out, const std::string& folder,
                                      bool force, ExtractObserver& observer,
                                      ExtractSummary& summary) {
+  const std::unique_ptr<FolderLock> live = ClearLeftovers(out);
   EntryBatch batch(out, folder, force, observer);
   Status status;
   TableCursor cursor(image_);
@@ -160,7 +177,8 @@ Result<std::string> ImageExtraction::WriteEntry(Folder& folder,
                                                 const std::string& name,
                                                 const TableEntry& entry,
                                                 ExtractObserver& observer) {
-  Result<std::unique_ptr<WritableFile>> out = folder.CreateTemporary(name);
+  Result<std::unique_ptr<WritableFile>> out =
+      folder.CreateTemporary(name, kTemporaryStem);
   if (!out.ok()) {
     return Status(out.status().number(),
                   "cannot create a file: " + out.status().description());

@@ -86,6 +86,10 @@ class FolderLock {
   // (for example a folder that cannot be opened for reading): the holder
   // then goes on unprotected and must not remove other runs' files.
   virtual bool held() const = 0;
+
+  // Why a stand-in holds nothing: the failure that kept the lock from being
+  // taken (Ok when held).
+  virtual Status why_not_held() const = 0;
 };
 
 // Who may hold a folder's lock at once: one writer, or any number of
@@ -110,14 +114,14 @@ class Folder {
   // Takes the folder's lock of `kind` if no other holder keeps it out;
   // never waits.
   // Returns the lock, held; a stand-in that holds nothing (held() false)
-  // when the platform cannot lock this folder; nullptr when another holder
-  // keeps it out (try again later). Cannot fail otherwise.
+  // and says why when the platform cannot lock this folder; nullptr when
+  // another holder keeps it out (try again later). Cannot fail otherwise.
   virtual std::unique_ptr<FolderLock> TryLock(LockKind kind) = 0;
 
-  // Removes the files that CreateTemporary made here for `final_name` and
-  // that no process has open any more: left by a run that was killed or
-  // lost its power. Call only while holding the exclusive lock. Nothing
-  // else is touched, files set aside while a replacement was undone
+  // Removes the files that CreateTemporary made here from the stem
+  // `final_name` and that no process has open any more: left by a run that was
+  // killed or lost its power. Call only while holding the exclusive lock.
+  // Nothing else is touched, files set aside while a replacement was undone
   // included. Cannot fail: a file that cannot be removed stays.
   virtual void RemoveStaleTemporaries(const std::string& final_name) = 0;
 
@@ -127,12 +131,22 @@ class Folder {
   // failure, as FileSystem::Stat does.
   virtual Result<bool> NameTaken(const std::string& name) = 0;
 
-  // Creates a new, empty file with a unique name here, for a file that will
-  // be moved to `final_name`. The folder must outlive the file.
+  // Creates a new, empty file with a unique name made from `stem` here (a
+  // TemporaryName), for a file that will be moved to `final_name`. The
+  // folder must outlive the file. Where a regular file has that name
+  // already, the new one keeps who may read and write it: its mode, owner
+  // and group on POSIX, as far as the process may set them (Windows carries
+  // attributes and security over as it replaces).
   // On success returns the file. On failure returns 70 when the folder
   // cannot be written, 61 when it is full, else 75; nothing was created.
   virtual Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& final_name) = 0;
+      const std::string& final_name, const std::string& stem) = 0;
+
+  // CreateTemporary with a name made from `final_name` itself.
+  Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& final_name) {
+    return CreateTemporary(final_name, final_name);
+  }
 
   // Makes the content of every file made here and closed since the last
   // call durable, all of them in one pass. The platform may keep such a

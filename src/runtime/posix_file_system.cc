@@ -163,13 +163,17 @@ class PosixWritableFile : public BufferedWritableFile {
 class PosixFolderLock : public FolderLock {
  public:
   explicit PosixFolderLock(int fd) : fd_(fd) {}
+  // The stand-in, which holds nothing because of `why`.
+  explicit PosixFolderLock(Status why) : fd_(-1), why_(std::move(why)) {}
   ~PosixFolderLock() override {
     if (fd_ >= 0) ::close(fd_);
   }
   bool held() const override { return fd_ >= 0; }
+  Status why_not_held() const override { return why_; }
 
  private:
   int fd_;  // -1 for the stand-in
+  Status why_;
 };
 
 // How one replacement was carried out, so that it can be undone.
@@ -195,7 +199,7 @@ class PosixFolder : public Folder {
 
   std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
     const int fd = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return std::make_unique<PosixFolderLock>(-1);
+    if (fd < 0) return std::make_unique<PosixFolderLock>(LookupFailure(errno));
     const int how = kind == LockKind::kShared ? LOCK_SH : LOCK_EX;
     if (::flock(fd, how | LOCK_NB) == 0) {
       return std::make_unique<PosixFolderLock>(fd);
@@ -203,7 +207,7 @@ class PosixFolder : public Folder {
     const int error = errno;
     ::close(fd);
     if (error == EWOULDBLOCK || error == EINTR) return nullptr;
-    return std::make_unique<PosixFolderLock>(-1);
+    return std::make_unique<PosixFolderLock>(IoFailure(error));
   }
 
   void RemoveStaleTemporaries(const std::string& final_name) override {
@@ -232,15 +236,15 @@ class PosixFolder : public Folder {
   }
 
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& final_name) override {
+      const std::string& final_name, const std::string& stem) override {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-      const std::string name =
-          TemporaryName(final_name, RandomTemporarySuffix());
+      const std::string name = TemporaryName(stem, RandomTemporarySuffix());
       const int fd =
           ::openat(fd_, name.c_str(),
                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
       if (fd >= 0) {
         ClaimAsOwner(fd);
+        TakeOverAccess(fd, final_name);
         return std::unique_ptr<WritableFile>(
             std::make_unique<PosixWritableFile>(fd, name, closed_));
       }
@@ -316,6 +320,24 @@ class PosixFolder : public Folder {
   // without locks makes this a no-op, which only matters without the
   // folder's lock too.
   static void ClaimAsOwner(int fd) { (void)::flock(fd, LOCK_EX | LOCK_NB); }
+
+  // Gives the new file `fd` the mode, owner and group of the regular file
+  // `final_name` it will replace, so that replacing an output keeps who may
+  // read it; the owner and group only as far as this process may set them.
+  // Done before any data is written, so that the data is never readable
+  // by more users than the earlier file's.
+  void TakeOverAccess(int fd, const std::string& final_name) {
+    struct stat earlier;
+    if (::fstatat(fd_, final_name.c_str(), &earlier, AT_SYMLINK_NOFOLLOW) !=
+            0 ||
+        !S_ISREG(earlier.st_mode)) {
+      return;
+    }
+    if (::fchown(fd, earlier.st_uid, earlier.st_gid) != 0) {
+      (void)::fchown(fd, static_cast<uid_t>(-1), earlier.st_gid);
+    }
+    (void)::fchmod(fd, earlier.st_mode & 07777);
+  }
 
   // Removes the entry `name` when it is a regular file that no process
   // holds locked, that is, no live run owns.

@@ -9,6 +9,8 @@ const char* DescribeFailure(FailureCode code) {
   switch (code) {
     case FailureCode::kOverflow:
       return "Overflow";
+    case FailureCode::kOutOfMemory:
+      return "Out of memory";
     case FailureCode::kSubscriptOutOfRange:
       return "Subscript out of range";
     case FailureCode::kUserInterrupt:

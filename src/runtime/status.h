@@ -11,6 +11,7 @@ namespace mirlot {
 // earlier releases, so they never change.
 enum class FailureCode : int {
   kOverflow = 6,
+  kOutOfMemory = 7,
   kSubscriptOutOfRange = 9,
   kUserInterrupt = 18,
   kBadFileNameOrNumber = 52,

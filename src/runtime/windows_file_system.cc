@@ -140,13 +140,18 @@ class WindowsWritableFile : public BufferedWritableFile {
 class WindowsFolderLock : public FolderLock {
  public:
   explicit WindowsFolderLock(HANDLE handle) : handle_(handle) {}
+  // The stand-in, which holds nothing because of `why`.
+  explicit WindowsFolderLock(Status why)
+      : handle_(INVALID_HANDLE_VALUE), why_(std::move(why)) {}
   ~WindowsFolderLock() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
   }
   bool held() const override { return handle_ != INVALID_HANDLE_VALUE; }
+  Status why_not_held() const override { return why_; }
 
  private:
   HANDLE handle_;  // INVALID_HANDLE_VALUE for the stand-in
+  Status why_;
 };
 
 enum class Replaced {
@@ -173,15 +178,11 @@ class WindowsFolder : public Folder {
         nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD error = ::GetLastError();
-      // Held by a run that opens it without sharing, or being deleted as
-      // its last holder lets go.
-      if (error == ERROR_SHARING_VIOLATION ||
-          (error == ERROR_ACCESS_DENIED &&
-           ::GetFileAttributesW(lock_path.c_str()) !=
-               INVALID_FILE_ATTRIBUTES)) {
+      if (error == ERROR_ACCESS_DENIED && DeletePending(lock_path)) {
         return nullptr;
       }
-      return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
+      return std::make_unique<WindowsFolderLock>(
+          Status(FailureFromWin32(error)));
     }
     OVERLAPPED at = {};
     const DWORD how =
@@ -192,7 +193,7 @@ class WindowsFolder : public Folder {
     const DWORD error = ::GetLastError();
     ::CloseHandle(handle);
     if (error == ERROR_LOCK_VIOLATION) return nullptr;
-    return std::make_unique<WindowsFolderLock>(INVALID_HANDLE_VALUE);
+    return std::make_unique<WindowsFolderLock>(Status(FailureFromWin32(error)));
   }
 
   void RemoveStaleTemporaries(const std::string& final_name) override {
@@ -225,10 +226,9 @@ class WindowsFolder : public Folder {
   }
 
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& final_name) override {
+      const std::string&, const std::string& stem) override {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-      const std::string name =
-          TemporaryName(final_name, RandomTemporarySuffix());
+      const std::string name = TemporaryName(stem, RandomTemporarySuffix());
       Result<std::unique_ptr<WritableFile>> file = CreateNew(name);
       // Only a name that is taken is worth another try.
       if (file.ok() || ::GetFileAttributesW(System(name).c_str()) ==
@@ -290,6 +290,29 @@ class WindowsFolder : public Folder {
   Status SyncNames() override { return Status::Ok(); }
 
  private:
+  // True when the lock file at `lock_path`, which refused to open, is being
+  // deleted: a run let go of it while another one still holds it, so a live
+  // run holds the lock. Anything else in its place (a folder, a file that
+  // refuses access) cannot be a run's lock; such a file can still be
+  // opened without access, a file being deleted not even so.
+  static bool DeletePending(const std::wstring& lock_path) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(lock_path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(search);
+    if (found.dwFileAttributes &
+        (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+      return false;
+    }
+    const HANDLE handle = ::CreateFileW(lock_path.c_str(), 0, kShareAll,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      return ::GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    ::CloseHandle(handle);
+    return false;
+  }
+
   std::string Full(const std::string& name) const {
     return ResolveIn(path_, name);
   }

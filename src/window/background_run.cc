@@ -4,6 +4,8 @@
 #include <system_error>
 #include <utility>
 
+#include "packing/messages.h"
+
 namespace mirlot {
 
 // Hands each message to the window's thread and waits there until the user
@@ -13,7 +15,8 @@ class BackgroundRun::WindowThreadSink : public MessageSink {
   explicit WindowThreadSink(BackgroundRun& run) : run_(run) {}
   void Show(std::string_view text, MessageKind) override {
     const std::string message(text);
-    run_.OnWindowThread([this, &message] { run_.ShowMessage(message); });
+    run_.host_.CallOnWindowThread(
+        [this, &message] { run_.ShowMessage(message); });
   }
 
  private:
@@ -25,13 +28,12 @@ BackgroundRun::BackgroundRun(RunHost& host, RunTiming timing,
     : host_(host),
       timing_(timing),
       show_(std::move(show)),
-      progress_([this] { OnWindowThread([this] { Refresh(); }); }) {}
+      progress_([this] { host_.CallOnWindowThread([this] { Refresh(); }); }) {}
 
 BackgroundRun::~BackgroundRun() = default;
 
 RunOutcome BackgroundRun::Run(const RunRequest& request,
                               FileSystem& file_system) {
-  window_thread_ = std::this_thread::get_id();
   started_ = std::chrono::steady_clock::now();
   WindowThreadSink sink(*this);
   RunOutcome outcome = RunOutcome::kFailed;
@@ -44,8 +46,10 @@ RunOutcome BackgroundRun::Run(const RunRequest& request,
       host_.WakeWindowThread();
     });
   } catch (const std::system_error&) {
-    outcome = RunPacking(request, file_system, sink, progress_);
-    return outcome;
+    // No room for another thread: the run fails as any run short of
+    // memory does.
+    ShowMessage(FailureMessage(Status(FailureCode::kOutOfMemory)));
+    return RunOutcome::kFailed;
   }
   Tick();
   host_.Serve({.period = timing_.progress_refresh,
@@ -55,14 +59,6 @@ RunOutcome BackgroundRun::Run(const RunRequest& request,
   worker.join();
   view_.reset();
   return outcome;
-}
-
-void BackgroundRun::OnWindowThread(const std::function<void()>& task) {
-  if (std::this_thread::get_id() == window_thread_) {
-    task();  // the run fell back to the window's own thread
-  } else {
-    host_.CallOnWindowThread(task);
-  }
 }
 
 void BackgroundRun::Tick() {

@@ -36,16 +36,13 @@ class BackgroundRun {
   // utility", after the progress window closed; once the progress delay passed
   // the progress window shows the run's state and offers Cancel, which ends the
   // run with nothing changed and no message, as does quitting the
-  // application. When no thread can be started the run works on the
-  // calling thread, and the window does not repaint until it ends. Call
-  // once per object.
+  // application. When no thread can be started the run fails as out of
+  // memory, with its message. Call once per object.
   RunOutcome Run(const RunRequest& request, FileSystem& file_system);
 
  private:
   class WindowThreadSink;
 
-  // Runs `task` on the window's thread and returns once it has run.
-  void OnWindowThread(const std::function<void()>& task);
   // Opens the progress window once the delay passed, and refreshes it.
   void Tick();
   void Refresh();
@@ -57,7 +54,6 @@ class BackgroundRun {
   ShowMessageCall show_;
   SharedProgress progress_;
   TimeLeftEstimate time_left_;
-  std::thread::id window_thread_;
   std::chrono::steady_clock::time_point started_;
   std::unique_ptr<ProgressView> view_;
   bool ending_ = false;  // a message was shown: no progress any more

@@ -4,8 +4,10 @@
 
 namespace mirlot {
 
-ProgressLook LookOfProgress(const RunState& state,
-                            std::optional<std::chrono::seconds> left) {
+namespace {
+
+ProgressLook LookOfPhase(const RunState& state,
+                         std::optional<std::chrono::seconds> left) {
   if (state.cancelling) return {"Cancelling\u2026", std::nullopt, false};
   if (!state.waiting_for.empty()) {
     return {"Waiting for another run to finish writing into " +
@@ -15,6 +17,17 @@ ProgressLook LookOfProgress(const RunState& state,
   if (state.saving) return {kSavingText, std::nullopt};
   if (!state.copy) return {"Packing\u2026", 0};
   return {ProgressText(*state.copy, left), ProgressPermille(*state.copy)};
+}
+
+}  // namespace
+
+ProgressLook LookOfProgress(const RunState& state,
+                            std::optional<std::chrono::seconds> left) {
+  ProgressLook look = LookOfPhase(state, left);
+  if (!state.not_locked.empty()) {
+    look.text += "\nWarning: " + state.not_locked;
+  }
+  return look;
 }
 
 }  // namespace mirlot

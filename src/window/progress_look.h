@@ -17,6 +17,7 @@ struct RunState {
   std::optional<CopyProgress> copy = {};  // nothing before the copy starts
   bool saving = false;
   std::string waiting_for = {};  // the folder waited for, "" when not waiting
+  std::string not_locked = {};   // FolderNotLockedText, "" when locked
   bool cancelling = false;
 };
 
@@ -34,6 +35,8 @@ struct ProgressLook {
 // "Packing…" until the copy starts, then the progress text; "Saving…" once
 // every payload is copied; "Waiting for another run to finish writing into
 // F…" while the run waits for folder F; "Cancelling…" once cancelled.
+// Then, on a line of its own, "Warning: " and FolderNotLockedText when the
+// folder could not be locked.
 ProgressLook LookOfProgress(const RunState& state,
                             std::optional<std::chrono::seconds> left);
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "progress/progress_text.h"
+
 namespace mirlot {
 
 SharedProgress::SharedProgress(std::function<void()> on_phase)
@@ -25,6 +27,15 @@ void SharedProgress::OnWaitingForFolder(const std::string& folder,
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     state_.waiting_for = waiting ? folder : std::string();
+  }
+  on_phase_();
+}
+
+void SharedProgress::OnFolderNotLocked(const std::string& folder,
+                                       const Status& why) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    state_.not_locked = FolderNotLockedText(folder, why);
   }
   on_phase_();
 }

@@ -25,7 +25,8 @@ bool Matches(const std::string& actual, const std::string& expected) {
          actual.starts_with(expected.substr(0, mark)) && actual.ends_with(tail);
 }
 
-// In order: a row may use what the rows before it left.
+// In order: a row may use what the rows before it left. extract clears
+// what a killed extraction left in its folder, and only that.
 TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
   TempFolder folder;
   // Payloads of 0 bytes, 3 MiB + 256 bytes and 1 byte.
@@ -50,6 +51,8 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
                "ax"s);
   folder.Write("v/report.txt",
                "#,            Name,          Offset,       Size\r\n");
+  folder.Write("d/out/.mirlot-extract.tmp-Dead0001", "left over");
+  folder.Write("d/out/.c.dat.tmp-Abcd1234", "the user's");
   // Standard output cannot be written: full, closed, or a pipe whose reader
   // has gone (a fifo opened by a reader that closes it at once).
   const std::string full = "exec >/dev/full", closed = "exec >&-",
@@ -176,6 +179,8 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
     EXPECT_TRUE(Matches(run.out, c.out)) << run.out;
     EXPECT_TRUE(Matches(run.err, c.err)) << run.err;
   }
+  EXPECT_EQ(folder.Snapshot().count("d/out/.mirlot-extract.tmp-Dead0001"), 0u);
+  EXPECT_EQ(folder.Read("d/out/.c.dat.tmp-Abcd1234"), "the user's");
   EXPECT_TRUE(folder.Read("d/out/with space.dat") ==
               folder.Read("d/with space.dat").substr(50, (3 << 20) + 256));
 }

@@ -243,8 +243,13 @@ TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
   }
 }
 
-TEST_F(PackFaults, ReadOnlyWorkingFolderFailsWith70) {
-  // Root writes anywhere; it runs mirlot as nobody instead.
+// Root writes anywhere and starts threads beyond any limit; these rows run
+// mirlot as nobody instead. A folder that cannot be written fails with 70;
+// a reading thread that cannot start, at a limit of one process, with 7 as
+// memory running out does (the leak checker of sanitizer builds would need
+// a thread of its own). A folder that can be written but not read cannot
+// be locked: the run packs and says so.
+TEST_F(PackFaults, FolderAccessAndThreadsAsAnotherUser) {
   std::vector<std::string> prefix;
   if (::geteuid() == 0) {
     prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
@@ -256,6 +261,17 @@ TEST_F(PackFaults, ReadOnlyWorkingFolderFailsWith70) {
   }
   fs::permissions(scratch_.Path("work"), fs::perms(0555));
   ExpectRefused("work/list.txt", k70, prefix);
+  fs::permissions(scratch_.Path("work"), fs::perms(0777));
+  prefix.insert(prefix.end(), {"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0",
+                               "/usr/bin/prlimit", "--nproc=1"});
+  ExpectRefused("work/list.txt", "Ошибка 7Out of memory", prefix);
+  prefix.resize(prefix.size() - 2);
+  fs::permissions(scratch_.Path("work"), fs::perms(0333));
+  const ChildResult run = Pack(scratch_.Path("work/list.txt"), prefix);
+  EXPECT_EQ(run.out + run.err, "Done\nmirlot pack: could not lock " +
+                                   scratch_.Path("work") +
+                                   " (Permission denied); another run into "
+                                   "it could interleave with this one\n");
   fs::permissions(scratch_.Path("work"), fs::perms(0755));  // to remove it
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,15 +21,20 @@ using namespace std::string_literals;
 using Op = FakeFileSystem::Op;
 using Strings = std::vector<std::string>;
 
-// Records waits for the folder; cancels once one started, or at once.
+// Records waits for the folder and why it could not be locked; cancels once
+// a wait started, or at once.
 class Canceller : public RunObserver {
  public:
   explicit Canceller(bool at_once) : at_once_(at_once) {}
   void OnWaitingForFolder(const std::string& folder, bool waiting) override {
     seen += (waiting ? "wait " : "over ") + folder + ";";
   }
+  void OnFolderNotLocked(const std::string& folder,
+                         const Status& why) override {
+    not_locked += folder + ": " + why.description();
+  }
   bool CancelRequested() override { return at_once_ || !seen.empty(); }
-  std::string seen;
+  std::string seen, not_locked;
 
  private:
   bool at_once_;
@@ -53,10 +59,12 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
   fs.AddFile("/d/файл.dat", MemberBytes(56, "Ж"));
   fs.AddFile("/d/list.txt",
              "\"sub/x, y.dat\",\"  /other/abs.dat \"\r\nфайл.dat\n");
-  // A folder that cannot be locked is packed unprotected.
+  // A folder that cannot be locked is packed unprotected, and the run says
+  // why.
   fs.FailOn(Op::kLockFolder, "/d", Status(FailureCode::kPermissionDenied));
-  RunObserver observer;
+  Canceller observer(false);
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
+  EXPECT_EQ(observer.not_locked, "/d: Permission denied");
   fs.PowerCut();
   EXPECT_EQ(fs.Content("/d/out.bin"),
             "\0\0\0\x18\0\0\0\x04\0\0\0\x1C\0\0\0\0\0\0\0\x1C\0\0\0\x02XY01Ж"s);
@@ -82,25 +90,36 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
             Strings{"Ошибка 9Subscript out of range"});
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(fs.Content("/d/out.bin").size(), 9009u);
-  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 54}})->image_size,
-            0x7FFFFFFFu);
-  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 55}}).status().number(),
-            6);
+  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 54}})->image_size, 0x7FFFFFFFu);
+  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 55}}).status().number(), 6);
 }
+
+const std::string k7 = "Ошибка 7Out of memory";
+const std::string k61 = "Ошибка 61Disk full";
+const std::string k75 = "Ошибка 75Path/File access error";
 
 // A fault in the middle of a run fails it with its message; a run cancelled
 // at once (no fault) shows nothing, not even what the list stage found.
 // Either way no file changes. The image's second append holds both small
 // payloads in one block; the image is the first of the two moves; the
 // list's second read is the one that looks for its end. A failing member is
-// the stream's to test.
+// the stream's to test. Memory running out (std::bad_alloc, 7) in the list
+// stage, on the reading thread or on the writing one is a failure too, and
+// so is a list changed in place (75) before the report or the copy reads
+// the names again.
 TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   const struct {
     const char* list;
     Op op;
     const char* part;  // nullptr: no fault, cancelled at once
     int skip;
-  } rows[] = {{"a.dat\nb.dat\n", Op::kCreateTemporary, ".report.txt", 0},
+    std::string message = k61;  // 61: the call fails; 7: it throws
+  } rows[] = {{"a.dat\nb.dat\n", Op::kStat, "b.dat", 0, k7},
+              {"a.dat\nb.dat\n", Op::kRead, "b.dat", 0, k7},
+              {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1, k7},
+              {"a.dat\nb.dat\n", Op::kCreateTemporary, ".out.bin", 0, k75},
+              {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 0, k75},
+              {"a.dat\nb.dat\n", Op::kCreateTemporary, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kAppend, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1},
               {"a.dat\nb.dat\n", Op::kClose, ".out.bin", 0},
@@ -119,13 +138,23 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
     fs.AddFile("/d/out.bin", "OLD IMAGE");
     fs.AddFile("/d/report.txt", "OLD REPORT");
     const Strings before = fs.FilePaths();
-    if (row.part)
+    if (row.part && row.message != k61) {
+      fs.before_each = [&, seen = 0](Op op, const std::string& path) mutable {
+        if (op != row.op || path.find(row.part) == std::string::npos ||
+            seen++ != row.skip) {
+          return;
+        }
+        if (row.message == k7) throw std::bad_alloc();
+        fs.AddFile("/d/list.txt", "b.dat\nb.dat\n");
+      };
+    } else if (row.part) {
       fs.FailOn(row.op, row.part, Status(FailureCode::kDiskFull), row.skip);
+    }
     Canceller observer(row.part == nullptr);
     EXPECT_EQ(
         Pack(fs, "list.txt",
              row.part ? RunOutcome::kFailed : RunOutcome::kCancelled, observer),
-        row.part ? Strings{"Ошибка 61Disk full"} : Strings{});
+        row.part ? Strings{row.message} : Strings{});
     EXPECT_EQ(fs.FilePaths(), before);
     EXPECT_EQ(fs.Content("/d/out.bin"), "OLD IMAGE");
     EXPECT_EQ(fs.Content("/d/report.txt"), "OLD REPORT");

@@ -14,18 +14,24 @@ using Op = FakeFileSystem::Op;
 using Strings = std::vector<std::string>;
 
 // Members "/d/a", "/d/b", … holding 50 bytes of head, a payload and 4 of
-// tail; fills blocks of `block_size` until the stream ends, or fails with
-// the number that ends the list.
+// tail, named by a list (on a file system of its own, so that `fs` records
+// only the members); fills blocks of `block_size` until the stream ends, or
+// fails with the number that ends the list.
 Strings Drain(FakeFileSystem& fs, const Strings& payloads,
               std::size_t block_size) {
   EntryTable table;
+  std::string names;
   for (std::size_t i = 0; i < payloads.size(); ++i) {
     const std::string path = "/d/" + std::string(1, char('a' + i));
     fs.AddFile(path, std::string(50, 'h') + payloads[i] + "tail");
-    table.push_back({.name = path, .member_size = 54 + payloads[i].size()});
+    table.push_back({54 + payloads[i].size(), NameKey(path)});
+    names += path + "\n";
   }
+  FakeFileSystem lists;
+  lists.AddFile("/l", names);
   const ContainerLayout layout = *PlanContainer(table);
-  PayloadStream stream(fs, "/", table, layout);
+  auto list = lists.OpenForRead("/l");
+  PayloadStream stream(fs, "/", **list, table, layout);
   Strings blocks;
   std::string block(block_size, '\0');
   for (;;) {

@@ -69,19 +69,22 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
 
 class FakeFileSystem::HeldLock : public FolderLock {
  public:
-  // Holds the lock of `folder` unless it is empty.
-  HeldLock(FakeFileSystem& fs, std::string folder)
-      : fs_(fs), folder_(std::move(folder)) {}
+  // Holds the lock of `folder` unless it is empty, else is kept out by
+  // `why`.
+  HeldLock(FakeFileSystem& fs, std::string folder, Status why = {})
+      : fs_(fs), folder_(std::move(folder)), why_(std::move(why)) {}
   ~HeldLock() override {
     Guard guard(fs_.mutex_);
     int& holders = fs_.lock_holders_[folder_];
     holders = holders > 0 ? holders - 1 : 0;
   }
   bool held() const override { return !folder_.empty(); }
+  Status why_not_held() const override { return why_; }
 
  private:
   FakeFileSystem& fs_;
   std::string folder_;
+  Status why_;
 };
 
 // Names in the folder map to "folder/name" in the file system's map.
@@ -94,8 +97,8 @@ class FakeFileSystem::OpenedFolder : public Folder {
   // `before_each` hook, keeps a writer out, and a writer keeps everyone out.
   std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
     Guard guard(fs_.mutex_);
-    if (!fs_.Enter(Op::kLockFolder, path_).ok()) {
-      return std::make_unique<HeldLock>(fs_, "");
+    if (Status s = fs_.Enter(Op::kLockFolder, path_); !s.ok()) {
+      return std::make_unique<HeldLock>(fs_, "", s);
     }
     int& holders = fs_.lock_holders_[path_];
     if (holders < 0 || (holders > 0 && kind == LockKind::kExclusive)) {
@@ -111,11 +114,11 @@ class FakeFileSystem::OpenedFolder : public Folder {
     return fs_.Taken(Full(name));
   }
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string& final_name) override {
+      const std::string&, const std::string& stem) override {
     Guard guard(fs_.mutex_);
     // Eight digits, where the host has eight random letters and digits.
     const std::string name = TemporaryName(
-        final_name, std::to_string(10000000 + ++fs_.temporary_counter_));
+        stem, std::to_string(10000000 + ++fs_.temporary_counter_));
     const std::string path = Full(name);
     if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
     if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;

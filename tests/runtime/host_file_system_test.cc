@@ -6,6 +6,10 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "runtime/file_system.h"
 #include "support/temp_folder.h"
 
@@ -29,8 +33,9 @@ std::string Stage(Folder& folder, const std::string& content) {
   return file.ok() ? (*file)->name() : "";
 }
 
-// The file, and a folder made for it, are the user's to read and write.
-// More than a few closed files are synced in one pass.
+// The file, and a folder made for it, are the user's to read and write;
+// one made to replace a file keeps that file's mode. More than a few closed
+// files are synced in one pass.
 TEST(HostFileSystemTest, AppendsOfEverySizeArriveInOrder) {
   TempFolder folder;
   ASSERT_TRUE(HostFileSystem().CreateFolder(folder.Path("made")).ok());
@@ -53,6 +58,10 @@ TEST(HostFileSystemTest, AppendsOfEverySizeArriveInOrder) {
        {folder.Path("made"), folder.Path("made/" + (*file)->name())}) {
     EXPECT_EQ(fs::status(made).permissions() & rw, rw) << made;
   }
+  folder.Write("made/o", "earlier");
+  fs::permissions(folder.Path("made/o"), fs::perms(0604));
+  const std::string replacing = folder.Path("made/" + Stage(*made, "new"));
+  EXPECT_EQ(fs::status(replacing).permissions(), fs::perms(0604));
 #endif
 }
 
@@ -90,7 +99,8 @@ TEST(HostFileSystemTest, MovesReplaceOnlyWhenAskedAndKeepToTheFolder) {
 // A temporary file an earlier run left goes; one a live run holds open
 // stays, and so does every name this program never makes. A writer's lock
 // keeps everyone out; readers keep a writer out but not each other (locks
-// through two openings of one folder meet as two runs' would).
+// through two openings of one folder meet as two runs' would); only a live
+// run's lock keeps others out.
 TEST(HostFileSystemTest, ClearsLeftoversAndLocksOutOtherRuns) {
   TempFolder folder;
   FolderSnapshot kept;
@@ -121,6 +131,25 @@ TEST(HostFileSystemTest, ClearsLeftoversAndLocksOutOtherRuns) {
   lock = root->TryLock(LockKind::kShared);
   EXPECT_TRUE(lock->held() && other->TryLock(LockKind::kShared)->held());
   EXPECT_EQ(other->TryLock(LockKind::kExclusive), nullptr);
+#ifdef _WIN32
+  // Refused while its file is being deleted as a waiting run let go of it.
+  EXPECT_EQ(other->TryLock(LockKind::kExclusive), nullptr);
+  // A stale lock file is taken over and goes with its holder; a folder, or
+  // a file another program holds without sharing, in its place leaves the
+  // folder unlockable, with the reason.
+  lock.reset();
+  const fs::path lock_file = folder.Native(".mirlot-commit.lock");
+  folder.Write(".mirlot-commit.lock", "stale");
+  EXPECT_TRUE(root->TryLock(LockKind::kExclusive)->held());
+  EXPECT_FALSE(fs::exists(lock_file));
+  fs::create_directory(lock_file);
+  EXPECT_EQ(root->TryLock(LockKind::kExclusive)->why_not_held().number(), 70);
+  fs::remove(lock_file);
+  const HANDLE held = ::CreateFileW(lock_file.c_str(), GENERIC_READ, 0, nullptr,
+                                    CREATE_NEW, 0, nullptr);
+  EXPECT_EQ(root->TryLock(LockKind::kExclusive)->why_not_held().number(), 70);
+  ::CloseHandle(held);
+#endif
 }
 
 }  // namespace

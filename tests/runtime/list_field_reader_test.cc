@@ -46,39 +46,26 @@ TEST(ListFieldReaderTest, ReadsFieldsByTheListRulesWhateverTheBufferSize) {
   const Case cases[] = {
       // empty list
       {"", {}},
-      // crlf lines
-      {"a.dat\r\nb.dat\r\n", {"a.dat", "b.dat"}},
-      // lf lines, no final line end
-      {"a.dat\nb.dat", {"a.dat", "b.dat"}},
-      // cr lines
-      {"a.dat\rb.dat\r", {"a.dat", "b.dat"}},
-      // cr, then crlf
-      {"x\r\r\ny\r", {"x", "", "y"}},
-      // commas
-      {"a,b , c\r\n", {"a", "b", "c"}},
+      // crlf, lf and cr lines; a cr, then a crlf, ends an empty line
+      {"a\r\nb\nc\rx\r\r\ny\r", {"a", "b", "c", "x", "", "y"}},
+      // commas, no final line end; a comma at the very end gives nothing more
+      {"a,b , c\t ,", {"a", "b", "c\t"}},
       // blanks skipped before, spaces dropped after, tabs kept
       {" \t a b  \t \r\n", {"a b  \t"}},
       // blanks then one delimiter after the quote
       {"\"a\"  ,b\n\"c\" \t\r\nd", {"a", "b", "c", "d"}},
       // quoted field keeps commas, spaces, line ends
       {"\" a,\r\nq \"\r\n\t z", {" a,\r\nq ", "z"}},
-      // text after a closing quote starts the next field
-      {"\"ab\"cd,ef\r", {"ab", "cd", "ef"}},
+      // text after a closing quote starts the next field; a quote inside an
+      // unquoted field is kept
+      {"\"ab\"cd,e\"f\r", {"ab", "cd", "e\"f"}},
       // unclosed quote runs to the end
       {"\"ab,c\n", {"ab,c\n"}},
-      // quote inside an unquoted field is kept
-      {"a\"b,c", {"a\"b", "c"}},
       // empty fields
       {"\"a, b\" , c\n\nd,,e , \n", {"a, b", "c", "", "d", "", "e", ""}},
-      // comma at the very end gives nothing more
-      {"t\t ,", {"t\t"}},
-      // only spaces after the last line end
-      {"a\r\n   ", {"a"}, 62},
-      // only blanks
-      {" \t", {}, 62},
-      // a UTF-8 byte-order mark at the very start is skipped
-      {bom + "a\r\nb\r\n", {"a", "b"}},
-      // only the first mark, and only a whole one
+      // only blanks after the last line end
+      {"a\r\n \t ", {"a"}, 62},
+      // only the first UTF-8 byte-order mark is skipped, and only a whole one
       {bom + bom + "a\n" + half + "b", {bom + "a", half + "b"}},
       // a mark alone is an empty list
       {bom, {}},

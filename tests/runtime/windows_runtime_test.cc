@@ -18,22 +18,16 @@ TEST(WindowsRuntimeTest, PathsResolveAgainstTheListsFolderDriveOrShare) {
   const char* rows[][3] = {
       // folder, path, resolved
       {R"(C:\lists)", R"(a\b.dat)", R"(C:\lists\a\b.dat)"},
-      {R"(C:\lists)", "a/b.dat", R"(C:\lists\a/b.dat)"},
-      {"C:/lists", "b.dat", "C:/lists/b.dat"},
       {R"(C:\)", "b.dat", R"(C:\b.dat)"},
       {R"(C:\lists)", R"(\b.dat)", R"(C:\b.dat)"},
       {R"(C:\lists)", "/b.dat", "C:/b.dat"},
       {R"(\\srv\share\lists)", R"(\b.dat)", R"(\\srv\share\b.dat)"},
-      {R"(\\srv\share\lists)", "b.dat", R"(\\srv\share\lists\b.dat)"},
       {R"(C:\lists)", "c:b.dat", R"(C:\lists\b.dat)"},
       {R"(C:\lists)", "D:b.dat", "D:b.dat"},
       {R"(C:\lists)", R"(a:\b.dat)", R"(a:\b.dat)"},
-      {R"(C:\lists)", R"(D:\b.dat)", R"(D:\b.dat)"},
       {R"(C:\lists)", R"(\\srv\share\b.dat)", R"(\\srv\share\b.dat)"},
       {R"(C:\lists)", R"(\\?\C:\b.dat)", R"(\\?\C:\b.dat)"},
       {"lists", R"(\b.dat)", R"(\b.dat)"},
-      {"lists", "b.dat", "lists/b.dat"},
-      {".", "b.dat", "b.dat"},
       {R"(C:\lists)", "", ""},
   };
   for (const auto& [folder, path, resolved] : rows) {
