@@ -98,6 +98,15 @@ TEST(OutputVerificationTest, TellsEachChangeSinceTheRun) {
        },
        {},
        "/d/b.dat: Permission denied"},
+      {[](FakeFileSystem& fs) {  // changed once the list stage looked c.dat up
+         fs.before_each = [&fs](Op op, const std::string& path) {
+           if (op == Op::kStat && path == "/d/c.dat") {
+             fs.AddFile("/d/list.txt", "a.dat,b.dat\r\nC.dat\r\n");
+           }
+         };
+       },
+       {},
+       "/d/list.txt: Path/File access error"},
       {[](FakeFileSystem& fs) {
          fs.FailOn(Op::kRead, "out.bin", Status(FailureCode::kDeviceIoError),
                    1);
