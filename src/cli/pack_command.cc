@@ -14,14 +14,15 @@ class ProgressAwareSink : public MessageSink {
  public:
   explicit ProgressAwareSink(TerminalProgress& progress)
       : progress_(progress) {}
-  void Show(std::string_view text, MessageKind kind) override {
+  void Show(std::string_view text, MessageKind kind,
+            std::string_view detail) override {
     progress_.Clear();
-    console_.Show(text, kind);
+    console_.Show(text, kind, detail);
   }
 
  private:
   TerminalProgress& progress_;
-  ConsoleSink console_;
+  ConsoleSink console_{"mirlot pack"};
 };
 
 int RunPack(const std::string& list_path, bool quiet) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/list_field_reader.h"
+
 namespace mirlot {
 
 // The table holds at most this many entries; one more field is a failure.
@@ -22,6 +24,7 @@ inline constexpr std::uint64_t kMinimumMemberSize =
 struct ListEntry {
   std::string name;  // the list field without leading and trailing spaces
   std::uint64_t member_size = 0;  // at least kMinimumMemberSize
+  ListPlace place;                // where the list names it
 
   std::uint64_t payload_length() const {
     return member_size - kMinimumMemberSize;

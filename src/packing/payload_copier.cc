@@ -28,27 +28,41 @@ void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
 
 }  // namespace
 
-Status CopyPayloads(FileSystem& file_system, const std::string& folder,
-                    const EntryTable& table, const ContainerLayout& layout,
-                    WritableFile& image, RunObserver& observer) {
+RunFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
+                        const EntryTable& table, const ContainerLayout& layout,
+                        WritableFile& image, std::string_view image_name,
+                        RunObserver& observer) {
   PayloadStream stream(file_system, folder, table, layout);
   CopyProgress progress{.files_total = table.size(),
                         .bytes_total = layout.payload_total()};
   CountFilesDone(layout, progress);
   observer.OnProgress(progress);
   BlockPipeline pipeline(kCopyBlockCount, kCopyBlockSize);
-  return pipeline.Run(
+  bool writing_failed = false;
+  const Status status = pipeline.Run(
       [&stream](std::span<char> block) { return stream.Fill(block); },
       [&](std::string_view bytes) {
         if (observer.CancelRequested()) {
           return Status(FailureCode::kUserInterrupt);
         }
-        if (Status s = image.Append(bytes); !s.ok()) return s;
+        if (Status s = image.Append(bytes); !s.ok()) {
+          writing_failed = true;
+          return s;
+        }
         progress.bytes_done += bytes.size();
         CountFilesDone(layout, progress);
         observer.OnProgress(progress);
         return Status::Ok();
       });
+  if (status.ok() || writing_failed) {
+    return Explained(status, OutputOperation("writing", image_name, folder));
+  }
+  const std::size_t k = stream.current_entry();
+  const RunFailure read =
+      Explained(status, "reading " + MemberPath(folder, table[k]));
+  if (read.detail.empty()) return read;
+  return {status, EntryName(static_cast<std::int64_t>(k), table[k].place) +
+                      ": " + read.detail};
 }
 
 }  // namespace mirlot

@@ -4,6 +4,7 @@
 
 #include "packing/container_layout.h"
 #include "packing/entry_table.h"
+#include "packing/failure_detail.h"
 #include "packing/run_observer.h"
 #include "runtime/file_system.h"
 
@@ -19,11 +20,13 @@ namespace mirlot {
 // in list order: 53 (or another open failure) when a member cannot be
 // opened, 62 "Input past end of file" when a member is now shorter than the
 // list stage measured it, 18 when `observer` asked to cancel, or the write
-// failure; `image` then holds a partial image. No helper thread outlives the
-// call.
-Status CopyPayloads(FileSystem& file_system, const std::string& folder,
-                    const EntryTable& table, const ContainerLayout& layout,
-                    WritableFile& image, RunObserver& observer);
+// failure, each with its detail (the member, or the image named
+// `image_name`); `image` then holds a partial image. No helper thread
+// outlives the call.
+RunFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
+                        const EntryTable& table, const ContainerLayout& layout,
+                        WritableFile& image, std::string_view image_name,
+                        RunObserver& observer);
 
 }  // namespace mirlot
 

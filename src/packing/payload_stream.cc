@@ -14,6 +14,7 @@ PayloadStream::PayloadStream(FileSystem& file_system, std::string folder,
       layout_(layout) {}
 
 Status PayloadStream::OpenNextMember() {
+  current_entry_ = next_entry_;
   Result<std::unique_ptr<ReadableFile>> member =
       file_system_.OpenForRead(MemberPath(folder_, table_[next_entry_]));
   if (!member.ok()) return member.status();

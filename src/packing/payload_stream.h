@@ -32,6 +32,10 @@ class PayloadStream {
   // stage measured it; the stream then takes no more calls.
   Result<std::size_t> Fill(std::span<char> block);
 
+  // The entry whose member is being opened or read: after a failure of
+  // Fill, the one it failed on.
+  std::size_t current_entry() const { return current_entry_; }
+
  private:
   // Opens the next member. On failure returns the open failure.
   Status OpenNextMember();
@@ -41,6 +45,7 @@ class PayloadStream {
   const EntryTable& table_;
   const ContainerLayout& layout_;
   std::size_t next_entry_ = 0;
+  std::size_t current_entry_ = 0;
   std::unique_ptr<ReadableFile> member_;
   std::uint64_t member_offset_ = 0;
   std::uint64_t member_remaining_ = 0;

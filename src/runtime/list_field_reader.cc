@@ -65,8 +65,17 @@ Status ListFieldReader::SkipLineEndAfterCr() {
   return Status::Ok();
 }
 
+void ListFieldReader::PassDelimiter(int stop) {
+  if (stop == ',') {
+    ++next_.field;
+  } else if (stop == '\r' || stop == '\n') {
+    next_ = {next_.line + 1, 1};
+  }
+}
+
 Result<std::string> ListFieldReader::ReadField() {
   if (Status s = SkipBlanks(); !s.ok()) return s;
+  place_ = next_;
   Result<int> first = Peek();
   if (!first.ok()) return first.status();
   if (*first == kEnd) return FailureCode::kInputPastEndOfFile;
@@ -101,6 +110,12 @@ Result<std::string> ListFieldReader::ReadQuoted() {
   std::string field;
   Result<int> stop = AppendUntil(field, "\"");
   if (!stop.ok()) return stop.status();
+  // CR LF, CR and LF inside the quotes each end a line of the list.
+  for (std::size_t k = 0; k < field.size(); ++k) {
+    if (field[k] == '\n' || (field[k] == '\r' && field[k + 1] != '\n')) {
+      next_ = {next_.line + 1, 0};
+    }
+  }
   if (*stop == kEnd) return field;  // unclosed quote: runs to the end
   if (Status s = SkipBlanks(); !s.ok()) return s;
   Result<int> next = Peek();
@@ -111,6 +126,8 @@ Result<std::string> ListFieldReader::ReadQuoted() {
     Skip();
     if (Status s = SkipLineEndAfterCr(); !s.ok()) return s;
   }
+  // Text right after the closing quote starts the next field.
+  PassDelimiter(*next == '\r' || *next == '\n' ? *next : ',');
   return field;
 }
 
@@ -121,6 +138,7 @@ Result<std::string> ListFieldReader::ReadUnquoted() {
   if (*stop == '\r') {
     if (Status s = SkipLineEndAfterCr(); !s.ok()) return s;
   }
+  PassDelimiter(*stop);
   field.erase(field.find_last_not_of(' ') + 1);
   return field;
 }

@@ -4,6 +4,7 @@
 #define MIRLOT_RUNTIME_LIST_FIELD_READER_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,14 @@
 #include "runtime/result.h"
 
 namespace mirlot {
+
+// Where a field begins in the list: its line, and its place among the fields
+// that begin on that line, both counted from 1.
+struct ListPlace {
+  std::int64_t line = 0;
+  std::int64_t field = 0;
+  friend bool operator==(const ListPlace&, const ListPlace&) = default;
+};
 
 // Field rules:
 // - spaces and tabs before a field are skipped;
@@ -51,6 +60,10 @@ class ListFieldReader {
   // failure.
   Result<std::string> ReadField();
 
+  // Where the field ReadField last began (or failed to): line ends inside
+  // a quoted field count as lines of the list. Cannot fail.
+  ListPlace place() const { return place_; }
+
  private:
   static constexpr int kEnd = -1;
 
@@ -71,11 +84,15 @@ class ListFieldReader {
   Result<int> AppendUntil(std::string& field, std::string_view stops);
   Result<std::string> ReadQuoted();
   Result<std::string> ReadUnquoted();
+  // Moves the next field's place past the delimiter `stop` just consumed.
+  void PassDelimiter(int stop);
 
   ReadableFile& file_;
   std::size_t buffer_size_;
   std::size_t longest_field_;
   std::optional<BufferedReader> input_;  // made once the mark is skipped
+  ListPlace next_{1, 1};                 // where the next field begins
+  ListPlace place_;                      // where the last field began
 };
 
 }  // namespace mirlot

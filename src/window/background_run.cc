@@ -11,8 +11,10 @@ namespace mirlot {
 class BackgroundRun::WindowThreadSink : public MessageSink {
  public:
   explicit WindowThreadSink(BackgroundRun& run) : run_(run) {}
-  void Show(std::string_view text, MessageKind) override {
-    const std::string message(text);
+  void Show(std::string_view text, MessageKind,
+            std::string_view detail) override {
+    const WindowMessage message{kWindowTitle, std::string(text),
+                                std::string(detail)};
     run_.OnWindowThread([this, &message] { run_.ShowMessage(message); });
   }
 
@@ -89,11 +91,11 @@ void BackgroundRun::Cancel() {
   Refresh();
 }
 
-void BackgroundRun::ShowMessage(const std::string& text) {
+void BackgroundRun::ShowMessage(const WindowMessage& message) {
   // A message means the run is ending: no progress to show any more.
   ending_ = true;
   view_.reset();
-  show_({kWindowTitle, text, ""});
+  show_(message);
 }
 
 }  // namespace mirlot

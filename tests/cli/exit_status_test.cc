@@ -3,7 +3,9 @@
 // leaves behind. The fault rows of pack run in tests/faults/.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/child_process.h"
@@ -39,6 +41,23 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
   folder.Write("m.dat", std::string(54, 'm'));
   // One empty entry and a trailing byte.
   folder.Write("bad.bin", "\0\0\0\x08\0\0\0\0x"s);
+  // Lists that fail, each after its first member, f/a.dat.
+  folder.Write("f/a.dat", MemberBytes(54));
+  folder.Write("f/short.dat", "x");
+  std::filesystem::create_directory(folder.Native("f/sub"));
+  std::filesystem::resize_file(folder.Native("f/a.dat"), 1u << 30);
+  std::string names;
+  for (int k = 0; k < 1002; ++k) names += "a.dat\n";
+  const std::pair<const char*, std::string> lists[] = {
+      {"missing", "a.dat\nb.dat\n"},  {"empty", "a.dat\n\nb.dat\n"},
+      {"short", "a.dat,short.dat"},   {"folder", "a.dat\r\n\"a.dat\" ,sub\n"},
+      {"large", "a.dat,a.dat,a.dat"}, {"long", names}};
+  for (const auto& [name, list] : lists) folder.Write("f/"s + name, list);
+#ifdef _WIN32
+  const std::string f = "f\\";
+#else
+  const std::string f = "f/";
+#endif
   // Standard output cannot be written: full, closed, or a pipe whose reader
   // has gone (a fifo opened by a reader that closes it at once).
   const std::string full = "exec >/dev/full", closed = "exec >&-",
@@ -101,7 +120,48 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
       {{"pack", "/no-such-folder/list.txt"},
        1,
        "",
-       "Ошибка 76Path not found\n"},
+       "Ошибка 76Path not found\nmirlot pack: reading the list "
+       "/no-such-folder/list.txt: no such folder\n"},
+      // The message as it always was, then which entry and why.
+      {{"pack", "f/none"},
+       1,
+       "",
+       "Ошибка 53File not found\n"
+       "mirlot pack: reading the list f/none: no such file\n"},
+      {{"pack", "f/missing"},
+       1,
+       "",
+       "Ошибка 53File not found\nmirlot pack: entry #1 (list line 2, field "
+       "1): " +
+           f + "b.dat: no such file\n"},
+      {{"pack", "f/empty"},
+       1,
+       "",
+       "Ошибка 53File not found\nmirlot pack: list line 2, field 1 is "
+       "empty\n"},
+      {{"pack", "f/short"},
+       1,
+       "",
+       "Файл # 1 короче 54 байт!\nmirlot pack: entry #1 (list line 1, field "
+       "2): " +
+           f + "short.dat: shorter than 54 bytes\n"},
+      {{"pack", "f/folder"},
+       1,
+       "",
+       "Файл # 2 не существует!\nmirlot pack: entry #2 (list line 2, field "
+       "2): " +
+           f + "sub: not a regular file\n"},
+      {{"pack", "f/large"},
+       1,
+       "",
+       "Ошибка 6Overflow\nmirlot pack: the image would reach 2 GiB at entry "
+       "#2 (" +
+           f + "a.dat)\n"},
+      {{"pack", "f/long"},
+       1,
+       "",
+       "Ошибка 9Subscript out of range\nmirlot pack: list line 1002: more "
+       "than 1001 names\n"},
       {{}, 2, "", "mirlot: a command is required: pack, inspect or extract\n…"},
       {{"bogus"},
        2,

@@ -82,10 +82,10 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
             Strings{"Ошибка 9Subscript out of range"});
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(fs.Content("/d/out.bin").size(), 9009u);
-  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 54}})->image_size,
+  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 54, {}}})->image_size,
             0x7FFFFFFFu);
-  EXPECT_EQ(PlanContainer({{"m", 0x7FFFFFFFull - 8 + 55}}).status().number(),
-            6);
+  EXPECT_EQ(
+      PlanContainer({{"m", 0x7FFFFFFFull - 8 + 55, {}}}).status().number(), 6);
 }
 
 // A fault in the middle of a run fails it with its message; a run cancelled

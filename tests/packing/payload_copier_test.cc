@@ -52,18 +52,17 @@ TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
     fs.AddFile("/d/a", a);
     fs.AddFile("/d/b", MemberBytes(54));
     fs.AddFile("/d/c", c3);
-    const EntryTable table{{.name = "/d/a", .member_size = a.size()},
-                           {.name = "/d/b", .member_size = 54},
-                           {.name = "/d/c", .member_size = c3.size()}};
+    const EntryTable table{
+        {"/d/a", a.size(), {}}, {"/d/b", 54, {}}, {"/d/c", c3.size(), {}}};
     auto folder = fs.OpenFolder("/d");
     auto image = (*folder)->CreateTemporary("image");
     const std::string path = "/d/" + (*image)->name();
     RecordingObserver observer;
     observer.cancel_at_poll = c.cancel_at_poll;
-    EXPECT_EQ(
-        CopyPayloads(fs, "/", table, *PlanContainer(table), **image, observer)
-            .number(),
-        c.failure);
+    EXPECT_EQ(CopyPayloads(fs, "/", table, *PlanContainer(table), **image,
+                           "image", observer)
+                  .status.number(),
+              c.failure);
     EXPECT_EQ(observer.seen, c.seen);
     const std::string payloads =
         a.substr(50, a.size() - 54) + c3.substr(50, c3.size() - 54);

@@ -22,7 +22,8 @@ Strings Drain(FakeFileSystem& fs, const Strings& payloads,
   for (std::size_t i = 0; i < payloads.size(); ++i) {
     const std::string path = "/d/" + std::string(1, char('a' + i));
     fs.AddFile(path, std::string(50, 'h') + payloads[i] + "tail");
-    table.push_back({.name = path, .member_size = 54 + payloads[i].size()});
+    table.push_back(
+        {.name = path, .member_size = 54 + payloads[i].size(), .place = {}});
   }
   const ContainerLayout layout = *PlanContainer(table);
   PayloadStream stream(fs, "/", table, layout);
