@@ -158,12 +158,12 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        2,
        "",
        "mirlot: unknown command 'bogus'\n"
-       "Run 'mirlot --help' for more information.\n"},
+       "mirlot: run 'mirlot --help' for more information\n"},
       {{"pack"},
        2,
        "",
        "mirlot pack: LIST is required\n"
-       "Run 'mirlot pack --help' for more information.\n"},
+       "mirlot pack: run 'mirlot pack --help' for more information\n"},
 #ifdef _WIN32
       {{"/?"}, 0, "Mirlot packs…", ""},
 #else
