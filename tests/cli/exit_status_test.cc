@@ -110,60 +110,22 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        1,
        "",
        "mirlot extract: bad.bin is unsound; nothing extracted:\n…"},
-      // A path from the root with '/' is a path, not an option, on every
-      // host (wine takes it from the root of the host's file system).
-      {{"pack", "/no-such-folder/list.txt"},
-       1,
-       "",
-       "Ошибка 76Path not found\nmirlot pack: reading the list "
-       "/no-such-folder/list.txt: no such folder\n"},
-      // The message as it always was, then which entry and why.
-      {{"pack", "f/none"},
-       1,
-       "",
-       "Ошибка 53File not found\n"
-       "mirlot pack: reading the list f/none: no such file\n"},
-      {{"pack", "f/missing"},
-       1,
-       "",
-       "Ошибка 53File not found\nmirlot pack: entry #1 (list line 2, field "
-       "1): f/b.dat: no such file\n"},
-      {{"pack", "f/empty"},
-       1,
-       "",
-       "Ошибка 53File not found\nmirlot pack: list line 2, field 1 is "
-       "empty\n"},
-      {{"pack", "f/short"},
-       1,
-       "",
-       "Файл # 1 короче 54 байт!\nmirlot pack: entry #1 (list line 1, field "
-       "2): f/short.dat: shorter than 54 bytes\n"},
-      {{"pack", "f/folder"},
-       1,
-       "",
-       "Файл # 2 не существует!\nmirlot pack: entry #2 (list line 2, field "
-       "2): f/sub: not a regular file\n"},
-      {{"pack", "f/large"},
-       1,
-       "",
-       "Ошибка 6Overflow\nmirlot pack: the image would reach 2 GiB at entry "
-       "#2 (f/a.dat)\n"},
-      {{"pack", "f/long"},
-       1,
-       "",
-       "Ошибка 9Subscript out of range\nmirlot pack: list line 1002: more "
-       "than 1001 names\n"},
+      // clang-format off
+      // The message as it always was, then which entry or file, and why. A
+      // path from the root with '/' is a path, not an option, on every host
+      // (wine takes it from the root of the host's file system).
+      {{"pack", "/no-such-folder/list.txt"}, 1, "", "Ошибка 76Path not found\nmirlot pack: reading the list /no-such-folder/list.txt: no such folder\n"},
+      {{"pack", "f/missing"}, 1, "", "Ошибка 53File not found\nmirlot pack: entry #1 (list line 2, field 1): f/b.dat: no such file\n"},
+      {{"pack", "f/empty"}, 1, "", "Ошибка 53File not found\nmirlot pack: list line 2, field 1 is empty\n"},
+      {{"pack", "f/short"}, 1, "", "Файл # 1 короче 54 байт!\nmirlot pack: entry #1 (list line 1, field 2): f/short.dat: shorter than 54 bytes\n"},
+      {{"pack", "f/folder"}, 1, "", "Файл # 2 не существует!\nmirlot pack: entry #2 (list line 2, field 2): f/sub: not a regular file\n"},
+      {{"pack", "f/large"}, 1, "", "Ошибка 6Overflow\nmirlot pack: the image would reach 2 GiB at entry #2 (f/a.dat)\n"},
+      {{"pack", "f/long"}, 1, "", "Ошибка 9Subscript out of range\nmirlot pack: list line 1002: more than 1001 names\n"},
+      // Every line of a usage error names the command.
       {{}, 2, "", "mirlot: a command is required: pack, inspect or extract\n…"},
-      {{"bogus"},
-       2,
-       "",
-       "mirlot: unknown command 'bogus'\n"
-       "mirlot: run 'mirlot --help' for more information\n"},
-      {{"pack"},
-       2,
-       "",
-       "mirlot pack: LIST is required\n"
-       "mirlot pack: run 'mirlot pack --help' for more information\n"},
+      {{"bogus"}, 2, "", "mirlot: unknown command 'bogus'\nmirlot: run 'mirlot --help' for more information\n"},
+      {{"pack"}, 2, "", "mirlot pack: LIST is required\nmirlot pack: run 'mirlot pack --help' for more information\n"},
+  // clang-format on
 #ifdef _WIN32
       {{"/?"}, 0, "Mirlot packs…", ""},
 #else
