@@ -121,6 +121,7 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
       {{"pack", "f/folder"}, 1, "", "Файл # 2 не существует!\nmirlot pack: entry #2 (list line 2, field 2): f/sub: not a regular file\n"},
       {{"pack", "f/large"}, 1, "", "Ошибка 6Overflow\nmirlot pack: the image would reach 2 GiB at entry #2 (f/a.dat)\n"},
       {{"pack", "f/long"}, 1, "", "Ошибка 9Subscript out of range\nmirlot pack: list line 1002: more than 1001 names\n"},
+      {{"pack", "d/list.txt"}, 1, "", "Ошибка 61Disk full\nmirlot pack: writing out.bin in d: no space left\n", "trap '' XFSZ; ulimit -f 1024"},
       // Every line of a usage error names the command.
       {{}, 2, "", "mirlot: a command is required: pack, inspect or extract\n…"},
       {{"bogus"}, 2, "", "mirlot: unknown command 'bogus'\nmirlot: run 'mirlot --help' for more information\n"},
