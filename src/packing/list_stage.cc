@@ -23,7 +23,7 @@ RunFailure CheckMember(FileSystem& file_system, const std::string& path,
     reason = ReasonOf(status.status());
   } else if (status->kind != FileKind::kRegular || status->hidden) {
     refusal = MissingMemberMessage(index);
-    reason = status->hidden ? "hidden or system file" : "not a regular file";
+    reason = status->hidden ? "hidden file" : "not a regular file";
   } else if (status->size < kMinimumMemberSize) {
     refusal = ShortMemberMessage(index);
     reason = "shorter than 54 bytes";
