@@ -16,6 +16,7 @@ inline constexpr int kExitUsage = 2;
 void AddPackCommand(CLI::App& app, int& exit_status);
 void AddInspectCommand(CLI::App& app, int& exit_status);
 void AddExtractCommand(CLI::App& app, int& exit_status);
+void AddVerifyCommand(CLI::App& app, int& exit_status);
 
 }  // namespace mirlot
 

@@ -25,7 +25,7 @@ std::string UsageError(const CLI::App* app, const CLI::Error& error) {
   if (!chosen.empty()) {
     command += " " + chosen.front()->get_name();
   } else if (rest.empty()) {
-    what = "a command is required: pack, inspect or extract";
+    what = "a command is required: pack, inspect, extract or verify";
   } else if (rest.front().starts_with('-')) {
     what = "unknown option '" + rest.front() + "'";
   } else {
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Mirlot packs the data files named in a list file into one binary image, "
       "out.bin, and writes report.txt beside it; it lists, checks and "
-      "extracts such images."};
+      "extracts such images, and verifies them against their list."};
   app.name("mirlot");
   app.set_version_flag("--version", "mirlot " MIRLOT_VERSION);
   app.require_subcommand(1);
@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   mirlot::AddPackCommand(app, exit_status);
   mirlot::AddInspectCommand(app, exit_status);
   mirlot::AddExtractCommand(app, exit_status);
+  mirlot::AddVerifyCommand(app, exit_status);
   try {
     // UTF-8 arguments, on Windows from the wide command line.
     std::vector<std::string> arguments = mirlot::StartCommandLine(argc, argv);

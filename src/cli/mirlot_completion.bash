@@ -23,11 +23,11 @@ _mirlot() {
     if [[ $cur == -* ]]; then
       COMPREPLY=($(compgen -W '-h --help --version' -- "$cur"))
     else
-      COMPREPLY=($(compgen -W 'pack inspect extract' -- "$cur"))
+      COMPREPLY=($(compgen -W 'pack inspect extract verify' -- "$cur"))
     fi
     return
     ;;
-  pack) options='-h --help -q --quiet' ;;
+  pack | verify) options='-h --help -q --quiet' ;;
   inspect) options='-h --help --json' ;;
   extract)
     options='-h --help -o --output --force'

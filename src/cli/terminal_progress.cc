@@ -45,8 +45,9 @@ std::string TerminalProgressLine(std::string_view text,
          "] " + std::string(text);
 }
 
-TerminalProgress::TerminalProgress(std::FILE* stream, bool shown)
-    : stream_(stream), shown_(shown && IsTerminal(stream)) {}
+TerminalProgress::TerminalProgress(std::FILE* stream, bool shown,
+                                   std::string_view doing)
+    : stream_(stream), shown_(shown && IsTerminal(stream)), doing_(doing) {}
 
 TerminalProgress::~TerminalProgress() { Clear(); }
 
@@ -59,7 +60,7 @@ void TerminalProgress::OnProgress(const CopyProgress& progress) {
   const bool finished = progress.bytes_done >= progress.bytes_total;
   if (drawn_ && now - last_drawn_ < kRedrawInterval && !finished) return;
   last_drawn_ = now;
-  Draw(ProgressText(progress, left), ProgressPermille(progress));
+  Draw(ProgressText(progress, left, doing_), ProgressPermille(progress));
 }
 
 void TerminalProgress::OnSaving() {

@@ -27,8 +27,9 @@ class TerminalProgress : public RunObserver {
   // Shows the line on `stream` only when `shown` and it is a terminal, and
   // only once the run has taken half a second, or once a large copy is
   // saved. For as long as it lives, Ctrl-C and a termination request become
-  // a cancel request.
-  TerminalProgress(std::FILE* stream, bool shown);
+  // a cancel request. The text is led by `doing`, as ProgressText's.
+  TerminalProgress(std::FILE* stream, bool shown,
+                   std::string_view doing = "Packing");
   ~TerminalProgress() override;
 
   void OnProgress(const CopyProgress& progress) override;
@@ -50,6 +51,7 @@ class TerminalProgress : public RunObserver {
 
   std::FILE* stream_;
   bool shown_;
+  std::string_view doing_;
   InterruptWatch interrupt_;
   TimeLeftEstimate time_left_;
   Clock::time_point started_ = Clock::now();

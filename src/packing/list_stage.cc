@@ -89,7 +89,10 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
     const auto index = static_cast<std::int64_t>(result.table.size());
     RunFailure checked = CheckMember(file_system, MemberPath(folder, entry),
                                      index, entry, result.refusal);
-    if (!checked.ok() || result.refusal) return fail(checked);
+    if (!checked.ok() || result.refusal) {
+      result.stopped_at = std::move(entry);
+      return fail(checked);
+    }
     result.table.push_back(std::move(entry));
   }
   return result;

@@ -16,6 +16,8 @@ struct ListStageResult {
   std::optional<std::string> refusal;  // a member the run will not pack
   std::string detail;  // what more to say about the failure or the refusal
   EntryTable table;    // complete only when both are unset
+  // The member the stage stopped at, when a lookup failed or refused it.
+  std::optional<ListEntry> stopped_at;
 };
 
 // Reads every field of the list at `list_path`; relative member paths are

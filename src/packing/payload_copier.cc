@@ -28,10 +28,10 @@ void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
 
 }  // namespace
 
-RunFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
-                        const EntryTable& table, const ContainerLayout& layout,
-                        WritableFile& image, std::string_view image_name,
-                        RunObserver& observer) {
+CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
+                         const EntryTable& table, const ContainerLayout& layout,
+                         WritableFile& image, std::string_view image_name,
+                         RunObserver& observer) {
   PayloadStream stream(file_system, folder, table, layout);
   CopyProgress progress{.files_total = table.size(),
                         .bytes_total = layout.payload_total()};
@@ -55,14 +55,16 @@ RunFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
         return Status::Ok();
       });
   if (status.ok() || writing_failed) {
-    return Explained(status, OutputOperation("writing", image_name, folder));
+    return {Explained(status, OutputOperation("writing", image_name, folder)),
+            std::nullopt};
   }
   const std::size_t k = stream.current_entry();
   const RunFailure read =
       Explained(status, "reading " + MemberPath(folder, table[k]));
-  if (read.detail.empty()) return read;
-  return {status, EntryName(static_cast<std::int64_t>(k), table[k].place) +
-                      ": " + read.detail};
+  if (read.detail.empty()) return {read, std::nullopt};  // cancelled
+  return {{status, EntryName(static_cast<std::int64_t>(k), table[k].place) +
+                       ": " + read.detail},
+          k};
 }
 
 }  // namespace mirlot

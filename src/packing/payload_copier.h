@@ -2,6 +2,9 @@
 #ifndef MIRLOT_PACKING_PAYLOAD_COPIER_H_
 #define MIRLOT_PACKING_PAYLOAD_COPIER_H_
 
+#include <cstddef>
+#include <optional>
+
 #include "packing/container_layout.h"
 #include "packing/entry_table.h"
 #include "packing/failure_detail.h"
@@ -9,6 +12,12 @@
 #include "runtime/file_system.h"
 
 namespace mirlot {
+
+// How the copy ended; `member` is the entry whose member could not be
+// opened or read, when that was the failure.
+struct CopyFailure : RunFailure {
+  std::optional<std::size_t> member;
+};
 
 // Appends to `image` the payload of each entry of `table`, for a list in
 // `folder`: its member's bytes
@@ -23,10 +32,10 @@ namespace mirlot {
 // failure, each with its detail (the member, or the image named
 // `image_name`); `image` then holds a partial image. No helper thread
 // outlives the call.
-RunFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
-                        const EntryTable& table, const ContainerLayout& layout,
-                        WritableFile& image, std::string_view image_name,
-                        RunObserver& observer);
+CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
+                         const EntryTable& table, const ContainerLayout& layout,
+                         WritableFile& image, std::string_view image_name,
+                         RunObserver& observer);
 
 }  // namespace mirlot
 

@@ -50,8 +50,10 @@ std::string TimeLeftText(std::chrono::seconds left) {
 }  // namespace
 
 std::string ProgressText(const CopyProgress& progress,
-                         std::optional<std::chrono::seconds> left) {
-  std::string text = "Packing " + std::to_string(progress.files_done) + " of " +
+                         std::optional<std::chrono::seconds> left,
+                         std::string_view doing) {
+  std::string text = std::string(doing) + " " +
+                     std::to_string(progress.files_done) + " of " +
                      std::to_string(progress.files_total) +
                      (progress.files_total == 1 ? " file: " : " files: ") +
                      Amounts(progress.bytes_done, progress.bytes_total) + " (" +

@@ -7,4 +7,12 @@ std::string StrNumber(std::int64_t value) {
   return value < 0 ? digits : " " + digits;
 }
 
+std::string GroupedNumber(std::uint64_t value) {
+  std::string digits = std::to_string(value);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) {
+    digits.insert(at - 3, 1, ',');
+  }
+  return digits;
+}
+
 }  // namespace mirlot

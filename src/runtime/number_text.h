@@ -11,6 +11,9 @@ namespace mirlot {
 // for negative ones, without grouping: " 16", "-38", " 0".
 std::string StrNumber(std::int64_t value);
 
+// Decimal digits in groups of three separated by commas: "1,024", "7".
+std::string GroupedNumber(std::uint64_t value);
+
 }  // namespace mirlot
 
 #endif  // MIRLOT_RUNTIME_NUMBER_TEXT_H_

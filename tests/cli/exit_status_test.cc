@@ -53,6 +53,17 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
       {"short", "a.dat,short.dat"},   {"folder", "a.dat\r\n\"a.dat\" ,sub\n"},
       {"large", "a.dat,a.dat,a.dat"}, {"long", names}};
   for (const auto& [name, list] : lists) folder.Write("f/"s + name, list);
+  // Payload "ax" where m.dat gives "ab", and a report without entry lines.
+  folder.Write("v/m.dat", MemberBytes(56, "ab"));
+  folder.Write("v/list.txt", "m.dat\n");
+  std::string many;
+  for (int k = 0; k < 12; ++k) many += "m.dat\n";
+  folder.Write("v/many.txt", many);
+  folder.Write("v/out.bin",
+               "\0\0\0\x08\0\0\0\x02"
+               "ax"s);
+  folder.Write("v/report.txt",
+               "#,            Name,          Offset,       Size\r\n");
   // Standard output cannot be written: full, closed, or a pipe whose reader
   // has gone (a fifo opened by a reader that closes it at once).
   const std::string full = "exec >/dev/full", closed = "exec >&-",
@@ -101,6 +112,12 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        0,
        "…extracted 3 of 3 entries to d/out\n",
        ""},
+      // clang-format off
+      {{"verify", "d/list.txt"}, 0, "mirlot verify: d/out.bin and d/report.txt match d/list.txt\n", ""},
+      {{"verify", "v/list.txt"}, 1, "mirlot verify: entry 1 (list line 1): payload differs at byte 52 of m.dat\nmirlot verify: report.txt has 1 line, the list gives 2\n", ""},
+      {{"verify", "-q", "v/many.txt"}, 1, "mirlot verify: out.bin holds 1 entry, the list names 12\n…\nmirlot verify: and 4 more differences\n", ""},
+      {{"verify", "e/empty.txt"}, 2, "", "mirlot verify: cannot read e/out.bin: File not found\n"},
+      // clang-format on
       {{"inspect", "d/none.bin"},
        2,
        "",
@@ -123,7 +140,7 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
       {{"pack", "f/long"}, 1, "", "Ошибка 9Subscript out of range\nmirlot pack: list line 1002: more than 1001 names\n"},
       {{"pack", "d/list.txt"}, 1, "", "Ошибка 61Disk full\nmirlot pack: writing out.bin in d: no space left\n", "trap '' XFSZ; ulimit -f 1024"},
       // Every line of a usage error names the command.
-      {{}, 2, "", "mirlot: a command is required: pack, inspect or extract\n…"},
+      {{}, 2, "", "mirlot: a command is required: pack, inspect, extract or verify\n…"},
       {{"bogus"}, 2, "", "mirlot: unknown command 'bogus'\nmirlot: run 'mirlot --help' for more information\n"},
       {{"pack"}, 2, "", "mirlot pack: LIST is required\nmirlot pack: run 'mirlot pack --help' for more information\n"},
   // clang-format on

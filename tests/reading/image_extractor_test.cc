@@ -103,7 +103,6 @@ TEST(ImageExtractorTest, FileAppearingMeanwhileIsNotReplaced) {
 }
 
 TEST(ImageExtractorTest, DefaultFolderIsNamedAfterTheImageBesideIt) {
-  EXPECT_EQ(DefaultExtractFolder("out.bin"), "out");
   EXPECT_EQ(DefaultExtractFolder("d/archive.tar.img"), "d/archive.tar");
   EXPECT_EQ(DefaultExtractFolder("d/image"), "d/image.d");
   EXPECT_EQ(DefaultExtractFolder("d/.bin"), "d/.bin.d");

@@ -44,7 +44,6 @@ TEST(ImageSoundnessTest, DamagedImagesNameEachProblemWithItsEntry) {
     const char* verdict;
   } cases[] = {
       {kSoundTwo, "2 readable"},
-      {"", "0 readable, short-image 0"},
       {"\0\0\0\x08\0\0\0"s, "0 readable, short-image 0"},
       {"\0\0\0\x18\0\0\0\x02\0\0\0\x1A\0\0"s,
        "1 readable, table-past-end 1, payload-past-end 1"},

@@ -50,8 +50,6 @@ TEST(ReportReaderTest, ReportMatchesTheImageEntryForEntryOrSaysWhyNot) {
        "line 3 is not an entry line"},
       {head + " 2            b             1234567890123 2\r\n",
        "line 3 is not an entry line"},
-      {std::string(70000, '#'),
-       "unreadable: line 1 is longer than 65536 bytes"},
       {head + std::string(70000, 'x') + "\r\n",
        "unreadable: line 3 is longer than 65536 bytes"},
   };

@@ -1,0 +1,27 @@
+// Compares an earlier report.txt with the one a run would write for a list
+// now, line by line.
+#ifndef MIRLOT_PACKING_REPORT_COMPARISON_H_
+#define MIRLOT_PACKING_REPORT_COMPARISON_H_
+
+#include <string>
+
+#include "packing/container_layout.h"
+#include "packing/entry_table.h"
+#include "packing/output_verification.h"
+#include "runtime/file_system.h"
+
+namespace mirlot {
+
+// Compares `file`, the report named `path`, with the report a run would
+// write for `table` placed by `layout`, reading it once in blocks of
+// 64 KiB: each run of differing lines is one difference, then a count of
+// lines that differs.
+// On success every difference went to `differences`. On failure returns
+// the read failure, its description led by `path`.
+Status CompareReport(ReadableFile& file, const std::string& path,
+                     const EntryTable& table, const ContainerLayout& layout,
+                     DifferenceSink& differences);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_PACKING_REPORT_COMPARISON_H_

@@ -1,0 +1,133 @@
+// The check of a run's outputs against its list over the in-memory file
+// system: each kind of change made after the run, with the exact lines it
+// is told as. The command's own lines run end to end in
+// tests/cli/exit_status_test.cc.
+#include "packing/output_verification.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "packing/packing_run.h"
+#include "runtime/fake_file_system.h"
+#include "support/packing_fixtures.h"
+
+namespace mirlot {
+namespace {
+
+using Op = FakeFileSystem::Op;
+using Strings = std::vector<std::string>;
+
+class RecordingDifferences : public DifferenceSink {
+ public:
+  void OnDifference(const std::string& text) override { told.push_back(text); }
+  Strings told;
+};
+
+void SetImageByte(FakeFileSystem& fs, std::size_t at, int value) {
+  std::string image = fs.Content("/d/out.bin");
+  image[at] = static_cast<char>(value);
+  fs.AddFile("/d/out.bin", image);
+}
+
+TEST(OutputVerificationTest, TellsEachChangeSinceTheRun) {
+  const std::string list = "a.dat,b.dat\r\nc.dat\r\n";
+  const struct {
+    std::function<void(FakeFileSystem&)> change;
+    Strings told;
+    std::string failure = "";
+  } rows[] = {
+      {[](FakeFileSystem&) {}, {}},
+      {[](FakeFileSystem& fs) {
+         std::string b = fs.Content("/d/b.dat");
+         b[1023] ^= 1;
+         fs.AddFile("/d/b.dat", b);
+       },
+       {"entry 2 (list line 1): payload differs at byte 1,024 of b.dat"}},
+      {[](FakeFileSystem& fs) {
+         fs.AddFile("/d/list.txt", "a.dat,b.dat\r\nnone.dat\r\n");
+       },
+       {"entry 3 (list line 2): none.dat is missing"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/c.dat", MemberBytes(53)); },
+       {"entry 3 (list line 2): c.dat is shorter than 54 bytes"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/a.dat", MemberBytes(101)); },
+       {"entry 1 (list line 1): a.dat has grown by 1 byte",
+        "report lines 2 to 4 differ"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/b.dat", MemberBytes(990)); },
+       {"entry 2 (list line 1): b.dat has shrunk by 1,010 bytes",
+        "report lines 3 to 4 differ"}},
+      {[](FakeFileSystem& fs) {
+         std::string report = fs.Content("/d/report.txt");
+         fs.AddFile("/d/report.txt", report.replace(report.size() - 3, 1, "7"));
+       },
+       {"report line 4 differs"}},
+      {[&list](FakeFileSystem& fs) {
+         fs.AddFile("/d/list.txt", list + "a.dat\rc.dat\n");
+       },
+       {"out.bin holds 3 entries, the list names 5",
+        "entry 4 (list line 3): a.dat is not in out.bin",
+        "entry 5 (list line 4): c.dat is not in out.bin",
+        "report lines 2 to 4 differ",
+        "report.txt has 4 lines, the list gives 6"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/list.txt", "a.dat,b.dat"); },
+       {"out.bin holds 3 entries, the list names 2",
+        "report lines 2 to 3 differ",
+        "report.txt has 4 lines, the list gives 3"}},
+      {[](FakeFileSystem& fs) {
+         fs.AddFile("/d/out.bin", fs.Content("/d/out.bin") + "xy");
+       },
+       {"out.bin holds 2 bytes after its last payload"}},
+      {[](FakeFileSystem& fs) {
+         const std::string image = fs.Content("/d/out.bin");
+         fs.AddFile("/d/out.bin", image.substr(0, image.size() - 1));
+       },
+       {"entry 3 (list line 2): its payload runs past the end of out.bin"}},
+      {[](FakeFileSystem& fs) { SetImageByte(fs, 3, 25); },
+       {"out.bin does not begin with a sound table"}},
+      {[](FakeFileSystem& fs) { SetImageByte(fs, 19, 0xDF); },
+       {"entry 3 (list line 2): the table gives offset 2,015, not 2,016",
+        "entry 3 (list line 2): payload differs at byte 51 of c.dat",
+        "out.bin holds 1 byte after its last payload"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/list.txt", ""); },
+       {"the list names no members"}},
+      {[](FakeFileSystem& fs) {
+         fs.FailOn(Op::kOpenForRead, "b.dat",
+                   Status(FailureCode::kPermissionDenied));
+       },
+       {},
+       "/d/b.dat: Permission denied"},
+      {[](FakeFileSystem& fs) {
+         fs.FailOn(Op::kRead, "out.bin", Status(FailureCode::kDeviceIoError),
+                   1);
+       },
+       {},
+       "/d/out.bin: Device I/O error"},
+  };
+  for (const auto& row : rows) {
+    FakeFileSystem fs;
+    fs.AddFile("/d/a.dat", MemberBytes(100, "A"));
+    fs.AddFile("/d/b.dat", MemberBytes(2000, "B"));
+    fs.AddFile("/d/c.dat", MemberBytes(60, "C"));
+    fs.AddFile("/d/list.txt", list);
+    RecordingSink sink;
+    RunObserver observer;
+    ASSERT_EQ(RunPacking({"/d/list.txt"}, fs, sink, observer),
+              RunOutcome::kDone);
+    row.change(fs);
+    auto image = fs.OpenForRead("/d/out.bin");
+    auto report = fs.OpenForRead("/d/report.txt");
+    RecordingDifferences differences;
+    Result<std::uint64_t> told = VerifyOutputs(
+        fs, "/d/list.txt", {**image, **report}, differences, observer);
+    SCOPED_TRACE(testing::PrintToString(row.told) + row.failure);
+    EXPECT_EQ(differences.told, row.told);
+    EXPECT_EQ(
+        told.ok() ? std::to_string(*told) : told.status().description(),
+        row.failure.empty() ? std::to_string(row.told.size()) : row.failure);
+  }
+}
+
+}  // namespace
+}  // namespace mirlot
