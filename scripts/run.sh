@@ -9,7 +9,7 @@ scripts/build.sh build/release
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Press \"...\" to choose a list (examples/list.txt is one), then Start." >&2
   cd examples
-  exec ../build/release/src/window/mirlot-gui
+  exec ../build/release/src/window/qt/mirlot-gui
 fi
 echo "No desktop session (neither DISPLAY nor WAYLAND_DISPLAY is set), so no" \
   "window; packing examples/list.txt with the command line instead." >&2

@@ -73,10 +73,11 @@ void ListProblems(const SoundnessCheck& verdict) {
   const std::size_t listed =
       std::min(verdict.problems().size(), kListedProblems);
   for (std::size_t i = 0; i < listed; ++i) {
-    std::fprintf(stderr, "  %s\n", verdict.problems()[i].message.c_str());
+    std::fprintf(stderr, "mirlot extract:   %s\n",
+                 verdict.problems()[i].message.c_str());
   }
   if (verdict.problem_count() > listed) {
-    std::fprintf(stderr, "  ... and %" PRIu64 " more\n",
+    std::fprintf(stderr, "mirlot extract:   ... and %" PRIu64 " more\n",
                  verdict.problem_count() - listed);
   }
 }
@@ -161,9 +162,11 @@ void AddExtractCommand(CLI::App& app, int& exit_status) {
   auto options = std::make_shared<ExtractOptions>();
   extract->add_option("IMAGE", options->image_path, "The image, e.g. out.bin")
       ->required();
-  extract->add_option("-o,--output", options->folder,
-                      "Folder to write to, created when missing (default: "
-                      "beside IMAGE, named after it: out for out.bin)");
+  extract
+      ->add_option("-o,--output", options->folder,
+                   "Folder to write to, created when missing (default: "
+                   "beside IMAGE, named after it: out for out.bin)")
+      ->option_text("DIR");
   extract->add_flag("--force", options->force,
                     "Replace existing files, and extract from an unsound "
                     "image the entries that lie wholly inside it");

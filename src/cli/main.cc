@@ -1,10 +1,12 @@
 // mirlot: the command-line front end.
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/help_format.h"
 #include "runtime/console.h"
 
 #ifndef MIRLOT_VERSION
@@ -35,8 +37,8 @@ std::string UsageError(const CLI::App* app, const CLI::Error& error) {
     what[0] =
         static_cast<char>(std::tolower(static_cast<unsigned char>(what[0])));
   }
-  return command + ": " + what + "\nRun '" + command +
-         " --help' for more information.\n";
+  return command + ": " + what + "\n" + command + ": run '" + command +
+         " --help' for more information\n";
 }
 
 }  // namespace
@@ -54,6 +56,8 @@ int main(int argc, char** argv) {
   // comes as --help (StartCommandLine).
   app.allow_windows_style_options(false);
   app.failure_message(UsageError);
+  // Before the commands are added: each takes the app's help format.
+  app.formatter(std::make_shared<mirlot::HelpFormatter>());
   int exit_status = mirlot::kExitSuccess;
   mirlot::AddPackCommand(app, exit_status);
   mirlot::AddInspectCommand(app, exit_status);

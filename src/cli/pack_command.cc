@@ -14,14 +14,15 @@ class ProgressAwareSink : public MessageSink {
  public:
   explicit ProgressAwareSink(TerminalProgress& progress)
       : progress_(progress) {}
-  void Show(std::string_view text, MessageKind kind) override {
+  void Show(std::string_view text, MessageKind kind,
+            std::string_view detail) override {
     progress_.Clear();
-    console_.Show(text, kind);
+    console_.Show(text, kind, detail);
   }
 
  private:
   TerminalProgress& progress_;
-  ConsoleSink console_;
+  ConsoleSink console_{"mirlot pack"};
 };
 
 int RunPack(const std::string& list_path, bool quiet) {
@@ -45,7 +46,8 @@ void AddPackCommand(CLI::App& app, int& exit_status) {
   CLI::App* pack = app.add_subcommand(
       "pack",
       "Pack the files named in LIST into out.bin and write report.txt, both "
-      "beside LIST.");
+      "beside LIST. Exit status: 0 done (an empty list included), 1 refused "
+      "or failed, 2 usage error.");
   auto list_path = std::make_shared<std::string>();
   pack->add_option("LIST", *list_path,
                    "List file: member paths separated by commas or line ends; "

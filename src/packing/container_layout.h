@@ -18,6 +18,9 @@ struct ContainerLayout {
   std::uint64_t payload_total() const { return image_size - table_size; }
 };
 
+// How many entries of `table`, from the first, fit in an image below 2 GiB.
+std::size_t EntriesThatFit(const EntryTable& table);
+
 // On success returns the layout of `table`'s image.
 // On failure returns 6 "Overflow" when the image would reach 2 GiB.
 Result<ContainerLayout> PlanContainer(const EntryTable& table);

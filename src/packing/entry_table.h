@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/list_field_reader.h"
+
 namespace mirlot {
 
 // The table holds at most this many entries; one more field is a failure.
@@ -24,7 +26,7 @@ struct ListEntry {
   std::uint64_t member_size = 0;  // at least kMinimumMemberSize
   // NameKey of the list field without leading and trailing spaces.
   std::uint64_t name_key = 0;
-  std::uint64_t list_line = 0;  // 1-based, where the field began
+  ListPlace place;  // where the list names it
 
   std::uint64_t payload_length() const {
     return member_size - kMinimumMemberSize;

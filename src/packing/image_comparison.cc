@@ -29,7 +29,7 @@ std::string SignedNumber(std::int64_t value) {
 
 std::string EntryText(std::size_t index, const ListEntry& entry) {
   return "entry " + std::to_string(index + 1) + " (list line " +
-         std::to_string(entry.list_line) + "): ";
+         std::to_string(entry.place.line) + "): ";
 }
 
 ImageComparison::ImageComparison(const EntryTable& table,
@@ -82,7 +82,7 @@ Status ImageComparison::StartEntry() {
   done_ = 0;
   reading_ = comparing_ = false;
   Result<std::string> name = names_.Next();
-  if (!name.ok()) return NameFailure(name.status());
+  if (!name.ok()) return name.status();
   name_ = std::move(*name);
   const std::size_t k = entry_;
   const ListEntry& entry = table_[k];

@@ -51,17 +51,9 @@ class ImageComparison : public WritableFile {
   // bytes after the last payload. On failure returns the read failure.
   Status Finish();
 
-  // True when the image or a name could not be read.
-  bool failed() const { return failed_; }
-
  private:
-  Status ImageFailure(const Status& failure) {
-    failed_ = true;
+  Status ImageFailure(const Status& failure) const {
     return failure.About(path_);
-  }
-  Status NameFailure(const Status& failure) {
-    failed_ = true;
-    return failure;
   }
   Status StartEntry();
   bool TellTableDifference(const TableEntry& got);
@@ -77,7 +69,6 @@ class ImageComparison : public WritableFile {
   ReadableFile& image_;
   const std::string path_;
   DifferenceSink& differences_;
-  bool failed_ = false;
   std::uint64_t image_size_ = 0;
   std::optional<std::uint64_t> image_count_;  // unknown without a sound table
   std::string image_table_;  // the entries the list's entries are held to

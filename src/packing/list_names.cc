@@ -18,6 +18,14 @@ ListNames::ListNames(ReadableFile& list, const EntryTable& table,
                      std::string list_path)
     : reader_(list), table_(table), list_path_(std::move(list_path)) {}
 
+Result<std::string> ListNames::At(ReadableFile& list, const EntryTable& table,
+                                  std::size_t index) {
+  ListNames names(list, table);
+  Result<std::string> name = names.Next();
+  for (std::size_t k = 0; k < index && name.ok(); ++k) name = names.Next();
+  return name;
+}
+
 Result<std::string> ListNames::Next() {
   Result<std::string> field = reader_.ReadField();
   if (!field.ok()) return Described(field.status());

@@ -36,6 +36,11 @@ class ListNames {
   // was changed during the run).
   Result<std::string> Next();
 
+  // On success returns the name of entry `index`, read from the list's
+  // start. On failure returns what Next returned on the way.
+  static Result<std::string> At(ReadableFile& list, const EntryTable& table,
+                                std::size_t index);
+
  private:
   // `failure`, led by the list's path when there is one.
   Status Described(const Status& failure) const;

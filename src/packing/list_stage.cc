@@ -1,6 +1,7 @@
 // Reads the list file into the entry table and checks each member it names.
 #include "packing/list_stage.h"
 
+#include "packing/failure_detail.h"
 #include "packing/list_names.h"
 #include "packing/messages.h"
 #include "runtime/list_field_reader.h"
@@ -11,21 +12,40 @@ namespace mirlot {
 
 namespace {
 
-// Checks one member. On success `entry` holds its size. Otherwise either a
-// failure is returned or `refusal` is set.
-Status CheckMember(FileSystem& file_system, const std::string& path,
-                   std::int64_t index, ListEntry& entry,
-                   std::optional<std::string>& refusal) {
+// Checks the member `entry` names `name`, at `path`. On success `entry`
+// holds its size. Otherwise either a failure is returned or `refusal` is
+// set; either way with its detail.
+RunFailure CheckMember(FileSystem& file_system, const std::string& name,
+                       const std::string& path, std::int64_t index,
+                       ListEntry& entry, std::optional<std::string>& refusal) {
   Result<FileStatus> status = file_system.Stat(path);
-  if (!status.ok()) return status.status();
-  if (status->kind != FileKind::kRegular || status->hidden) {
+  std::string reason;
+  if (!status.ok()) {
+    reason = ReasonOf(status.status());
+  } else if (status->kind != FileKind::kRegular || status->hidden) {
     refusal = MissingMemberMessage(index);
+    reason = status->hidden ? "hidden file" : "not a regular file";
   } else if (status->size < kMinimumMemberSize) {
     refusal = ShortMemberMessage(index);
+    reason = "shorter than 54 bytes";
   } else {
     entry.member_size = status->size;
+    return {};
   }
-  return Status::Ok();
+  if (name.empty()) {
+    return {status.status(), PlaceName(entry.place) + " is empty"};
+  }
+  return {status.status(), EntryDetail(index, entry.place, path, reason)};
+}
+
+// The failure to open or read the list at `list_path`, with its detail.
+RunFailure ListFailure(FileSystem& file_system, const std::string& list_path,
+                       const Status& failure) {
+  Result<FileStatus> list = file_system.Stat(list_path);
+  if (list.ok() && list->kind != FileKind::kRegular) {
+    return {failure, "reading the list " + list_path + ": not a regular file"};
+  }
+  return Explained(failure, "reading the list " + list_path);
 }
 
 }  // namespace
@@ -38,41 +58,45 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
                                const std::string& list_path,
                                const std::string& folder) {
   ListStageResult result;
+  const auto fail = [&](const RunFailure& failure) {
+    result.failure = failure.status;
+    result.detail = failure.detail;
+    return std::move(result);
+  };
   Result<std::unique_ptr<ReadableFile>> list =
       file_system.OpenForRead(list_path);
-  if (!list.ok()) {
-    result.failure = list.status();
-    return result;
-  }
+  if (!list.ok())
+    return fail(ListFailure(file_system, list_path, list.status()));
   result.list = std::move(*list);
   ListFieldReader reader(*result.list);
   for (;;) {
     Result<bool> at_end = reader.AtEnd();
-    if (!at_end.ok()) {
-      result.failure = at_end.status();
-      break;
-    }
+    if (!at_end.ok())
+      return fail(ListFailure(file_system, list_path, at_end.status()));
     if (*at_end) break;
     Result<std::string> field = reader.ReadField();
-    if (!field.ok()) {
-      result.failure = field.status();
-      break;
+    if (field.status().Is(FailureCode::kBadFileNameOrNumber)) {
+      return fail(
+          {field.status(), PlaceName(reader.place()) + ": name too long"});
     }
+    if (!field.ok())
+      return fail(ListFailure(file_system, list_path, field.status()));
     if (result.table.size() >= kTableCapacity) {
-      result.failure = Status(FailureCode::kSubscriptOutOfRange);
-      break;
+      return fail({Status(FailureCode::kSubscriptOutOfRange),
+                   "list line " + std::to_string(reader.place().line) +
+                       ": more than " + std::to_string(kTableCapacity) +
+                       " names"});
     }
-    ListEntry entry;
     const std::string name = TrimSpaces(*field);
-    entry.name_key = NameKey(name);
-    entry.list_line = reader.field_line();
+    ListEntry entry{.name_key = NameKey(name), .place = reader.place()};
     const auto index = static_cast<std::int64_t>(result.table.size());
-    result.failure = CheckMember(file_system, MemberPath(folder, name), index,
-                                 entry, result.refusal);
-    if (!result.failure.ok() || result.refusal) {
+    RunFailure checked =
+        CheckMember(file_system, name, MemberPath(folder, name), index, entry,
+                    result.refusal);
+    if (!checked.ok() || result.refusal) {
       result.stopped_at = std::move(entry);
       result.stopped_name = name;
-      break;
+      return fail(checked);
     }
     result.table.push_back(std::move(entry));
   }

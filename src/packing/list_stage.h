@@ -15,7 +15,8 @@ namespace mirlot {
 struct ListStageResult {
   Status failure;                      // set when reading or a lookup failed
   std::optional<std::string> refusal;  // a member the run will not pack
-  EntryTable table;                    // complete only when both are unset
+  std::string detail;  // what more to say about the failure or the refusal
+  EntryTable table;    // complete only when both are unset
   // The member the stage stopped at, when a lookup failed or refused it.
   std::optional<ListEntry> stopped_at;
   std::string stopped_name;  // its name: the one name the stage keeps
@@ -27,7 +28,8 @@ struct ListStageResult {
 // taken from `folder`. Each member is looked up once: it must exist (else a
 // 53 failure), be a normal file (else the "не существует" refusal) and hold
 // at least 54 bytes (else the "короче 54 байт" refusal). A field beyond the
-// table's capacity fails with 9. The stage stops at the first problem.
+// table's capacity fails with 9. The stage stops at the first problem, and
+// says in `detail` which entry and list line it was, and why.
 ListStageResult ReadEntryTable(FileSystem& file_system,
                                const std::string& list_path,
                                const std::string& folder);

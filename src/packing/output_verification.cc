@@ -60,18 +60,6 @@ Status TellListProblem(const ListStageResult& list, const std::string& path,
   return Status::Ok();
 }
 
-// The copy's `failure` at entry `index`, led by its member's path, the name
-// read again from the list; or the list's failure when that cannot be read.
-Status MemberFailure(const Status& failure, ListStageResult& list,
-                     const std::string& list_path, const std::string& folder,
-                     std::size_t index) {
-  ListNames names(*list.list, list.table, list_path);
-  Result<std::string> name = names.Next();
-  for (std::size_t k = 0; k < index && name.ok(); ++k) name = names.Next();
-  if (!name.ok()) return name.status();
-  return failure.About(MemberPath(folder, *name));
-}
-
 }  // namespace
 
 Result<std::uint64_t> VerifyOutputs(FileSystem& file_system,
@@ -99,12 +87,13 @@ Result<std::uint64_t> VerifyOutputs(FileSystem& file_system,
                         ResolveIn(folder, kImageName), differences);
   Status status = image.Start();
   if (status.ok()) {
-    std::size_t member = 0;
-    status = CopyPayloads(file_system, folder, *list.list, list.table, *layout,
-                          image, observer, &member);
-    if (!status.ok() && !image.failed() && member < list.table.size() &&
-        !status.Is(FailureCode::kUserInterrupt)) {
-      status = MemberFailure(status, list, list_path, folder, member);
+    const CopyFailure copied =
+        CopyPayloads(file_system, folder, *list.list, list.table, *layout,
+                     image, kImageName, observer);
+    status = copied.status;
+    if (copied.member) {
+      status = status.About(copied.member_path.empty() ? list_path
+                                                       : copied.member_path);
     }
   }
   if (status.ok()) status = image.Finish();

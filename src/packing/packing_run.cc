@@ -6,6 +6,7 @@
 #include "format/report_text.h"
 #include "packing/commit_lock.h"
 #include "packing/container_layout.h"
+#include "packing/failure_detail.h"
 #include "packing/list_names.h"
 #include "packing/list_stage.h"
 #include "packing/messages.h"
@@ -49,54 +50,87 @@ Status WriteReport(WritableFile& report, ReadableFile& list,
 // Writes both outputs under temporary names in `folder_path`, makes them
 // durable and moves them into place once both are complete, all under the
 // folder's lock.
-Status WriteOutputs(FileSystem& file_system, const std::string& folder_path,
-                    ReadableFile& list, const EntryTable& table,
-                    const ContainerLayout& layout, RunObserver& observer) {
+RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
+                        ReadableFile& list, const EntryTable& table,
+                        const ContainerLayout& layout, RunObserver& observer) {
+  const auto writing = [&folder_path](const char* name) {
+    return OutputOperation("writing", name, folder_path);
+  };
+  const std::string both = std::string(kImageName) + " and " + kReportName;
   Result<std::unique_ptr<Folder>> opened = file_system.OpenFolder(folder_path);
-  if (!opened.ok()) return opened.status();
+  if (!opened.ok()) {
+    return Explained(opened.status(), "opening the folder " + folder_path);
+  }
   Folder& folder = **opened;
   // Declared before the outputs, so that it is released after the
   // temporary files are moved into place or removed.
   Result<std::unique_ptr<FolderLock>> lock =
       LockForCommit(folder, folder_path, observer);
-  if (!lock.ok()) return lock.status();
+  if (!lock.ok()) {
+    return Explained(lock.status(), "locking the folder " + folder_path);
+  }
   if ((*lock)->held()) {
     folder.RemoveStaleTemporaries(kImageName);
     folder.RemoveStaleTemporaries(kReportName);
   }
   StagedOutput image(folder, kImageName);
   StagedOutput report(folder, kReportName);
-  Status status = image.Open();
-  if (status.ok()) status = report.Open();
-  if (status.ok()) status = WriteReport(report.file(), list, table, layout);
-  if (status.ok()) status = image.file().Append(EncodeTable(layout.places));
-  if (status.ok()) {
-    status = CopyPayloads(file_system, folder_path, list, table, layout,
-                          image.file(), observer);
+  if (Status s = image.Open(); !s.ok()) {
+    return Explained(s, writing(kImageName));
   }
-  if (status.ok()) observer.OnSaving();
-  if (status.ok()) status = report.Finish();
-  if (status.ok()) status = image.Finish();
+  Status status = report.Open();
+  if (status.ok()) status = WriteReport(report.file(), list, table, layout);
+  if (!status.ok()) return Explained(status, writing(kReportName));
+  status = image.file().Append(EncodeTable(layout.places));
+  if (!status.ok()) return Explained(status, writing(kImageName));
+  RunFailure copied = CopyPayloads(file_system, folder_path, list, table,
+                                   layout, image.file(), kImageName, observer);
+  if (!copied.ok()) return copied;
+  observer.OnSaving();
+  if (Status s = report.Finish(); !s.ok()) {
+    return Explained(s, writing(kReportName));
+  }
+  if (Status s = image.Finish(); !s.ok()) {
+    return Explained(s, writing(kImageName));
+  }
   // On the disk before they are moved over the earlier files, so that a
   // crash soon after cannot leave an empty or partial output in place. For
   // a large image this wait is most of the run (README, Performance).
-  if (status.ok()) status = folder.SyncClosedFiles();
-  if (status.ok() && observer.CancelRequested()) {
-    status = Status(FailureCode::kUserInterrupt);
+  if (Status s = folder.SyncClosedFiles(); !s.ok()) {
+    return Explained(s, OutputOperation("saving", both, folder_path));
   }
-  if (!status.ok()) return status;
+  if (observer.CancelRequested()) {
+    return {Status(FailureCode::kUserInterrupt), ""};
+  }
   StagedOutput* const outputs[] = {&image, &report};
-  if (Status s = CommitTogether(outputs); !s.ok()) return s;
+  if (Status s = CommitTogether(outputs); !s.ok()) {
+    return Explained(s, OutputOperation("replacing", both, folder_path));
+  }
   // The outputs are in place and the run is done: a folder whose names
   // cannot be synced keeps them as the system does.
   (void)folder.SyncNames();
-  return Status::Ok();
+  return {};
 }
 
-RunOutcome Fail(MessageSink& sink, const Status& failure) {
-  if (failure.Is(FailureCode::kUserInterrupt)) return RunOutcome::kCancelled;
-  sink.Show(FailureMessage(failure), MessageKind::kProblem);
+RunOutcome Fail(MessageSink& sink, const RunFailure& failure) {
+  if (failure.status.Is(FailureCode::kUserInterrupt)) {
+    return RunOutcome::kCancelled;
+  }
+  sink.Show(FailureMessage(failure.status), MessageKind::kProblem,
+            failure.detail);
   return RunOutcome::kFailed;
+}
+
+// The failure of a table whose image would reach 2 GiB.
+RunFailure TooLarge(ReadableFile& list, const EntryTable& table,
+                    const std::string& folder) {
+  const std::size_t k = EntriesThatFit(table);
+  std::string detail =
+      "the image would reach 2 GiB at entry #" + std::to_string(k);
+  if (Result<std::string> name = ListNames::At(list, table, k); name.ok()) {
+    detail += " (" + MemberPath(folder, *name) + ")";
+  }
+  return {Status(FailureCode::kOverflow), detail};
 }
 
 RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
@@ -108,14 +142,15 @@ RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
   const std::string& list_path = *request.list_path;
   const std::string folder = ParentFolder(list_path);
   if (ListIsAnOutput(file_system, list_path, folder)) {
-    return Fail(sink, Status(FailureCode::kPathFileAccessError));
+    return Fail(sink, {Status(FailureCode::kPathFileAccessError),
+                       "the list " + list_path + " is one of the outputs"});
   }
   ListStageResult list = ReadEntryTable(file_system, list_path, folder);
   // A user who cancelled while the list was read wants no message about it.
   if (observer.CancelRequested()) return RunOutcome::kCancelled;
-  if (!list.failure.ok()) return Fail(sink, list.failure);
+  if (!list.failure.ok()) return Fail(sink, {list.failure, list.detail});
   if (list.refusal) {
-    sink.Show(*list.refusal, MessageKind::kProblem);
+    sink.Show(*list.refusal, MessageKind::kProblem, list.detail);
     return RunOutcome::kRefused;
   }
   if (list.table.empty()) {
@@ -124,9 +159,9 @@ RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
     return RunOutcome::kDone;
   }
   Result<ContainerLayout> layout = PlanContainer(list.table);
-  if (!layout.ok()) return Fail(sink, layout.status());
-  Status written = WriteOutputs(file_system, folder, *list.list, list.table,
-                                *layout, observer);
+  if (!layout.ok()) return Fail(sink, TooLarge(*list.list, list.table, folder));
+  RunFailure written = WriteOutputs(file_system, folder, *list.list, list.table,
+                                    *layout, observer);
   if (!written.ok()) return Fail(sink, written);
   sink.Show(kDoneMessage, MessageKind::kCompletion);
   return RunOutcome::kDone;
@@ -140,7 +175,7 @@ RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
     return PackList(request, file_system, sink, observer);
   } catch (const std::bad_alloc&) {
     // Unwinding removed the temporary files; the outputs are as they were.
-    return Fail(sink, Status(FailureCode::kOutOfMemory));
+    return Fail(sink, {Status(FailureCode::kOutOfMemory), ""});
   }
 }
 

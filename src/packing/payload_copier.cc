@@ -28,30 +28,46 @@ void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
 
 }  // namespace
 
-Status CopyPayloads(FileSystem& file_system, const std::string& folder,
-                    ReadableFile& list, const EntryTable& table,
-                    const ContainerLayout& layout, WritableFile& image,
-                    RunObserver& observer, std::size_t* failed_entry) {
+CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
+                         ReadableFile& list, const EntryTable& table,
+                         const ContainerLayout& layout, WritableFile& image,
+                         std::string_view image_name, RunObserver& observer) {
   PayloadStream stream(file_system, folder, list, table, layout);
   CopyProgress progress{.files_total = table.size(),
                         .bytes_total = layout.payload_total()};
   CountFilesDone(layout, progress);
   observer.OnProgress(progress);
   BlockPipeline pipeline(kCopyBlockCount, kCopyBlockSize);
-  Status status = pipeline.Run(
+  bool writing_failed = false;
+  const Status status = pipeline.Run(
       [&stream](std::span<char> block) { return stream.Fill(block); },
       [&](std::string_view bytes) {
         if (observer.CancelRequested()) {
           return Status(FailureCode::kUserInterrupt);
         }
-        if (Status s = image.Append(bytes); !s.ok()) return s;
+        if (Status s = image.Append(bytes); !s.ok()) {
+          writing_failed = true;
+          return s;
+        }
         progress.bytes_done += bytes.size();
         CountFilesDone(layout, progress);
         observer.OnProgress(progress);
         return Status::Ok();
       });
-  if (failed_entry != nullptr) *failed_entry = stream.entry_in_hand();
-  return status;
+  if (status.ok() || writing_failed) {
+    return {Explained(status, OutputOperation("writing", image_name, folder)),
+            std::nullopt, ""};
+  }
+  const std::size_t k = stream.current_entry();
+  const std::string& path = stream.current_path();
+  const RunFailure read =
+      Explained(status, path.empty() ? "reading its name from the list"
+                                     : "reading " + path);
+  if (read.detail.empty()) return {read, std::nullopt, ""};  // cancelled
+  return {{status, EntryName(static_cast<std::int64_t>(k), table[k].place) +
+                       ": " + read.detail},
+          k,
+          path};
 }
 
 }  // namespace mirlot

@@ -2,12 +2,24 @@
 #ifndef MIRLOT_PACKING_PAYLOAD_COPIER_H_
 #define MIRLOT_PACKING_PAYLOAD_COPIER_H_
 
+#include <cstddef>
+#include <optional>
+
 #include "packing/container_layout.h"
 #include "packing/entry_table.h"
+#include "packing/failure_detail.h"
 #include "packing/run_observer.h"
 #include "runtime/file_system.h"
 
 namespace mirlot {
+
+// How the copy ended; `member` is the entry whose member could not be
+// opened or read, when that was the failure, and `member_path` its path
+// (empty when its name could not be read again from the list).
+struct CopyFailure : RunFailure {
+  std::optional<std::size_t> member;
+  std::string member_path;
+};
 
 // Appends to `image` the payload of each entry of `table`, for a list in
 // `folder`: its member's bytes
@@ -18,14 +30,15 @@ namespace mirlot {
 // On success all payloads are appended. On failure returns the first failure
 // in list order: 53 (or another open failure) when a member cannot be
 // opened, 62 "Input past end of file" when a member is now shorter than the
-// list stage measured it, 18 when `observer` asked to cancel, or the write
-// failure; `image` then holds a partial image, and `failed_entry`, when
-// given, the index of the entry whose member was being read. No helper
-// thread outlives the call.
-Status CopyPayloads(FileSystem& file_system, const std::string& folder,
-                    ReadableFile& list, const EntryTable& table,
-                    const ContainerLayout& layout, WritableFile& image,
-                    RunObserver& observer, std::size_t* failed_entry = nullptr);
+// list stage measured it, a failure to read a name again from `list` (75
+// when the list changed), 18 when `observer` asked to cancel, or the write
+// failure, each with its detail (the member, or the image named
+// `image_name`); `image` then holds a partial image. No helper thread
+// outlives the call.
+CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
+                         ReadableFile& list, const EntryTable& table,
+                         const ContainerLayout& layout, WritableFile& image,
+                         std::string_view image_name, RunObserver& observer);
 
 }  // namespace mirlot
 

@@ -15,10 +15,13 @@ PayloadStream::PayloadStream(FileSystem& file_system, std::string folder,
       layout_(layout) {}
 
 Status PayloadStream::OpenNextMember() {
+  current_entry_ = next_entry_;
+  current_path_.clear();
   Result<std::string> name = names_.Next();
   if (!name.ok()) return name.status();
+  current_path_ = MemberPath(folder_, *name);
   Result<std::unique_ptr<ReadableFile>> member =
-      file_system_.OpenForRead(MemberPath(folder_, *name));
+      file_system_.OpenForRead(current_path_);
   if (!member.ok()) return member.status();
   // A member cut short since the list stage measured it, even by its tail
   // alone, no longer has the payload the table announces.

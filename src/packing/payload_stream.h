@@ -35,10 +35,13 @@ class PayloadStream {
   // more calls.
   Result<std::size_t> Fill(std::span<char> block);
 
-  // The index of the entry whose member is being read, or is opened next.
-  std::size_t entry_in_hand() const {
-    return member_ ? next_entry_ - 1 : next_entry_;
-  }
+  // The entry whose member is being opened or read: after a failure of
+  // Fill, the one it failed on.
+  std::size_t current_entry() const { return current_entry_; }
+
+  // That entry's member path, resolved; empty when its name could not be
+  // read again from the list.
+  const std::string& current_path() const { return current_path_; }
 
  private:
   // Opens the next member. On failure returns the open failure.
@@ -50,6 +53,8 @@ class PayloadStream {
   const EntryTable& table_;
   const ContainerLayout& layout_;
   std::size_t next_entry_ = 0;
+  std::size_t current_entry_ = 0;
+  std::string current_path_;
   std::unique_ptr<ReadableFile> member_;
   std::uint64_t member_offset_ = 0;
   std::uint64_t member_remaining_ = 0;

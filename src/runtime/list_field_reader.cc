@@ -42,20 +42,6 @@ Result<int> ListFieldReader::Peek() {
   return static_cast<unsigned char>(ahead->front());
 }
 
-void ListFieldReader::Skip() {
-  Result<std::string_view> ahead = input_->Peek();
-  if (ahead.ok()) CountLineEnds(ahead->substr(0, 1));
-  input_->Consume(1);
-}
-
-// A CR LF pair is one line end.
-void ListFieldReader::CountLineEnds(std::string_view bytes) {
-  for (const char c : bytes) {
-    if (c == '\r' || (c == '\n' && !after_cr_)) ++lines_ended_;
-    after_cr_ = c == '\r';
-  }
-}
-
 Result<bool> ListFieldReader::AtEnd() {
   Result<int> next = Peek();
   if (!next.ok()) return next.status();
@@ -79,12 +65,20 @@ Status ListFieldReader::SkipLineEndAfterCr() {
   return Status::Ok();
 }
 
+void ListFieldReader::PassDelimiter(int stop) {
+  if (stop == ',') {
+    ++next_.field;
+  } else if (stop == '\r' || stop == '\n') {
+    next_ = {next_.line + 1, 1};
+  }
+}
+
 Result<std::string> ListFieldReader::ReadField() {
   if (Status s = SkipBlanks(); !s.ok()) return s;
+  place_ = next_;
   Result<int> first = Peek();
   if (!first.ok()) return first.status();
   if (*first == kEnd) return FailureCode::kInputPastEndOfFile;
-  field_line_ = lines_ended_ + 1;
   if (*first == '"') {
     Skip();
     return ReadQuoted();
@@ -104,7 +98,6 @@ Result<int> ListFieldReader::AppendUntil(std::string& field,
       return FailureCode::kBadFileNameOrNumber;
     }
     field.append(ahead->substr(0, take));
-    CountLineEnds(ahead->substr(0, take));
     input_->Consume(take);
     if (stop != std::string_view::npos) {
       Skip();
@@ -117,6 +110,12 @@ Result<std::string> ListFieldReader::ReadQuoted() {
   std::string field;
   Result<int> stop = AppendUntil(field, "\"");
   if (!stop.ok()) return stop.status();
+  // CR LF, CR and LF inside the quotes each end a line of the list.
+  for (std::size_t k = 0; k < field.size(); ++k) {
+    if (field[k] == '\n' || (field[k] == '\r' && field[k + 1] != '\n')) {
+      next_ = {next_.line + 1, 0};
+    }
+  }
   if (*stop == kEnd) return field;  // unclosed quote: runs to the end
   if (Status s = SkipBlanks(); !s.ok()) return s;
   Result<int> next = Peek();
@@ -127,6 +126,8 @@ Result<std::string> ListFieldReader::ReadQuoted() {
     Skip();
     if (Status s = SkipLineEndAfterCr(); !s.ok()) return s;
   }
+  // Text right after the closing quote starts the next field.
+  PassDelimiter(*next == '\r' || *next == '\n' ? *next : ',');
   return field;
 }
 
@@ -137,6 +138,7 @@ Result<std::string> ListFieldReader::ReadUnquoted() {
   if (*stop == '\r') {
     if (Status s = SkipLineEndAfterCr(); !s.ok()) return s;
   }
+  PassDelimiter(*stop);
   field.erase(field.find_last_not_of(' ') + 1);
   return field;
 }

@@ -16,6 +16,14 @@
 
 namespace mirlot {
 
+// Where a field begins in the list: its line, and its place among the fields
+// that begin on that line, both counted from 1.
+struct ListPlace {
+  std::int64_t line = 0;
+  std::int64_t field = 0;
+  friend bool operator==(const ListPlace&, const ListPlace&) = default;
+};
+
 // Field rules:
 // - spaces and tabs before a field are skipped;
 // - a field that begins with `"` runs to the next `"` (it may hold commas and
@@ -52,9 +60,9 @@ class ListFieldReader {
   // failure.
   Result<std::string> ReadField();
 
-  // The 1-based line of the list on which the field ReadField() returned
-  // last began.
-  std::uint64_t field_line() const { return field_line_; }
+  // Where the field ReadField last began (or failed to): line ends inside
+  // a quoted field count as lines of the list. Cannot fail.
+  ListPlace place() const { return place_; }
 
  private:
   static constexpr int kEnd = -1;
@@ -66,10 +74,7 @@ class ListFieldReader {
   Result<std::string_view> Ahead();
   // The next byte without consuming it, or kEnd.
   Result<int> Peek();
-  // Consumes the byte Peek() returned.
-  void Skip();
-  // Counts the line ends in `bytes`, which are being consumed.
-  void CountLineEnds(std::string_view bytes);
+  void Skip() { input_->Consume(1); }
   Status SkipBlanks();
   Status SkipLineEndAfterCr();
   // Appends the bytes before the first of `stops` to `field` and consumes
@@ -79,14 +84,15 @@ class ListFieldReader {
   Result<int> AppendUntil(std::string& field, std::string_view stops);
   Result<std::string> ReadQuoted();
   Result<std::string> ReadUnquoted();
+  // Moves the next field's place past the delimiter `stop` just consumed.
+  void PassDelimiter(int stop);
 
   ReadableFile& file_;
   std::size_t buffer_size_;
   std::size_t longest_field_;
   std::optional<BufferedReader> input_;  // made once the mark is skipped
-  std::uint64_t lines_ended_ = 0;
-  bool after_cr_ = false;  // the last byte consumed was a CR
-  std::uint64_t field_line_ = 0;
+  ListPlace next_{1, 1};                 // where the next field begins
+  ListPlace place_;                      // where the last field began
 };
 
 }  // namespace mirlot

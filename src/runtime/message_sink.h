@@ -15,9 +15,15 @@ class MessageSink {
  public:
   virtual ~MessageSink() = default;
 
-  // Shows `text` (UTF-8) to the user and returns once it has been seen:
-  // for a modal box, when the user dismissed it. Cannot fail.
-  virtual void Show(std::string_view text, MessageKind kind) = 0;
+  // Shows `text` (UTF-8) to the user, with `detail` after it when not empty
+  // (what more there is to say: which file, where, why), and returns once
+  // it has been seen: for a modal box, when the user dismissed it. Cannot
+  // fail.
+  virtual void Show(std::string_view text, MessageKind kind,
+                    std::string_view detail) = 0;
+
+  // Shows `text` with no detail, as above.
+  void Show(std::string_view text, MessageKind kind) { Show(text, kind, {}); }
 };
 
 }  // namespace mirlot

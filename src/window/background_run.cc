@@ -13,8 +13,10 @@ namespace mirlot {
 class BackgroundRun::WindowThreadSink : public MessageSink {
  public:
   explicit WindowThreadSink(BackgroundRun& run) : run_(run) {}
-  void Show(std::string_view text, MessageKind) override {
-    const std::string message(text);
+  void Show(std::string_view text, MessageKind,
+            std::string_view detail) override {
+    const WindowMessage message{kWindowTitle, std::string(text),
+                                std::string(detail)};
     run_.host_.CallOnWindowThread(
         [this, &message] { run_.ShowMessage(message); });
   }
@@ -48,7 +50,8 @@ RunOutcome BackgroundRun::Run(const RunRequest& request,
   } catch (const std::system_error&) {
     // No room for another thread: the run fails as any run short of
     // memory does.
-    ShowMessage(FailureMessage(Status(FailureCode::kOutOfMemory)));
+    ShowMessage(
+        {kWindowTitle, FailureMessage(Status(FailureCode::kOutOfMemory)), ""});
     return RunOutcome::kFailed;
   }
   Tick();
@@ -85,11 +88,11 @@ void BackgroundRun::Cancel() {
   Refresh();
 }
 
-void BackgroundRun::ShowMessage(const std::string& text) {
+void BackgroundRun::ShowMessage(const WindowMessage& message) {
   // A message means the run is ending: no progress to show any more.
   ending_ = true;
   view_.reset();
-  show_({kWindowTitle, text, ""});
+  show_(message);
 }
 
 }  // namespace mirlot

@@ -32,12 +32,12 @@ class BackgroundRun {
 
   // Runs `request` over `file_system` and returns the outcome once the run
   // ended. The calling thread must be the window's; the host serves it
-  // meanwhile. Each message of the run goes to `show`, titled "Mirlot
-  // utility", after the progress window closed; once the progress delay passed
-  // the progress window shows the run's state and offers Cancel, which ends the
-  // run with nothing changed and no message, as does quitting the
-  // application. When no thread can be started the run fails as out of
-  // memory, with its message. Call once per object.
+  // meanwhile. Each message of the run goes to `show` with its detail,
+  // titled "Mirlot utility", after the progress window closed; once the
+  // progress delay passed the progress window shows the run's state and offers
+  // Cancel, which ends the run with nothing changed and no message, as does
+  // quitting the application. When no thread can be started the run fails as
+  // out of memory, with its message. Call once per object.
   RunOutcome Run(const RunRequest& request, FileSystem& file_system);
 
  private:
@@ -47,7 +47,7 @@ class BackgroundRun {
   void Tick();
   void Refresh();
   void Cancel();
-  void ShowMessage(const std::string& text);
+  void ShowMessage(const WindowMessage& message);
 
   RunHost& host_;
   RunTiming timing_;

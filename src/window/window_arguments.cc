@@ -18,7 +18,7 @@ constexpr char kHelpText[] =
 WindowStart UsageError(const std::string& what) {
   return {WindowStart::Kind::kUsageError, "",
           "mirlot-gui: " + what +
-              "\nRun 'mirlot-gui --help' for more information.\n"};
+              "\nmirlot-gui: run 'mirlot-gui --help' for more information\n"};
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 # COMP_LINE, COMP_POINT): after `mirlot` it offers exactly the commands and
 # options that `mirlot --help` lists, after each command exactly the options
 # that command's --help lists, files where LIST and IMAGE go and folders
-# after -o. The help is read by what it names (option names start with '-',
+# after -o; every help fits 80 columns, names no value type and gives
+# the command's exit statuses. The help is read by what it names (option names start with '-',
 # commands are listed under a heading ending in "ommands:"), not by its
 # layout, so rewording or rewrapping it changes nothing here.
 #
@@ -91,7 +92,17 @@ for command in $commands; do
   [ -n "$options" ] || fail "no options found in mirlot $command --help"
   expect "the options of mirlot $command --help" "mirlot $command -" "$options"
   expect "options after a path" "mirlot $command path -" "$options"
+  # Read on an 80-column terminal, with the exit statuses, without the
+  # parser's type labels.
+  wide=$(awk 'length > 80' <<<"$command_help")
+  [ -z "$wide" ] || fail "mirlot $command --help is wider than 80: $wide"
+  # shellcheck disable=SC2086 # joined into one line, however wrapped
+  grep -q 'Exit status: 0' <<<"$(echo $command_help)" ||
+    fail "mirlot $command --help does not give the exit statuses"
+  ! grep -Eq ' (TEXT|INT|UINT|FLOAT|BOOLEAN)( |$)' <<<"$command_help" ||
+    fail "mirlot $command --help shows a type label"
 done
+[ -z "$(awk 'length > 80' <<<"$help")" ] || fail "mirlot --help is wider than 80"
 
 # Paths: files and folders for LIST and IMAGE, folders alone after -o.
 folder=$(mktemp -d)

@@ -3,7 +3,9 @@
 // leaves behind. The fault rows of pack run in tests/faults/.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/child_process.h"
@@ -40,6 +42,18 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
   folder.Write("m.dat", std::string(54, 'm'));
   // One empty entry and a trailing byte.
   folder.Write("bad.bin", "\0\0\0\x08\0\0\0\0x"s);
+  // Lists that fail, each after its first member, f/a.dat.
+  folder.Write("f/a.dat", MemberBytes(54));
+  folder.Write("f/short.dat", "x");
+  std::filesystem::create_directory(folder.Native("f/sub"));
+  std::filesystem::resize_file(folder.Native("f/a.dat"), 1u << 30);
+  std::string names;
+  for (int k = 0; k < 1002; ++k) names += "a.dat\n";
+  const std::pair<const char*, std::string> lists[] = {
+      {"missing", "a.dat\nb.dat\n"},  {"empty", "a.dat\n\nb.dat\n"},
+      {"short", "a.dat,short.dat"},   {"folder", "a.dat\r\n\"a.dat\" ,sub\n"},
+      {"large", "a.dat,a.dat,a.dat"}, {"long", names}};
+  for (const auto& [name, list] : lists) folder.Write("f/"s + name, list);
   // Payload "ax" where m.dat gives "ab", and a report without entry lines.
   folder.Write("v/m.dat", MemberBytes(56, "ab"));
   folder.Write("v/list.txt", "m.dat\n");
@@ -101,24 +115,12 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        0,
        "…extracted 3 of 3 entries to d/out\n",
        ""},
-      {{"verify", "d/list.txt"},
-       0,
-       "mirlot verify: d/out.bin and d/report.txt match d/list.txt\n",
-       ""},
-      {{"verify", "v/list.txt"},
-       1,
-       "mirlot verify: entry 1 (list line 1): payload differs at byte 52 of "
-       "m.dat\nmirlot verify: report.txt has 1 line, the list gives 2\n",
-       ""},
-      {{"verify", "-q", "v/many.txt"},
-       1,
-       "mirlot verify: out.bin holds 1 entry, the list names 12\n…\n"
-       "mirlot verify: and 4 more differences\n",
-       ""},
-      {{"verify", "e/empty.txt"},
-       2,
-       "",
-       "mirlot verify: cannot read e/out.bin: File not found\n"},
+      // clang-format off
+      {{"verify", "d/list.txt"}, 0, "mirlot verify: d/out.bin and d/report.txt match d/list.txt\n", ""},
+      {{"verify", "v/list.txt"}, 1, "mirlot verify: entry 1 (list line 1): payload differs at byte 52 of m.dat\nmirlot verify: report.txt has 1 line, the list gives 2\n", ""},
+      {{"verify", "-q", "v/many.txt"}, 1, "mirlot verify: out.bin holds 1 entry, the list names 12\n…\nmirlot verify: and 4 more differences\n", ""},
+      {{"verify", "e/empty.txt"}, 2, "", "mirlot verify: cannot read e/out.bin: File not found\n"},
+      // clang-format on
       {{"inspect", "d/none.bin"},
        2,
        "",
@@ -128,26 +130,23 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
        1,
        "",
        "mirlot extract: bad.bin is unsound; nothing extracted:\n…"},
-      // A path from the root with '/' is a path, not an option, on every
-      // host (wine takes it from the root of the host's file system).
-      {{"pack", "/no-such-folder/list.txt"},
-       1,
-       "",
-       "Ошибка 76Path not found\n"},
-      {{},
-       2,
-       "",
-       "mirlot: a command is required: pack, inspect, extract or verify\n…"},
-      {{"bogus"},
-       2,
-       "",
-       "mirlot: unknown command 'bogus'\n"
-       "Run 'mirlot --help' for more information.\n"},
-      {{"pack"},
-       2,
-       "",
-       "mirlot pack: LIST is required\n"
-       "Run 'mirlot pack --help' for more information.\n"},
+      // clang-format off
+      // The message as it always was, then which entry or file, and why. A
+      // path from the root with '/' is a path, not an option, on every host
+      // (wine takes it from the root of the host's file system).
+      {{"pack", "/no-such-folder/list.txt"}, 1, "", "Ошибка 76Path not found\nmirlot pack: reading the list /no-such-folder/list.txt: no such folder\n"},
+      {{"pack", "f/missing"}, 1, "", "Ошибка 53File not found\nmirlot pack: entry #1 (list line 2, field 1): f/b.dat: no such file\n"},
+      {{"pack", "f/empty"}, 1, "", "Ошибка 53File not found\nmirlot pack: list line 2, field 1 is empty\n"},
+      {{"pack", "f/short"}, 1, "", "Файл # 1 короче 54 байт!\nmirlot pack: entry #1 (list line 1, field 2): f/short.dat: shorter than 54 bytes\n"},
+      {{"pack", "f/folder"}, 1, "", "Файл # 2 не существует!\nmirlot pack: entry #2 (list line 2, field 2): f/sub: not a regular file\n"},
+      {{"pack", "f/large"}, 1, "", "Ошибка 6Overflow\nmirlot pack: the image would reach 2 GiB at entry #2 (f/a.dat)\n"},
+      {{"pack", "f/long"}, 1, "", "Ошибка 9Subscript out of range\nmirlot pack: list line 1002: more than 1001 names\n"},
+      {{"pack", "d/list.txt"}, 1, "", "Ошибка 61Disk full\nmirlot pack: writing out.bin in d: no space left\n", "trap '' XFSZ; ulimit -f 1024"},
+      // Every line of a usage error names the command.
+      {{}, 2, "", "mirlot: a command is required: pack, inspect, extract or verify\n…"},
+      {{"bogus"}, 2, "", "mirlot: unknown command 'bogus'\nmirlot: run 'mirlot --help' for more information\n"},
+      {{"pack"}, 2, "", "mirlot pack: LIST is required\nmirlot pack: run 'mirlot pack --help' for more information\n"},
+  // clang-format on
 #ifdef _WIN32
       {{"/?"}, 0, "Mirlot packs…", ""},
 #else

@@ -90,8 +90,10 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
             Strings{"Ошибка 9Subscript out of range"});
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(fs.Content("/d/out.bin").size(), 9009u);
-  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 54}})->image_size, 0x7FFFFFFFu);
-  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 55}}).status().number(), 6);
+  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 54, 0, {}}})->image_size,
+            0x7FFFFFFFu);
+  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 55, 0, {}}}).status().number(),
+            6);
 }
 
 const std::string k7 = "Ошибка 7Out of memory";

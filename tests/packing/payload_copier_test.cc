@@ -54,17 +54,17 @@ TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
     fs.AddFile("/d/b", MemberBytes(54));
     fs.AddFile("/d/c", c3);
     fs.AddFile("/d/list", "a\nb\nc\n");
-    const EntryTable table{{a.size(), NameKey("a")},
-                           {54, NameKey("b")},
-                           {c3.size(), NameKey("c")}};
+    const EntryTable table{{a.size(), NameKey("a"), {}},
+                           {54, NameKey("b"), {}},
+                           {c3.size(), NameKey("c"), {}}};
     auto folder = fs.OpenFolder("/d");
     auto image = (*folder)->CreateTemporary("image");
     const std::string path = "/d/" + (*image)->name();
     RecordingObserver observer;
     observer.cancel_at_poll = c.cancel_at_poll;
     EXPECT_EQ(CopyPayloads(fs, "/d", **fs.OpenForRead("/d/list"), table,
-                           *PlanContainer(table), **image, observer)
-                  .number(),
+                           *PlanContainer(table), **image, "image", observer)
+                  .status.number(),
               c.failure);
     EXPECT_EQ(observer.seen, c.seen);
     const std::string payloads =

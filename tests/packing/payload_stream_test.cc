@@ -24,7 +24,7 @@ Strings Drain(FakeFileSystem& fs, const Strings& payloads,
   for (std::size_t i = 0; i < payloads.size(); ++i) {
     const std::string path = "/d/" + std::string(1, char('a' + i));
     fs.AddFile(path, std::string(50, 'h') + payloads[i] + "tail");
-    table.push_back({54 + payloads[i].size(), NameKey(path)});
+    table.push_back({54 + payloads[i].size(), NameKey(path), {}});
     names += path + "\n";
   }
   FakeFileSystem lists;

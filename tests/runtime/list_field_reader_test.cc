@@ -89,5 +89,27 @@ TEST(ListFieldReaderTest, ReadsFieldsByTheListRulesWhateverTheBufferSize) {
   }
 }
 
+// Each field's line and place on it, as "line.field", the way the messages
+// name them; a line end inside quotes ends a line of the list too.
+TEST(ListFieldReaderTest, KnowsWhereEachFieldBegins) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a,b\r\nc\rd\n\n e", "1.1 1.2 2.1 3.1 4.1 5.1"},
+      {"\" a,\r\nq \"\r\n\t z", "1.1 3.1"},
+      {"\"ab\"cd,\"x\ry\"z", "1.1 1.2 1.3 2.1"},
+  };
+  for (const auto& [list, places] : cases) {
+    FakeFileSystem fs;
+    fs.AddFile("/l.txt", list);
+    auto file = fs.OpenForRead("/l.txt");
+    ListFieldReader reader(**file, 2);
+    std::string seen;
+    while (!*reader.AtEnd() && reader.ReadField().ok()) {
+      seen += (seen.empty() ? "" : " ") + std::to_string(reader.place().line) +
+              "." + std::to_string(reader.place().field);
+    }
+    EXPECT_EQ(seen, places) << list;
+  }
+}
+
 }  // namespace
 }  // namespace mirlot

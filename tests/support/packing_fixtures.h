@@ -29,7 +29,7 @@ inline std::string MemberBytes(std::size_t size,
 
 class RecordingSink : public MessageSink {
  public:
-  void Show(std::string_view text, MessageKind) override {
+  void Show(std::string_view text, MessageKind, std::string_view) override {
     shown.emplace_back(text);
   }
   std::vector<std::string> shown;

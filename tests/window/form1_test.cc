@@ -2,7 +2,9 @@
 // keyboard and drag and drop.
 #include "window/qt/form1.h"
 
+#include <QAccessible>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
@@ -22,6 +24,7 @@ namespace {
 struct QtWindow {
   QtWindow(FileSystem& file_system, RunTiming timing)
       : form({user, user, file_system, timing}) {
+    user.box = ShowBox;
     form.show();
     form.activateWindow();
     (void)QTest::qWaitForWindowActive(&form);
@@ -75,6 +78,21 @@ struct QtWindow {
     poll->start(5);
   }
 
+  // Reads back the box on the screen once it shows, and presses its OK.
+  static std::string ShowBox(QWidget* parent, const WindowMessage& message) {
+    std::string seen;
+    QTimer::singleShot(0, [&seen] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      seen =
+          BoxSeen(box->windowTitle().toStdString(), box->text().toStdString(),
+                  box->informativeText().toStdString(),
+                  static_cast<int>(box->buttons().size()));
+      box->button(QMessageBox::Ok)->click();
+    });
+    QtMessageBoxPresenter().ShowMessage(parent, message);
+    return seen;
+  }
+
   ScriptedUser<QWidget*> user;
   QtForm1 form;
 };
@@ -90,6 +108,16 @@ class Form1Test : public QObject {
       const std::string problem = Play<QtWindow>(row);
       QVERIFY2(problem.empty(), problem.c_str());
     }
+  }
+
+  // A frame named by its title for screen readers, not a filler.
+  void AccessibleAsAWindow() {
+    ScriptedUser<QWidget*> user;
+    FakeFileSystem fs;
+    QtForm1 form({user, user, fs});
+    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(&form);
+    QCOMPARE(shown->role(), QAccessible::Window);
+    QCOMPARE(shown->text(QAccessible::Name), QStringLiteral("Mirlot utility"));
   }
 
   // Built into the program at every size the packages install.

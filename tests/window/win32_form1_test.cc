@@ -5,11 +5,13 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/windows_text.h"
 #include "window/win32/form1.h"
 #include "window/win32/progress_window.h"
+#include "window/win32/system_dialogs.h"
 #include "window_scenarios.h"
 
 namespace mirlot {
@@ -28,9 +30,45 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
   if (tick()) KillTimer(nullptr, timer);
 }
 
+// What the message box now shown says, read back from its controls, as
+// BoxSeen; "" until it shows. Its OK is then pressed.
+std::string read_box;
+
+BOOL CALLBACK ReadControl(HWND control, LPARAM lparam) {
+  auto& [texts, buttons] =
+      *reinterpret_cast<std::pair<std::string, int>*>(lparam);
+  wchar_t name[64] = {};
+  GetClassNameW(control, name, 64);
+  const std::string text = Text(control);
+  if (wcscmp(name, L"Button") == 0) ++buttons;
+  if (wcscmp(name, L"Static") == 0 && !text.empty()) texts += text;
+  return TRUE;
+}
+
+void CALLBACK ReadBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND box = FindWindowW(L"#32770", nullptr);
+  if (box == nullptr || !IsWindowVisible(box)) return;
+  KillTimer(nullptr, timer);
+  std::pair<std::string, int> shown;
+  EnumChildWindows(box, &ReadControl, reinterpret_cast<LPARAM>(&shown));
+  // The detail stands under the message, after an empty line.
+  const std::size_t gap = shown.first.find("\n\n");
+  read_box =
+      BoxSeen(Text(box), shown.first.substr(0, gap),
+              gap == std::string::npos ? "" : shown.first.substr(gap + 2),
+              shown.second);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
 struct Win32Window {
   Win32Window(FileSystem& file_system, RunTiming timing)
       : form({user, user, file_system, timing}) {
+    user.box = [](HWND parent, const WindowMessage& message) {
+      read_box.clear();
+      SetTimer(nullptr, 0, 5, &ReadBox);
+      Win32TaskDialogPresenter().ShowMessage(parent, message);
+      return read_box;
+    };
     ShowWindow(form.hwnd(), SW_SHOW);
     SetForegroundWindow(form.hwnd());
   }

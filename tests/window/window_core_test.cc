@@ -74,7 +74,8 @@ TEST(WindowCoreTest, TwipsBecomePixelsAtEachDpi) {
 
 TEST(WindowCoreTest, ArgumentsOpenTheWindowOrAnswer) {
   using Kind = WindowStart::Kind;
-  const std::string usage = "\nRun 'mirlot-gui --help' for more information.\n";
+  const std::string usage =
+      "\nmirlot-gui: run 'mirlot-gui --help' for more information\n";
   const struct {
     std::vector<std::string> arguments;
     Kind kind;

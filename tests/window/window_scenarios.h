@@ -38,11 +38,21 @@
 
 namespace mirlot {
 
+// A message box as the user saw it: "text", then "|title" when not the
+// window's, "|detail" when it has one, "|N buttons" unless only OK.
+inline std::string BoxSeen(const std::string& title, const std::string& text,
+                           const std::string& detail, int buttons) {
+  return text + (title == kWindowTitle ? "" : "|" + title) +
+         (detail.empty() ? "" : "|" + detail) +
+         (buttons == 1 ? "" : "|" + std::to_string(buttons) + " buttons");
+}
+
 // Records what the user was shown: "(folder)" for each chooser, which
-// answers `answer` once ("" cancels), "[text]" for each message (with
-// "|title" when not the window's, "|detail" when it has one), and
+// answers `answer` once ("" cancels), "[BoxSeen]" for each message, and
 // "{title: text}" for a progress window: one that `progress` finds still
-// showing over a message, or one whose Cancel the user pressed.
+// showing over a message, or one whose Cancel the user pressed. Once `real`
+// is set, messages show in the toolkit's own box, which `box` shows, reads
+// back as BoxSeen does and dismisses with its OK.
 template <typename Parent>
 struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
   std::optional<std::string> ChooseList(Parent,
@@ -51,22 +61,25 @@ struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
     std::string chosen = std::exchange(answer, "");
     return chosen.empty() ? std::nullopt : std::optional(chosen);
   }
-  void ShowMessage(Parent, const WindowMessage& message) override {
+  void ShowMessage(Parent parent, const WindowMessage& message) override {
     const std::string over = progress();
-    seen += "[" + message.text +
-            (message.title == kWindowTitle ? "" : "|" + message.title) +
-            (message.detail.empty() ? "" : "|" + message.detail) + "]" +
-            (over.empty() ? "" : "{" + over + "}");
+    seen += "[" +
+            (real ? box(parent, message)
+                  : BoxSeen(message.title, message.text, message.detail, 1)) +
+            "]" + (over.empty() ? "" : "{" + over + "}");
   }
   std::string answer, seen;
+  bool real = false;
   std::function<std::string()> progress;
+  std::function<std::string(Parent, const WindowMessage&)> box;
 };
 
 // Steps, split by ';': "choose PATH" answers the chooser ("choose" alone
 // cancels it), "enter [PATH]" and "tab" press those keys (a chooser that
 // opens answers PATH), "drop PATH...", "argue PATH", "start" presses Start,
 // "close" closes the window, "cancel" presses Cancel in the progress
-// window, which then shows as "{title: text}". The steps after '>' are
+// window, which then shows as "{title: text}", "boxes" shows the messages
+// that follow in the toolkit's own box. The steps after '>' are
 // taken once the progress window of the run that follows shows, while that
 // run waits at its first read (after ">>": as it starts saving), so a
 // working window must refuse them. Then the caption ('*' stands for any
@@ -79,11 +92,11 @@ inline const std::string kLongList = "/d/" + std::string(200, 'a') + "/l.txt";
 
 // clang-format off
 inline const Scenario kScenarios[] = {
-    {"start", "&Path", "[No file selected]", ""},
+    {"boxes; start", "&Path", "[No file selected]", ""},
     {"choose /d/l.txt; choose; start", "/d/l.txt", "()(/d)[Done]", "/d"},
     {"choose /d/a&b.txt", "/d/a&&b.txt", "()", ""},
     {"choose /d/l.txt; choose /e/l.txt; start", "/e/l.txt", "()(/d)[Done]", "/e"},
-    {"choose /f/l.txt; start", "/f/l.txt", "()[Ошибка 53File not found]", ""},
+    {"choose /f/l.txt; boxes; start", "/f/l.txt", "()[Ошибка 53File not found|entry #1 (list line 2, field 1): /f/b.dat: no such file]", ""},
     {"choose /g/l.txt; start", "/g/l.txt", "()[Не найдено ни одного файла][Done]", ""},
     {"choose /d/l.txt; start > choose /e/l.txt; start; drop /e/l.txt; close", "/d/l.txt", "()[Done]", "/d"},
     {"choose /d/l.txt; start > cancel", "/d/l.txt", "(){Mirlot utility: Packing…}", ""},
@@ -152,6 +165,7 @@ void Take(Window& window, FakeFileSystem& fs, const std::string& steps) {
     if (verb == "drop") window.Drop(paths);
     if (verb == "argue") window.Argue(paths.front());
     if (verb == "close") window.Close();
+    if (verb == "boxes") window.user.real = true;
     if (verb == "cancel") window.user.seen += "{" + window.Progress(true) + "}";
     if (verb == "choose" || verb == "start") window.Click(verb == "start");
     if (verb == "enter" || verb == "tab") window.Key(verb == "enter");

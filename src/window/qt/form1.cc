@@ -1,5 +1,6 @@
 #include "window/qt/form1.h"
 
+#include <QAccessibleWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -22,6 +23,18 @@ QRect Placed(const Place& twips) {
   return {pixels.left, pixels.top, pixels.width, pixels.height};
 }
 
+// Screen readers take the window for a frame named by its title; a plain
+// widget would show as a filler.
+QAccessibleInterface* FormAccessible(const QString& class_name,
+                                     QObject* object) {
+  if (class_name != QLatin1String(QtForm1::staticMetaObject.className())) {
+    return nullptr;
+  }
+  return new QAccessibleWidget(static_cast<QWidget*>(object),
+                               QAccessible::Window,
+                               QString::fromUtf8(kWindowTitle));
+}
+
 std::string LocalPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
@@ -30,6 +43,9 @@ std::string LocalPath(const QString& path) {
 
 QtForm1::QtForm1(QtWindowServices services, QWidget* parent)
     : QWidget(parent), core_(services) {
+  static const bool kAccessibleInstalled =
+      (QAccessible::installFactory(FormAccessible), true);
+  (void)kAccessibleInstalled;
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8(kWindowTitle));
   setFixedSize(Placed(kForm1Client).size());

@@ -1,0 +1,62 @@
+#include "packing/failure_detail.h"
+
+#include <string>
+
+namespace mirlot {
+
+std::string ReasonOf(const Status& failure) {
+  switch (static_cast<FailureCode>(failure.number())) {
+    case FailureCode::kBadFileNameOrNumber:
+      return "bad name";
+    case FailureCode::kFileNotFound:
+      return "no such file";
+    case FailureCode::kDeviceIoError:
+      return "input/output error";
+    case FailureCode::kDiskFull:
+      return "no space left";
+    case FailureCode::kInputPastEndOfFile:
+      return "ended early";
+    case FailureCode::kDeviceUnavailable:
+      return "no such drive";
+    case FailureCode::kPermissionDenied:
+      return "permission denied";
+    case FailureCode::kDiskNotReady:
+      return "drive not ready";
+    case FailureCode::kPathFileAccessError:
+      return "cannot be accessed";
+    case FailureCode::kPathNotFound:
+      return "no such folder";
+    default:
+      return "failure " + std::to_string(failure.number());
+  }
+}
+
+std::string PlaceName(const ListPlace& place) {
+  return "list line " + std::to_string(place.line) + ", field " +
+         std::to_string(place.field);
+}
+
+std::string EntryName(std::int64_t index, const ListPlace& place) {
+  return "entry #" + std::to_string(index) + " (" + PlaceName(place) + ")";
+}
+
+std::string EntryDetail(std::int64_t index, const ListPlace& place,
+                        std::string_view what, std::string_view reason) {
+  return EntryName(index, place) + ": " + std::string(what) + ": " +
+         std::string(reason);
+}
+
+RunFailure Explained(const Status& failure, std::string_view what) {
+  if (failure.ok() || failure.Is(FailureCode::kUserInterrupt)) {
+    return {failure, ""};
+  }
+  return {failure, std::string(what) + ": " + ReasonOf(failure)};
+}
+
+std::string OutputOperation(std::string_view operation, std::string_view name,
+                            const std::string& folder) {
+  return std::string(operation) + " " + std::string(name) + " in " +
+         (folder.empty() ? std::string(".") : folder);
+}
+
+}  // namespace mirlot

@@ -1,0 +1,50 @@
+// What a run says after its message when it fails or refuses a member:
+// which entry, list line or output, what was being done, and why, in fixed
+// words that are the same on every platform.
+#ifndef MIRLOT_PACKING_FAILURE_DETAIL_H_
+#define MIRLOT_PACKING_FAILURE_DETAIL_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "runtime/list_field_reader.h"
+#include "runtime/status.h"
+
+namespace mirlot {
+
+// A failure of the run with what more the user is told about it ("" when
+// nothing, as for success and for a cancelled run).
+struct RunFailure {
+  Status status;
+  std::string detail;
+  bool ok() const { return status.ok(); }
+};
+
+// "no such file" for 53, "no space left" for 61, "permission denied" for
+// 70...; "failure N" for a number without a phrase.
+std::string ReasonOf(const Status& failure);
+
+// "entry #1 (list line 2, field 1)": the entry numbered from 0, as the
+// messages about members count it, and where it stands in the list.
+std::string EntryName(std::int64_t index, const ListPlace& place);
+
+// "list line 2, field 1".
+std::string PlaceName(const ListPlace& place);
+
+// "entry #1 (list line 2, field 1): reading d/b.dat: no such file";
+// `what` is the member's path, after the operation when there is one.
+std::string EntryDetail(std::int64_t index, const ListPlace& place,
+                        std::string_view what, std::string_view reason);
+
+// `failure` with "`what`: reason" as its detail; a cancelled run gets none.
+RunFailure Explained(const Status& failure, std::string_view what);
+
+// "writing out.bin in d": an operation on the output `name` in `folder`
+// ("." for the current folder).
+std::string OutputOperation(std::string_view operation, std::string_view name,
+                            const std::string& folder);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_PACKING_FAILURE_DETAIL_H_
