@@ -8,6 +8,7 @@
 #include "packing/messages.h"
 #include "packing/payload_copier.h"
 #include "packing/staged_output.h"
+#include "runtime/commit_record.h"
 #include "runtime/path.h"
 
 namespace mirlot {
@@ -53,9 +54,13 @@ Status WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   Result<std::unique_ptr<FolderLock>> lock =
       LockForCommit(folder, folder_path, observer);
   if (!lock.ok()) return lock.status();
+  // A commit that a crash interrupted is rolled back first: until then a
+  // leftover temporary file may hold the only copy of an earlier output.
+  if (Status s = RollBackInterruptedCommit(folder); !s.ok()) return s;
   if ((*lock)->held()) {
-    folder.RemoveStaleTemporaries(kImageName);
-    folder.RemoveStaleTemporaries(kReportName);
+    for (const char* name : {kImageName, kReportName, kCommitRecordName}) {
+      folder.RemoveStaleTemporaries(name);
+    }
   }
   StagedOutput image(folder, kImageName);
   StagedOutput report(folder, kReportName);
@@ -79,11 +84,7 @@ Status WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   }
   if (!status.ok()) return status;
   StagedOutput* const outputs[] = {&image, &report};
-  if (Status s = CommitTogether(outputs); !s.ok()) return s;
-  // The outputs are in place and the run is done: a folder whose names
-  // cannot be synced keeps them as the system does.
-  (void)folder.SyncNames();
-  return Status::Ok();
+  return CommitTogether(outputs);
 }
 
 RunOutcome Fail(MessageSink& sink, const Status& failure) {

@@ -143,7 +143,7 @@ Result<std::uint64_t> ImageExtraction::CountExisting(
     if (!entry.ok()) return entry.status();
     if (!LiesInsideFile(*entry, image_.file_size())) continue;
     const std::string name = names_.NameOf(index);
-    Result<bool> exists = folder.NameTaken(name);
+    Result<std::optional<FileStatus>> exists = folder.StatName(name);
     if (!exists.ok()) {
       return exists.status().About(ResolveIn(folder_path, name));
     }
