@@ -12,7 +12,8 @@
 
 #include "format/output_names.h"
 #include "packing/packing_run.h"
-#include "runtime/commit_record.h"
+#include "reading/image_extractor.h"
+#include "reading/output_pair.h"
 #include "runtime/fake_file_system.h"
 #include "support/packing_fixtures.h"
 
@@ -41,14 +42,40 @@ RunOutcome Pack(FakeFileSystem& fs, const std::string& list) {
   return RunPacking({"/d/" + list}, fs, sink, observer);
 }
 
-Pair PairIn(const FakeFileSystem& fs) {
-  return {fs.Content("/d/out.bin"), fs.Content("/d/report.txt")};
+std::string ReadAll(ReadableFile& file) {
+  std::string bytes(4096, '\0');
+  bytes.resize(*file.ReadAt(0, bytes.data(), bytes.size()));
+  return bytes;
 }
 
-// Rolls back what the stopped run left, as every command does first.
-Status RollBack(FakeFileSystem& fs) {
-  Result<std::unique_ptr<Folder>> folder = fs.OpenFolder("/d");
-  return folder.ok() ? RollBackInterruptedCommit(**folder) : folder.status();
+class NoObserver : public ExtractObserver {
+  void OnWritten(std::uint64_t, const std::string&, std::uint64_t) override {}
+  void OnSkipped(std::uint64_t, const TableEntry&) override {}
+};
+
+// Runs `command` as the first one after the cut: a pack that fails after
+// its rollback, inspect's opening of the pair, or an extract to /e. Returns
+// the image and the report it found, or the extracted "NAME=PAYLOAD".
+std::string FirstCommand(FakeFileSystem& fs, const std::string& command) {
+  if (command == "pack") {
+    fs.FailOn(FakeFileSystem::Op::kCreateTemporary, "/d/.out.bin",
+              Status(FailureCode::kDiskFull));
+    EXPECT_EQ(Pack(fs, "z.txt"), RunOutcome::kFailed);
+    return fs.Content("/d/out.bin") + "|" + fs.Content("/d/report.txt");
+  }
+  if (command == "inspect") {
+    Result<OutputPair> pair = OpenImageAndReport(fs, "/d/out.bin");
+    if (!pair.ok() || !pair->report.ok()) return "not a pair";
+    return ReadAll(*pair->image) + "|" + ReadAll(**pair->report);
+  }
+  NoObserver observer;
+  EXPECT_TRUE(ImageExtraction::Open(fs, "/d/out.bin")
+                  ->WriteTo("/e", false, observer)
+                  .ok());
+  for (const std::string& path : fs.FilePaths()) {
+    if (path.starts_with("/e/")) return path + "=" + fs.Content(path);
+  }
+  return "nothing extracted";
 }
 
 const Pair kX = {"\0\0\0\x08\0\0\0\x04XXXX"s,
@@ -61,44 +88,65 @@ const Strings kFilesAfterZ = {"/d/out.bin", "/d/report.txt", "/d/x.dat",
                               "/d/x.txt",   "/d/y.dat",      "/d/y.txt",
                               "/d/z.dat",   "/d/z.txt"};
 
+// What each first command finds of the earlier and of the new pair.
+const struct {
+  const char* command;
+  std::string earlier, fresh;
+} kFirstCommands[] = {
+    {"pack", kX.first + "|" + kX.second, kY.first + "|" + kY.second},
+    {"inspect", kX.first + "|" + kX.second, kY.first + "|" + kY.second},
+    {"extract", "/e/x.dat=XXXX", "/e/y.dat=YYYYYY"},
+};
+
+// A whole run of y.txt after x.txt over `fs`; returns where its commit
+// starts (its first sync of the files) among the calls.
+std::size_t CommitStart(FakeFileSystem& fs) {
+  EXPECT_EQ(Pack(fs, "x.txt"), RunOutcome::kDone);
+  std::size_t first = fs.calls().size();
+  EXPECT_EQ(Pack(fs, "y.txt"), RunOutcome::kDone);
+  while (fs.calls()[first] != "sync-files /d") ++first;
+  return first;
+}
+
 TEST(CommitCrashTest, EveryStopLeavesOneWholePair) {
-  for (const bool can_swap : {false, true}) {
-    // A whole run of y.txt after x.txt: where its commit starts and ends.
-    FakeFileSystem whole;
-    Arrange(whole, can_swap);
-    ASSERT_EQ(Pack(whole, "x.txt"), RunOutcome::kDone);
-    const std::size_t earlier = whole.calls().size();
-    ASSERT_EQ(Pack(whole, "y.txt"), RunOutcome::kDone);
-    ASSERT_EQ(PairIn(whole), kY);
-    const Strings& calls = whole.calls();
-    std::size_t first = earlier;
-    while (calls[first] != "sync-files /d") ++first;
-    for (std::size_t stop = first; stop < calls.size(); ++stop) {
-      for (std::size_t kept = 0;; ++kept) {
-        SCOPED_TRACE(std::string(can_swap ? "swap" : "aside") + ", after " +
-                     calls[stop] + ", kept " + std::to_string(kept));
-        FakeFileSystem fs;
-        Arrange(fs, can_swap);
-        ASSERT_EQ(Pack(fs, "x.txt"), RunOutcome::kDone);
-        fs.StopAfter(stop + 1);
-        const bool done = Pack(fs, "y.txt") == RunOutcome::kDone;
-        const std::size_t unsynced = fs.UnsyncedChanges();
-        fs.PowerCut(kept);
-        // The new pair counts once the run removed its record and that
-        // removal survived.
-        const auto removal = std::find(calls.begin() + earlier, calls.end(),
-                                       "remove /d/.mirlot-commit");
-        const Strings after_cut = fs.FilePaths();
-        const bool committed =
-            removal - calls.begin() <= static_cast<std::ptrdiff_t>(stop) &&
-            std::count(after_cut.begin(), after_cut.end(),
-                       "/d/.mirlot-commit") == 0;
-        EXPECT_TRUE(committed || !done);
-        ASSERT_TRUE(RollBack(fs).ok());
-        EXPECT_EQ(PairIn(fs), committed ? kY : kX);
-        EXPECT_EQ(Pack(fs, "z.txt"), RunOutcome::kDone);
-        EXPECT_EQ(fs.FilePaths(), kFilesAfterZ);
-        if (kept >= unsynced) break;
+  for (const auto& first_command : kFirstCommands) {
+    for (const bool can_swap : {false, true}) {
+      FakeFileSystem whole;
+      Arrange(whole, can_swap);
+      const std::size_t first = CommitStart(whole);
+      const Strings& calls = whole.calls();
+      const auto removal = std::find(calls.begin() + first, calls.end(),
+                                     "remove /d/.mirlot-commit");
+      for (std::size_t stop = first; stop < calls.size(); ++stop) {
+        for (std::size_t kept = 0;; ++kept) {
+          SCOPED_TRACE(std::string(first_command.command) +
+                       (can_swap ? ", swap" : ", aside") + ", after " +
+                       calls[stop] + ", kept " + std::to_string(kept));
+          FakeFileSystem fs;
+          Arrange(fs, can_swap);
+          ASSERT_EQ(Pack(fs, "x.txt"), RunOutcome::kDone);
+          fs.StopAfter(stop + 1);
+          const bool done = Pack(fs, "y.txt") == RunOutcome::kDone;
+          const std::size_t unsynced = fs.UnsyncedChanges();
+          fs.PowerCut(kept);
+          // The new pair counts once the run removed its record and that
+          // removal survived.
+          const Strings after_cut = fs.FilePaths();
+          const bool committed =
+              removal - calls.begin() <= static_cast<std::ptrdiff_t>(stop) &&
+              std::count(after_cut.begin(), after_cut.end(),
+                         "/d/.mirlot-commit") == 0;
+          EXPECT_TRUE(committed || !done);
+          EXPECT_EQ(FirstCommand(fs, first_command.command),
+                    committed ? first_command.fresh : first_command.earlier);
+          EXPECT_EQ(Pack(fs, "z.txt"), RunOutcome::kDone);
+          Strings files = fs.FilePaths();
+          std::erase_if(files, [](const std::string& path) {
+            return path.starts_with("/e/");
+          });
+          EXPECT_EQ(files, kFilesAfterZ);
+          if (kept >= unsynced) break;
+        }
       }
     }
   }
