@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ const std::string k61 = "Ошибка 61Disk full";
 const std::string k70 = "Ошибка 70Permission denied";
 const std::string k75 = "Ошибка 75Path/File access error";
 const std::string kMissing1 = "Файл # 1 не существует!";
+const char* const kStrace = "/usr/bin/strace";
 
 struct FaultRow {
   const char* name;
@@ -75,6 +77,21 @@ class PackFaults : public ::testing::Test {
     prefix.insert(prefix.end(), {MIRLOT_BINARY, "pack", list});
     return RunChild(prefix, scratch_.root().string());
   }
+
+#ifndef _WIN32
+  // Runs `mirlot pack LIST` under strace with `options`, as Pack does.
+  ChildResult TracedPack(const std::string& list,
+                         const std::vector<std::string>& options) {
+    // The leak checker of sanitizer builds cannot work traced.
+    std::vector<std::string> prefix = {
+        "/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0",
+        kStrace,        "-f",
+        "-qq",          "-o",
+        "/dev/null"};
+    prefix.insert(prefix.end(), options.begin(), options.end());
+    return Pack(list, prefix);
+  }
+#endif
 
   // Packs `list` (in the scratch folder, or a full path), which must fail
   // with exactly `message` and change nothing in the scratch folder or, when
@@ -210,8 +227,7 @@ INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
 // test holds locked (its first sleep). The run stops, changes nothing and
 // exits with 128 + the signal's number.
 TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
-  const char* strace = "/usr/bin/strace";
-  if (RunChild({strace, "-o", "/dev/null", "/bin/true"}).exit_status != 0) {
+  if (RunChild({kStrace, "-o", "/dev/null", "/bin/true"}).exit_status != 0) {
     GTEST_SKIP() << "strace cannot trace here";
   }
   const std::string waiting = "mirlot pack: another run is writing into " +
@@ -230,16 +246,78 @@ TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
     const int folder = ::open(scratch_.Path("work").c_str(), O_RDONLY);
     ASSERT_EQ(row.err.empty() ? 0 : ::flock(folder, LOCK_EX), 0);
     const FolderSnapshot before = scratch_.Snapshot();
-    // The leak checker of sanitizer builds cannot work traced.
-    const ChildResult run =
-        Pack(scratch_.Path("work/list.txt"),
-             {"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0", strace, "-f",
-              "-qq", "-o", "/dev/null", "-e",
-              "inject=" + row.syscall + ":signal=" + row.signal + ":when=1"});
+    const ChildResult run = TracedPack(
+        scratch_.Path("work/list.txt"),
+        {"-e", "inject=" + row.syscall + ":signal=" + row.signal + ":when=1"});
     ::close(folder);
     EXPECT_EQ(run.exit_status, row.exit_status);
     EXPECT_EQ(run.out + run.err, row.err);
     EXPECT_EQ(scratch_.Snapshot(), before);
+  }
+}
+
+// How many times a traced run whose strace log is `log` called `syscall`
+// before the first fdatasync, which begins its commit.
+int CallsBeforeTheCommit(const std::string& log, const std::string& syscall) {
+  int calls = 0;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t name = line.find_first_not_of("0123456789 ");
+    if (line.compare(name, 10, "fdatasync(") == 0) break;
+    if (line.compare(name, syscall.size() + 1, syscall + "(") == 0) ++calls;
+  }
+  return calls;
+}
+
+// A run killed at the N-th call of each system call its commit makes, for
+// every N until a run is not killed, where the file system can swap two
+// names and where it cannot (every renameat2 fails with EINVAL). inspect,
+// the first command after it, finds one whole pair: the earlier one while
+// the run's record is there, the new one when the run said Done. The next
+// pack leaves nothing of the killed run behind.
+TEST_F(PackFaults, KillAtEveryCallOfTheCommitLeavesOnePair) {
+  if (RunChild({kStrace, "-o", "/dev/null", "/bin/true"}).exit_status != 0) {
+    GTEST_SKIP() << "strace cannot trace here";
+  }
+  scratch_.Write("work/list.txt", "a.dat\n");
+  const std::string list = scratch_.Path("work/list.txt");
+  for (const std::string no_swap : {"", "inject=renameat2:error=EINVAL"}) {
+    std::vector<std::string> options = {"-o", scratch_.Path("log")};
+    if (!no_swap.empty()) options.insert(options.end(), {"-e", no_swap});
+    ASSERT_EQ(TracedPack(list, options).exit_status, 0);
+    ASSERT_TRUE(PackEarlier(scratch_, "work/"));
+    const std::string log = scratch_.Read("log");
+    for (const std::string syscall :
+         {"fdatasync", "openat", "write", "newfstatat", "flock", "renameat2",
+          "renameat", "linkat", "fsync", "unlinkat", "close"}) {
+      if (!no_swap.empty() && syscall == "renameat2") continue;
+      for (int n = CallsBeforeTheCommit(log, syscall) + 1;; ++n) {
+        SCOPED_TRACE(no_swap + " " + syscall + " " + std::to_string(n));
+        std::vector<std::string> options = {
+            "-e",
+            "inject=" + syscall + ":signal=KILL:when=" + std::to_string(n)};
+        if (!no_swap.empty()) options.insert(options.end(), {"-e", no_swap});
+        const ChildResult run = TracedPack(list, options);
+        const bool recorded =
+            fs::exists(scratch_.Native("work/.mirlot-commit"));
+        const ChildResult look =
+            RunChild({MIRLOT_BINARY, "inspect", scratch_.Path("work/out.bin")});
+        const bool earlier = look.out.find(" keep.dat\n") != std::string::npos;
+        EXPECT_NE(look.out.find("names: from"), std::string::npos) << look.out;
+        EXPECT_NE(earlier, look.out.find(" a.dat\n") != std::string::npos);
+        EXPECT_TRUE(earlier || !recorded);
+        EXPECT_TRUE(!earlier || run.out != "Done\n");
+        // Also the earlier pair for the next row.
+        ASSERT_TRUE(PackEarlier(scratch_, "work/"));
+        FolderSnapshot left = scratch_.Snapshot();
+        std::erase_if(left, [](const auto& entry) {
+          return !entry.first.starts_with("work/.") ||
+                 entry.first == "work/.h.dat";
+        });
+        EXPECT_EQ(left, FolderSnapshot{});
+        if (run.exit_status != 137) break;
+      }
+    }
   }
 }
 
