@@ -222,6 +222,96 @@ INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
                          RowName);
 
 #ifndef _WIN32
+// How many times a traced run whose strace log is `log` called `syscall`
+// before the first fdatasync, which begins its commit.
+int CallsBeforeTheCommit(const std::string& log, const std::string& syscall) {
+  int calls = 0;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t name = line.find_first_not_of("0123456789 ");
+    if (line.compare(name, 10, "fdatasync(") == 0) break;
+    if (line.compare(name, syscall.size() + 1, syscall + "(") == 0) ++calls;
+  }
+  return calls;
+}
+#endif
+
+// A pack of a new list killed at its N-th step, for every N until a run is
+// not killed: at each file operation of its folder (crash_pack, on every
+// host) and, through strace, at each call of every system call its commit
+// makes, where the file system can swap two names and where it cannot
+// (every renameat2 fails with EINVAL). inspect, the first command after it,
+// finds one whole pair: the earlier one while the run's record is there,
+// the new one when the run said Done. The next pack leaves nothing of the
+// killed run behind.
+TEST_F(PackFaults, KillAtEveryStepOfTheCommitLeavesOnePair) {
+  scratch_.Write("work/list.txt", "a.dat\n");
+  const std::string list = scratch_.Path("work/list.txt");
+  struct Killer {
+    std::string no_swap, syscall;  // no syscall: crash_pack
+    int first = 1;
+  };
+  std::vector<Killer> killers = {{}};
+#ifndef _WIN32
+  const bool traced =
+      RunChild({kStrace, "-o", "/dev/null", "/bin/true"}).exit_status == 0;
+  for (const std::string no_swap : {"", "inject=renameat2:error=EINVAL"}) {
+    if (!traced) break;
+    std::vector<std::string> options = {"-o", scratch_.Path("log")};
+    if (!no_swap.empty()) options.insert(options.end(), {"-e", no_swap});
+    ASSERT_EQ(TracedPack(list, options).exit_status, 0);
+    ASSERT_TRUE(PackEarlier(scratch_, "work/"));
+    const std::string log = scratch_.Read("log");
+    for (const std::string syscall :
+         {"fdatasync", "openat", "write", "newfstatat", "flock", "renameat2",
+          "renameat", "rename", "linkat", "fsync", "unlinkat", "unlink",
+          "close"}) {
+      if (no_swap.empty() || syscall != "renameat2") {
+        killers.push_back(
+            {no_swap, syscall, CallsBeforeTheCommit(log, syscall) + 1});
+      }
+    }
+  }
+#endif
+  for (const Killer& killer : killers) {
+    for (int n = killer.first;; ++n) {
+      SCOPED_TRACE(killer.no_swap + " " + killer.syscall + " " +
+                   std::to_string(n));
+      ChildResult run;
+#ifndef _WIN32
+      std::vector<std::string> options = {
+          "-e", "inject=" + killer.syscall +
+                    ":signal=KILL:when=" + std::to_string(n)};
+      if (!killer.no_swap.empty()) {
+        options.insert(options.end(), {"-e", killer.no_swap});
+      }
+      if (!killer.syscall.empty()) run = TracedPack(list, options);
+#endif
+      if (killer.syscall.empty()) {
+        run = RunChild({CRASH_PACK_BINARY, std::to_string(n), list});
+      }
+      const bool recorded = fs::exists(scratch_.Native("work/.mirlot-commit"));
+      const ChildResult look =
+          RunChild({MIRLOT_BINARY, "inspect", scratch_.Path("work/out.bin")});
+      const bool earlier = look.out.find(" keep.dat\n") != std::string::npos;
+      EXPECT_NE(look.out.find("names: from"), std::string::npos) << look.out;
+      EXPECT_NE(earlier, look.out.find(" a.dat\n") != std::string::npos);
+      EXPECT_TRUE(earlier || !recorded);
+      EXPECT_TRUE(!earlier || run.out != "Done\n");
+      // Also the earlier pair for the next row.
+      ASSERT_TRUE(PackEarlier(scratch_, "work/"));
+      FolderSnapshot left = scratch_.Snapshot();
+      std::erase_if(left, [](const auto& entry) {
+        return !entry.first.starts_with("work/.") ||
+               entry.first == "work/.h.dat";
+      });
+      EXPECT_EQ(left, FolderSnapshot{});
+      if (run.exit_status != 137) break;
+    }
+  }
+}
+
+#ifndef _WIN32
 // A signal delivered by strace when the run first enters `syscall`: while
 // it writes its outputs (fdatasync) or while it waits for a folder that the
 // test holds locked (its first sleep). The run stops, changes nothing and
@@ -253,71 +343,6 @@ TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
     EXPECT_EQ(run.exit_status, row.exit_status);
     EXPECT_EQ(run.out + run.err, row.err);
     EXPECT_EQ(scratch_.Snapshot(), before);
-  }
-}
-
-// How many times a traced run whose strace log is `log` called `syscall`
-// before the first fdatasync, which begins its commit.
-int CallsBeforeTheCommit(const std::string& log, const std::string& syscall) {
-  int calls = 0;
-  std::istringstream lines(log);
-  for (std::string line; std::getline(lines, line);) {
-    const std::size_t name = line.find_first_not_of("0123456789 ");
-    if (line.compare(name, 10, "fdatasync(") == 0) break;
-    if (line.compare(name, syscall.size() + 1, syscall + "(") == 0) ++calls;
-  }
-  return calls;
-}
-
-// A run killed at the N-th call of each system call its commit makes, for
-// every N until a run is not killed, where the file system can swap two
-// names and where it cannot (every renameat2 fails with EINVAL). inspect,
-// the first command after it, finds one whole pair: the earlier one while
-// the run's record is there, the new one when the run said Done. The next
-// pack leaves nothing of the killed run behind.
-TEST_F(PackFaults, KillAtEveryCallOfTheCommitLeavesOnePair) {
-  if (RunChild({kStrace, "-o", "/dev/null", "/bin/true"}).exit_status != 0) {
-    GTEST_SKIP() << "strace cannot trace here";
-  }
-  scratch_.Write("work/list.txt", "a.dat\n");
-  const std::string list = scratch_.Path("work/list.txt");
-  for (const std::string no_swap : {"", "inject=renameat2:error=EINVAL"}) {
-    std::vector<std::string> options = {"-o", scratch_.Path("log")};
-    if (!no_swap.empty()) options.insert(options.end(), {"-e", no_swap});
-    ASSERT_EQ(TracedPack(list, options).exit_status, 0);
-    ASSERT_TRUE(PackEarlier(scratch_, "work/"));
-    const std::string log = scratch_.Read("log");
-    for (const std::string syscall :
-         {"fdatasync", "openat", "write", "newfstatat", "flock", "renameat2",
-          "renameat", "linkat", "fsync", "unlinkat", "close"}) {
-      if (!no_swap.empty() && syscall == "renameat2") continue;
-      for (int n = CallsBeforeTheCommit(log, syscall) + 1;; ++n) {
-        SCOPED_TRACE(no_swap + " " + syscall + " " + std::to_string(n));
-        std::vector<std::string> options = {
-            "-e",
-            "inject=" + syscall + ":signal=KILL:when=" + std::to_string(n)};
-        if (!no_swap.empty()) options.insert(options.end(), {"-e", no_swap});
-        const ChildResult run = TracedPack(list, options);
-        const bool recorded =
-            fs::exists(scratch_.Native("work/.mirlot-commit"));
-        const ChildResult look =
-            RunChild({MIRLOT_BINARY, "inspect", scratch_.Path("work/out.bin")});
-        const bool earlier = look.out.find(" keep.dat\n") != std::string::npos;
-        EXPECT_NE(look.out.find("names: from"), std::string::npos) << look.out;
-        EXPECT_NE(earlier, look.out.find(" a.dat\n") != std::string::npos);
-        EXPECT_TRUE(earlier || !recorded);
-        EXPECT_TRUE(!earlier || run.out != "Done\n");
-        // Also the earlier pair for the next row.
-        ASSERT_TRUE(PackEarlier(scratch_, "work/"));
-        FolderSnapshot left = scratch_.Snapshot();
-        std::erase_if(left, [](const auto& entry) {
-          return !entry.first.starts_with("work/.") ||
-                 entry.first == "work/.h.dat";
-        });
-        EXPECT_EQ(left, FolderSnapshot{});
-        if (run.exit_status != 137) break;
-      }
-    }
   }
 }
 
