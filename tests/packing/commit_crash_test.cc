@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "format/output_names.h"
@@ -22,7 +21,6 @@ namespace {
 
 using namespace std::string_literals;
 using Strings = std::vector<std::string>;
-using Pair = std::pair<std::string, std::string>;
 
 // /d holds three members and a list for each; x.txt was packed.
 void Arrange(FakeFileSystem& fs, bool can_swap) {
@@ -78,12 +76,12 @@ std::string FirstCommand(FakeFileSystem& fs, const std::string& command) {
   return "nothing extracted";
 }
 
-const Pair kX = {"\0\0\0\x08\0\0\0\x04XXXX"s,
-                 "#,            Name,          Offset,       Size\r\n"
-                 " 1            x.dat          8             4\r\n"};
-const Pair kY = {"\0\0\0\x08\0\0\0\x06YYYYYY"s,
-                 "#,            Name,          Offset,       Size\r\n"
-                 " 1            y.dat          8             6\r\n"};
+const std::string kHeading =
+    "#,            Name,          Offset,       Size\r\n";
+const std::string kX = "\0\0\0\x08\0\0\0\x04XXXX|"s + kHeading +
+                       " 1            x.dat          8             4\r\n";
+const std::string kY = "\0\0\0\x08\0\0\0\x06YYYYYY|"s + kHeading +
+                       " 1            y.dat          8             6\r\n";
 const Strings kFilesAfterZ = {"/d/out.bin", "/d/report.txt", "/d/x.dat",
                               "/d/x.txt",   "/d/y.dat",      "/d/y.txt",
                               "/d/z.dat",   "/d/z.txt"};
@@ -93,8 +91,8 @@ const struct {
   const char* command;
   std::string earlier, fresh;
 } kFirstCommands[] = {
-    {"pack", kX.first + "|" + kX.second, kY.first + "|" + kY.second},
-    {"inspect", kX.first + "|" + kX.second, kY.first + "|" + kY.second},
+    {"pack", kX, kY},
+    {"inspect", kX, kY},
     {"extract", "/e/x.dat=XXXX", "/e/y.dat=YYYYYY"},
 };
 

@@ -12,9 +12,9 @@ namespace {
 
 // Indexed by Op.
 constexpr const char* kOpNames[] = {
-    "stat",       "open",      "read",   "create-folder", "open-folder",
-    "lock",       "stat-name", "create", "append",        "close",
-    "sync-files", "rename",    "remove", "sync-names"};
+    "stat",   "open",   "read",      "create-folder", "open-folder",
+    "lock",   "create", "append",    "close",         "sync-files",
+    "rename", "remove", "sync-names"};
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
@@ -114,20 +114,12 @@ class FakeFileSystem::OpenedFolder : public Folder {
     }
   }
   Result<std::optional<FileStatus>> StatName(const std::string& name) override {
-    Guard guard(fs_.mutex_);
-    if (Status s = fs_.Enter(Op::kStatName, Full(name)); !s.ok()) return s;
-    auto file = fs_.files_.find(Full(name));
-    if (file == fs_.files_.end()) {
-      if (!fs_.IsFolder(Full(name))) return std::optional<FileStatus>();
-      FileStatus folder;
-      folder.kind = FileKind::kDirectory;
-      return std::optional<FileStatus>(folder);
+    Result<FileStatus> status = fs_.Stat(Full(name));
+    if (status.ok()) return std::optional<FileStatus>(*status);
+    if (status.status().Is(FailureCode::kFileNotFound)) {
+      return std::optional<FileStatus>();
     }
-    return std::optional<FileStatus>(
-        FileStatus{.kind = FileKind::kRegular,
-                   .size = file->second->data.size(),
-                   .hidden = false,
-                   .identity = {2, file->second->id}});
+    return status.status();
   }
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& name) override {
@@ -328,7 +320,8 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   return FileStatus{.kind = regular ? FileKind::kRegular : FileKind::kDirectory,
                     .size = regular ? file->second->data.size() : 0,
                     .hidden = LastComponent(path).starts_with('.'),
-                    .identity = {1, std::hash<std::string>{}(path)}};
+                    .identity = {1, regular ? file->second->id
+                                            : std::hash<std::string>{}(path)}};
 }
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(

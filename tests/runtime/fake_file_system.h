@@ -37,7 +37,6 @@ class FakeFileSystem : public FileSystem {
     kCreateFolder,
     kOpenFolder,
     kLockFolder,
-    kStatName,
     kCreateTemporary,
     kAppend,
     kClose,
