@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "format/output_names.h"
 #include "packing/packing_run.h"
 #include "reading/image_extractor.h"
 #include "reading/output_pair.h"
@@ -22,22 +21,23 @@ namespace {
 using namespace std::string_literals;
 using Strings = std::vector<std::string>;
 
-// /d holds three members and a list for each; x.txt was packed.
-void Arrange(FakeFileSystem& fs, bool can_swap) {
-  fs.can_swap = can_swap;
-  fs.AddFile("/d/x.dat", MemberBytes(58, "XXXX"));
-  fs.AddFile("/d/y.dat", MemberBytes(60, "YYYYYY"));
-  fs.AddFile("/d/z.dat", MemberBytes(55, "Z"));
-  for (const char* list : {"x", "y", "z"}) {
-    fs.AddFile("/d/" + std::string(list) + ".txt",
-               std::string(list) + ".dat\n");
-  }
-}
-
 RunOutcome Pack(FakeFileSystem& fs, const std::string& list) {
   RecordingSink sink;
   RunObserver observer;
-  return RunPacking({"/d/" + list}, fs, sink, observer);
+  return RunPacking({"/d/" + list + ".txt"}, fs, sink, observer);
+}
+
+// /d holds the members x.dat, y.dat and z.dat and a list for each; x.txt
+// is packed.
+void Arrange(FakeFileSystem& fs, bool can_swap) {
+  fs.can_swap = can_swap;
+  for (const std::string payload : {"XXXX", "YYYYYY", "Z"}) {
+    const std::string name(1, payload[0] - 'A' + 'a');
+    fs.AddFile("/d/" + name + ".dat",
+               MemberBytes(54 + payload.size(), payload));
+    fs.AddFile("/d/" + name + ".txt", name + ".dat\n");
+  }
+  ASSERT_EQ(Pack(fs, "x"), RunOutcome::kDone);
 }
 
 std::string ReadAll(ReadableFile& file) {
@@ -58,7 +58,7 @@ std::string FirstCommand(FakeFileSystem& fs, const std::string& command) {
   if (command == "pack") {
     fs.FailOn(FakeFileSystem::Op::kCreateTemporary, "/d/.out.bin",
               Status(FailureCode::kDiskFull));
-    EXPECT_EQ(Pack(fs, "z.txt"), RunOutcome::kFailed);
+    EXPECT_EQ(Pack(fs, "z"), RunOutcome::kFailed);
     return fs.Content("/d/out.bin") + "|" + fs.Content("/d/report.txt");
   }
   if (command == "inspect") {
@@ -82,9 +82,6 @@ const std::string kX = "\0\0\0\x08\0\0\0\x04XXXX|"s + kHeading +
                        " 1            x.dat          8             4\r\n";
 const std::string kY = "\0\0\0\x08\0\0\0\x06YYYYYY|"s + kHeading +
                        " 1            y.dat          8             6\r\n";
-const Strings kFilesAfterZ = {"/d/out.bin", "/d/report.txt", "/d/x.dat",
-                              "/d/x.txt",   "/d/y.dat",      "/d/y.txt",
-                              "/d/z.dat",   "/d/z.txt"};
 
 // What each first command finds of the earlier and of the new pair.
 const struct {
@@ -96,54 +93,44 @@ const struct {
     {"extract", "/e/x.dat=XXXX", "/e/y.dat=YYYYYY"},
 };
 
-// A whole run of y.txt after x.txt over `fs`; returns where its commit
-// starts (its first sync of the files) among the calls.
-std::size_t CommitStart(FakeFileSystem& fs) {
-  EXPECT_EQ(Pack(fs, "x.txt"), RunOutcome::kDone);
-  std::size_t first = fs.calls().size();
-  EXPECT_EQ(Pack(fs, "y.txt"), RunOutcome::kDone);
-  while (fs.calls()[first] != "sync-files /d") ++first;
-  return first;
-}
-
 TEST(CommitCrashTest, EveryStopLeavesOneWholePair) {
   for (const auto& first_command : kFirstCommands) {
     for (const bool can_swap : {false, true}) {
       FakeFileSystem whole;
       Arrange(whole, can_swap);
-      const std::size_t first = CommitStart(whole);
       const Strings& calls = whole.calls();
-      const auto removal = std::find(calls.begin() + first, calls.end(),
-                                     "remove /d/.mirlot-commit");
-      for (std::size_t stop = first; stop < calls.size(); ++stop) {
-        for (std::size_t kept = 0;; ++kept) {
+      const std::size_t start = calls.size();
+      ASSERT_EQ(Pack(whole, "y"), RunOutcome::kDone);
+      const auto at = [&](const std::string& call) {
+        return std::size_t(std::find(calls.begin() + start, calls.end(), call) -
+                           calls.begin());
+      };
+      // The new pair counts once the removal of the record was made.
+      const std::size_t removal = at("remove /d/.mirlot-commit");
+      for (std::size_t stop = at("sync-files /d"); stop < calls.size();
+           ++stop) {
+        bool all = false;
+        for (std::size_t kept = 0; !all; ++kept) {
           SCOPED_TRACE(std::string(first_command.command) +
                        (can_swap ? ", swap" : ", aside") + ", after " +
                        calls[stop] + ", kept " + std::to_string(kept));
           FakeFileSystem fs;
           Arrange(fs, can_swap);
-          ASSERT_EQ(Pack(fs, "x.txt"), RunOutcome::kDone);
-          fs.StopAfter(stop + 1);
-          const bool done = Pack(fs, "y.txt") == RunOutcome::kDone;
-          const std::size_t unsynced = fs.UnsyncedChanges();
-          fs.PowerCut(kept);
-          // The new pair counts once the run removed its record and that
-          // removal survived.
-          const Strings after_cut = fs.FilePaths();
+          fs.stop_after = stop + 1;
+          const bool done = Pack(fs, "y") == RunOutcome::kDone;
+          all = fs.PowerCut(kept);
           const bool committed =
-              removal - calls.begin() <= static_cast<std::ptrdiff_t>(stop) &&
-              std::count(after_cut.begin(), after_cut.end(),
-                         "/d/.mirlot-commit") == 0;
+              removal <= stop && fs.Content("/d/.mirlot-commit").empty();
           EXPECT_TRUE(committed || !done);
           EXPECT_EQ(FirstCommand(fs, first_command.command),
                     committed ? first_command.fresh : first_command.earlier);
-          EXPECT_EQ(Pack(fs, "z.txt"), RunOutcome::kDone);
+          EXPECT_EQ(Pack(fs, "z"), RunOutcome::kDone);
           Strings files = fs.FilePaths();
-          std::erase_if(files, [](const std::string& path) {
-            return path.starts_with("/e/");
-          });
-          EXPECT_EQ(files, kFilesAfterZ);
-          if (kept >= unsynced) break;
+          std::erase_if(files,
+                        [](auto& path) { return path.starts_with("/e/"); });
+          EXPECT_EQ(files, (Strings{"/d/out.bin", "/d/report.txt", "/d/x.dat",
+                                    "/d/x.txt", "/d/y.dat", "/d/y.txt",
+                                    "/d/z.dat", "/d/z.txt"}));
         }
       }
     }

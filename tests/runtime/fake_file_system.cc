@@ -222,26 +222,18 @@ void FakeFileSystem::AddFile(const std::string& path, std::string content) {
   node->data = node->synced = std::move(content);
 }
 
-void FakeFileSystem::StopAfter(std::size_t calls) {
+bool FakeFileSystem::PowerCut(std::size_t kept) {
   Guard guard(mutex_);
-  stop_after_ = calls;
-}
-
-void FakeFileSystem::PowerCut(std::size_t kept) {
-  Guard guard(mutex_);
+  const bool all = kept >= unsynced_.size();
   for (std::size_t i = 0; i < kept && i < unsynced_.size(); ++i) {
     Apply(unsynced_[i], durable_files_);
   }
   unsynced_.clear();
-  stop_after_ = SIZE_MAX;
+  stop_after = SIZE_MAX;
   lock_holders_.clear();
   files_ = durable_files_;
   for (auto& [path, node] : files_) node->data = node->synced;
-}
-
-std::size_t FakeFileSystem::UnsyncedChanges() const {
-  Guard guard(mutex_);
-  return unsynced_.size();
+  return all;
 }
 
 std::string FakeFileSystem::Content(const std::string& path) const {
@@ -265,7 +257,7 @@ void FakeFileSystem::FailOn(Op op, std::string path_part, Status failure,
 
 Status FakeFileSystem::Enter(Op op, const std::string& path) {
   calls_.push_back(std::string(kOpNames[static_cast<int>(op)]) + " " + path);
-  if (calls_.size() > stop_after_) {
+  if (calls_.size() > stop_after) {
     return Status(FailureCode::kPathFileAccessError);
   }
   if (before_each) before_each(op, path);

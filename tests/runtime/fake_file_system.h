@@ -70,18 +70,16 @@ class FakeFileSystem : public FileSystem {
   bool can_swap = false;
 
   // Stops the file system, as the death of the process that uses it would,
-  // once `calls` operations were made in all: every later one fails with 75
-  // and changes nothing. PowerCut starts it again.
-  void StopAfter(std::size_t calls);
+  // once this many operations were made in all: every later one fails with
+  // 75 and changes nothing. PowerCut starts it again.
+  std::size_t stop_after = SIZE_MAX;
 
   // Loses what was not made durable, as a power cut would: each file's
   // data falls back to what was synced, and the name changes not synced
   // are undone but for the first `kept` of them, which the disk happened
   // to write. Open files and folders, and locks, must not be used
-  // afterwards.
-  void PowerCut(std::size_t kept = 0);
-  // How many name changes a power cut could lose now.
-  std::size_t UnsyncedChanges() const;
+  // afterwards. Returns whether all of them were kept.
+  bool PowerCut(std::size_t kept = 0);
 
   // "stat /d/a.dat", "open /d/a.dat", … in call order. Read it only while
   // no other thread calls in.
@@ -154,7 +152,6 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, int> lock_holders_;
   int temporary_counter_ = 0;
   std::uint64_t node_counter_ = 0;
-  std::size_t stop_after_ = SIZE_MAX;
 };
 
 }  // namespace mirlot
