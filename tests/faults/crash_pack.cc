@@ -1,9 +1,9 @@
 // crash_pack N LIST: packs LIST as `mirlot pack` does through the host's
 // file system, but ends the process at once, as a kill would, when the
 // output folder is about to make its N-th operation; each output's move is
-// an operation of its own. The crash rows run it where no tracer reaches
-// the file operations (wine makes its moves inside wineserver).
-#include <cstdio>
+// an operation of its own. Exits with 0 when the run is done, else 1. The
+// crash rows run it where no tracer reaches the file operations (wine makes
+// its moves inside wineserver).
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -11,6 +11,7 @@
 
 #include "packing/packing_run.h"
 #include "runtime/file_system.h"
+#include "support/packing_fixtures.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -106,12 +107,6 @@ class KillingFileSystem : public FileSystem {
   FileSystem& host_ = HostFileSystem();
 };
 
-class PrintingSink : public MessageSink {
-  void Show(std::string_view text, MessageKind) override {
-    std::printf("%.*s\n", static_cast<int>(text.size()), text.data());
-  }
-};
-
 }  // namespace
 }  // namespace mirlot
 
@@ -119,7 +114,7 @@ int main(int argc, char** argv) {
   if (argc != 3) return 2;
   mirlot::operations_left = std::atoi(argv[1]);
   mirlot::KillingFileSystem file_system;
-  mirlot::PrintingSink sink;
+  mirlot::RecordingSink sink;
   mirlot::RunObserver observer;
   const mirlot::RunOutcome outcome =
       mirlot::RunPacking({argv[2]}, file_system, sink, observer);
