@@ -8,7 +8,7 @@
 #include "cli/terminal_progress.h"
 #include "format/output_names.h"
 #include "packing/output_verification.h"
-#include "reading/report_reader.h"
+#include "reading/output_pair.h"
 #include "runtime/console.h"
 #include "runtime/number_text.h"
 #include "runtime/path.h"
@@ -29,24 +29,15 @@ int CannotRead(const Status& failure) {
   return kExitUsage;
 }
 
-struct OpenedOutputs {
-  std::unique_ptr<ReadableFile> image;
-  std::unique_ptr<ReadableFile> report;
-};
-
-// Opens the image at `image_path` and the report beside it, as inspect and
-// extract do: the one place verify opens them.
+// Opens the image at `image_path` and the report beside it as one pair,
+// as inspect and extract do.
 // On failure returns the failure, its description led by the path.
-Result<OpenedOutputs> OpenOutputs(FileSystem& file_system,
-                                  const std::string& image_path) {
-  Result<std::unique_ptr<ReadableFile>> image =
-      file_system.OpenForRead(image_path);
-  if (!image.ok()) return image.status().About(image_path);
-  const std::string report_path = ReportPathBeside(image_path);
-  Result<std::unique_ptr<ReadableFile>> report =
-      file_system.OpenForRead(report_path);
-  if (!report.ok()) return report.status().About(report_path);
-  return OpenedOutputs{std::move(*image), std::move(*report)};
+Result<OutputPair> OpenOutputs(FileSystem& file_system,
+                               const std::string& image_path) {
+  Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
+  if (!pair.ok()) return pair.status().About(image_path);
+  if (!pair->report.ok()) return pair->report.status().About(pair->report_path);
+  return pair;
 }
 
 // Lists the first differences on standard output, erasing the progress
@@ -80,13 +71,13 @@ int RunVerify(const std::string& list_path, bool quiet) {
     return CannotRead(list.status().About(list_path));
   }
   const std::string image_path = ResolveIn(ParentFolder(list_path), kImageName);
-  Result<OpenedOutputs> outputs = OpenOutputs(file_system, image_path);
+  Result<OutputPair> outputs = OpenOutputs(file_system, image_path);
   if (!outputs.ok()) return CannotRead(outputs.status());
   TerminalProgress progress(stderr, !quiet, "Verifying");
   ListedDifferences differences(progress);
-  Result<std::uint64_t> count =
-      VerifyOutputs(file_system, list_path, {*outputs->image, *outputs->report},
-                    differences, progress);
+  Result<std::uint64_t> count = VerifyOutputs(
+      file_system, list_path, {*outputs->image, **outputs->report}, differences,
+      progress);
   progress.Clear();
   if (count.status().Is(FailureCode::kUserInterrupt)) {
     return progress.InterruptExitStatus();
@@ -94,8 +85,8 @@ int RunVerify(const std::string& list_path, bool quiet) {
   if (!count.ok()) return CannotRead(count.status());
   differences.Finish();
   if (*count == 0) {
-    Say(stdout, image_path + " and " + ReportPathBeside(image_path) +
-                    " match " + list_path);
+    Say(stdout,
+        image_path + " and " + outputs->report_path + " match " + list_path);
   }
   if (!StandardOutputWritten()) {
     Say(stderr, "cannot write to standard output");

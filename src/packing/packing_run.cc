@@ -12,6 +12,7 @@
 #include "packing/messages.h"
 #include "packing/payload_copier.h"
 #include "packing/staged_output.h"
+#include "runtime/commit_record.h"
 #include "runtime/path.h"
 
 namespace mirlot {
@@ -69,9 +70,15 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   if (!lock.ok()) {
     return Explained(lock.status(), "locking the folder " + folder_path);
   }
+  // A commit that a crash interrupted is rolled back first: until then a
+  // leftover temporary file may hold the only copy of an earlier output.
+  if (Status s = RollBackInterruptedCommit(folder); !s.ok()) {
+    return Explained(s, "rolling back an interrupted commit in " + folder_path);
+  }
   if ((*lock)->held()) {
-    folder.RemoveStaleTemporaries(kImageName);
-    folder.RemoveStaleTemporaries(kReportName);
+    for (const char* name : {kImageName, kReportName, kCommitRecordName}) {
+      folder.RemoveStaleTemporaries(name);
+    }
   }
   StagedOutput image(folder, kImageName);
   StagedOutput report(folder, kReportName);
@@ -106,9 +113,6 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   if (Status s = CommitTogether(outputs); !s.ok()) {
     return Explained(s, OutputOperation("replacing", both, folder_path));
   }
-  // The outputs are in place and the run is done: a folder whose names
-  // cannot be synced keeps them as the system does.
-  (void)folder.SyncNames();
   return {};
 }
 

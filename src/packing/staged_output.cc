@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "runtime/commit_record.h"
+
 namespace mirlot {
 
 StagedOutput::StagedOutput(Folder& folder, std::string final_name)
@@ -32,7 +34,7 @@ Status CommitTogether(std::span<StagedOutput* const> outputs) {
   for (const StagedOutput* output : outputs) {
     replacements.push_back({output->temporary_name_, output->final_name_});
   }
-  Status status = outputs.front()->folder_.ReplaceTogether(replacements);
+  Status status = CommitWithRecord(outputs.front()->folder_, replacements);
   if (status.ok()) {
     for (StagedOutput* output : outputs) output->committed_ = true;
   }

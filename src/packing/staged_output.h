@@ -33,10 +33,12 @@ class StagedOutput {
   Status Finish();
 
   // Moves the finished temporary files of `outputs`, all in one folder, to
-  // their final names, all of them or none.
-  // On success each final name holds its new content. On failure the earlier
-  // files at the final names are unchanged and the temporary files will be
-  // removed.
+  // their final names, all of them or none, through the folder's commit
+  // record (runtime/commit_record.h), so that a crash leaves them all or
+  // none too. Call with the folder's exclusive lock held.
+  // On success each final name holds its new content, durably. On failure
+  // the earlier files at the final names are unchanged and the temporary
+  // files will be removed.
   friend Status CommitTogether(std::span<StagedOutput* const> outputs);
 
  private:

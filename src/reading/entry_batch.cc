@@ -1,7 +1,9 @@
 // Payloads put in place a batch at a time.
 #include "reading/entry_batch.h"
 
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "reading/image_extractor.h"
 #include "runtime/path.h"
@@ -84,7 +86,12 @@ Status EntryBatch::Move(const Waiting& waiting) {
   Status status;
   if (force_) {
     const Replacement replacement[] = {{waiting.temporary, waiting.name}};
-    status = folder_.ReplaceTogether(replacement);
+    Result<std::vector<std::string>> formers =
+        folder_.ReplaceTogether(replacement);
+    status = formers.status();
+    if (formers.ok()) {
+      for (const std::string& former : *formers) (void)folder_.Remove(former);
+    }
   } else {
     status = folder_.MoveWithoutReplacing(waiting.temporary, waiting.name);
     if (status.Is(FailureCode::kPathFileAccessError)) {

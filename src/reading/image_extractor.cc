@@ -51,19 +51,17 @@ ImageExtraction::ImageExtraction(FileSystem& file_system,
 
 Result<ImageExtraction> ImageExtraction::Open(FileSystem& file_system,
                                               const std::string& image_path) {
-  Result<std::unique_ptr<ReadableFile>> file =
-      file_system.OpenForRead(image_path);
-  if (!file.ok()) return file.status();
-  Result<ImageReader> image = ImageReader::Open(**file);
+  Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
+  if (!pair.ok()) return pair.status();
+  Result<ImageReader> image = ImageReader::Open(*pair->image);
   if (!image.ok()) return image.status();
   Result<SoundnessCheck> verdict = CheckImage(*image);
   if (!verdict.ok()) return verdict.status();
   std::vector<std::string> report_names;
-  Result<ReportMatch> report = MatchReport(
-      file_system, ReportPathBeside(image_path), *image, &report_names);
+  Result<ReportMatch> report = MatchReport(*pair, *image, &report_names);
   if (!report.ok()) return report.status();
-  ImageExtraction extraction(file_system, std::move(*file), std::move(*image),
-                             std::move(*verdict));
+  ImageExtraction extraction(file_system, std::move(pair->image),
+                             std::move(*image), std::move(*verdict));
   extraction.report_ = std::move(*report);
   if (extraction.report_.matches()) {
     extraction.names_ = ExtractNames(report_names);
@@ -160,7 +158,7 @@ Result<std::uint64_t> ImageExtraction::CountExisting(
     if (!entry.ok()) return entry.status();
     if (!LiesInsideFile(*entry, image_.file_size())) continue;
     const std::string name = names_.NameOf(index);
-    Result<bool> exists = folder.NameTaken(name);
+    Result<std::optional<FileStatus>> exists = folder.StatName(name);
     if (!exists.ok()) {
       return exists.status().About(ResolveIn(folder_path, name));
     }

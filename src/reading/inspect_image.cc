@@ -12,15 +12,11 @@ namespace {
 // Yields the names of a matching report, one per entry.
 class ReportNames {
  public:
-  // Opens the report when `match` says it matches; otherwise every name is
-  // empty.
-  ReportNames(FileSystem& file_system, const ReportMatch& match) {
-    if (!match.matches()) return;
-    Result<std::unique_ptr<ReadableFile>> file =
-        file_system.OpenForRead(match.path);
-    if (!file.ok()) return;
-    file_ = std::move(*file);
-    lines_.emplace(*file_);
+  // Reads `report` again when `match` says it matches; otherwise every name
+  // is empty.
+  ReportNames(ReadableFile* report, const ReportMatch& match) {
+    if (!match.matches() || report == nullptr) return;
+    lines_.emplace(*report);
     Result<std::optional<std::string>> heading = ReadReportHeading(*lines_);
     if (!heading.ok() || *heading) lines_.reset();
   }
@@ -38,7 +34,6 @@ class ReportNames {
   }
 
  private:
-  std::unique_ptr<ReadableFile> file_;
   std::optional<ReportLineReader> lines_;
 };
 
@@ -47,17 +42,15 @@ class ReportNames {
 Result<bool> InspectImage(FileSystem& file_system,
                           const std::string& image_path,
                           InspectionVisitor& visitor) {
-  Result<std::unique_ptr<ReadableFile>> file =
-      file_system.OpenForRead(image_path);
-  if (!file.ok()) return file.status();
-  Result<ImageReader> image = ImageReader::Open(**file);
+  Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
+  if (!pair.ok()) return pair.status();
+  Result<ImageReader> image = ImageReader::Open(*pair->image);
   if (!image.ok()) return image.status();
-  Result<ReportMatch> report =
-      MatchReport(file_system, ReportPathBeside(image_path), *image);
+  Result<ReportMatch> report = MatchReport(*pair, *image);
   if (!report.ok()) return report.status();
   visitor.OnStart(*image, *report);
 
-  ReportNames names(file_system, *report);
+  ReportNames names(pair->report.ok() ? pair->report->get() : nullptr, *report);
   SoundnessCheck check(*image);
   TableCursor cursor(*image);
   while (!cursor.AtEnd()) {

@@ -4,9 +4,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "format/output_names.h"
-#include "runtime/path.h"
-
 namespace mirlot {
 
 namespace {
@@ -68,10 +65,6 @@ Result<std::optional<std::string>> ReadReportHeading(ReportLineReader& lines) {
     return std::optional<std::string>("its first line is not the heading");
   }
   return std::optional<std::string>();
-}
-
-std::string ReportPathBeside(const std::string& image_path) {
-  return ResolveIn(ParentFolder(image_path), kReportName);
 }
 
 namespace {
@@ -154,15 +147,12 @@ class ReportComparison {
 
 }  // namespace
 
-Result<ReportMatch> MatchReport(FileSystem& file_system,
-                                const std::string& report_path,
-                                ImageReader& image,
+Result<ReportMatch> MatchReport(OutputPair& pair, ImageReader& image,
                                 std::vector<std::string>* names) {
   ReportMatch match;
-  match.path = report_path;
+  match.path = pair.report_path;
   if (names != nullptr) names->clear();
-  Result<std::unique_ptr<ReadableFile>> report =
-      file_system.OpenForRead(report_path);
+  const Result<std::unique_ptr<ReadableFile>>& report = pair.report;
   if (!report.ok()) {
     if (!report.status().Is(FailureCode::kFileNotFound)) {
       match.state = ReportMatch::State::kUnreadable;

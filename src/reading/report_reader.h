@@ -10,6 +10,7 @@
 
 #include "format/report_text.h"
 #include "reading/image_reader.h"
+#include "reading/output_pair.h"
 #include "runtime/buffered_reader.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
@@ -58,16 +59,11 @@ struct ReportMatch {
   bool matches() const { return state == State::kMatches; }
 };
 
-// The path of the report that belongs to the image at `image_path`.
-std::string ReportPathBeside(const std::string& image_path);
-
-// Compares the report at `report_path` with the readable entries of `image`.
+// Compares the report of `pair` with the readable entries of `image`.
 // When it matches and `names` is given, `names` receives the names in entry
 // order. On success returns the comparison. On failure returns the failure
 // to read the image's table.
-Result<ReportMatch> MatchReport(FileSystem& file_system,
-                                const std::string& report_path,
-                                ImageReader& image,
+Result<ReportMatch> MatchReport(OutputPair& pair, ImageReader& image,
                                 std::vector<std::string>* names = nullptr);
 
 }  // namespace mirlot

@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/result.h"
 #include "runtime/status.h"
@@ -119,17 +121,26 @@ class Folder {
   virtual std::unique_ptr<FolderLock> TryLock(LockKind kind) = 0;
 
   // Removes the files that CreateTemporary made here from the stem
-  // `final_name` and that no process has open any more: left by a run that was
-  // killed or lost its power. Call only while holding the exclusive lock.
-  // Nothing else is touched, files set aside while a replacement was undone
-  // included. Cannot fail: a file that cannot be removed stays.
+  // `final_name` and that no process has open any more: left by a run that
+  // was killed or lost its power, with what a replacement set aside under
+  // their SetAsideName. Call only while holding the exclusive lock, and only
+  // once an interrupted commit is rolled back (commit_record.h): until then
+  // such a file may hold the only copy of an earlier output. Nothing else is
+  // touched. Cannot fail: a file that cannot be removed stays.
   virtual void RemoveStaleTemporaries(const std::string& final_name) = 0;
 
-  // Tells whether anything has the name `name` here, without following a
-  // final symbolic link.
-  // On success returns true when something is there. On failure returns the
-  // failure, as FileSystem::Stat does.
-  virtual Result<bool> NameTaken(const std::string& name) = 0;
+  // Looks up `name` here without following a final symbolic link.
+  // On success returns its kind, size and identity, or nullopt when nothing
+  // has the name. On failure returns the failure, as FileSystem::Stat does.
+  virtual Result<std::optional<FileStatus>> StatName(
+      const std::string& name) = 0;
+
+  // Opens the existing regular file `name` here for reading.
+  // On success returns the open file, which keeps its content whatever
+  // later moves do to the name. On failure returns the failure, as
+  // FileSystem::OpenForRead does.
+  virtual Result<std::unique_ptr<ReadableFile>> OpenForRead(
+      const std::string& name) = 0;
 
   // Creates a new, empty file with a unique name made from `stem` here (a
   // TemporaryName), for a file that will be moved to `final_name`. The
@@ -158,12 +169,21 @@ class Folder {
 
   // Moves every `from` onto its `to`, all of them or none, so that files
   // that belong together never mix old and new content. A link at a `to` is
-  // replaced, never followed; a folder there is never replaced.
-  // On success each `to` holds what its `from` held; the `from` names and the
-  // former content of the `to` names are gone.
+  // replaced, never followed; a folder there is never replaced. While it
+  // works, the former content of a `to` waits under its `from` or under
+  // SetAsideName(`from`) (see temporary_name.h), never elsewhere.
+  // On success each `to` holds what its `from` held, and returns the names
+  // under which the former contents of the `to`s now wait: the caller
+  // removes them once the new contents are the ones to keep.
   // On failure returns 75 when a `to` is a folder, else the failure; each
   // `to` is as it was and each `from` still exists.
-  virtual Status ReplaceTogether(std::span<const Replacement> replacements) = 0;
+  virtual Result<std::vector<std::string>> ReplaceTogether(
+      std::span<const Replacement> replacements) = 0;
+
+  // Moves the file `from` onto `to` in one step, replacing what `to` held.
+  // On success `from` is gone and `to` has its content. On failure both
+  // names are as they were.
+  virtual Status MoveOnto(const std::string& from, const std::string& to) = 0;
 
   // Moves the file `from` to `to` in one step; an existing `to` is never
   // touched.

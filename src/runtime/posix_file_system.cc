@@ -185,9 +185,28 @@ enum class Replaced {
 
 enum class Occupant { kNothing, kFolder, kFile };
 
-// Where the former content of `to` waits while it is replaced on a file
-// system that cannot swap two names.
-std::string SetAsideName(const Replacement& r) { return r.from + "-old"; }
+FileStatus StatusOf(const struct stat& info, const std::string& name) {
+  FileStatus status;
+  status.kind = S_ISREG(info.st_mode)   ? FileKind::kRegular
+                : S_ISDIR(info.st_mode) ? FileKind::kDirectory
+                                        : FileKind::kOther;
+  status.size = static_cast<std::uint64_t>(info.st_size);
+  status.hidden = LastComponent(name).starts_with('.');
+  status.identity = {static_cast<std::uint64_t>(info.st_dev),
+                     static_cast<std::uint64_t>(info.st_ino)};
+  return status;
+}
+
+// Takes an open descriptor of a regular file as a ReadableFile; closes any
+// other.
+Result<std::unique_ptr<ReadableFile>> ReadableIfRegular(int fd) {
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return FailureCode::kPathFileAccessError;
+  }
+  return std::unique_ptr<ReadableFile>(std::make_unique<PosixReadableFile>(fd));
+}
 
 class PosixFolder : public Folder {
  public:
@@ -225,14 +244,24 @@ class PosixFolder : public Folder {
     ::closedir(listing);
   }
 
-  Result<bool> NameTaken(const std::string& name) override {
+  Result<std::optional<FileStatus>> StatName(const std::string& name) override {
     if (HasNul(name)) return FailureCode::kBadFileNameOrNumber;
     struct stat info;
     if (::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-      return true;
+      return std::optional<FileStatus>(StatusOf(info, name));
     }
-    if (errno == ENOENT) return false;
+    if (errno == ENOENT) return std::optional<FileStatus>();
     return LookupFailure(errno);
+  }
+
+  Result<std::unique_ptr<ReadableFile>> OpenForRead(
+      const std::string& name) override {
+    if (HasNul(name)) return FailureCode::kBadFileNameOrNumber;
+    // Non-blocking for the reason FileSystem::OpenForRead gives.
+    const int fd =
+        ::openat(fd_, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return LookupFailure(errno);
+    return ReadableIfRegular(fd);
   }
 
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
@@ -271,17 +300,24 @@ class PosixFolder : public Folder {
     return status;
   }
 
-  Status ReplaceTogether(std::span<const Replacement> replacements) override {
+  Result<std::vector<std::string>> ReplaceTogether(
+      std::span<const Replacement> replacements) override {
     return ReplaceAllOrNone<Replaced>(
         replacements, [this](const Replacement& r) { return ReplaceOne(r); },
         [this](const Replacement& r, Replaced how) { UndoOne(r, how); },
-        [this](const Replacement& r, Replaced how) {
-          if (how == Replaced::kSwapped) {
-            (void)::unlinkat(fd_, r.from.c_str(), 0);
-          } else if (how == Replaced::kSetAside) {
-            (void)::unlinkat(fd_, SetAsideName(r).c_str(), 0);
-          }
+        [](const Replacement& r, Replaced how) -> std::optional<std::string> {
+          if (how == Replaced::kSwapped) return r.from;
+          if (how == Replaced::kSetAside) return SetAsideName(r.from);
+          return std::nullopt;
         });
+  }
+
+  Status MoveOnto(const std::string& from, const std::string& to) override {
+    if (HasNul(from) || HasNul(to)) {
+      return Status(FailureCode::kBadFileNameOrNumber);
+    }
+    if (!Rename(from, to)) return IoFailure(errno);
+    return Status::Ok();
   }
 
   Status MoveWithoutReplacing(const std::string& from,
@@ -389,7 +425,7 @@ class PosixFolder : public Folder {
     }
     // No atomic swap here: move the former file aside first, so that it can
     // be put back, then move the new one in.
-    const std::string aside = SetAsideName(r);
+    const std::string aside = SetAsideName(r.from);
     if (!Rename(r.to, aside)) return IoFailure(errno);
     if (!Rename(r.from, r.to)) {
       const Status failure = IoFailure(errno);
@@ -410,7 +446,7 @@ class PosixFolder : public Folder {
         break;
       case Replaced::kSetAside:
         (void)Rename(r.to, r.from);
-        (void)Rename(SetAsideName(r), r.to);
+        (void)Rename(SetAsideName(r.from), r.to);
         break;
     }
   }
@@ -434,15 +470,7 @@ Result<FileStatus> PosixFileSystem::Stat(const std::string& path) {
   if (path.empty()) return FailureCode::kFileNotFound;
   struct stat info;
   if (::stat(path.c_str(), &info) != 0) return LookupFailure(errno);
-  FileStatus status;
-  status.kind = S_ISREG(info.st_mode)   ? FileKind::kRegular
-                : S_ISDIR(info.st_mode) ? FileKind::kDirectory
-                                        : FileKind::kOther;
-  status.size = static_cast<std::uint64_t>(info.st_size);
-  status.hidden = LastComponent(path).starts_with('.');
-  status.identity = {static_cast<std::uint64_t>(info.st_dev),
-                     static_cast<std::uint64_t>(info.st_ino)};
-  return status;
+  return StatusOf(info, path);
 }
 
 Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForRead(
@@ -455,12 +483,7 @@ Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForRead(
   // shows with many small members.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return OpenFailure(errno, path);
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return FailureCode::kPathFileAccessError;
-  }
-  return std::unique_ptr<ReadableFile>(std::make_unique<PosixReadableFile>(fd));
+  return ReadableIfRegular(fd);
 }
 
 Status PosixFileSystem::CreateFolder(const std::string& path) {

@@ -1,11 +1,13 @@
 // The all-or-none order of replacing several outputs, shared by the hosts'
 // folders; each host says how it replaces one file, undoes that, and lets
-// go of the former content.
+// names where the former content waits.
 #ifndef MIRLOT_RUNTIME_REPLACE_ALL_OR_NONE_H_
 #define MIRLOT_RUNTIME_REPLACE_ALL_OR_NONE_H_
 
 #include <cstddef>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "runtime/file_system.h"
@@ -15,15 +17,16 @@ namespace mirlot {
 
 // Carries out `replacements` in order through `replace_one`, which returns
 // how it replaced one (a `How`); when one fails, those already done are
-// undone through `undo_one`, newest first. Once all are done, `drop_former`
-// removes what each replaced.
-// On success every replacement is made. On failure returns the failing
-// step's failure, every earlier step undone.
+// undone through `undo_one`, newest first. `former_name` tells where the
+// former content of a replacement's `to` waits (nullopt when there was none).
+// On success every replacement is made; returns the names of the former
+// contents. On failure returns the failing step's failure, every earlier
+// step undone.
 template <typename How, typename ReplaceOne, typename UndoOne,
-          typename DropFormer>
-Status ReplaceAllOrNone(std::span<const Replacement> replacements,
-                        ReplaceOne replace_one, UndoOne undo_one,
-                        DropFormer drop_former) {
+          typename FormerName>
+Result<std::vector<std::string>> ReplaceAllOrNone(
+    std::span<const Replacement> replacements, ReplaceOne replace_one,
+    UndoOne undo_one, FormerName former_name) {
   std::vector<How> done;
   for (const Replacement& r : replacements) {
     Result<How> how = replace_one(r);
@@ -35,11 +38,12 @@ Status ReplaceAllOrNone(std::span<const Replacement> replacements,
     }
     done.push_back(*how);
   }
-  // The former contents are no longer needed.
+  std::vector<std::string> formers;
   for (std::size_t i = 0; i < done.size(); ++i) {
-    drop_former(replacements[i], done[i]);
+    std::optional<std::string> name = former_name(replacements[i], done[i]);
+    if (name) formers.push_back(std::move(*name));
   }
-  return Status::Ok();
+  return formers;
 }
 
 }  // namespace mirlot

@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::size_t kStemBytes = 200;
 constexpr std::size_t kSuffixLength = 8;
+constexpr std::string_view kSetAsideTail = "-old";
 constexpr char kAlphabet[] =
     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 
@@ -35,7 +36,12 @@ std::string RandomTemporarySuffix() {
   return suffix;
 }
 
+std::string SetAsideName(std::string_view temporary_name) {
+  return std::string(temporary_name).append(kSetAsideTail);
+}
+
 bool IsTemporaryNameFor(std::string_view name, std::string_view final_name) {
+  if (name.ends_with(kSetAsideTail)) name.remove_suffix(kSetAsideTail.size());
   const std::string stem = TemporaryName(final_name, "");
   if (name.size() != stem.size() + kSuffixLength || !name.starts_with(stem)) {
     return false;

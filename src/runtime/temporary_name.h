@@ -16,8 +16,12 @@ std::string TemporaryName(std::string_view final_name, std::string_view suffix);
 // Eight random letters and digits, for TemporaryName.
 std::string RandomTemporarySuffix();
 
+// Where the former content of a file waits while a temporary file named
+// `temporary_name` replaces it, on hosts that cannot swap two names.
+std::string SetAsideName(std::string_view temporary_name);
+
 // True when `name` is a TemporaryName for `final_name` with a suffix that
-// RandomTemporarySuffix could have made.
+// RandomTemporarySuffix could have made, or the SetAsideName of one.
 bool IsTemporaryNameFor(std::string_view name, std::string_view final_name);
 
 }  // namespace mirlot

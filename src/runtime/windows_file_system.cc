@@ -159,8 +159,6 @@ enum class Replaced {
   kSetAside,          // the former `to` waits under SetAsideName
 };
 
-std::string SetAsideName(const Replacement& r) { return r.from + "-old"; }
-
 class WindowsFolder : public Folder {
  public:
   WindowsFolder(HANDLE handle, std::string path)
@@ -211,18 +209,33 @@ class WindowsFolder : public Folder {
     ::FindClose(search);
   }
 
-  Result<bool> NameTaken(const std::string& name) override {
+  Result<std::optional<FileStatus>> StatName(const std::string& name) override {
     const std::string path = Full(name);
     if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
-    if (NamesDevice(path)) return true;
-    if (::GetFileAttributesW(System(name).c_str()) != INVALID_FILE_ATTRIBUTES) {
-      return true;
+    if (NamesDevice(path)) return std::optional<FileStatus>(FileStatus{});
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(System(name).c_str(), GetFileExInfoStandard,
+                                &data)) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        return std::optional<FileStatus>();
+      }
+      return FailureFromWin32(error);
     }
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      return false;
-    }
-    return FailureFromWin32(error);
+    FileStatus status;
+    status.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                      ? FileKind::kDirectory
+                      : FileKind::kRegular;
+    status.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    status.hidden = (data.dwFileAttributes &
+                     (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+    status.identity = IdentityOf(System(name));
+    return std::optional<FileStatus>(status);
+  }
+
+  Result<std::unique_ptr<ReadableFile>> OpenForRead(
+      const std::string& name) override {
+    return HostFileSystem().OpenForRead(Full(name));
   }
 
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
@@ -251,15 +264,23 @@ class WindowsFolder : public Folder {
     return status;
   }
 
-  Status ReplaceTogether(std::span<const Replacement> replacements) override {
+  Result<std::vector<std::string>> ReplaceTogether(
+      std::span<const Replacement> replacements) override {
     return ReplaceAllOrNone<Replaced>(
         replacements, [this](const Replacement& r) { return ReplaceOne(r); },
         [this](const Replacement& r, Replaced how) { UndoOne(r, how); },
-        [this](const Replacement& r, Replaced how) {
-          if (how == Replaced::kSetAside) {
-            (void)::DeleteFileW(System(SetAsideName(r)).c_str());
-          }
+        [](const Replacement& r, Replaced how) -> std::optional<std::string> {
+          if (how == Replaced::kSetAside) return SetAsideName(r.from);
+          return std::nullopt;
         });
+  }
+
+  Status MoveOnto(const std::string& from, const std::string& to) override {
+    if (!::MoveFileExW(System(from).c_str(), System(to).c_str(),
+                       kMoveFlags | MOVEFILE_REPLACE_EXISTING)) {
+      return LastWin32FailureOn(Full(to));
+    }
+    return Status::Ok();
   }
 
   Status MoveWithoutReplacing(const std::string& from,
@@ -369,7 +390,7 @@ class WindowsFolder : public Folder {
     if (Status s = CheckReplaceable(r.to, attributes); !s.ok()) return s;
     // The new file takes over the earlier one's attributes and security; the
     // earlier one stays under the aside name until all are in place.
-    const std::string aside = SetAsideName(r);
+    const std::string aside = SetAsideName(r.from);
     if (::ReplaceFileW(System(r.to).c_str(), System(r.from).c_str(),
                        System(aside).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
                        nullptr, nullptr)) {
@@ -387,7 +408,7 @@ class WindowsFolder : public Folder {
 
   void UndoOne(const Replacement& r, Replaced how) {
     (void)Move(r.to, r.from);
-    if (how == Replaced::kSetAside) (void)Move(SetAsideName(r), r.to);
+    if (how == Replaced::kSetAside) (void)Move(SetAsideName(r.from), r.to);
   }
 
   HANDLE handle_;

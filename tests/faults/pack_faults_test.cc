@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ const std::string k61 = "Ошибка 61Disk full";
 const std::string k70 = "Ошибка 70Permission denied";
 const std::string k75 = "Ошибка 75Path/File access error";
 const std::string kMissing1 = "Файл # 1 не существует!";
+const char* const kStrace = "/usr/bin/strace";
 
 struct FaultRow {
   const char* name;
@@ -74,6 +76,19 @@ class PackFaults : public ::testing::Test {
                    std::vector<std::string> prefix = {}) {
     prefix.insert(prefix.end(), {MIRLOT_BINARY, "pack", list});
     return RunChild(prefix, scratch_.root().string());
+  }
+
+  // Runs `mirlot pack LIST` under strace with `options`, as Pack does.
+  ChildResult TracedPack(const std::string& list,
+                         const std::vector<std::string>& options) {
+    // The leak checker of sanitizer builds cannot work traced.
+    std::vector<std::string> prefix = {
+        "/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0",
+        kStrace,        "-f",
+        "-qq",          "-o",
+        "/dev/null"};
+    prefix.insert(prefix.end(), options.begin(), options.end());
+    return Pack(list, prefix);
   }
 
   // Packs `list` (in the scratch folder, or a full path), which must fail
@@ -207,13 +222,97 @@ INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
                          RowName);
 
 #ifndef _WIN32
+bool Traceable() {
+  return RunChild({kStrace, "-o", "/dev/null", "/bin/true"}).exit_status == 0;
+}
+
+// How many times a traced run whose strace log is `log` called `syscall`
+// before the first fdatasync, which begins its commit.
+int CallsBeforeTheCommit(const std::string& log, const std::string& syscall) {
+  int calls = 0;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t name = line.find_first_not_of("0123456789 ");
+    if (line.compare(name, 10, "fdatasync(") == 0) break;
+    if (line.compare(name, syscall.size() + 1, syscall + "(") == 0) ++calls;
+  }
+  return calls;
+}
+#endif
+
+// A pack of a new list killed at its N-th step, for every N until a run is
+// not killed: at each file operation of its folder (crash_pack, on every
+// host) and, through strace, at each call of every system call its commit
+// makes, where the file system can swap two names and where it cannot
+// (every renameat2 fails with EINVAL). inspect, the first command after it,
+// finds one whole pair: the earlier one while the run's record is there,
+// the new one only when the run succeeded. The next pack leaves nothing of
+// the killed run behind.
+TEST_F(PackFaults, KillAtEveryStepOfTheCommitLeavesOnePair) {
+  scratch_.Write("work/list.txt", "a.dat\n");
+  const std::string list = scratch_.Path("work/list.txt");
+  struct Killer {
+    std::string swap, syscall;  // no syscall: crash_pack
+    int first = 1;
+  };
+  std::vector<Killer> killers = {{}};
+#ifndef _WIN32
+  // trace=all is what strace does anyway.
+  for (const std::string swap :
+       {"trace=all", "inject=renameat2:error=EINVAL"}) {
+    if (!Traceable()) break;
+    ASSERT_EQ(
+        TracedPack(list, {"-o", scratch_.Path("log"), "-e", swap}).exit_status,
+        0);
+    ASSERT_TRUE(PackEarlier(scratch_, "work/"));
+    const std::string log = scratch_.Read("log");
+    for (const std::string syscall :
+         {"fdatasync", "openat", "write", "newfstatat", "flock", "renameat2",
+          "renameat", "rename", "linkat", "fsync", "unlinkat", "unlink",
+          "close"}) {
+      if (swap.starts_with("inject") && syscall == "renameat2") continue;
+      killers.push_back(
+          {swap, syscall, CallsBeforeTheCommit(log, syscall) + 1});
+    }
+  }
+#endif
+  for (const Killer& killer : killers) {
+    for (int n = killer.first;; ++n) {
+      const std::string when = std::to_string(n);
+      SCOPED_TRACE(killer.swap + " " + killer.syscall + " " + when);
+      const ChildResult run =
+          killer.syscall.empty()
+              ? RunChild({CRASH_PACK_BINARY, when, list})
+              : TracedPack(list, {"-e", killer.swap, "-e",
+                                  "inject=" + killer.syscall +
+                                      ":signal=KILL:when=" + when});
+      const bool recorded = fs::exists(scratch_.Native("work/.mirlot-commit"));
+      const std::string shown =
+          RunChild({MIRLOT_BINARY, "inspect", scratch_.Path("work/out.bin")})
+              .out;
+      const bool earlier = shown.ends_with("  keep.dat\nsound\n");
+      EXPECT_TRUE(earlier || shown.ends_with("  a.dat\nsound\n")) << shown;
+      EXPECT_TRUE(earlier ? run.exit_status != 0 : !recorded);
+      // Also the earlier pair for the next row.
+      ASSERT_TRUE(PackEarlier(scratch_, "work/"));
+      FolderSnapshot left = scratch_.Snapshot();
+      std::erase_if(left, [](const auto& entry) {
+        return !entry.first.starts_with("work/.") ||
+               entry.first == "work/.h.dat";
+      });
+      EXPECT_EQ(left, FolderSnapshot{});
+      if (run.exit_status != 137) break;
+    }
+  }
+}
+
+#ifndef _WIN32
 // A signal delivered by strace when the run first enters `syscall`: while
 // it writes its outputs (fdatasync) or while it waits for a folder that the
 // test holds locked (its first sleep). The run stops, changes nothing and
 // exits with 128 + the signal's number.
 TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
-  const char* strace = "/usr/bin/strace";
-  if (RunChild({strace, "-o", "/dev/null", "/bin/true"}).exit_status != 0) {
+  if (!Traceable()) {
     GTEST_SKIP() << "strace cannot trace here";
   }
   const std::string waiting = "mirlot pack: another run is writing into " +
@@ -232,12 +331,9 @@ TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
     const int folder = ::open(scratch_.Path("work").c_str(), O_RDONLY);
     ASSERT_EQ(row.err.empty() ? 0 : ::flock(folder, LOCK_EX), 0);
     const FolderSnapshot before = scratch_.Snapshot();
-    // The leak checker of sanitizer builds cannot work traced.
-    const ChildResult run =
-        Pack(scratch_.Path("work/list.txt"),
-             {"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0", strace, "-f",
-              "-qq", "-o", "/dev/null", "-e",
-              "inject=" + row.syscall + ":signal=" + row.signal + ":when=1"});
+    const ChildResult run = TracedPack(
+        scratch_.Path("work/list.txt"),
+        {"-e", "inject=" + row.syscall + ":signal=" + row.signal + ":when=1"});
     ::close(folder);
     EXPECT_EQ(run.exit_status, row.exit_status);
     EXPECT_EQ(run.out + run.err, row.err);

@@ -102,10 +102,11 @@ const std::string k75 = "Ошибка 75Path/File access error";
 
 // A fault in the middle of a run fails it with its message; a run cancelled
 // at once (no fault) shows nothing, not even what the list stage found.
-// Either way no file changes. The image's second append holds both small
-// payloads in one block; the image is the first of the two moves; the
-// list's second read is the one that looks for its end. A failing member is
-// the stream's to test. Memory running out (std::bad_alloc, 7) in the list
+// Either way no file changes: a failing move of the commit is undone by the
+// run itself. The image's second append holds both small payloads in one
+// block; the list's second read is the one that looks for its end. A
+// failing member is the stream's to test, a stop at every step of the run
+// the crash table's. Memory running out (std::bad_alloc, 7) in the list
 // stage, on the reading thread or on the writing one is a failure too, and
 // so is a list changed in place (75) before the report or the copy reads
 // the names again.
@@ -121,11 +122,7 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
               {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1, k7},
               {"a.dat\nb.dat\n", Op::kCreateTemporary, ".out.bin", 0, k75},
               {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 0, k75},
-              {"a.dat\nb.dat\n", Op::kCreateTemporary, ".report.txt", 0},
-              {"a.dat\nb.dat\n", Op::kAppend, ".report.txt", 0},
               {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1},
-              {"a.dat\nb.dat\n", Op::kClose, ".out.bin", 0},
-              {"a.dat\nb.dat\n", Op::kSyncFiles, "/d", 0},
               {"a.dat\nb.dat\n", Op::kRename, "out.bin", 0},
               {"a.dat\nb.dat\n", Op::kRead, "list.txt", 1},
               {"a.dat\n", Op::kRead, nullptr, 0},

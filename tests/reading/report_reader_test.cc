@@ -58,11 +58,10 @@ TEST(ReportReaderTest, ReportMatchesTheImageEntryForEntryOrSaysWhyNot) {
     FakeFileSystem fs;
     fs.AddFile("/i/out.bin", "\0\0\0\x10\0\0\0\x02\0\0\0\x12\0\0\0\x02WXYZ"s);
     if (c.report != "none") fs.AddFile("/i/report.txt", c.report);
-    auto file = fs.OpenForRead("/i/out.bin");
-    Result<ImageReader> image = ImageReader::Open(**file);
+    Result<OutputPair> pair = OpenImageAndReport(fs, "/i/out.bin");
+    Result<ImageReader> image = ImageReader::Open(*pair->image);
     std::vector<std::string> names{"stale"};
-    Result<ReportMatch> match =
-        MatchReport(fs, "/i/report.txt", *image, &names);
+    Result<ReportMatch> match = MatchReport(*pair, *image, &names);
     ASSERT_TRUE(match.ok());
     std::string got = match->detail;
     if (match->state == ReportMatch::State::kMissing) got = "missing";

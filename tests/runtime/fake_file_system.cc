@@ -12,9 +12,9 @@ namespace {
 
 // Indexed by Op.
 constexpr const char* kOpNames[] = {
-    "stat",       "open",       "read",   "create-folder", "open-folder",
-    "lock",       "name-taken", "create", "append",        "close",
-    "sync-files", "rename",     "remove", "sync-names"};
+    "stat",   "open",   "read",      "create-folder", "open-folder",
+    "lock",   "create", "append",    "close",         "sync-files",
+    "rename", "remove", "sync-names"};
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
@@ -107,11 +107,26 @@ class FakeFileSystem::OpenedFolder : public Folder {
     holders = kind == LockKind::kExclusive ? -1 : holders + 1;
     return std::make_unique<HeldLock>(fs_, path_);
   }
-  void RemoveStaleTemporaries(const std::string&) override {}
-  Result<bool> NameTaken(const std::string& name) override {
+  void RemoveStaleTemporaries(const std::string& final_name) override {
     Guard guard(fs_.mutex_);
-    if (Status s = fs_.Enter(Op::kNameTaken, Full(name)); !s.ok()) return s;
-    return fs_.Taken(Full(name));
+    for (const std::string& path : fs_.FilePaths()) {
+      if (ParentFolder(path) == path_ &&
+          IsTemporaryNameFor(LastComponent(path), final_name)) {
+        (void)fs_.ChangeName(Op::kRemove, {path, ""});
+      }
+    }
+  }
+  Result<std::optional<FileStatus>> StatName(const std::string& name) override {
+    Result<FileStatus> status = fs_.Stat(Full(name));
+    if (status.ok()) return std::optional<FileStatus>(*status);
+    if (status.status().Is(FailureCode::kFileNotFound)) {
+      return std::optional<FileStatus>();
+    }
+    return status.status();
+  }
+  Result<std::unique_ptr<ReadableFile>> OpenForRead(
+      const std::string& name) override {
+    return fs_.OpenForRead(Full(name));
   }
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string&, const std::string& stem) override {
@@ -122,7 +137,7 @@ class FakeFileSystem::OpenedFolder : public Folder {
     const std::string path = Full(name);
     if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
     if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
-    NameChange creation{"", path, std::make_shared<Node>()};
+    NameChange creation{"", path, fs_.NewNode()};
     Apply(creation, fs_.files_);
     fs_.unsynced_.push_back(creation);
     return std::unique_ptr<WritableFile>(
@@ -135,16 +150,37 @@ class FakeFileSystem::OpenedFolder : public Folder {
     closed_.clear();
     return Status::Ok();
   }
-  Status ReplaceTogether(std::span<const Replacement> replacements) override {
+  Result<std::vector<std::string>> ReplaceTogether(
+      std::span<const Replacement> replacements) override {
+    std::vector<std::string> formers;
     for (const Replacement& r : replacements) {
       if (&r != &replacements.front() && fs_.between_replacements) {
         fs_.between_replacements();
       }
       Guard guard(fs_.mutex_);
-      Status moved = fs_.ChangeName(Op::kRename, {Full(r.from), Full(r.to)});
+      const bool occupied = fs_.files_.contains(Full(r.to));
+      Status moved;
+      if (occupied && fs_.can_swap) {
+        moved = fs_.ChangeName(Op::kRename,
+                               {Full(r.from), Full(r.to), nullptr, true});
+        formers.push_back(r.from);
+      } else {
+        const std::string aside = SetAsideName(r.from);
+        if (occupied) {
+          moved = fs_.ChangeName(Op::kRename, {Full(r.to), Full(aside)});
+          formers.push_back(aside);
+        }
+        if (moved.ok()) {
+          moved = fs_.ChangeName(Op::kRename, {Full(r.from), Full(r.to)});
+        }
+      }
       if (!moved.ok()) return moved;
     }
-    return Status::Ok();
+    return formers;
+  }
+  Status MoveOnto(const std::string& from, const std::string& to) override {
+    Guard guard(fs_.mutex_);
+    return fs_.ChangeName(Op::kRename, {Full(from), Full(to)});
   }
   Status MoveWithoutReplacing(const std::string& from,
                               const std::string& to) override {
@@ -185,16 +221,22 @@ void FakeFileSystem::AddFile(const std::string& path, std::string content) {
        folder = ParentFolder(folder)) {
   }
   std::shared_ptr<Node>& node = files_[path];
-  if (node == nullptr) node = durable_files_[path] = std::make_shared<Node>();
+  if (node == nullptr) node = durable_files_[path] = NewNode();
   node->data = node->synced = std::move(content);
 }
 
-void FakeFileSystem::PowerCut() {
+bool FakeFileSystem::PowerCut(std::size_t kept) {
   Guard guard(mutex_);
+  const bool all = kept >= unsynced_.size();
+  for (std::size_t i = 0; i < kept && i < unsynced_.size(); ++i) {
+    Apply(unsynced_[i], durable_files_);
+  }
   unsynced_.clear();
+  stop_after = SIZE_MAX;
   lock_holders_.clear();
   files_ = durable_files_;
   for (auto& [path, node] : files_) node->data = node->synced;
+  return all;
 }
 
 std::string FakeFileSystem::Content(const std::string& path) const {
@@ -218,6 +260,9 @@ void FakeFileSystem::FailOn(Op op, std::string path_part, Status failure,
 
 Status FakeFileSystem::Enter(Op op, const std::string& path) {
   calls_.push_back(std::string(kOpNames[static_cast<int>(op)]) + " " + path);
+  if (calls_.size() > stop_after) {
+    return Status(FailureCode::kPathFileAccessError);
+  }
   if (before_each) before_each(op, path);
   for (auto it = faults_.begin(); it != faults_.end(); ++it) {
     if (it->op != op || path.find(it->path_part) == std::string::npos) continue;
@@ -232,6 +277,12 @@ Status FakeFileSystem::Enter(Op op, const std::string& path) {
 // A change whose `from` is not in `names` (its creation was lost) makes
 // nothing.
 void FakeFileSystem::Apply(const NameChange& change, Names& names) {
+  if (change.swap) {
+    if (names.contains(change.from) && names.contains(change.to)) {
+      std::swap(names[change.from], names[change.to]);
+    }
+    return;
+  }
   std::shared_ptr<Node> node = change.node;
   if (!change.from.empty()) {
     auto it = names.find(change.from);
@@ -244,8 +295,8 @@ void FakeFileSystem::Apply(const NameChange& change, Names& names) {
 
 Status FakeFileSystem::ChangeName(Op op, NameChange change) {
   const std::string& from = change.from;
-  if (Status s =
-          Enter(op, change.to.empty() ? from : from + " -> " + change.to);
+  const std::string arrow = change.swap ? " <-> " : " -> ";
+  if (Status s = Enter(op, change.to.empty() ? from : from + arrow + change.to);
       !s.ok()) {
     return s;
   }
@@ -264,7 +315,8 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   return FileStatus{.kind = regular ? FileKind::kRegular : FileKind::kDirectory,
                     .size = regular ? file->second->data.size() : 0,
                     .hidden = LastComponent(path).starts_with('.'),
-                    .identity = {1, std::hash<std::string>{}(path)}};
+                    .identity = {1, regular ? file->second->id
+                                            : std::hash<std::string>{}(path)}};
 }
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(

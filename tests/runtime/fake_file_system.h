@@ -11,6 +11,7 @@
 #ifndef MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 #define MIRLOT_TESTS_RUNTIME_FAKE_FILE_SYSTEM_H_
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -27,7 +28,8 @@ class FakeFileSystem : public FileSystem {
  public:
   // A failing kLockFolder makes the lock a stand-in that holds nothing;
   // kSyncFiles is a folder's SyncClosedFiles; kRename is each of a folder's
-  // moves, ReplaceTogether's too, on "FROM -> TO".
+  // moves, ReplaceTogether's too, on "FROM -> TO" ("FROM <-> TO" for a
+  // swap).
   enum class Op {
     kStat,
     kOpenForRead,
@@ -35,7 +37,6 @@ class FakeFileSystem : public FileSystem {
     kCreateFolder,
     kOpenFolder,
     kLockFolder,
-    kNameTaken,
     kCreateTemporary,
     kAppend,
     kClose,
@@ -63,11 +64,22 @@ class FakeFileSystem : public FileSystem {
   // that another run, threads and all, can act at the worst moment.
   std::function<void()> between_replacements;
 
+  // Makes ReplaceTogether swap each pair of names in one step, as file
+  // systems with an atomic exchange do; otherwise it moves the former file
+  // to its SetAsideName first, then the new one in.
+  bool can_swap = false;
+
+  // Stops the file system, as the death of the process that uses it would,
+  // once this many operations were made in all: every later one fails with
+  // 75 and changes nothing. PowerCut starts it again.
+  std::size_t stop_after = SIZE_MAX;
+
   // Loses what was not made durable, as a power cut would: each file's
   // data falls back to what was synced, and the name changes not synced
-  // are undone. Open files and folders, and locks, must not be used
-  // afterwards.
-  void PowerCut();
+  // are undone but for the first `kept` of them, which the disk happened
+  // to write. Open files and folders, and locks, must not be used
+  // afterwards. Returns whether all of them were kept.
+  bool PowerCut(std::size_t kept = 0);
 
   // "stat /d/a.dat", "open /d/a.dat", … in call order. Read it only while
   // no other thread calls in.
@@ -78,9 +90,8 @@ class FakeFileSystem : public FileSystem {
       const std::string& path) override;
   Status CreateFolder(const std::string& path) override;
   // The folder keeps its path: the fake cannot move folders. Its
-  // ReplaceTogether moves in order, as where the platform cannot swap two
-  // files in one step: a failure leaves the moves before it made. Its
-  // RemoveStaleTemporaries removes nothing.
+  // ReplaceTogether does not undo the moves before a failure: the commit
+  // record does. Its RemoveStaleTemporaries removes every temporary name.
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 
  private:
@@ -88,6 +99,7 @@ class FakeFileSystem : public FileSystem {
   class HeldLock;
   class OpenedFolder;
   struct Node {
+    std::uint64_t id = 0;  // the file's identity
     std::string data;
     std::string synced;  // what a power cut leaves of `data`
   };
@@ -99,6 +111,7 @@ class FakeFileSystem : public FileSystem {
   struct NameChange {
     std::string from, to;
     std::shared_ptr<Node> node = nullptr;
+    bool swap = false;  // `from` and `to` exchange their files
   };
   struct Fault {
     Op op;
@@ -112,6 +125,11 @@ class FakeFileSystem : public FileSystem {
   Status Enter(Op op, const std::string& path);
   // Makes `change` in `names`.
   static void Apply(const NameChange& change, Names& names);
+  std::shared_ptr<Node> NewNode() {
+    auto node = std::make_shared<Node>();
+    node->id = ++node_counter_;
+    return node;
+  }
   // Records `op` and makes `change` of an existing file now; it becomes
   // durable with its folder's SyncNames.
   Status ChangeName(Op op, NameChange change);
@@ -133,6 +151,7 @@ class FakeFileSystem : public FileSystem {
   // Per locked folder: -1 for a writer, else how many readers.
   std::map<std::string, int> lock_holders_;
   int temporary_counter_ = 0;
+  std::uint64_t node_counter_ = 0;
 };
 
 }  // namespace mirlot

@@ -1,0 +1,76 @@
+// Opens an image and its report together under their folder's lock.
+#include "reading/output_pair.h"
+
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "format/output_names.h"
+#include "runtime/commit_record.h"
+#include "runtime/path.h"
+
+namespace mirlot {
+
+namespace {
+
+// How often a reader tries the lock again while a pack holds it.
+constexpr auto kRetryInterval = std::chrono::milliseconds(100);
+
+std::unique_ptr<FolderLock> WaitForLock(Folder& folder, LockKind kind) {
+  for (;;) {
+    std::unique_ptr<FolderLock> lock = folder.TryLock(kind);
+    if (lock != nullptr) return lock;
+    std::this_thread::sleep_for(kRetryInterval);
+  }
+}
+
+// Opens `name` in `folder`, or the file that `located` says holds its
+// earlier content.
+Result<std::unique_ptr<ReadableFile>> OpenThrough(
+    Folder& folder, const std::map<std::string, std::string>& located,
+    const std::string& name) {
+  auto it = located.find(name);
+  if (it == located.end()) return folder.OpenForRead(name);
+  if (it->second.empty()) return FailureCode::kFileNotFound;
+  return folder.OpenForRead(it->second);
+}
+
+}  // namespace
+
+Result<OutputPair> OpenImageAndReport(FileSystem& file_system,
+                                      const std::string& image_path) {
+  OutputPair pair;
+  pair.report_path = ResolveIn(ParentFolder(image_path), kReportName);
+  Result<std::unique_ptr<Folder>> folder =
+      file_system.OpenFolder(ParentFolder(image_path));
+  if (!folder.ok()) {
+    // Nothing to lock: the image's own open says what is wrong.
+    Result<std::unique_ptr<ReadableFile>> image =
+        file_system.OpenForRead(image_path);
+    if (!image.ok()) return image.status();
+    pair.image = std::move(*image);
+    pair.report = file_system.OpenForRead(pair.report_path);
+    return pair;
+  }
+  std::unique_ptr<FolderLock> lock = WaitForLock(**folder, LockKind::kShared);
+  std::map<std::string, std::string> located;
+  Result<std::optional<FileStatus>> record =
+      (*folder)->StatName(kCommitRecordName);
+  if (record.ok() && *record) {
+    lock.reset();
+    lock = WaitForLock(**folder, LockKind::kExclusive);
+    if (!RollBackInterruptedCommit(**folder).ok()) {
+      Result<std::map<std::string, std::string>> where =
+          LocateRolledBackFiles(**folder);
+      if (where.ok()) located = std::move(*where);
+    }
+  }
+  Result<std::unique_ptr<ReadableFile>> image =
+      OpenThrough(**folder, located, LastComponent(image_path));
+  if (!image.ok()) return image.status();
+  pair.image = std::move(*image);
+  pair.report = OpenThrough(**folder, located, kReportName);
+  return pair;
+}
+
+}  // namespace mirlot

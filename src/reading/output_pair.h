@@ -1,0 +1,35 @@
+// Opens an image and the report beside it as one pair: under their folder's
+// lock, after rolling back a commit a crash interrupted, so that a pack
+// never changes one of them between the two opens. Everything after reads
+// from the open files.
+#ifndef MIRLOT_READING_OUTPUT_PAIR_H_
+#define MIRLOT_READING_OUTPUT_PAIR_H_
+
+#include <memory>
+#include <string>
+
+#include "runtime/file_system.h"
+#include "runtime/result.h"
+
+namespace mirlot {
+
+struct OutputPair {
+  std::unique_ptr<ReadableFile> image;
+  // The report beside the image, or why it could not be opened (53 when
+  // there is none).
+  Result<std::unique_ptr<ReadableFile>> report = FailureCode::kFileNotFound;
+  std::string report_path;
+};
+
+// Opens the image at `image_path` and the report beside it. Waits while a
+// pack holds their folder's lock. A commit's record left in the folder is
+// rolled back first where the folder can be written; where it cannot, the
+// files the rollback would restore are opened instead.
+// On success returns both (the report possibly as its failure). On failure
+// returns the failure to open the image.
+Result<OutputPair> OpenImageAndReport(FileSystem& file_system,
+                                      const std::string& image_path);
+
+}  // namespace mirlot
+
+#endif  // MIRLOT_READING_OUTPUT_PAIR_H_

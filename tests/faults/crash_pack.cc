@@ -1,0 +1,123 @@
+// crash_pack N LIST: packs LIST as `mirlot pack` does through the host's
+// file system, but ends the process at once, as a kill would, when the
+// output folder is about to make its N-th operation; each output's move is
+// an operation of its own. Exits with 0 when the run is done, else 1. The
+// crash rows run it where no tracer reaches the file operations (wine makes
+// its moves inside wineserver).
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "packing/packing_run.h"
+#include "runtime/file_system.h"
+#include "support/packing_fixtures.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
+#endif
+
+namespace mirlot {
+namespace {
+
+int operations_left = 0;
+
+void Tick() {
+  if (--operations_left != 0) return;
+#ifdef _WIN32
+  ::TerminateProcess(::GetCurrentProcess(), 137);
+#else
+  std::raise(SIGKILL);
+#endif
+}
+
+class KillingFolder : public Folder {
+ public:
+  explicit KillingFolder(std::unique_ptr<Folder> folder)
+      : folder_(std::move(folder)) {}
+  std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
+    return Tick(), folder_->TryLock(kind);
+  }
+  void RemoveStaleTemporaries(const std::string& final_name) override {
+    Tick(), folder_->RemoveStaleTemporaries(final_name);
+  }
+  Result<std::optional<FileStatus>> StatName(const std::string& name) override {
+    return Tick(), folder_->StatName(name);
+  }
+  Result<std::unique_ptr<ReadableFile>> OpenForRead(
+      const std::string& name) override {
+    return Tick(), folder_->OpenForRead(name);
+  }
+  using Folder::CreateTemporary;
+  Result<std::unique_ptr<WritableFile>> CreateTemporary(
+      const std::string& final_name, const std::string& stem) override {
+    return Tick(), folder_->CreateTemporary(final_name, stem);
+  }
+  Status SyncClosedFiles() override {
+    return Tick(), folder_->SyncClosedFiles();
+  }
+  Result<std::vector<std::string>> ReplaceTogether(
+      std::span<const Replacement> replacements) override {
+    std::vector<std::string> formers;
+    for (std::size_t i = 0; i < replacements.size(); ++i) {
+      Tick();
+      auto moved = folder_->ReplaceTogether(replacements.subspan(i, 1));
+      if (!moved.ok()) return moved.status();
+      formers.insert(formers.end(), moved->begin(), moved->end());
+    }
+    return formers;
+  }
+  Status MoveOnto(const std::string& from, const std::string& to) override {
+    return Tick(), folder_->MoveOnto(from, to);
+  }
+  Status MoveWithoutReplacing(const std::string& from,
+                              const std::string& to) override {
+    return Tick(), folder_->MoveWithoutReplacing(from, to);
+  }
+  Status Remove(const std::string& name) override {
+    return Tick(), folder_->Remove(name);
+  }
+  Status SyncNames() override { return Tick(), folder_->SyncNames(); }
+
+ private:
+  std::unique_ptr<Folder> folder_;
+};
+
+class KillingFileSystem : public FileSystem {
+ public:
+  Result<FileStatus> Stat(const std::string& path) override {
+    return host_.Stat(path);
+  }
+  Result<std::unique_ptr<ReadableFile>> OpenForRead(
+      const std::string& path) override {
+    return host_.OpenForRead(path);
+  }
+  Status CreateFolder(const std::string& path) override {
+    return host_.CreateFolder(path);
+  }
+  Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override {
+    Result<std::unique_ptr<Folder>> folder = host_.OpenFolder(path);
+    if (!folder.ok()) return folder;
+    return std::unique_ptr<Folder>(
+        std::make_unique<KillingFolder>(std::move(*folder)));
+  }
+
+ private:
+  FileSystem& host_ = HostFileSystem();
+};
+
+}  // namespace
+}  // namespace mirlot
+
+int main(int argc, char** argv) {
+  if (argc != 3) return 2;
+  mirlot::operations_left = std::atoi(argv[1]);
+  mirlot::KillingFileSystem file_system;
+  mirlot::RecordingSink sink;
+  mirlot::RunObserver observer;
+  const mirlot::RunOutcome outcome =
+      mirlot::RunPacking({argv[2]}, file_system, sink, observer);
+  return outcome == mirlot::RunOutcome::kDone ? 0 : 1;
+}

@@ -1,0 +1,138 @@
+// A packing run that replaces an earlier pair is stopped after every file
+// operation it makes in turn, as a kill would stop it, and the power
+// is cut, keeping each possible number of the name changes not yet synced.
+// Whatever comes next must find one whole pair: the earlier one unless the
+// run's commit was complete, and leave no file of the stopped run behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "packing/packing_run.h"
+#include "reading/image_extractor.h"
+#include "reading/output_pair.h"
+#include "runtime/fake_file_system.h"
+#include "support/packing_fixtures.h"
+
+namespace mirlot {
+namespace {
+
+using namespace std::string_literals;
+using Strings = std::vector<std::string>;
+
+RunOutcome Pack(FakeFileSystem& fs, const std::string& list) {
+  RecordingSink sink;
+  RunObserver observer;
+  return RunPacking({"/d/" + list + ".txt"}, fs, sink, observer);
+}
+
+// /d holds the members x.dat, y.dat and z.dat and a list for each; x.txt
+// is packed.
+void Arrange(FakeFileSystem& fs, bool can_swap) {
+  fs.can_swap = can_swap;
+  for (const std::string payload : {"XXXX", "YYYYYY", "Z"}) {
+    const std::string name(1, payload[0] - 'A' + 'a');
+    fs.AddFile("/d/" + name + ".dat",
+               MemberBytes(54 + payload.size(), payload));
+    fs.AddFile("/d/" + name + ".txt", name + ".dat\n");
+  }
+  ASSERT_EQ(Pack(fs, "x"), RunOutcome::kDone);
+}
+
+std::string ReadAll(ReadableFile& file) {
+  std::string bytes(4096, '\0');
+  bytes.resize(*file.ReadAt(0, bytes.data(), bytes.size()));
+  return bytes;
+}
+
+class NoObserver : public ExtractObserver {
+  void OnWritten(std::uint64_t, const std::string&, std::uint64_t) override {}
+  void OnSkipped(std::uint64_t, const TableEntry&) override {}
+};
+
+// Runs `command` as the first one after the cut: a pack that fails after
+// its rollback, inspect's opening of the pair, or an extract to /e. Returns
+// the image and the report it found, or the extracted "NAME=PAYLOAD".
+std::string FirstCommand(FakeFileSystem& fs, const std::string& command) {
+  if (command == "pack") {
+    fs.FailOn(FakeFileSystem::Op::kCreateTemporary, "/d/.out.bin",
+              Status(FailureCode::kDiskFull));
+    EXPECT_EQ(Pack(fs, "z"), RunOutcome::kFailed);
+    return fs.Content("/d/out.bin") + "|" + fs.Content("/d/report.txt");
+  }
+  if (command == "inspect") {
+    Result<OutputPair> pair = OpenImageAndReport(fs, "/d/out.bin");
+    if (!pair.ok() || !pair->report.ok()) return "not a pair";
+    return ReadAll(*pair->image) + "|" + ReadAll(**pair->report);
+  }
+  NoObserver observer;
+  EXPECT_TRUE(ImageExtraction::Open(fs, "/d/out.bin")
+                  ->WriteTo("/e", false, observer)
+                  .ok());
+  for (const std::string& path : fs.FilePaths()) {
+    if (path.starts_with("/e/")) return path + "=" + fs.Content(path);
+  }
+  return "nothing extracted";
+}
+
+const std::string kHeading =
+    "#,            Name,          Offset,       Size\r\n";
+const std::string kX = "\0\0\0\x08\0\0\0\x04XXXX|"s + kHeading +
+                       " 1            x.dat          8             4\r\n";
+const std::string kY = "\0\0\0\x08\0\0\0\x06YYYYYY|"s + kHeading +
+                       " 1            y.dat          8             6\r\n";
+
+// What each first command finds of the earlier and of the new pair.
+const struct {
+  const char* command;
+  std::string earlier, fresh;
+} kFirstCommands[] = {
+    {"pack", kX, kY},
+    {"inspect", kX, kY},
+    {"extract", "/e/x.dat=XXXX", "/e/y.dat=YYYYYY"},
+};
+
+TEST(CommitCrashTest, EveryStopLeavesOneWholePair) {
+  for (const auto& first_command : kFirstCommands) {
+    for (const bool can_swap : {false, true}) {
+      FakeFileSystem whole;
+      Arrange(whole, can_swap);
+      const Strings& calls = whole.calls();
+      const std::size_t start = calls.size();
+      ASSERT_EQ(Pack(whole, "y"), RunOutcome::kDone);
+      // The new pair counts once the removal of the record was made.
+      const std::size_t removal = std::find(calls.begin() + start, calls.end(),
+                                            "remove /d/.mirlot-commit") -
+                                  calls.begin();
+      for (std::size_t stop = start; stop < calls.size(); ++stop) {
+        bool all = false;
+        for (std::size_t kept = 0; !all; ++kept) {
+          SCOPED_TRACE(std::string(first_command.command) +
+                       (can_swap ? ", swap" : ", aside") + ", after " +
+                       calls[stop] + ", kept " + std::to_string(kept));
+          FakeFileSystem fs;
+          Arrange(fs, can_swap);
+          fs.stop_after = stop + 1;
+          const bool done = Pack(fs, "y") == RunOutcome::kDone;
+          all = fs.PowerCut(kept);
+          const bool committed =
+              removal <= stop && fs.Content("/d/.mirlot-commit").empty();
+          EXPECT_TRUE(committed || !done);
+          EXPECT_EQ(FirstCommand(fs, first_command.command),
+                    committed ? first_command.fresh : first_command.earlier);
+          EXPECT_EQ(Pack(fs, "z"), RunOutcome::kDone);
+          Strings files = fs.FilePaths();
+          std::erase_if(files,
+                        [](auto& path) { return path.starts_with("/e/"); });
+          EXPECT_EQ(files, (Strings{"/d/out.bin", "/d/report.txt", "/d/x.dat",
+                                    "/d/x.txt", "/d/y.dat", "/d/y.txt",
+                                    "/d/z.dat", "/d/z.txt"}));
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mirlot
