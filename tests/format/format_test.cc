@@ -40,18 +40,13 @@ TEST(ReportTextTest, LinesPlaceFieldsInZonesAndParseBack) {
     std::int64_t offset, size;
     std::string line;
   } cases[] = {
-      {1, "abcdefghijklmnopqrst", 116, 7,
-       " 2            abcdefghijklmnopqrst         116           7\r\n"},
-      {2, "abcdefghijklm", 8, 0,
-       " 3            abcdefghijklm  8             0\r\n"},
-      {3, "\xE2\x82\xAC\xF0\x9F\x98\x80", 8, 0,
-       " 4            \xE2\x82\xAC\xF0\x9F\x98\x80             8             "
-       "0\r\n"},
-      {4, "\xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1", 8, 0,
-       " 5            \xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1     8             "
-       "0\r\n"},
-      {1000, "x 12 y", 2147483647, 0,
-       " 1001         x 12 y         2147483647    0\r\n"},
+      // clang-format off
+      {1, "abcdefghijklmnopqrst", 116, 7, " 2            abcdefghijklmnopqrst         116           7\r\n"},
+      {2, "abcdefghijklm", 8, 0, " 3            abcdefghijklm  8             0\r\n"},
+      {3, "\xE2\x82\xAC\xF0\x9F\x98\x80", 8, 0, " 4            \xE2\x82\xAC\xF0\x9F\x98\x80             8             0\r\n"},
+      {4, "\xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1", 8, 0, " 5            \xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1     8             0\r\n"},
+      {1000, "x 12 y", 2147483647, 0, " 1001         x 12 y         2147483647    0\r\n"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     const std::string line = ReportLine(c.index, c.name, {c.offset, c.size});

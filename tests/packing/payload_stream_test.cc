@@ -49,11 +49,9 @@ TEST(PayloadStreamTest, GathersMembersIntoFullBlocksInListOrder) {
     std::size_t block_size;
     Strings blocks, calls;
   } cases[] = {
-      {{"abc", "", "defghij", "k"},
-       4,
-       {"abcd", "efgh", "ijk"},
-       {"open /d/a", "read /d/a", "open /d/b", "open /d/c", "read /d/c",
-        "read /d/c", "read /d/c", "open /d/d", "read /d/d"}},
+      // clang-format off
+      {{"abc", "", "defghij", "k"}, 4, {"abcd", "efgh", "ijk"}, {"open /d/a", "read /d/a", "open /d/b", "open /d/c", "read /d/c", "read /d/c", "read /d/c", "open /d/d", "read /d/d"}},
+      // clang-format on
       {{"abcd"}, 4, {"abcd"}, {"open /d/a", "read /d/a"}},
       // Members with empty payloads are opened, and place nothing.
       {{"", ""}, 8, {}, {"open /d/a", "open /d/b"}},

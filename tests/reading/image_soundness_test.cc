@@ -43,28 +43,23 @@ TEST(ImageSoundnessTest, DamagedImagesNameEachProblemWithItsEntry) {
     std::string bytes;
     const char* verdict;
   } cases[] = {
+      // clang-format off
       {kSoundTwo, "2 readable"},
       {"\0\0\0\x08\0\0\0"s, "0 readable, short-image 0"},
-      {"\0\0\0\x18\0\0\0\x02\0\0\0\x1A\0\0"s,
-       "1 readable, table-past-end 1, payload-past-end 1"},
+      {"\0\0\0\x18\0\0\0\x02\0\0\0\x1A\0\0"s, "1 readable, table-past-end 1, payload-past-end 1"},
       {kSoundTwo.substr(0, 19), "2 readable, payload-past-end 2"},
       {kSoundTwo + "EF", "2 readable, trailing-bytes 2"},
-      {"\0\0\0\x0C\0\0\0\x02\0\0\0\0AB"s,
-       "1 readable, first-offset-not-multiple-of-8 1"},
-      {"\0\0\0\0\0\0\0\x08GHIJKLMN"s,
-       "1 readable, first-offset-not-positive 1"},
+      {"\0\0\0\x0C\0\0\0\x02\0\0\0\0AB"s, "1 readable, first-offset-not-multiple-of-8 1"},
+      {"\0\0\0\0\0\0\0\x08GHIJKLMN"s, "1 readable, first-offset-not-positive 1"},
       {"\xFF\xFF\xFF\xF8\0\0\0\0"s, "1 readable, first-offset-not-positive 1"},
-      {"\x7F\xFF\xFF\xF8\0\0\0\0"s,
-       "1 readable, table-past-end 1, payload-past-end 1"},
+      {"\x7F\xFF\xFF\xF8\0\0\0\0"s, "1 readable, table-past-end 1, payload-past-end 1"},
       {"\0\0\0\x08\x7F\xFF\xFF\xFFxy"s, "1 readable, payload-past-end 1"},
-      {"\0\0\0\x10\xFF\xFF\xFF\xFE\0\0\0\x0E\0\0\0\x02"s,
-       "2 readable, negative-length 1"},
-      {"\0\0\0\x10\0\0\0\x03\0\0\0\x12\0\0\0\x02WXYZ"s,
-       "2 readable, overlap 2"},
+      {"\0\0\0\x10\xFF\xFF\xFF\xFE\0\0\0\x0E\0\0\0\x02"s, "2 readable, negative-length 1"},
+      {"\0\0\0\x10\0\0\0\x03\0\0\0\x12\0\0\0\x02WXYZ"s, "2 readable, overlap 2"},
       {"\0\0\0\x10\0\0\0\x01\0\0\0\x12\0\0\0\x02WXYZ"s, "2 readable, gap 2"},
       // The second entry points into the table.
-      {"\0\0\0\x10\0\0\0\x02\0\0\0\x04\0\0\0\x02WX"s,
-       "2 readable, overlap 2, trailing-bytes 2"},
+      {"\0\0\0\x10\0\0\0\x02\0\0\0\x04\0\0\0\x02WX"s, "2 readable, overlap 2, trailing-bytes 2"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Verdict(c.bytes), c.verdict) << testing::PrintToString(c.bytes);

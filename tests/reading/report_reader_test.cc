@@ -22,36 +22,26 @@ TEST(ReportReaderTest, ReportMatchesTheImageEntryForEntryOrSaysWhyNot) {
     std::string report;   // "none": no report at all
     const char* outcome;  // the names when it matches, else why not
   } cases[] = {
+      // clang-format off
       {head + " 2            12 34         18            2", "[a.dat] [12 34]"},
       {head + " 2                          18            2\r\n", "[a.dat] []"},
-      {head + " 2            a\tb\t         18            2\r\n",
-       "[a.dat] [a\tb\t]"},
-      {"#,            Name,          Offset,       Size\n"
-       " 1            a.dat         16            2\n"
-       " 2            my file 16.dat               18            2\n",
-       "[a.dat] [my file 16.dat]"},
+      {head + " 2            a\tb\t         18            2\r\n", "[a.dat] [a\tb\t]"},
+      {"#,            Name,          Offset,       Size\n 1            a.dat         16            2\n"
+       " 2            my file 16.dat               18            2\n", "[a.dat] [my file 16.dat]"},
       {"none", "missing"},
       {"", "it is empty"},
-      {" 1            a.dat         16            2\r\n",
-       "its first line is not the heading"},
+      {" 1            a.dat         16            2\r\n", "its first line is not the heading"},
       {head, "it ends before entry 2"},
-      {head + " 2            b             18            2\r\n"
-              " 3            c             20            0\r\n",
-       "it lists more entries than the table's 2"},
-      {head + " 2            b             20            2\r\n",
-       "line 3 gives offset 20, length 2, the table offset 18, length 2"},
-      {head + " 2            b             18           -2\r\n",
-       "line 3 gives offset 18, length -2, the table offset 18, length 2"},
-      {head + " 3            b             18            2\r\n",
-       "line 3 has entry number 3 instead of 2"},
+      {head + " 2            b             18            2\r\n 3            c             20            0\r\n", "it lists more entries than the table's 2"},
+      {head + " 2            b             20            2\r\n", "line 3 gives offset 20, length 2, the table offset 18, length 2"},
+      {head + " 2            b             18           -2\r\n", "line 3 gives offset 18, length -2, the table offset 18, length 2"},
+      {head + " 3            b             18            2\r\n", "line 3 has entry number 3 instead of 2"},
       {head + "garbage\r\n", "line 3 is not an entry line"},
       {head + "   \r\n", "line 3 is not an entry line"},
-      {head + " 2            b             18\r\n",
-       "line 3 is not an entry line"},
-      {head + " 2            b             1234567890123 2\r\n",
-       "line 3 is not an entry line"},
-      {head + std::string(70000, 'x') + "\r\n",
-       "unreadable: line 3 is longer than 65536 bytes"},
+      {head + " 2            b             18\r\n", "line 3 is not an entry line"},
+      {head + " 2            b             1234567890123 2\r\n", "line 3 is not an entry line"},
+      {head + std::string(70000, 'x') + "\r\n", "unreadable: line 3 is longer than 65536 bytes"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.report.substr(0, 200));

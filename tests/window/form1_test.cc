@@ -125,13 +125,9 @@ class Form1Test : public QObject {
     QList<QSize> sizes = ApplicationIcon().availableSizes();
     std::sort(sizes.begin(), sizes.end(),
               [](QSize a, QSize b) { return a.width() < b.width(); });
-    QCOMPARE(sizes, (QList<QSize>{{16, 16},
-                                  {24, 24},
-                                  {32, 32},
-                                  {48, 48},
-                                  {64, 64},
-                                  {128, 128},
-                                  {256, 256}}));
+    // clang-format off
+    QCOMPARE(sizes, (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+    // clang-format on
   }
 };
 

@@ -85,12 +85,10 @@ TEST(WindowCoreTest, ArgumentsOpenTheWindowOrAnswer) {
       {{"--", "--help"}, Kind::kWindow, "--help"},
       {{"--version", "l.txt", "-h"}, Kind::kHelp, "Usage: mirlot-gui [LIST]"},
       {{"--bogus", "--version"}, Kind::kVersion, "mirlot-gui 1.2.3\n"},
-      {{"a", "--bogus", "-x"},
-       Kind::kUsageError,
-       "mirlot-gui: unknown option '--bogus'" + usage},
-      {{"a", "b"},
-       Kind::kUsageError,
-       "mirlot-gui: one LIST at most, not 2" + usage},
+      // clang-format off
+      {{"a", "--bogus", "-x"}, Kind::kUsageError, "mirlot-gui: unknown option '--bogus'" + usage},
+      {{"a", "b"}, Kind::kUsageError, "mirlot-gui: one LIST at most, not 2" + usage},
+      // clang-format on
   };
   for (const auto& c : cases) {
     const WindowStart start = ReadWindowArguments(c.arguments, "1.2.3");
