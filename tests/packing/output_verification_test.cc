@@ -26,79 +26,44 @@ class RecordingDifferences : public DifferenceSink {
   Strings told;
 };
 
-void SetImageByte(FakeFileSystem& fs, std::size_t at, int value) {
-  std::string image = fs.Content("/d/out.bin");
-  image[at] = static_cast<char>(value);
-  fs.AddFile("/d/out.bin", image);
+// Sets byte `at` of `path`, counted from the end when negative, to `value`.
+void SetByte(FakeFileSystem& fs, const std::string& path, int at, int value) {
+  std::string bytes = fs.Content(path);
+  bytes[at < 0 ? bytes.size() + at : at] = static_cast<char>(value);
+  fs.AddFile(path, bytes);
 }
 
 TEST(OutputVerificationTest, TellsEachChangeSinceTheRun) {
+  using Change = std::function<void(FakeFileSystem&)>;
   const std::string list = "a.dat,b.dat\r\nc.dat\r\n";
+  const auto set_list = [](std::string text) -> Change {
+    return [text](FakeFileSystem& fs) { fs.AddFile("/d/list.txt", text); };
+  };
   const struct {
-    std::function<void(FakeFileSystem&)> change;
+    Change change;
     Strings told;
     std::string failure = "";
   } rows[] = {
+      // clang-format off
       {[](FakeFileSystem&) {}, {}},
+      {[](FakeFileSystem& fs) { SetByte(fs, "/d/b.dat", 1023, 'm'); }, {"entry 2 (list line 1): payload differs at byte 1,024 of b.dat"}},
+      {set_list("a.dat,b.dat\r\nnone.dat\r\n"), {"entry 3 (list line 2): none.dat is missing"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/c.dat", MemberBytes(53)); }, {"entry 3 (list line 2): c.dat is shorter than 54 bytes"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/a.dat", MemberBytes(101)); }, {"entry 1 (list line 1): a.dat has grown by 1 byte", "report lines 2 to 4 differ"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/b.dat", MemberBytes(990)); }, {"entry 2 (list line 1): b.dat has shrunk by 1,010 bytes", "report lines 3 to 4 differ"}},
+      {[](FakeFileSystem& fs) { SetByte(fs, "/d/report.txt", -3, '7'); }, {"report line 4 differs"}},
+      {set_list(list + "a.dat\rc.dat\n"), {"out.bin holds 3 entries, the list names 5", "entry 4 (list line 3): a.dat is not in out.bin", "entry 5 (list line 4): c.dat is not in out.bin", "report lines 2 to 4 differ", "report.txt has 4 lines, the list gives 6"}},
+      {set_list("a.dat,b.dat"), {"out.bin holds 3 entries, the list names 2", "report lines 2 to 3 differ", "report.txt has 4 lines, the list gives 3"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/out.bin", fs.Content("/d/out.bin") + "xy"); }, {"out.bin holds 2 bytes after its last payload"}},
+      {[](FakeFileSystem& fs) { fs.AddFile("/d/out.bin", fs.Content("/d/out.bin").substr(0, 2021)); }, {"entry 3 (list line 2): its payload runs past the end of out.bin"}},
+      {[](FakeFileSystem& fs) { SetByte(fs, "/d/out.bin", 3, 25); }, {"out.bin does not begin with a sound table"}},
+      {[](FakeFileSystem& fs) { SetByte(fs, "/d/out.bin", 19, 0xDF); }, {"entry 3 (list line 2): the table gives offset 2,015, not 2,016", "entry 3 (list line 2): payload differs at byte 51 of c.dat", "out.bin holds 1 byte after its last payload"}},
+      {set_list(""), {"the list names no members"}},
+      {[](FakeFileSystem& fs) { fs.FailOn(Op::kOpenForRead, "b.dat", Status(FailureCode::kPermissionDenied)); }, {}, "/d/b.dat: Permission denied"},
+      {[](FakeFileSystem& fs) { fs.FailOn(Op::kRead, "out.bin", Status(FailureCode::kDeviceIoError), 1); }, {}, "/d/out.bin: Device I/O error"},
+      // clang-format on
+      // Changed once the list stage looked c.dat up.
       {[](FakeFileSystem& fs) {
-         std::string b = fs.Content("/d/b.dat");
-         b[1023] ^= 1;
-         fs.AddFile("/d/b.dat", b);
-       },
-       {"entry 2 (list line 1): payload differs at byte 1,024 of b.dat"}},
-      {[](FakeFileSystem& fs) {
-         fs.AddFile("/d/list.txt", "a.dat,b.dat\r\nnone.dat\r\n");
-       },
-       {"entry 3 (list line 2): none.dat is missing"}},
-      {[](FakeFileSystem& fs) { fs.AddFile("/d/c.dat", MemberBytes(53)); },
-       {"entry 3 (list line 2): c.dat is shorter than 54 bytes"}},
-      {[](FakeFileSystem& fs) { fs.AddFile("/d/a.dat", MemberBytes(101)); },
-       {"entry 1 (list line 1): a.dat has grown by 1 byte",
-        "report lines 2 to 4 differ"}},
-      {[](FakeFileSystem& fs) { fs.AddFile("/d/b.dat", MemberBytes(990)); },
-       {"entry 2 (list line 1): b.dat has shrunk by 1,010 bytes",
-        "report lines 3 to 4 differ"}},
-      {[](FakeFileSystem& fs) {
-         std::string report = fs.Content("/d/report.txt");
-         fs.AddFile("/d/report.txt", report.replace(report.size() - 3, 1, "7"));
-       },
-       {"report line 4 differs"}},
-      {[&list](FakeFileSystem& fs) {
-         fs.AddFile("/d/list.txt", list + "a.dat\rc.dat\n");
-       },
-       {"out.bin holds 3 entries, the list names 5",
-        "entry 4 (list line 3): a.dat is not in out.bin",
-        "entry 5 (list line 4): c.dat is not in out.bin",
-        "report lines 2 to 4 differ",
-        "report.txt has 4 lines, the list gives 6"}},
-      {[](FakeFileSystem& fs) { fs.AddFile("/d/list.txt", "a.dat,b.dat"); },
-       {"out.bin holds 3 entries, the list names 2",
-        "report lines 2 to 3 differ",
-        "report.txt has 4 lines, the list gives 3"}},
-      {[](FakeFileSystem& fs) {
-         fs.AddFile("/d/out.bin", fs.Content("/d/out.bin") + "xy");
-       },
-       {"out.bin holds 2 bytes after its last payload"}},
-      {[](FakeFileSystem& fs) {
-         const std::string image = fs.Content("/d/out.bin");
-         fs.AddFile("/d/out.bin", image.substr(0, image.size() - 1));
-       },
-       {"entry 3 (list line 2): its payload runs past the end of out.bin"}},
-      {[](FakeFileSystem& fs) { SetImageByte(fs, 3, 25); },
-       {"out.bin does not begin with a sound table"}},
-      {[](FakeFileSystem& fs) { SetImageByte(fs, 19, 0xDF); },
-       {"entry 3 (list line 2): the table gives offset 2,015, not 2,016",
-        "entry 3 (list line 2): payload differs at byte 51 of c.dat",
-        "out.bin holds 1 byte after its last payload"}},
-      {[](FakeFileSystem& fs) { fs.AddFile("/d/list.txt", ""); },
-       {"the list names no members"}},
-      {[](FakeFileSystem& fs) {
-         fs.FailOn(Op::kOpenForRead, "b.dat",
-                   Status(FailureCode::kPermissionDenied));
-       },
-       {},
-       "/d/b.dat: Permission denied"},
-      {[](FakeFileSystem& fs) {  // changed once the list stage looked c.dat up
          fs.before_each = [&fs](Op op, const std::string& path) {
            if (op == Op::kStat && path == "/d/c.dat") {
              fs.AddFile("/d/list.txt", "a.dat,b.dat\r\nC.dat\r\n");
@@ -107,12 +72,6 @@ TEST(OutputVerificationTest, TellsEachChangeSinceTheRun) {
        },
        {},
        "/d/list.txt: Path/File access error"},
-      {[](FakeFileSystem& fs) {
-         fs.FailOn(Op::kRead, "out.bin", Status(FailureCode::kDeviceIoError),
-                   1);
-       },
-       {},
-       "/d/out.bin: Device I/O error"},
   };
   for (const auto& row : rows) {
     FakeFileSystem fs;
