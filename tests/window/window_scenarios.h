@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "runtime/fake_file_system.h"
+#include "support/text_match.h"
 #include "window/window_services.h"
 
 namespace mirlot {
@@ -117,17 +118,6 @@ inline const std::pair<std::string, std::string> kLists[] = {
     {"/d", "a.dat"}, {"/e", "a.dat"}, {"/f", "a.dat\nb.dat"}, {"/g", ""}};
 // clang-format on
 
-// True when `text` matches `pattern`, in which '*' stands for any text.
-inline bool Matches(std::string_view text, std::string_view pattern) {
-  const std::size_t star = pattern.find('*');
-  if (star == std::string_view::npos) return text == pattern;
-  if (!text.starts_with(pattern.substr(0, star))) return false;
-  for (std::size_t at = star; at <= text.size(); ++at) {
-    if (Matches(text.substr(at), pattern.substr(star + 1))) return true;
-  }
-  return false;
-}
-
 // Takes `steps` on `window`; those after '>' on the window's thread once the
 // next run's progress window shows and that run is held where the mark
 // says, till then.
@@ -196,7 +186,7 @@ std::string Play(const Scenario& row) {
     if (fs.Content(folder + "/out.bin") != "earlier image") seen += folder;
   }
   if (fs.FilePaths() != before) seen += " and other files";
-  if (Matches(seen, row.caption + "||" + row.seen + "|" + row.replaced)) {
+  if (Matches(seen, row.caption + "||" + row.seen + "|" + row.replaced, "*")) {
     return "";
   }
   return row.steps + ": saw " + seen;
