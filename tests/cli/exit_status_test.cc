@@ -51,9 +51,7 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
   std::string many;
   for (int k = 0; k < 12; ++k) many += "m.dat\n";
   folder.Write("v/many.txt", many);
-  folder.Write("v/out.bin",
-               "\0\0\0\x08\0\0\0\x02"
-               "ax"s);
+  folder.Write("v/out.bin", "\0\0\0\x08\0\0\0\2ax"s);
   folder.Write("v/report.txt",
                "#,            Name,          Offset,       Size\r\n");
   folder.Write("d/out/.mirlot-extract.tmp-Dead0001", "left over");

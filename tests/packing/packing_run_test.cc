@@ -77,10 +77,9 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
   RunObserver observer;
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(fs.Content("/d/out.bin").size(), 9009u);
-  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 54, 0, {}}})->image_size,
-            0x7FFFFFFFu);
-  EXPECT_EQ(PlanContainer({{0x7FFFFFFFull - 8 + 55, 0, {}}}).status().number(),
-            6);
+  const std::uint64_t largest = 0x7FFFFFFFull - 8 + 54;
+  EXPECT_EQ(PlanContainer({{largest, 0, {}}})->image_size, 0x7FFFFFFFu);
+  EXPECT_EQ(PlanContainer({{largest + 1, 0, {}}}).status().number(), 6);
 }
 
 const std::string k7 = "Ошибка 7Out of memory";
@@ -164,9 +163,7 @@ TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
   RunObserver observer;
   EXPECT_EQ(Pack(fs, "one.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(second.seen, "wait /d;over /d;");
-  EXPECT_EQ(fs.Content("/d/out.bin"),
-            "\0\0\0\x08\0\0\0\x04"
-            "AAAA"s);
+  EXPECT_EQ(fs.Content("/d/out.bin"), "\0\0\0\x08\0\0\0\4AAAA"s);
   EXPECT_EQ(fs.Content("/d/report.txt"),
             "#,            Name,          Offset,       Size\r\n"
             " 1            a.dat          8             4\r\n");
