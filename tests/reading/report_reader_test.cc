@@ -1,5 +1,6 @@
 // A report is read back from both ends of each line (names hold spaces and
-// digits) and must match the image's table entry for entry.
+// digits) and must match the image's table entry for entry. The pair is
+// opened under the folder's shared lock, which keeps a writer out.
 #include "reading/report_reader.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +49,14 @@ TEST(ReportReaderTest, ReportMatchesTheImageEntryForEntryOrSaysWhyNot) {
     FakeFileSystem fs;
     fs.AddFile("/i/out.bin", "\0\0\0\x10\0\0\0\x02\0\0\0\x12\0\0\0\x02WXYZ"s);
     if (c.report != "none") fs.AddFile("/i/report.txt", c.report);
+    bool writer_kept_out = false;
+    fs.before_each = [&](FakeFileSystem::Op op, const std::string& path) {
+      if (op != FakeFileSystem::Op::kOpenForRead || path != "/i/out.bin")
+        return;
+      writer_kept_out = !(*fs.OpenFolder("/i"))->TryLock(LockKind::kExclusive);
+    };
     Result<OutputPair> pair = OpenImageAndReport(fs, "/i/out.bin");
+    EXPECT_TRUE(writer_kept_out);
     Result<ImageReader> image = ImageReader::Open(*pair->image);
     std::vector<std::string> names{"stale"};
     Result<ReportMatch> match = MatchReport(*pair, *image, &names);
