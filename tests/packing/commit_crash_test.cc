@@ -62,10 +62,10 @@ std::string FirstCommand(FakeFileSystem& fs, const std::string& command) {
 
 const std::string kHeading =
     "#,            Name,          Offset,       Size\r\n";
-const std::string kX = "\0\0\0\x08\0\0\0\x04XXXX|"s + kHeading +
-                       " 1            x.dat          8             4\r\n";
-const std::string kY = "\0\0\0\x08\0\0\0\x06YYYYYY|"s + kHeading +
-                       " 1            y.dat          8             6\r\n";
+// clang-format off
+const std::string kX = "\0\0\0\x08\0\0\0\x04XXXX|"s + kHeading + " 1            x.dat          8             4\r\n";
+const std::string kY = "\0\0\0\x08\0\0\0\x06YYYYYY|"s + kHeading + " 1            y.dat          8             6\r\n";
+// clang-format on
 
 TEST(CommitCrashTest, EveryStopLeavesOneWholePair) {
   for (const std::string first_command : {"pack", "inspect"}) {
@@ -95,10 +95,9 @@ TEST(CommitCrashTest, EveryStopLeavesOneWholePair) {
           EXPECT_TRUE(committed || !done);
           EXPECT_EQ(FirstCommand(fs, first_command), committed ? kY : kX);
           EXPECT_EQ(Pack(fs, "z"), RunOutcome::kDone);
-          EXPECT_EQ(
-              fs.FilePaths(),
-              (Strings{"/d/out.bin", "/d/report.txt", "/d/x.dat", "/d/x.txt",
-                       "/d/y.dat", "/d/y.txt", "/d/z.dat", "/d/z.txt"}));
+          // clang-format off
+          EXPECT_EQ(fs.FilePaths(), (Strings{"/d/out.bin", "/d/report.txt", "/d/x.dat", "/d/x.txt", "/d/y.dat", "/d/y.txt", "/d/z.dat", "/d/z.txt"}));
+          // clang-format on
         }
       }
     }
