@@ -46,7 +46,7 @@ TEST(OutputVerificationTest, TellsEachChangeSinceTheRun) {
   } rows[] = {
       // clang-format off
       {[](FakeFileSystem&) {}, {}},
-      {[](FakeFileSystem& fs) { SetByte(fs, "/d/b.dat", 1023, 'm'); }, {"entry 2 (list line 1): payload differs at byte 1,024 of b.dat"}},
+      {[](FakeFileSystem& fs) { SetByte(fs, "/d/a.dat", 50, 0xFE); SetByte(fs, "/d/b.dat", 1023, 'm'); }, {"entry 1 (list line 1): payload differs at byte 51 of a.dat", "entry 2 (list line 1): payload differs at byte 1,024 of b.dat"}},
       {set_list("a.dat,b.dat\r\nnone.dat\r\n"), {"entry 3 (list line 2): none.dat is missing"}},
       {[](FakeFileSystem& fs) { fs.AddFile("/d/c.dat", MemberBytes(53)); }, {"entry 3 (list line 2): c.dat is shorter than 54 bytes"}},
       {[](FakeFileSystem& fs) { fs.AddFile("/d/a.dat", MemberBytes(101)); }, {"entry 1 (list line 1): a.dat has grown by 1 byte", "report lines 2 to 4 differ"}},
