@@ -1,8 +1,10 @@
 // The host file system on Windows: lookups and reads by path, and the
 // folders that are written, held open while names in them are resolved
-// through their paths. Windows cannot swap two names in one step, so a
-// folder's ReplaceTogether moves each earlier file aside while its
-// successor moves in, and puts everything back when a later step fails.
+// through the path the system gives for the held folder, so that a link or
+// junction swapped in the path given cannot send them elsewhere. Windows
+// cannot swap two names in one step, so a folder's ReplaceTogether moves
+// each earlier file aside while its successor moves in, and puts
+// everything back when a later step fails.
 #include "runtime/windows_file_system.h"
 
 #include <windows.h>
@@ -159,10 +161,32 @@ enum class Replaced {
   kSetAside,          // the former `to` waits under SetAsideName
 };
 
+// Where the folder held by `handle` is, with no link or junction left in
+// the path and in its extended form (\\?\C:\dir, \\?\UNC\server\share),
+// ending with a separator; "" where the system cannot tell.
+std::wstring HeldFolderPath(HANDLE handle) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD length = ::GetFinalPathNameByHandleW(
+        handle, path.data(), static_cast<DWORD>(path.size()),
+        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return L"";
+    if (length < path.size()) {
+      path.resize(length);
+      if (!path.ends_with(L'\\')) path += L'\\';
+      return path;
+    }
+    path.resize(length);  // the size it needs, with its terminator
+  }
+  return L"";
+}
+
 class WindowsFolder : public Folder {
  public:
   WindowsFolder(HANDLE handle, std::string path)
-      : handle_(handle), path_(std::move(path)) {}
+      : handle_(handle),
+        path_(std::move(path)),
+        held_path_(HeldFolderPath(handle)) {}
   ~WindowsFolder() override {
     for (const auto& [name, handle] : closed_) ::CloseHandle(handle);
     ::CloseHandle(handle_);
@@ -337,8 +361,11 @@ class WindowsFolder : public Folder {
   std::string Full(const std::string& name) const {
     return ResolveIn(path_, name);
   }
+  // The name for system calls: under the held folder's own path, or the
+  // path given where the system cannot tell that one.
   std::wstring System(const std::string& name) const {
-    return SystemPath(Full(name));
+    if (held_path_.empty()) return SystemPath(Full(name));
+    return held_path_ + Widen(name);
   }
 
   bool Move(const std::string& from, const std::string& to) {
@@ -412,8 +439,9 @@ class WindowsFolder : public Folder {
   }
 
   HANDLE handle_;
-  std::string path_;
-  ClosedFiles closed_;  // flushed by SyncClosedFiles
+  std::string path_;        // as given, for what the user is told
+  std::wstring held_path_;  // HeldFolderPath
+  ClosedFiles closed_;      // flushed by SyncClosedFiles
 };
 
 }  // namespace

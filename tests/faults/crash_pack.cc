@@ -1,10 +1,16 @@
-// crash_pack N LIST: packs LIST as `mirlot pack` does through the host's
-// file system, but ends the process at once, as a kill would, when the
-// output folder is about to make its N-th operation; each output's move is
-// an operation of its own. Exits with 0 when the run is done, else 1. The
-// crash rows run it where no tracer reaches the file operations (wine makes
-// its moves inside wineserver).
+// crash_pack N LIST [move|move-fail FOLDER TO]: packs LIST as `mirlot pack`
+// does through the host's file system, but ends the process at once, as a
+// kill would, when the output folder is about to make its N-th operation;
+// each output's move is an operation of its own. The crash rows run it
+// where no tracer reaches the file operations (wine makes its moves inside
+// wineserver). With "move", the N-th operation instead finds FOLDER renamed
+// to TO and an empty folder in its place (as a link swapped in the path
+// would leave it), and prints "moved" or "not moved"; "move-fail" also
+// fails the operation after it with 75. Exits with 0 when the run is done,
+// else 1.
 #include <cstdlib>
+#include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,47 +28,68 @@
 namespace mirlot {
 namespace {
 
-int operations_left = 0;
+namespace fs = std::filesystem;
 
-void Tick() {
-  if (--operations_left != 0) return;
+int operations_left = 0;
+std::string action;  // "" (kill), "move" or "move-fail"
+fs::path folder, moved_to;
+
+// Counts an operation; true when it is to fail instead.
+bool Tick() {
+  --operations_left;
+  if (operations_left == -1) return action == "move-fail";
+  if (operations_left != 0) return false;
+  if (action.empty()) {
 #ifdef _WIN32
-  ::TerminateProcess(::GetCurrentProcess(), 137);
+    ::TerminateProcess(::GetCurrentProcess(), 137);
 #else
-  std::raise(SIGKILL);
+    std::raise(SIGKILL);
 #endif
+  }
+  std::error_code error;
+  fs::rename(folder, moved_to, error);
+  if (!error) fs::create_directory(folder);
+  std::cout << (error ? "not moved" : "moved") << std::endl;
+  return false;
 }
+
+Status Injected() { return Status(FailureCode::kPathFileAccessError); }
 
 class KillingFolder : public Folder {
  public:
   explicit KillingFolder(std::unique_ptr<Folder> folder)
       : folder_(std::move(folder)) {}
   std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
-    return Tick(), folder_->TryLock(kind);
+    (void)Tick();  // a lock that fails would be waited for
+    return folder_->TryLock(kind);
   }
   void RemoveStaleTemporaries(const std::string& final_name) override {
-    Tick(), folder_->RemoveStaleTemporaries(final_name);
+    if (!Tick()) folder_->RemoveStaleTemporaries(final_name);
   }
   Result<std::optional<FileStatus>> StatName(const std::string& name) override {
-    return Tick(), folder_->StatName(name);
+    if (Tick()) return Injected();
+    return folder_->StatName(name);
   }
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& name) override {
-    return Tick(), folder_->OpenForRead(name);
+    if (Tick()) return Injected();
+    return folder_->OpenForRead(name);
   }
   using Folder::CreateTemporary;
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& final_name, const std::string& stem) override {
-    return Tick(), folder_->CreateTemporary(final_name, stem);
+    if (Tick()) return Injected();
+    return folder_->CreateTemporary(final_name, stem);
   }
   Status SyncClosedFiles() override {
-    return Tick(), folder_->SyncClosedFiles();
+    if (Tick()) return Injected();
+    return folder_->SyncClosedFiles();
   }
   Result<std::vector<std::string>> ReplaceTogether(
       std::span<const Replacement> replacements) override {
     std::vector<std::string> formers;
     for (std::size_t i = 0; i < replacements.size(); ++i) {
-      Tick();
+      if (Tick()) return Injected();
       auto moved = folder_->ReplaceTogether(replacements.subspan(i, 1));
       if (!moved.ok()) return moved.status();
       formers.insert(formers.end(), moved->begin(), moved->end());
@@ -70,16 +97,22 @@ class KillingFolder : public Folder {
     return formers;
   }
   Status MoveOnto(const std::string& from, const std::string& to) override {
-    return Tick(), folder_->MoveOnto(from, to);
+    if (Tick()) return Injected();
+    return folder_->MoveOnto(from, to);
   }
   Status MoveWithoutReplacing(const std::string& from,
                               const std::string& to) override {
-    return Tick(), folder_->MoveWithoutReplacing(from, to);
+    if (Tick()) return Injected();
+    return folder_->MoveWithoutReplacing(from, to);
   }
   Status Remove(const std::string& name) override {
-    return Tick(), folder_->Remove(name);
+    if (Tick()) return Injected();
+    return folder_->Remove(name);
   }
-  Status SyncNames() override { return Tick(), folder_->SyncNames(); }
+  Status SyncNames() override {
+    if (Tick()) return Injected();
+    return folder_->SyncNames();
+  }
 
  private:
   std::unique_ptr<Folder> folder_;
@@ -112,8 +145,13 @@ class KillingFileSystem : public FileSystem {
 }  // namespace mirlot
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 && argc != 6) return 2;
   mirlot::operations_left = std::atoi(argv[1]);
+  if (argc == 6) {
+    mirlot::action = argv[3];
+    mirlot::folder = argv[4];
+    mirlot::moved_to = argv[5];
+  }
   mirlot::KillingFileSystem file_system;
   mirlot::RecordingSink sink;
   mirlot::RunObserver observer;

@@ -295,6 +295,43 @@ TEST_F(PackFaults, KillAtEveryStepOfTheCommitLeavesOnePair) {
   }
 }
 
+// A run whose output folder moves away at its N-th file operation, an
+// empty folder taking its place as a link swapped in the path would make
+// it, for every N; with "move-fail" the operation after it fails. Every
+// name stays in the folder the run opened, which keeps one whole pair, the
+// new one exactly when the run is done; the folder now at the path gets
+// nothing. Windows refuses to move a folder that a run holds open.
+TEST_F(PackFaults, FolderMovedMidRunKeepsOnePair) {
+  scratch_.Write("src/a.dat", MemberBytes(100));
+  scratch_.Write("work/list.txt", scratch_.Path("src/a.dat") + "\n");
+  for (const std::string action : {"move", "move-fail"}) {
+    for (int n = 1;; ++n) {
+      SCOPED_TRACE(action + " at " + std::to_string(n));
+      ASSERT_TRUE(PackEarlier(scratch_, "work/"));
+      const ChildResult run = RunChild(
+          {CRASH_PACK_BINARY, std::to_string(n), scratch_.Path("work/list.txt"),
+           action, scratch_.Path("work"), scratch_.Path("moved")});
+      if (run.out.empty()) break;  // done before its N-th operation
+      const bool moved = run.out == "moved\n";
+#ifdef _WIN32
+      EXPECT_FALSE(moved);
+#endif
+      const std::string shown =
+          RunChild({MIRLOT_BINARY, "inspect",
+                    scratch_.Path(moved ? "moved/out.bin" : "work/out.bin")})
+              .out;
+      const bool earlier = shown.ends_with("  keep.dat\nsound\n");
+      EXPECT_TRUE(earlier || shown.ends_with("a.dat\nsound\n")) << shown;
+      EXPECT_EQ(earlier, run.exit_status != 0);
+      if (moved) {
+        EXPECT_TRUE(fs::is_empty(scratch_.Native("work")));
+        fs::remove(scratch_.Native("work"));
+        fs::rename(scratch_.Native("moved"), scratch_.Native("work"));
+      }
+    }
+  }
+}
+
 #ifndef _WIN32
 // A signal delivered by strace when the run first enters `syscall`: while
 // it writes its outputs (fdatasync) or while it waits for a folder that the
