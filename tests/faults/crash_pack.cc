@@ -53,7 +53,12 @@ bool Tick() {
   return false;
 }
 
-Status Injected() { return Status(FailureCode::kPathFileAccessError); }
+// Makes `call` the next operation, or fails it with 75 instead.
+template <typename Call>
+auto Step(Call call) -> decltype(call()) {
+  if (Tick()) return Status(FailureCode::kPathFileAccessError);
+  return call();
+}
 
 class KillingFolder : public Folder {
  public:
@@ -67,51 +72,43 @@ class KillingFolder : public Folder {
     if (!Tick()) folder_->RemoveStaleTemporaries(final_name);
   }
   Result<std::optional<FileStatus>> StatName(const std::string& name) override {
-    if (Tick()) return Injected();
-    return folder_->StatName(name);
+    return Step([&] { return folder_->StatName(name); });
   }
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& name) override {
-    if (Tick()) return Injected();
-    return folder_->OpenForRead(name);
+    return Step([&] { return folder_->OpenForRead(name); });
   }
   using Folder::CreateTemporary;
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& final_name, const std::string& stem) override {
-    if (Tick()) return Injected();
-    return folder_->CreateTemporary(final_name, stem);
+    return Step([&] { return folder_->CreateTemporary(final_name, stem); });
   }
   Status SyncClosedFiles() override {
-    if (Tick()) return Injected();
-    return folder_->SyncClosedFiles();
+    return Step([&] { return folder_->SyncClosedFiles(); });
   }
   Result<std::vector<std::string>> ReplaceTogether(
       std::span<const Replacement> replacements) override {
     std::vector<std::string> formers;
     for (std::size_t i = 0; i < replacements.size(); ++i) {
-      if (Tick()) return Injected();
-      auto moved = folder_->ReplaceTogether(replacements.subspan(i, 1));
+      auto moved = Step(
+          [&] { return folder_->ReplaceTogether(replacements.subspan(i, 1)); });
       if (!moved.ok()) return moved.status();
       formers.insert(formers.end(), moved->begin(), moved->end());
     }
     return formers;
   }
   Status MoveOnto(const std::string& from, const std::string& to) override {
-    if (Tick()) return Injected();
-    return folder_->MoveOnto(from, to);
+    return Step([&] { return folder_->MoveOnto(from, to); });
   }
   Status MoveWithoutReplacing(const std::string& from,
                               const std::string& to) override {
-    if (Tick()) return Injected();
-    return folder_->MoveWithoutReplacing(from, to);
+    return Step([&] { return folder_->MoveWithoutReplacing(from, to); });
   }
   Status Remove(const std::string& name) override {
-    if (Tick()) return Injected();
-    return folder_->Remove(name);
+    return Step([&] { return folder_->Remove(name); });
   }
   Status SyncNames() override {
-    if (Tick()) return Injected();
-    return folder_->SyncNames();
+    return Step([&] { return folder_->SyncNames(); });
   }
 
  private:

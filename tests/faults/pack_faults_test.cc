@@ -304,8 +304,16 @@ TEST_F(PackFaults, KillAtEveryStepOfTheCommitLeavesOnePair) {
 TEST_F(PackFaults, FolderMovedMidRunKeepsOnePair) {
   scratch_.Write("src/a.dat", MemberBytes(100));
   scratch_.Write("work/list.txt", scratch_.Path("src/a.dat") + "\n");
-  for (const std::string action : {"move", "move-fail"}) {
-    for (int n = 1;; ++n) {
+#ifdef _WIN32
+  // Every move is refused there: a few of the steps show it.
+  const std::vector<std::string> actions = {"move"};
+  const int step = 3;
+#else
+  const std::vector<std::string> actions = {"move", "move-fail"};
+  const int step = 1;
+#endif
+  for (const std::string& action : actions) {
+    for (int n = 1;; n += step) {
       SCOPED_TRACE(action + " at " + std::to_string(n));
       ASSERT_TRUE(PackEarlier(scratch_, "work/"));
       const ChildResult run = RunChild(
