@@ -1,7 +1,6 @@
 #include "window/background_run.h"
 
 #include <atomic>
-#include <system_error>
 #include <utility>
 
 #include "packing/messages.h"
@@ -40,14 +39,12 @@ RunOutcome BackgroundRun::Run(const RunRequest& request,
   WindowThreadSink sink(*this);
   RunOutcome outcome = RunOutcome::kFailed;
   std::atomic<bool> ended{false};
-  std::thread worker;
-  try {
-    worker = std::thread([&] {
-      outcome = RunPacking(request, file_system, sink, progress_);
-      ended.store(true);
-      host_.WakeWindowThread();
-    });
-  } catch (const std::system_error&) {
+  std::optional<std::thread> worker = host_.StartWorker([&] {
+    outcome = RunPacking(request, file_system, sink, progress_);
+    ended.store(true);
+    host_.WakeWindowThread();
+  });
+  if (!worker) {
     // No room for another thread: the run fails as any run short of
     // memory does.
     ShowMessage(
@@ -59,7 +56,7 @@ RunOutcome BackgroundRun::Run(const RunRequest& request,
                .tick = [this] { Tick(); },
                .ended = [&ended] { return ended.load(); },
                .on_quit = [this] { progress_.RequestCancel(); }});
-  worker.join();
+  worker->join();
   view_.reset();
   return outcome;
 }

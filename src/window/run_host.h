@@ -8,6 +8,9 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "window/progress_look.h"
 
@@ -53,6 +56,17 @@ class RunHost {
   // called when the user asks to cancel (Cancel, Escape, or closing it).
   virtual std::unique_ptr<ProgressView> OpenProgress(
       std::function<void()> on_cancel) = 0;
+
+  // On the window's thread: starts `work` on a thread of its own. On
+  // success returns the thread. On failure (the system has no room for
+  // another thread) returns nullopt and `work` never runs.
+  virtual std::optional<std::thread> StartWorker(std::function<void()> work) {
+    try {
+      return std::thread(std::move(work));
+    } catch (const std::system_error&) {
+      return std::nullopt;
+    }
+  }
 };
 
 }  // namespace mirlot

@@ -1,0 +1,41 @@
+// A run from the window for which no thread can be started fails as a run
+// short of memory does, with its message, and neither packs nor serves.
+#include "window/background_run.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "runtime/file_system.h"
+
+namespace mirlot {
+namespace {
+
+class NoThreadHost : public RunHost {
+ public:
+  void CallOnWindowThread(const std::function<void()>& task) override {
+    task();
+  }
+  void WakeWindowThread() override {}
+  void Serve(const ServeCalls&) override { ADD_FAILURE() << "served"; }
+  std::unique_ptr<ProgressView> OpenProgress(std::function<void()>) override {
+    return nullptr;
+  }
+  std::optional<std::thread> StartWorker(std::function<void()>) override {
+    return std::nullopt;
+  }
+};
+
+TEST(BackgroundRunTest, NoThreadForTheRunFailsAsOutOfMemory) {
+  NoThreadHost host;
+  std::vector<std::string> shown;
+  BackgroundRun run(host, {}, [&shown](const WindowMessage& message) {
+    shown.push_back(message.title + "|" + message.text + "|" + message.detail);
+  });
+  EXPECT_EQ(run.Run({"list.txt"}, HostFileSystem()), RunOutcome::kFailed);
+  EXPECT_EQ(shown,
+            std::vector<std::string>{"Mirlot utility|Ошибка 7Out of memory|"});
+}
+
+}  // namespace
+}  // namespace mirlot
