@@ -104,7 +104,6 @@ inline const Scenario kScenarios[] = {
     {"choose /g/l.txt; start", "/g/l.txt", "()[Не найдено ни одного файла][Done]", ""},
     {"choose /d/l.txt; start > choose /e/l.txt; start; drop /e/l.txt; close", "/d/l.txt", "()[Done]", "/d"},
     {"choose /d/l.txt; start > cancel", "/d/l.txt", "(){Mirlot utility: Packing…}", ""},
-    {"choose /d/l.txt; start >> cancel", "/d/l.txt", "(){Mirlot utility: Saving…}", ""},
     // Enter presses the focused button, the path button first.
     {"enter /d/l.txt; tab; enter", "/d/l.txt", "()[Done]", "/d"},
     // The program's argument is a choice when it is an existing file.
