@@ -82,6 +82,9 @@ void Win32ProgressWindow::ShowText(const std::string& text) {
         measure.LineHeight(), dpi_);
   }
   SetWindowTextW(label_, Widen(JoinLines(layout.lines, "\r\n")).c_str());
+  // Moved only when the layout changed, so that most texts move nothing.
+  if (layout.client == placed_client_) return;
+  placed_client_ = layout.client;
   const SIZE outer =
       OuterSize({layout.client.width, layout.client.height}, kStyle, dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
@@ -89,6 +92,10 @@ void Win32ProgressWindow::ShowText(const std::string& text) {
   PlaceControlAt(label_, layout.text);
   PlaceControlAt(bar_, layout.bar);
   PlaceControlAt(cancel_, layout.cancel);
+  // Everything paints anew: under wine a control moved into the grown part
+  // of the window stayed clipped to its earlier size otherwise.
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void Win32ProgressWindow::Show(const ProgressLook& look) {

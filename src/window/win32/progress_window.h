@@ -47,6 +47,7 @@ class Win32ProgressWindow : public ProgressView {
   HWND cancel_ = nullptr;
   HFONT font_ = nullptr;
   int dpi_ = kBaseDpi;
+  Place placed_client_ = {};  // the client area the window was given last
   std::function<void()> on_cancel_;
 };
 
