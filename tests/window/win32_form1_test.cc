@@ -124,8 +124,7 @@ struct Win32Window {
     HWND label = GetDlgItem(form.hwnd(), kPathLabelId);
     if (!IsWindowVisible(form.hwnd())) return "";
     std::string text = Text(label);
-    std::erase(text, '\r');
-    std::erase(text, '\n');
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
     return text;
   }
   std::string Progress(bool cancel) {
@@ -133,8 +132,7 @@ struct Win32Window {
     if (progress == nullptr || !IsWindowVisible(progress)) return "";
     HWND label = GetDlgItem(progress, kProgressTextId);
     std::string shown = Text(progress) + ": " + Text(label);
-    std::erase(shown, '\r');
-    std::erase(shown, '\n');
+    std::erase_if(shown, [](char c) { return c == '\r' || c == '\n'; });
     if (!Whole(progress, label)) shown += " (cut)";
     if (cancel) SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
     return shown;
