@@ -25,6 +25,27 @@ Place PlaceInPixels(const Place& place, int dpi) {
           TwipsToPixels(place.width, dpi), TwipsToPixels(place.height, dpi)};
 }
 
+ProgressLayout LayOutProgress(std::string_view text, const TextWidth& width_of,
+                              int line_height, int dpi) {
+  ProgressLayout layout = {{},
+                           PlaceInPixels(kProgressClient, dpi),
+                           PlaceInPixels(kProgressTextPlace, dpi),
+                           PlaceInPixels(kProgressBarPlace, dpi),
+                           PlaceInPixels(kCancelButtonPlace, dpi)};
+  layout.lines = WrapText(text, width_of, layout.text.width);
+  const long long needed =
+      static_cast<long long>(line_height) * layout.lines.size();
+  const long long most = TwipsToPixels(kProgressTextMostTwips, dpi);
+  const int grow =
+      static_cast<int>(std::clamp<long long>(needed, layout.text.height, most) -
+                       layout.text.height);
+  layout.client.height += grow;
+  layout.text.height += grow;
+  layout.bar.top += grow;
+  layout.cancel.top += grow;
+  return layout;
+}
+
 int MessageWidth(int title_width, int text_width, int dpi) {
   return std::max(title_width + TwipsToPixels(kTitleBarFrameTwips, dpi),
                   std::min(text_width, TwipsToPixels(kLongestTextTwips, dpi)) +

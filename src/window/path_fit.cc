@@ -48,22 +48,26 @@ std::vector<std::size_t> CharacterStarts(std::string_view text) {
   return starts;
 }
 
+constexpr std::string_view kPathBreaks = "/\\";
+constexpr std::string_view kTextBreaks = " /\\";
+
 // Where a line from character `from` up to `to` ends: after its last
-// separator that is not its first character, else at `to`.
-std::size_t AfterLastSeparator(std::string_view text,
-                               const std::vector<std::size_t>& starts,
-                               std::size_t from, std::size_t to) {
+// character of `breaks` that is not its first character, else at `to`.
+std::size_t AfterLastBreak(std::string_view text,
+                           const std::vector<std::size_t>& starts,
+                           std::size_t from, std::size_t to,
+                           std::string_view breaks) {
   for (std::size_t k = to; k > from + 1; --k) {
-    // A separator is one byte; no byte of a longer character equals one.
-    const char last = text[starts[k] - 1];
-    if (last == '/' || last == '\\') return k;
+    // A break is one byte; no byte of a longer character equals one.
+    if (breaks.find(text[starts[k] - 1]) != std::string_view::npos) return k;
   }
   return to;
 }
 
-// The text as lines no wider than `width`, broken as FitPathToLines says.
+// The text as lines no wider than `width`, broken after the last of
+// `breaks` that fits, else between any two characters.
 std::vector<std::string> Wrap(std::string_view text, const TextWidth& width_of,
-                              int width) {
+                              int width, std::string_view breaks) {
   const std::vector<std::size_t> starts = CharacterStarts(text);
   const std::size_t characters = starts.size() - 1;
   const auto fits = [&](std::size_t from, std::size_t to) {
@@ -85,7 +89,7 @@ std::vector<std::string> Wrap(std::string_view text, const TextWidth& width_of,
       }
     }
     std::size_t to = from + fit;
-    if (to < characters) to = AfterLastSeparator(text, starts, from, to);
+    if (to < characters) to = AfterLastBreak(text, starts, from, to, breaks);
     lines.emplace_back(text.substr(starts[from], starts[to] - starts[from]));
     from = to;
   }
@@ -110,7 +114,7 @@ std::vector<std::string> FitPathToLines(std::string_view path,
                                         int max_lines) {
   const auto fitting = [&](std::string_view text,
                            std::vector<std::string>& lines) {
-    lines = Wrap(text, width_of, width);
+    lines = Wrap(text, width_of, width, kPathBreaks);
     return lines.size() <= static_cast<std::size_t>(max_lines);
   };
   std::vector<std::string> lines;
@@ -127,21 +131,41 @@ std::vector<std::string> FitPathToLines(std::string_view path,
   return lines;
 }
 
+std::vector<std::string> WrapText(std::string_view text,
+                                  const TextWidth& width_of, int width) {
+  std::vector<std::string> lines;
+  for (std::size_t from = 0; from <= text.size();) {
+    const std::size_t end = std::min(text.find('\n', from), text.size());
+    const std::vector<std::string> wrapped =
+        Wrap(text.substr(from, end - from), width_of, width, kTextBreaks);
+    lines.insert(lines.end(), wrapped.begin(), wrapped.end());
+    if (wrapped.empty()) lines.emplace_back();
+    from = end + 1;
+  }
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines,
+                      std::string_view line_end) {
+  std::string joined;
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    if (k > 0) joined += line_end;
+    joined += lines[k];
+  }
+  return joined;
+}
+
 PathLabelLook LookOfPathLabel(const ListChoice& choice,
                               const TextWidth& width_of, int width,
                               int max_lines, std::string_view line_end) {
   if (!choice.chosen()) return {"&" + std::string(kNoPathCaption), ""};
   const std::string& path = choice.caption();
-  PathLabelLook look;
-  std::string joined;
-  const std::vector<std::string> lines =
+  std::vector<std::string> lines =
       FitPathToLines(path, width_of, width, max_lines);
-  for (std::size_t k = 0; k < lines.size(); ++k) {
-    look.text +=
-        (k > 0 ? std::string(line_end) : "") + WithoutAccessKey(lines[k]);
-    joined += lines[k];
-  }
-  if (joined != path) look.tooltip = path;
+  PathLabelLook look;
+  if (JoinLines(lines, "") != path) look.tooltip = path;
+  for (std::string& line : lines) line = WithoutAccessKey(line);
+  look.text = JoinLines(lines, line_end);
   return look;
 }
 

@@ -1,6 +1,7 @@
 // How the path label shows the chosen list, the same for every toolkit: the
 // path wrapped to the label's width and, when it still does not fit,
-// shortened in the middle, with the whole path as tooltip.
+// shortened in the middle, with the whole path as tooltip. Other texts that
+// may hold a path wrap the same way.
 #ifndef MIRLOT_WINDOW_PATH_FIT_H_
 #define MIRLOT_WINDOW_PATH_FIT_H_
 
@@ -24,6 +25,18 @@ using TextWidth = std::function<int(std::string_view text)>;
 std::vector<std::string> FitPathToLines(std::string_view path,
                                         const TextWidth& width_of, int width,
                                         int max_lines);
+
+// `text` (UTF-8) broken into lines no wider than `width`: at each '\n',
+// which no line keeps, and where a line would be wider, after its last
+// space, '/' or '\' that fits, else between any two characters, so that a
+// path without spaces wraps too. The lines joined give `text` without its
+// '\n's.
+std::vector<std::string> WrapText(std::string_view text,
+                                  const TextWidth& width_of, int width);
+
+// `lines` joined, with `line_end` between each two.
+std::string JoinLines(const std::vector<std::string>& lines,
+                      std::string_view line_end);
 
 // What the path label shows for `choice`.
 struct PathLabelLook {

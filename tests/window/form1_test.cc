@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -61,14 +62,24 @@ struct QtWindow {
   std::string Progress(bool cancel) {
     auto* dialog = form.findChild<QtProgressDialog*>();
     if (dialog == nullptr || !dialog->isVisible()) return "";
-    const std::string shown =
-        dialog->windowTitle().toStdString() + ": " +
-        dialog->findChild<QLabel*>("progressText")->text().toStdString();
+    auto* text = dialog->findChild<QLabel*>("progressText");
+    std::string shown = dialog->windowTitle().toStdString() + ": " +
+                        text->text().remove(u'\n').toStdString();
+    if (!Whole(*dialog, *text)) shown += " (cut)";
     if (cancel) {
       QTest::mouseClick(dialog->findChild<QPushButton*>("cancelButton"),
                         Qt::LeftButton);
     }
     return shown;
+  }
+  // Whether `text` shows whole as Qt lays it out in its label, above the
+  // bar of its `dialog`.
+  static bool Whole(QDialog& dialog, QLabel& text) {
+    const QRect needed = text.fontMetrics().boundingRect(
+        QRect(0, 0, text.width(), 1 << 20), Qt::TextWordWrap, text.text());
+    return needed.width() <= text.width() && needed.height() <= text.height() &&
+           text.geometry().bottom() <
+               dialog.findChild<QProgressBar*>()->geometry().top();
   }
   void Poll(std::function<bool()> tick) {
     auto* poll = new QTimer(&form);

@@ -23,6 +23,25 @@ std::string Text(HWND window) {
   return Narrow(text);
 }
 
+// Whether the text of `label` shows whole as the control draws it, above
+// the bar of its `progress` window.
+bool Whole(HWND progress, HWND label) {
+  RECT area, text, bar;
+  GetClientRect(label, &area);
+  RECT needed = {0, 0, area.right, 0};
+  HDC dc = GetDC(label);
+  SelectObject(dc,
+               reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  DrawTextW(dc, Widen(Text(label)).c_str(), -1, &needed,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  ReleaseDC(label, dc);
+  GetWindowRect(label, &text);
+  GetWindowRect(FindWindowExW(progress, nullptr, L"msctls_progress32", nullptr),
+                &bar);
+  return needed.right <= area.right && needed.bottom <= area.bottom &&
+         text.bottom <= bar.top;
+}
+
 // The tick of the one thread timer that polls at a time.
 std::function<bool()> tick;
 
@@ -105,15 +124,16 @@ struct Win32Window {
     HWND label = GetDlgItem(form.hwnd(), kPathLabelId);
     if (!IsWindowVisible(form.hwnd())) return "";
     std::string text = Text(label);
-    std::erase(text, '\r');
-    std::erase(text, '\n');
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
     return text;
   }
   std::string Progress(bool cancel) {
     HWND progress = FindWindowW(kProgressWindowClass, nullptr);
     if (progress == nullptr || !IsWindowVisible(progress)) return "";
-    const std::string shown =
-        Text(progress) + ": " + Text(GetDlgItem(progress, kProgressTextId));
+    HWND label = GetDlgItem(progress, kProgressTextId);
+    std::string shown = Text(progress) + ": " + Text(label);
+    std::erase_if(shown, [](char c) { return c == '\r' || c == '\n'; });
+    if (!Whole(progress, label)) shown += " (cut)";
     if (cancel) SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
     return shown;
   }

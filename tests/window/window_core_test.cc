@@ -25,7 +25,6 @@ TEST(WindowCoreTest, PathsWrapAfterSeparatorsAndGiveWayInTheMiddle) {
   } cases[] = {
       {"/home/user/lists/l.txt", 10, 4, {"/home/", "user/", "lists/", "l.txt"}},
       {"C:\\lists\\l.txt", 9, 2, {"C:\\lists\\", "l.txt"}},
-      {"/verylongname", 5, 3, {"/very", "longn", "ame"}},
       // A combining mark stays with its letter; a line holds at least one
       // character.
       {"ae\u0301b", 2, 3, {"a", "e\u0301", "b"}},
@@ -35,6 +34,10 @@ TEST(WindowCoreTest, PathsWrapAfterSeparatorsAndGiveWayInTheMiddle) {
     EXPECT_EQ(FitPathToLines(c.path, Columns, c.width, c.max_lines), c.lines)
         << c.path;
   }
+  // A progress text breaks after a space too, and at its own line ends.
+  EXPECT_EQ(WrapText("could not lock /d/e (x)\n\n/verylongname", Columns, 9),
+            (std::vector<std::string>{"could ", "not lock ", "/d/e (x)", "",
+                                      "/verylong", "name"}));
   // A shortened path shows whole as the label's tooltip.
   ListChoice choice;
   choice.Choose("/ab/cdefgh/ij.txt");
@@ -61,9 +64,28 @@ TEST(WindowCoreTest, ProgressWindowShowsWhatTheRunToldLast) {
 }
 
 TEST(WindowCoreTest, TwipsBecomePixelsAtEachDpi) {
-  EXPECT_EQ(PlaceInPixels(kForm1Client, 96), (Place{0, 0, 406, 125}));
-  EXPECT_EQ(PlaceInPixels(kForm1Client, 144), (Place{0, 0, 609, 188}));
-  EXPECT_EQ(PlaceInPixels(kStartButtonPlace, 120), (Place{200, 110, 91, 31}));
+  // The progress window: its text's place grows to hold the text's lines.
+  const struct {
+    std::string text;
+    int line_height, dpi;
+    // The text's height, the tops of the bar and Cancel, the window's
+    // height.
+    std::vector<int> seen;
+  } cases[] = {
+      // Halves round up.
+      {"Saving\u2026\nWarning: x", 15, 120, {50, 75, 113, 158}},
+      {"x\ny\nz", 25, 144, {75, 105, 150, 204}},
+      // Five inches at most.
+      {std::string(40, '\n'), 15, 96, {480, 500, 530, 566}},
+  };
+  for (const auto& c : cases) {
+    const ProgressLayout got =
+        LayOutProgress(c.text, Columns, c.line_height, c.dpi);
+    EXPECT_EQ((std::vector<int>{got.text.height, got.bar.top, got.cancel.top,
+                                got.client.height}),
+              c.seen)
+        << c.text;
+  }
   // A message box: the title and its bar's inch, or the text and its margins
   // (at most five inches of it).
   EXPECT_EQ(MessageWidth(100, 50, 96), 196);

@@ -12,8 +12,10 @@
 //   Close()           asks the window to close;
 //   Caption()         the path label's text without line ends, "" once the
 //                     window is gone;
-//   Progress(cancel)  the progress window's title and text, "" while none
-//                     shows; `cancel` presses its Cancel button after;
+//   Progress(cancel)  the progress window's title and text without line
+//                     ends, then " (cut)" when the text does not show
+//                     whole above the bar, "" while none shows; `cancel`
+//                     presses its Cancel button after;
 //   Poll(tick)        calls `tick` on the window's thread every few
 //                     milliseconds, also while a run works, until it
 //                     returns true.
@@ -90,18 +92,18 @@ struct Scenario {
 };
 
 inline const std::string kLongList = "/d/" + std::string(200, 'a') + "/l.txt";
+// A folder of 150 characters that cannot be locked.
+inline const std::string kUnlockable = "/h/" + std::string(147, 'h');
 
 // clang-format off
 inline const Scenario kScenarios[] = {
     {"boxes; start", "&Path", "[No file selected]", ""},
-    {"choose /d/l.txt; choose; start", "/d/l.txt", "()(/d)[Done]", "/d"},
     {"choose /d/a&b.txt", "/d/a&&b.txt", "()", ""},
     {"choose /d/l.txt; choose /e/l.txt; start", "/e/l.txt", "()(/d)[Done]", "/e"},
     {"choose /f/l.txt; boxes; start", "/f/l.txt", "()[Ошибка 53File not found|entry #1 (list line 2, field 1): /f/b.dat: no such file]", ""},
     {"choose /g/l.txt; start", "/g/l.txt", "()[Не найдено ни одного файла][Done]", ""},
     {"choose /d/l.txt; start > choose /e/l.txt; start; drop /e/l.txt; close", "/d/l.txt", "()[Done]", "/d"},
     {"choose /d/l.txt; start > cancel", "/d/l.txt", "(){Mirlot utility: Packing…}", ""},
-    {"choose /d/l.txt; start >> cancel", "/d/l.txt", "(){Mirlot utility: Saving…}", ""},
     // Enter presses the focused button, the path button first.
     {"enter /d/l.txt; tab; enter", "/d/l.txt", "()[Done]", "/d"},
     // The program's argument is a choice when it is an existing file.
@@ -112,10 +114,13 @@ inline const Scenario kScenarios[] = {
     {"drop /d/l.txt; drop /e; drop /e/l.txt /g/l.txt; start", "/d/l.txt", "[Done]", "/d"},
     // Too long for the label: the beginning and the file name show.
     {"choose " + kLongList, "/d/aaa*…*aaa/l.txt", "()", ""},
+    // The warning shows whole, wrapped inside the path where need be.
+    {"choose " + kUnlockable + "/l.txt; start >> cancel", "*", "(){Mirlot utility: Saving…Warning: could not lock " + kUnlockable + " (Permission denied); another run into it could interleave with this one}", ""},
 };
-// Good lists in /d and /e, a missing member in /f, an empty list in /g.
+// Good lists in /d, /e and kUnlockable, a missing member in /f, an empty
+// list in /g.
 inline const std::pair<std::string, std::string> kLists[] = {
-    {"/d", "a.dat"}, {"/e", "a.dat"}, {"/f", "a.dat\nb.dat"}, {"/g", ""}};
+    {"/d", "a.dat"}, {"/e", "a.dat"}, {"/f", "a.dat\nb.dat"}, {"/g", ""}, {kUnlockable, "a.dat"}};
 // clang-format on
 
 // Takes `steps` on `window`; those after '>' on the window's thread once the
@@ -174,6 +179,8 @@ std::string Play(const Scenario& row) {
     fs.AddFile(folder + "/report.txt", "earlier report");
   }
   const std::vector<std::string> before = fs.FilePaths();
+  fs.FailOn(FakeFileSystem::Op::kLockFolder, kUnlockable,
+            Status(FailureCode::kPermissionDenied));
   // Only a run watched through its progress window shows it at once.
   const bool watched = row.steps.find('>') != std::string::npos;
   Window window(fs, {.progress_delay = std::chrono::hours(watched ? 0 : 1)});

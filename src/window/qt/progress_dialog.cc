@@ -1,8 +1,10 @@
 #include "window/qt/progress_dialog.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <string_view>
 #include <utility>
 
 #include "window/layout.h"
@@ -11,8 +13,7 @@ namespace mirlot {
 
 namespace {
 
-QRect Placed(const Place& twips) {
-  const Place pixels = PlaceInPixels(twips, kBaseDpi);
+QRect Placed(const Place& pixels) {
   return {pixels.left, pixels.top, pixels.width, pixels.height};
 }
 
@@ -28,22 +29,33 @@ QtProgressDialog::QtProgressDialog(QWidget& window,
   setObjectName(QStringLiteral("progressDialog"));
   setWindowTitle(window.windowTitle());
   setWindowModality(Qt::WindowModal);
-  setFixedSize(Placed(kProgressClient).size());
   label_->setObjectName(QStringLiteral("progressText"));
   label_->setTextFormat(Qt::PlainText);
-  label_->setWordWrap(true);
   label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label_->setGeometry(Placed(kProgressTextPlace));
-  bar_->setGeometry(Placed(kProgressBarPlace));
   bar_->setTextVisible(false);
   cancel_->setObjectName(QStringLiteral("cancelButton"));
-  cancel_->setGeometry(Placed(kCancelButtonPlace));
+  ShowText("");
   connect(cancel_, &QPushButton::clicked, this, &QtProgressDialog::reject);
   show();
 }
 
+void QtProgressDialog::ShowText(const std::string& text) {
+  const QFontMetrics metrics = label_->fontMetrics();
+  const ProgressLayout layout = LayOutProgress(
+      text,
+      [&metrics](std::string_view part) {
+        return metrics.horizontalAdvance(QString::fromUtf8(part));
+      },
+      metrics.lineSpacing(), kBaseDpi);
+  label_->setText(QString::fromStdString(JoinLines(layout.lines, "\n")));
+  setFixedSize(Placed(layout.client).size());
+  label_->setGeometry(Placed(layout.text));
+  bar_->setGeometry(Placed(layout.bar));
+  cancel_->setGeometry(Placed(layout.cancel));
+}
+
 void QtProgressDialog::Show(const ProgressLook& look) {
-  label_->setText(QString::fromStdString(look.text));
+  ShowText(look.text);
   // A range of 0 to 0 makes the bar a busy one.
   bar_->setRange(0, look.permille ? 1000 : 0);
   bar_->setValue(look.permille.value_or(0));

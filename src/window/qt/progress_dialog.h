@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <string>
 
 #include "window/run_host.h"
 
@@ -27,6 +28,10 @@ class QtProgressDialog : public QDialog, public ProgressView {
   void reject() override;
 
  private:
+  // Shows `text` wrapped to the text's place, the dialog grown as the
+  // core's layout says.
+  void ShowText(const std::string& text);
+
   QLabel* label_;
   QProgressBar* bar_;
   QPushButton* cancel_;

@@ -1,5 +1,9 @@
 #include "window/win32/dpi.h"
 
+#include <string>
+
+#include "runtime/windows_text.h"
+
 namespace mirlot {
 
 namespace {
@@ -67,9 +71,36 @@ HWND CreateControl(HWND parent, const wchar_t* kind, const wchar_t* text,
 }
 
 void PlaceControl(HWND control, const Place& twips, int dpi) {
-  const Place pixels = PlaceInPixels(twips, dpi);
+  PlaceControlAt(control, PlaceInPixels(twips, dpi));
+}
+
+void PlaceControlAt(HWND control, const Place& pixels) {
   SetWindowPos(control, nullptr, pixels.left, pixels.top, pixels.width,
                pixels.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TextMeasure::TextMeasure(HWND control, HFONT font)
+    : control_(control),
+      dc_(GetDC(control)),
+      old_font_(SelectObject(dc_, font)) {}
+
+TextMeasure::~TextMeasure() {
+  SelectObject(dc_, old_font_);
+  ReleaseDC(control_, dc_);
+}
+
+int TextMeasure::Width(std::string_view text) const {
+  const std::wstring wide = Widen(std::string(text));
+  SIZE size = {};
+  GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()),
+                        &size);
+  return static_cast<int>(size.cx);
+}
+
+int TextMeasure::LineHeight() const {
+  TEXTMETRICW metrics;
+  GetTextMetricsW(dc_, &metrics);
+  return static_cast<int>(metrics.tmHeight);
 }
 
 }  // namespace mirlot

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "window/layout.h"
 
 // Sent from Windows 8.1 on when the window moves to a monitor of another
@@ -31,6 +33,28 @@ HWND CreateControl(HWND parent, const wchar_t* kind, const wchar_t* text,
                    DWORD style, int id);
 // Places `control` at `twips`, in pixels at `dpi`.
 void PlaceControl(HWND control, const Place& twips, int dpi);
+// Places `control` at `pixels`.
+void PlaceControlAt(HWND control, const Place& pixels);
+
+// Measures text in a font as a control draws it, while it lives.
+class TextMeasure {
+ public:
+  // Measures in `font` on `control`'s device context.
+  TextMeasure(HWND control, HFONT font);
+  ~TextMeasure();
+  TextMeasure(const TextMeasure&) = delete;
+  TextMeasure& operator=(const TextMeasure&) = delete;
+
+  // The width of `text` (UTF-8) in pixels.
+  int Width(std::string_view text) const;
+  // How far apart the lines are, in pixels.
+  int LineHeight() const;
+
+ private:
+  HWND control_;
+  HDC dc_;
+  HGDIOBJ old_font_;
+};
 
 }  // namespace mirlot
 

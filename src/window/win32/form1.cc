@@ -110,23 +110,15 @@ void Win32Form1::Layout(int dpi) {
 void Win32Form1::ShowChoice() {
   RECT area;
   GetClientRect(lbl_path_, &area);
-  HDC dc = GetDC(lbl_path_);
-  HGDIOBJ old_font = SelectObject(dc, font_);
-  TEXTMETRICW metrics;
-  GetTextMetricsW(dc, &metrics);
-  const PathLabelLook look = LookOfPathLabel(
-      core_.choice(),
-      [dc](std::string_view text) {
-        const std::wstring wide = Widen(std::string(text));
-        SIZE size = {};
-        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()),
-                              &size);
-        return static_cast<int>(size.cx);
-      },
-      std::max<int>(1, area.right),
-      std::max<int>(1, area.bottom / metrics.tmHeight), "\r\n");
-  SelectObject(dc, old_font);
-  ReleaseDC(lbl_path_, dc);
+  PathLabelLook look;
+  {
+    const TextMeasure measure(lbl_path_, font_);
+    look = LookOfPathLabel(
+        core_.choice(),
+        [&measure](std::string_view text) { return measure.Width(text); },
+        std::max<int>(1, area.right),
+        std::max<int>(1, area.bottom / measure.LineHeight()), "\r\n");
+  }
   SetWindowTextW(lbl_path_, Widen(look.text).c_str());
   // A tool with no text shows no tooltip.
   path_tip_ = Widen(look.tooltip);

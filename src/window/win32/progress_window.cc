@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <string_view>
 #include <utility>
 
 #include "runtime/windows_text.h"
@@ -31,9 +32,9 @@ Win32ProgressWindow::Win32ProgressWindow(HWND owner,
                                          std::function<void()> on_cancel)
     : on_cancel_(std::move(on_cancel)) {
   RegisterOnce();
-  const int dpi = WindowDpi(owner);
-  const Place client = PlaceInPixels(kProgressClient, dpi);
-  const SIZE outer = OuterSize({client.width, client.height}, kStyle, dpi);
+  dpi_ = WindowDpi(owner);
+  const Place client = PlaceInPixels(kProgressClient, dpi_);
+  const SIZE outer = OuterSize({client.width, client.height}, kStyle, dpi_);
   RECT over;
   GetWindowRect(owner, &over);
   wchar_t title[64] = {};
@@ -48,7 +49,7 @@ Win32ProgressWindow::Win32ProgressWindow(HWND owner,
   SetWindowLongPtrW(
       hwnd_, GWLP_WNDPROC,
       reinterpret_cast<LONG_PTR>(&Win32ProgressWindow::Procedure));
-  CreateControls(dpi);
+  CreateControls();
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(cancel_);
 }
@@ -58,25 +59,48 @@ Win32ProgressWindow::~Win32ProgressWindow() {
   if (font_ != nullptr) DeleteObject(font_);
 }
 
-void Win32ProgressWindow::CreateControls(int dpi) {
-  font_ = CreateSystemFont(dpi, false);
+void Win32ProgressWindow::CreateControls() {
+  font_ = CreateSystemFont(dpi_, false);
   label_ = CreateControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX,
                          kProgressTextId);
   bar_ = CreateControl(hwnd_, PROGRESS_CLASSW, L"", 0, 0);
   cancel_ = CreateControl(hwnd_, L"BUTTON", L"Cancel",
                           WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
-  PlaceControl(label_, kProgressTextPlace, dpi);
-  PlaceControl(bar_, kProgressBarPlace, dpi);
-  PlaceControl(cancel_, kCancelButtonPlace, dpi);
   SendMessageW(bar_, PBM_SETRANGE32, 0, 1000);
   for (HWND control : {label_, cancel_}) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   }
+  ShowText("");
+}
+
+void Win32ProgressWindow::ShowText(const std::string& text) {
+  ProgressLayout layout;
+  {
+    const TextMeasure measure(label_, font_);
+    layout = LayOutProgress(
+        text, [&measure](std::string_view part) { return measure.Width(part); },
+        measure.LineHeight(), dpi_);
+  }
+  SetWindowTextW(label_, Widen(JoinLines(layout.lines, "\r\n")).c_str());
+  // Moved only when the layout changed, so that most texts move nothing.
+  if (layout.client == placed_client_) return;
+  placed_client_ = layout.client;
+  const SIZE outer =
+      OuterSize({layout.client.width, layout.client.height}, kStyle, dpi_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceControlAt(label_, layout.text);
+  PlaceControlAt(bar_, layout.bar);
+  PlaceControlAt(cancel_, layout.cancel);
+  // Everything paints anew: under wine a control moved into the grown part
+  // of the window stayed clipped to its earlier size otherwise.
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void Win32ProgressWindow::Show(const ProgressLook& look) {
   if (hwnd_ == nullptr) return;
-  SetWindowTextW(label_, Widen(look.text).c_str());
+  ShowText(look.text);
   // A marquee bar is a busy one.
   const LONG_PTR style = GetWindowLongPtrW(bar_, GWL_STYLE);
   const LONG_PTR wanted =

@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
+#include "window/layout.h"
 #include "window/run_host.h"
 
 namespace mirlot {
@@ -34,13 +36,18 @@ class Win32ProgressWindow : public ProgressView {
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam,
                                     LPARAM lparam);
-  void CreateControls(int dpi);
+  void CreateControls();
+  // Shows `text` wrapped to the text's place, the window grown as the
+  // core's layout says.
+  void ShowText(const std::string& text);
 
   HWND hwnd_ = nullptr;
   HWND label_ = nullptr;
   HWND bar_ = nullptr;
   HWND cancel_ = nullptr;
   HFONT font_ = nullptr;
+  int dpi_ = kBaseDpi;
+  Place placed_client_ = {};  // the client area the window was given last
   std::function<void()> on_cancel_;
 };
 
