@@ -6,6 +6,8 @@ namespace mirlot {
 
 std::string ReasonOf(const Status& failure) {
   switch (static_cast<FailureCode>(failure.number())) {
+    case FailureCode::kOutOfMemory:
+      return "out of memory";
     case FailureCode::kBadFileNameOrNumber:
       return "bad name";
     case FailureCode::kFileNotFound:

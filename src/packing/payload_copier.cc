@@ -54,7 +54,8 @@ CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
         observer.OnProgress(progress);
         return Status::Ok();
       });
-  if (status.ok() || writing_failed) {
+  // Memory, or the helper thread, is no member's but the copy's.
+  if (status.ok() || writing_failed || status.Is(FailureCode::kOutOfMemory)) {
     return {Explained(status, OutputOperation("writing", image_name, folder)),
             std::nullopt, ""};
   }
