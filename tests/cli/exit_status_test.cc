@@ -96,7 +96,7 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
       {{"verify", "e/empty.txt"}, 2, "", "mirlot verify: cannot read e/out.bin: File not found\n"},
       {{"inspect", "d/none.bin"}, 2, "", "mirlot inspect: cannot read d/none.bin: File not found\n"},
       {{"inspect", "bad.bin"}, 1, "bad.bin: 9 bytes, 1 entry\n…", ""},
-      {{"extract", "bad.bin"}, 1, "", "mirlot extract: bad.bin is unsound; nothing extracted:\n…"},
+      {{"extract", "bad.bin"}, 1, "", "mirlot extract: bad.bin is unsound; nothing extracted:\nmirlot extract:   entry 1: the last payload ends at 8, 1 byte before the end of the file: trailing bytes\n…"},
       // The message as it always was, then which entry or file, and why. A
       // path from the root with '/' is a path, not an option, on every host
       // (wine takes it from the root of the host's file system).
