@@ -55,6 +55,12 @@ RunFailure Explained(const Status& failure, std::string_view what) {
   return {failure, std::string(what) + ": " + ReasonOf(failure)};
 }
 
+RunFailure NameRereadFailure(const Status& failure, std::int64_t index,
+                             const ListPlace& place) {
+  return Explained(
+      failure, EntryName(index, place) + ": reading its name from the list");
+}
+
 std::string OutputOperation(std::string_view operation, std::string_view name,
                             const std::string& folder) {
   return std::string(operation) + " " + std::string(name) + " in " +
