@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "runtime/out_of_memory.h"
+
 namespace mirlot {
 
 BlockPipeline::BlockPipeline(std::size_t block_count, std::size_t block_size)
@@ -25,12 +27,8 @@ Status BlockPipeline::Run(const Producer& produce, const Consumer& consume) {
   } catch (const std::bad_alloc&) {
     return Status(FailureCode::kOutOfMemory);
   }
-  Status status;
-  try {
-    status = ConsumeAll(consume);
-  } catch (const std::bad_alloc&) {
-    status = Status(FailureCode::kOutOfMemory);
-  }
+  const Status status =
+      OutOfMemoryAsFailure([&] { return ConsumeAll(consume); });
   {
     std::lock_guard lock(mutex_);
     stop_requested_ = true;
@@ -50,7 +48,10 @@ void BlockPipeline::ProduceAll(const Producer& produce) {
       if (stop_requested_) return;
     }
     Block& block = ring_[index % ring_.size()];
-    Result<std::size_t> placed = ProduceOne(produce, block);
+    // Nothing may leave the helper thread but a value.
+    Result<std::size_t> placed = OutOfMemoryAsFailure([&] {
+      return produce({block.bytes.get(), block_size_});
+    });
     {
       std::lock_guard lock(mutex_);
       if (!placed.ok()) {
@@ -83,16 +84,6 @@ Status BlockPipeline::ConsumeAll(const Consumer& consume) {
       ++consumed_;
     }
     changed_.notify_all();
-  }
-}
-
-Result<std::size_t> BlockPipeline::ProduceOne(const Producer& produce,
-                                              Block& block) {
-  // Nothing may leave the helper thread but a value.
-  try {
-    return produce({block.bytes.get(), block_size_});
-  } catch (const std::bad_alloc&) {
-    return FailureCode::kOutOfMemory;
   }
 }
 

@@ -53,8 +53,6 @@ class BlockPipeline {
 
   void ProduceAll(const Producer& produce);
   Status ConsumeAll(const Consumer& consume);
-  // Calls `produce` for `block`, turning a lack of memory into a failure.
-  Result<std::size_t> ProduceOne(const Producer& produce, Block& block);
 
   std::size_t block_size_;
   std::vector<Block> ring_;

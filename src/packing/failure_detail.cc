@@ -6,6 +6,8 @@ namespace mirlot {
 
 std::string ReasonOf(const Status& failure) {
   switch (static_cast<FailureCode>(failure.number())) {
+    case FailureCode::kOutOfMemory:
+      return "out of memory";
     case FailureCode::kBadFileNameOrNumber:
       return "bad name";
     case FailureCode::kFileNotFound:
@@ -51,6 +53,12 @@ RunFailure Explained(const Status& failure, std::string_view what) {
     return {failure, ""};
   }
   return {failure, std::string(what) + ": " + ReasonOf(failure)};
+}
+
+RunFailure NameRereadFailure(const Status& failure, std::int64_t index,
+                             const ListPlace& place) {
+  return Explained(
+      failure, EntryName(index, place) + ": reading its name from the list");
 }
 
 std::string OutputOperation(std::string_view operation, std::string_view name,

@@ -40,6 +40,13 @@ std::string EntryDetail(std::int64_t index, const ListPlace& place,
 // `failure` with "`what`: reason" as its detail; a cancelled run gets none.
 RunFailure Explained(const Status& failure, std::string_view what);
 
+// `failure` to read the name of entry `index`, at `place`, again from the
+// list (75 when the list no longer holds it), told as the list's: "entry #1
+// (list line 2, field 1): reading its name from the list: cannot be
+// accessed".
+RunFailure NameRereadFailure(const Status& failure, std::int64_t index,
+                             const ListPlace& place);
+
 // "writing out.bin in d": an operation on the output `name` in `folder`
 // ("." for the current folder).
 std::string OutputOperation(std::string_view operation, std::string_view name,

@@ -10,6 +10,7 @@
 #include "packing/messages.h"
 #include "packing/payload_copier.h"
 #include "packing/report_comparison.h"
+#include "runtime/out_of_memory.h"
 #include "runtime/path.h"
 
 namespace mirlot {
@@ -60,12 +61,10 @@ Status TellListProblem(const ListStageResult& list, const std::string& path,
   return Status::Ok();
 }
 
-}  // namespace
-
-Result<std::uint64_t> VerifyOutputs(FileSystem& file_system,
-                                    const std::string& list_path,
-                                    PackedOutputs outputs, DifferenceSink& sink,
-                                    RunObserver& observer) {
+Result<std::uint64_t> Verify(FileSystem& file_system,
+                             const std::string& list_path,
+                             PackedOutputs outputs, DifferenceSink& sink,
+                             RunObserver& observer) {
   const std::string folder = ParentFolder(list_path);
   CountingSink differences(sink);
   ListStageResult list = ReadEntryTable(file_system, list_path, folder);
@@ -104,6 +103,21 @@ Result<std::uint64_t> VerifyOutputs(FileSystem& file_system,
   }
   if (!status.ok()) return status;
   return differences.count;
+}
+
+}  // namespace
+
+Result<std::uint64_t> VerifyOutputs(FileSystem& file_system,
+                                    const std::string& list_path,
+                                    PackedOutputs outputs, DifferenceSink& sink,
+                                    RunObserver& observer) {
+  Result<std::uint64_t> count = OutOfMemoryAsFailure(
+      [&] { return Verify(file_system, list_path, outputs, sink, observer); });
+  // Memory is the whole check's: told as the list's.
+  if (count.status() == Status(FailureCode::kOutOfMemory)) {
+    return count.status().About(list_path);
+  }
+  return count;
 }
 
 }  // namespace mirlot

@@ -35,17 +35,22 @@ bool ListIsAnOutput(FileSystem& file_system, const std::string& list_path,
 }
 
 // Writes the report a line at a time, each name read again from `list`, so
-// that memory does not grow with it.
-Status WriteReport(WritableFile& report, ReadableFile& list,
-                   const EntryTable& table, const ContainerLayout& layout) {
+// that memory does not grow with it. A failure to write is told as the
+// report's, `writing`; one to read a name again as the list's.
+RunFailure WriteReport(WritableFile& report, ReadableFile& list,
+                       const EntryTable& table, const ContainerLayout& layout,
+                       const std::string& writing) {
   ListNames names(list, table);
   Status status = report.Append(ReportHeading());
   for (std::size_t k = 0; status.ok() && k < table.size(); ++k) {
     Result<std::string> name = names.Next();
-    if (!name.ok()) return name.status();
+    if (!name.ok()) {
+      return NameRereadFailure(name.status(), static_cast<std::int64_t>(k),
+                               table[k].place);
+    }
     status = report.Append(ReportLine(k, *name, layout.places[k]));
   }
-  return status;
+  return Explained(status, writing);
 }
 
 // Writes both outputs under temporary names in `folder_path`, makes them
@@ -85,11 +90,15 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   if (Status s = image.Open(); !s.ok()) {
     return Explained(s, writing(kImageName));
   }
-  Status status = report.Open();
-  if (status.ok()) status = WriteReport(report.file(), list, table, layout);
-  if (!status.ok()) return Explained(status, writing(kReportName));
-  status = image.file().Append(EncodeTable(layout.places));
-  if (!status.ok()) return Explained(status, writing(kImageName));
+  if (Status s = report.Open(); !s.ok()) {
+    return Explained(s, writing(kReportName));
+  }
+  RunFailure reported =
+      WriteReport(report.file(), list, table, layout, writing(kReportName));
+  if (!reported.ok()) return reported;
+  if (Status s = image.file().Append(EncodeTable(layout.places)); !s.ok()) {
+    return Explained(s, writing(kImageName));
+  }
   RunFailure copied = CopyPayloads(file_system, folder_path, list, table,
                                    layout, image.file(), kImageName, observer);
   if (!copied.ok()) return copied;

@@ -54,20 +54,20 @@ CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
         observer.OnProgress(progress);
         return Status::Ok();
       });
-  if (status.ok() || writing_failed) {
+  // Memory, or the helper thread, is no member's but the copy's.
+  if (status.ok() || writing_failed || status.Is(FailureCode::kOutOfMemory)) {
     return {Explained(status, OutputOperation("writing", image_name, folder)),
             std::nullopt, ""};
   }
   const std::size_t k = stream.current_entry();
+  const auto index = static_cast<std::int64_t>(k);
   const std::string& path = stream.current_path();
   const RunFailure read =
-      Explained(status, path.empty() ? "reading its name from the list"
-                                     : "reading " + path);
+      path.empty() ? NameRereadFailure(status, index, table[k].place)
+                   : Explained(status, EntryName(index, table[k].place) +
+                                           ": reading " + path);
   if (read.detail.empty()) return {read, std::nullopt, ""};  // cancelled
-  return {{status, EntryName(static_cast<std::int64_t>(k), table[k].place) +
-                       ": " + read.detail},
-          k,
-          path};
+  return {read, k, path};
 }
 
 }  // namespace mirlot

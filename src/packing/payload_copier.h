@@ -31,10 +31,10 @@ struct CopyFailure : RunFailure {
 // in list order: 53 (or another open failure) when a member cannot be
 // opened, 62 "Input past end of file" when a member is now shorter than the
 // list stage measured it, a failure to read a name again from `list` (75
-// when the list changed), 18 when `observer` asked to cancel, or the write
-// failure, each with its detail (the member, or the image named
-// `image_name`); `image` then holds a partial image. No helper thread
-// outlives the call.
+// when the list changed), 18 when `observer` asked to cancel, the write
+// failure or 7 "Out of memory" (also when the helper thread cannot start),
+// each with its detail (the member, or the image named `image_name`);
+// `image` then holds a partial image. No helper thread outlives the call.
 CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
                          ReadableFile& list, const EntryTable& table,
                          const ContainerLayout& layout, WritableFile& image,

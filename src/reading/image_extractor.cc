@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "reading/entry_batch.h"
+#include "runtime/out_of_memory.h"
 #include "runtime/path.h"
 
 namespace mirlot {
@@ -31,6 +32,31 @@ std::unique_ptr<FolderLock> ClearLeftovers(Folder& out) {
   return out.TryLock(LockKind::kShared);
 }
 
+// A payload's temporary file, removed when this goes unless it was handed
+// on, so that neither a failure nor running out of memory on the way leaves
+// it behind. The file is let go of first: Windows removes no open file.
+class PendingPayload {
+ public:
+  PendingPayload(Folder& folder, std::unique_ptr<WritableFile> file)
+      : folder_(folder), file_(std::move(file)), name_(file_->name()) {}
+  ~PendingPayload() {
+    file_.reset();
+    if (!handed_on_) (void)folder_.Remove(name_);
+  }
+  PendingPayload(const PendingPayload&) = delete;
+  PendingPayload& operator=(const PendingPayload&) = delete;
+
+  WritableFile& file() { return *file_; }
+  const std::string& name() const { return name_; }
+  void HandOn() { handed_on_ = true; }
+
+ private:
+  Folder& folder_;
+  std::unique_ptr<WritableFile> file_;
+  const std::string name_;
+  bool handed_on_ = false;
+};
+
 }  // namespace
 
 std::string DefaultExtractFolder(const std::string& image_path) {
@@ -51,6 +77,12 @@ ImageExtraction::ImageExtraction(FileSystem& file_system,
 
 Result<ImageExtraction> ImageExtraction::Open(FileSystem& file_system,
                                               const std::string& image_path) {
+  return OutOfMemoryAsFailure(
+      [&] { return OpenUnguarded(file_system, image_path); });
+}
+
+Result<ImageExtraction> ImageExtraction::OpenUnguarded(
+    FileSystem& file_system, const std::string& image_path) {
   Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
   if (!pair.ok()) return pair.status();
   Result<ImageReader> image = ImageReader::Open(*pair->image);
@@ -72,6 +104,12 @@ Result<ImageExtraction> ImageExtraction::Open(FileSystem& file_system,
 Result<ExtractSummary> ImageExtraction::WriteTo(const std::string& folder,
                                                 bool force,
                                                 ExtractObserver& observer) {
+  return OutOfMemoryAsFailure(
+      [&] { return WriteUnguarded(folder, force, observer); });
+}
+
+Result<ExtractSummary> ImageExtraction::WriteUnguarded(
+    const std::string& folder, bool force, ExtractObserver& observer) {
   ExtractSummary summary;
   if (!verdict_.sound() && !force) {
     summary.outcome = ExtractSummary::Outcome::kUnsound;
@@ -113,13 +151,9 @@ Status ImageExtraction::WriteEntries(Folder& out, const std::string& folder,
       batch.Skip(index + 1, *entry);
     } else {
       const std::string name = names_.NameOf(index);
-      Result<std::string> temporary = WriteEntry(out, name, *entry, observer);
-      if (temporary.ok()) {
-        batch.Add(index + 1, *entry, name, std::move(*temporary));
-      } else {
-        status = temporary.status().Is(FailureCode::kUserInterrupt)
-                     ? temporary.status()
-                     : temporary.status().About(ResolveIn(folder, name));
+      status = WriteEntry(out, batch, index + 1, name, *entry, observer);
+      if (!status.ok() && !status.Is(FailureCode::kUserInterrupt)) {
+        status = status.About(ResolveIn(folder, name));
       }
     }
     if (status.ok() && batch.Full()) status = batch.PutInPlace(summary);
@@ -168,26 +202,28 @@ Result<std::uint64_t> ImageExtraction::CountExisting(
   return count;
 }
 
-// On success returns the name of the closed temporary file that holds the
-// payload. On failure the description is the bare failure's; the caller
+// On success the closed temporary file that holds the payload waits in
+// `batch`. On failure the description is the bare failure's; the caller
 // names the file. Nothing is left behind.
-Result<std::string> ImageExtraction::WriteEntry(Folder& folder,
-                                                const std::string& name,
-                                                const TableEntry& entry,
-                                                ExtractObserver& observer) {
+Status ImageExtraction::WriteEntry(Folder& folder, EntryBatch& batch,
+                                   std::uint64_t number,
+                                   const std::string& name,
+                                   const TableEntry& entry,
+                                   ExtractObserver& observer) {
   Result<std::unique_ptr<WritableFile>> out =
       folder.CreateTemporary(name, kTemporaryStem);
   if (!out.ok()) {
     return Status(out.status().number(),
                   "cannot create a file: " + out.status().description());
   }
-  const std::string temporary = (*out)->name();
-  Status status = CopyPayload(entry, **out, observer);
-  Status closed = (*out)->Close();
+  PendingPayload payload(folder, std::move(*out));
+  Status status = CopyPayload(entry, payload.file(), observer);
+  Status closed = payload.file().Close();
   if (status.ok()) status = closed;
-  if (status.ok()) return temporary;
-  (void)folder.Remove(temporary);
-  return status;
+  if (!status.ok()) return status;
+  batch.Add(number, entry, name, payload.name());
+  payload.HandOn();
+  return Status::Ok();
 }
 
 Status ImageExtraction::CopyPayload(const TableEntry& entry, WritableFile& out,

@@ -16,6 +16,8 @@
 
 namespace mirlot {
 
+class EntryBatch;
+
 // The folder an image is extracted to by default: beside the image, named
 // after it without its extension ("d/out" for "d/out.bin"), or with ".d"
 // added when it has none ("d/image.d" for "d/image").
@@ -56,7 +58,7 @@ class ImageExtraction {
   // Opens the image at `image_path`, checks it and compares the report
   // beside it with its table.
   // On success returns the extraction, ready to write. On failure returns
-  // the failure to open or read the image.
+  // the failure to open or read the image, or 7 "Out of memory".
   static Result<ImageExtraction> Open(FileSystem& file_system,
                                       const std::string& image_path);
 
@@ -74,9 +76,10 @@ class ImageExtraction {
   // replaced either); with `force` an unsound image gives only the entries that
   // lie wholly inside it, and existing files are replaced (never written
   // through). On success returns what was done or why nothing was. On failure
-  // returns the failure, its description naming the file concerned, or 18 when
-  // `observer` asked to stop; the entries complete before it are put in
-  // place, the one being written is removed.
+  // returns the failure, its description naming the file concerned, 7 "Out
+  // of memory", or 18 when `observer` asked to stop; the entries complete
+  // before it are put in place (after 7, those of earlier batches only), no
+  // temporary file stays.
   Result<ExtractSummary> WriteTo(const std::string& folder, bool force,
                                  ExtractObserver& observer);
 
@@ -84,15 +87,20 @@ class ImageExtraction {
   ImageExtraction(FileSystem& file_system, std::unique_ptr<ReadableFile> file,
                   ImageReader image, SoundnessCheck verdict);
 
+  // Open and WriteTo, whose running out of memory they turn into 7.
+  static Result<ImageExtraction> OpenUnguarded(FileSystem& file_system,
+                                               const std::string& image_path);
+  Result<ExtractSummary> WriteUnguarded(const std::string& folder, bool force,
+                                        ExtractObserver& observer);
   Status PrepareFolder(const std::string& folder, bool& existed);
   Result<std::uint64_t> CountExisting(Folder& folder,
                                       const std::string& folder_path,
                                       std::string& first);
   Status WriteEntries(Folder& out, const std::string& folder, bool force,
                       ExtractObserver& observer, ExtractSummary& summary);
-  Result<std::string> WriteEntry(Folder& folder, const std::string& name,
-                                 const TableEntry& entry,
-                                 ExtractObserver& observer);
+  Status WriteEntry(Folder& folder, EntryBatch& batch, std::uint64_t number,
+                    const std::string& name, const TableEntry& entry,
+                    ExtractObserver& observer);
   Status CopyPayload(const TableEntry& entry, WritableFile& out,
                      ExtractObserver& observer);
 

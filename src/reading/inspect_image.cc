@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+#include "runtime/out_of_memory.h"
+
 namespace mirlot {
 
 namespace {
@@ -37,11 +39,8 @@ class ReportNames {
   std::optional<ReportLineReader> lines_;
 };
 
-}  // namespace
-
-Result<bool> InspectImage(FileSystem& file_system,
-                          const std::string& image_path,
-                          InspectionVisitor& visitor) {
+Result<bool> Inspect(FileSystem& file_system, const std::string& image_path,
+                     InspectionVisitor& visitor) {
   Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
   if (!pair.ok()) return pair.status();
   Result<ImageReader> image = ImageReader::Open(*pair->image);
@@ -63,6 +62,15 @@ Result<bool> InspectImage(FileSystem& file_system,
   check.Finish();
   visitor.OnEnd(check);
   return check.sound();
+}
+
+}  // namespace
+
+Result<bool> InspectImage(FileSystem& file_system,
+                          const std::string& image_path,
+                          InspectionVisitor& visitor) {
+  return OutOfMemoryAsFailure(
+      [&] { return Inspect(file_system, image_path, visitor); });
 }
 
 }  // namespace mirlot

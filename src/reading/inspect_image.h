@@ -38,8 +38,8 @@ class InspectionVisitor {
 
 // Inspects the image at `image_path`, with the report beside it.
 // On success the visitor has seen the whole image; returns whether it is
-// sound. On failure returns the failure to open or read the image (the
-// visitor may have seen part of it).
+// sound. On failure returns the failure to open or read the image, or 7
+// "Out of memory" (the visitor may have seen part of it).
 Result<bool> InspectImage(FileSystem& file_system,
                           const std::string& image_path,
                           InspectionVisitor& visitor);

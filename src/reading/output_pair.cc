@@ -7,6 +7,7 @@
 
 #include "format/output_names.h"
 #include "runtime/commit_record.h"
+#include "runtime/out_of_memory.h"
 #include "runtime/path.h"
 
 namespace mirlot {
@@ -35,10 +36,8 @@ Result<std::unique_ptr<ReadableFile>> OpenThrough(
   return folder.OpenForRead(it->second);
 }
 
-}  // namespace
-
-Result<OutputPair> OpenImageAndReport(FileSystem& file_system,
-                                      const std::string& image_path) {
+Result<OutputPair> OpenPair(FileSystem& file_system,
+                            const std::string& image_path) {
   OutputPair pair;
   pair.report_path = ResolveIn(ParentFolder(image_path), kReportName);
   Result<std::unique_ptr<Folder>> folder =
@@ -71,6 +70,14 @@ Result<OutputPair> OpenImageAndReport(FileSystem& file_system,
   pair.image = std::move(*image);
   pair.report = OpenThrough(**folder, located, kReportName);
   return pair;
+}
+
+}  // namespace
+
+Result<OutputPair> OpenImageAndReport(FileSystem& file_system,
+                                      const std::string& image_path) {
+  return OutOfMemoryAsFailure(
+      [&] { return OpenPair(file_system, image_path); });
 }
 
 }  // namespace mirlot

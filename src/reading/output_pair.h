@@ -26,7 +26,7 @@ struct OutputPair {
 // rolled back first where the folder can be written; where it cannot, the
 // files the rollback would restore are opened instead.
 // On success returns both (the report possibly as its failure). On failure
-// returns the failure to open the image.
+// returns the failure to open the image, or 7 "Out of memory".
 Result<OutputPair> OpenImageAndReport(FileSystem& file_system,
                                       const std::string& image_path);
 

@@ -60,6 +60,14 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
   // has gone (a fifo opened by a reader that closes it at once).
   const std::string full = "exec >/dev/full", closed = "exec >&-",
                     broken = "rm -f p && mkfifo p && exec 3<>p >p 3<&-";
+  // The list's fourth read fails: the report's first, after the list
+  // stage's three (its start, its bytes, its end). Where strace cannot
+  // trace, the row ends with 77 and is skipped.
+  const std::string list_unread =
+      "strace -o /dev/null true 2>/dev/null || exit 77; "
+      "export ASAN_OPTIONS=detect_leaks=0; exec strace -f -qq -o /dev/null "
+      "-P \"$PWD/d/list.txt\" -e trace=pread64 "
+      "-e inject=pread64:error=EIO:when=4 \"$0\" \"$@\"";
   const std::string unwritten = ": cannot write to standard output\n",
                     inspect = "mirlot inspect" + unwritten,
                     extract = "mirlot extract" + unwritten;
@@ -96,7 +104,7 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
       {{"verify", "e/empty.txt"}, 2, "", "mirlot verify: cannot read e/out.bin: File not found\n"},
       {{"inspect", "d/none.bin"}, 2, "", "mirlot inspect: cannot read d/none.bin: File not found\n"},
       {{"inspect", "bad.bin"}, 1, "bad.bin: 9 bytes, 1 entry\n…", ""},
-      {{"extract", "bad.bin"}, 1, "", "mirlot extract: bad.bin is unsound; nothing extracted:\n…"},
+      {{"extract", "bad.bin"}, 1, "", "mirlot extract: bad.bin is unsound; nothing extracted:\nmirlot extract:   entry 1: the last payload ends at 8, 1 byte before the end of the file: trailing bytes\n…"},
       // The message as it always was, then which entry or file, and why. A
       // path from the root with '/' is a path, not an option, on every host
       // (wine takes it from the root of the host's file system).
@@ -108,6 +116,7 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
       {{"pack", "f/large"}, 1, "", "Ошибка 6Overflow\nmirlot pack: the image would reach 2 GiB at entry #2 (f/a.dat)\n"},
       {{"pack", "f/long"}, 1, "", "Ошибка 9Subscript out of range\nmirlot pack: list line 1002: more than 1001 names\n"},
       {{"pack", "d/list.txt"}, 1, "", "Ошибка 61Disk full\nmirlot pack: writing out.bin in d: no space left\n", "trap '' XFSZ; ulimit -f 1024"},
+      {{"pack", "d/list.txt"}, 1, "", "Ошибка 75Path/File access error\nmirlot pack: entry #0 (list line 1, field 1): reading its name from the list: cannot be accessed\n", list_unread},
       // Every line of a usage error names the command.
       {{}, 2, "", "mirlot: a command is required: pack, inspect, extract or verify\n…"},
       {{"bogus"}, 2, "", "mirlot: unknown command 'bogus'\nmirlot: run 'mirlot --help' for more information\n"},
@@ -139,6 +148,7 @@ TEST(ExitStatusTest, StreamsAndExitStatusOfEveryKindOfRun) {
                   {"/bin/sh", "-c", c.shell + "; exec \"$0\" \"$@\""});
     }
     const ChildResult run = RunChild(argv, folder.root().string());
+    if (run.exit_status == 77) continue;
     SCOPED_TRACE(testing::PrintToString(c.args) + " after " + c.shell);
     EXPECT_EQ(run.exit_status, c.exit_status);
     EXPECT_TRUE(Matches(run.out, c.out, "…")) << run.out;

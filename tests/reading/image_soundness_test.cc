@@ -66,14 +66,6 @@ TEST(ImageSoundnessTest, DamagedImagesNameEachProblemWithItsEntry) {
   }
 }
 
-TEST(ImageSoundnessTest, MessagesNameTheEntryAndTheNumbers) {
-  EXPECT_EQ(Check("\0\0\0\x10\0\0\0\x03\0\0\0\x12\0\0\0\x02WXYZ"s)
-                ->problems()[0]
-                .message,
-            "entry 2: starts at 18, 1 byte before entry 1 ends (at 19): "
-            "overlap");
-}
-
 TEST(ImageSoundnessTest, KeepsTheFirstHundredProblemsAndCountsTheRest) {
   // 200 entries that all claim offset 1600 and length 1: every entry after
   // the first overlaps the one before it.

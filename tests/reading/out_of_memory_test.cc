@@ -1,0 +1,93 @@
+// inspect, extract and verify running out of memory (std::bad_alloc) at a
+// step of theirs: each fails with 7 "Out of memory", as a value, and leaves
+// the folder as it was, without a temporary file.
+#include <gtest/gtest.h>
+
+#include <new>
+#include <string>
+
+#include "packing/output_verification.h"
+#include "packing/packing_run.h"
+#include "reading/image_extractor.h"
+#include "reading/inspect_image.h"
+#include "runtime/fake_file_system.h"
+#include "support/packing_fixtures.h"
+
+namespace mirlot {
+namespace {
+
+using Op = FakeFileSystem::Op;
+
+class Ignoring : public InspectionVisitor,
+                 public ExtractObserver,
+                 public DifferenceSink {
+ public:
+  void OnStart(const ImageReader&, const ReportMatch&) override {}
+  void OnEntry(std::uint64_t, const TableEntry&, std::string_view) override {}
+  void OnEnd(const SoundnessCheck&) override {}
+  void OnWritten(std::uint64_t, const std::string&, std::uint64_t) override {}
+  void OnSkipped(std::uint64_t, const TableEntry&) override {}
+  void OnDifference(const std::string&) override {}
+};
+
+// Runs `command` on /d/out.bin as the command line does: extract into
+// /d/out, verify against /d/list.txt. Returns how it ended.
+Status RunCommand(const std::string& command, FileSystem& fs) {
+  Ignoring ignoring;
+  if (command == "inspect")
+    return InspectImage(fs, "/d/out.bin", ignoring).status();
+  if (command == "extract") {
+    Result<ImageExtraction> opened = ImageExtraction::Open(fs, "/d/out.bin");
+    if (!opened.ok()) return opened.status();
+    return opened->WriteTo("/d/out", false, ignoring).status();
+  }
+  Result<OutputPair> pair = OpenImageAndReport(fs, "/d/out.bin");
+  if (!pair.ok()) return pair.status();
+  RunObserver observer;
+  return VerifyOutputs(fs, "/d/list.txt", {*pair->image, **pair->report},
+                       ignoring, observer)
+      .status();
+}
+
+// The throw comes at the 1+`skip`-th call of `op` on a path holding `part`:
+// in extract, in the one batch of payloads before they are moved, or as
+// they are; in verify, on the thread that reads the members, or the other.
+TEST(OutOfMemoryTest, ReadersFailWith7AndLeaveTheFolderAsItWas) {
+  const struct {
+    const char* command;
+    Op op;
+    const char* part;
+    int skip;
+    const char* failure = "Out of memory";
+  } rows[] = {
+      {"inspect", Op::kRead, "/d/report.txt", 0},
+      {"extract", Op::kRead, "/d/report.txt", 0},
+      {"extract", Op::kAppend, "extract.tmp", 1},
+      {"extract", Op::kRename, "extract.tmp", 0},
+      {"verify", Op::kOpenForRead, "/d/report.txt", 0},
+      {"verify", Op::kRead, "/d/a.dat", 1, "/d/list.txt: Out of memory"},
+      {"verify", Op::kRead, "/d/report.txt", 0, "/d/list.txt: Out of memory"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.command) + " " + row.part);
+    FakeFileSystem fs;
+    fs.AddFile("/d/a.dat", MemberBytes(60));
+    fs.AddFile("/d/list.txt", "a.dat\na.dat\n");
+    RecordingSink sink;
+    RunObserver observer;
+    ASSERT_EQ(RunPacking({"/d/list.txt"}, fs, sink, observer),
+              RunOutcome::kDone);
+    const std::vector<std::string> before = fs.FilePaths();
+    fs.before_each = [&, seen = 0](Op op, const std::string& path) mutable {
+      if (op == row.op && path.find(row.part) != std::string::npos &&
+          seen++ == row.skip) {
+        throw std::bad_alloc();
+      }
+    };
+    EXPECT_EQ(RunCommand(row.command, fs), Status(7, row.failure));
+    EXPECT_EQ(fs.FilePaths(), before);
+  }
+}
+
+}  // namespace
+}  // namespace mirlot
