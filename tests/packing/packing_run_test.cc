@@ -7,7 +7,6 @@
 
 #include <new>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "packing/container_layout.h"
@@ -156,8 +155,8 @@ TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
   fs.AddFile("/d/one.txt", "a.dat\n");
   fs.AddFile("/d/two.txt", "b.dat\n");
   Canceller second(false);
-  fs.between_replacements = [&, started = false]() mutable {
-    if (std::exchange(started, true)) return;
+  fs.before_each = [&](Op op, const std::string& path) {
+    if (op != Op::kRename || !path.ends_with("-> /d/report.txt")) return;
     EXPECT_EQ(Pack(fs, "two.txt", RunOutcome::kCancelled, second), Strings{});
   };
   RunObserver observer;
