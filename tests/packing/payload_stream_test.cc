@@ -72,7 +72,6 @@ TEST(PayloadStreamTest, StopsAtTheFirstProblemInListOrder) {
     int size;
     Strings blocks;
   } cases[] = {{Op::kOpenForRead, -1, {"abcd", "53"}},
-               {Op::kOpenForRead, 52, {"abcd", "62"}},
                {Op::kOpenForRead, 59, {"abcd", "62"}},
                {Op::kRead, 52, {"abcd", "efhh", "62"}},
                {Op::kRead, 60, {"abcd", "70"}}};

@@ -153,11 +153,8 @@ class FakeFileSystem::OpenedFolder : public Folder {
   Result<std::vector<std::string>> ReplaceTogether(
       std::span<const Replacement> replacements) override {
     std::vector<std::string> formers;
+    Guard guard(fs_.mutex_);
     for (const Replacement& r : replacements) {
-      if (&r != &replacements.front() && fs_.between_replacements) {
-        fs_.between_replacements();
-      }
-      Guard guard(fs_.mutex_);
       const bool occupied = fs_.files_.contains(Full(r.to));
       Status moved;
       if (occupied && fs_.can_swap) {

@@ -58,11 +58,8 @@ class FakeFileSystem : public FileSystem {
   void FailOn(Op op, std::string path_part, Status failure, int skip = 0);
 
   // Called before every operation with its kind and path; tests use it to
-  // change files between the steps of a run.
+  // change files, or start another run, between the steps of a run.
   std::function<void(Op, const std::string&)> before_each;
-  // Called between two moves of ReplaceTogether without the lock held, so
-  // that another run, threads and all, can act at the worst moment.
-  std::function<void()> between_replacements;
 
   // Makes ReplaceTogether swap each pair of names in one step, as file
   // systems with an atomic exchange do; otherwise it moves the former file
