@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "runtime/file_system.h"
 
 namespace mirlot {
@@ -28,13 +26,12 @@ class NoThreadHost : public RunHost {
 
 TEST(BackgroundRunTest, NoThreadForTheRunFailsAsOutOfMemory) {
   NoThreadHost host;
-  std::vector<std::string> shown;
+  std::string shown;
   BackgroundRun run(host, {}, [&shown](const WindowMessage& message) {
-    shown.push_back(message.title + "|" + message.text + "|" + message.detail);
+    shown += message.title + "|" + message.text + "|" + message.detail + ";";
   });
   EXPECT_EQ(run.Run({"list.txt"}, HostFileSystem()), RunOutcome::kFailed);
-  EXPECT_EQ(shown,
-            std::vector<std::string>{"Mirlot utility|Ошибка 7Out of memory|"});
+  EXPECT_EQ(shown, "Mirlot utility|Ошибка 7Out of memory|;");
 }
 
 }  // namespace
