@@ -150,9 +150,7 @@ int main(int argc, char** argv) {
     mirlot::moved_to = argv[5];
   }
   mirlot::KillingFileSystem file_system;
-  mirlot::RecordingSink sink;
-  mirlot::RunObserver observer;
-  const mirlot::RunOutcome outcome =
-      mirlot::RunPacking({argv[2]}, file_system, sink, observer);
-  return outcome == mirlot::RunOutcome::kDone ? 0 : 1;
+  return mirlot::PackList(file_system, argv[2]) == mirlot::RunOutcome::kDone
+             ? 0
+             : 1;
 }

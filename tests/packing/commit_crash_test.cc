@@ -20,12 +20,6 @@ namespace {
 using namespace std::string_literals;
 using Strings = std::vector<std::string>;
 
-RunOutcome Pack(FakeFileSystem& fs, const std::string& list) {
-  RecordingSink sink;
-  RunObserver observer;
-  return RunPacking({"/d/" + list + ".txt"}, fs, sink, observer);
-}
-
 // /d holds the members x.dat, y.dat and z.dat and a list for each; x.txt
 // is packed.
 void Arrange(FakeFileSystem& fs, bool can_swap) {
@@ -36,7 +30,7 @@ void Arrange(FakeFileSystem& fs, bool can_swap) {
                MemberBytes(54 + payload.size(), payload));
     fs.AddFile("/d/" + name + ".txt", name + ".dat\n");
   }
-  ASSERT_EQ(Pack(fs, "x"), RunOutcome::kDone);
+  ASSERT_EQ(PackList(fs, "/d/x.txt"), RunOutcome::kDone);
 }
 
 std::string ReadAll(ReadableFile& file) {
@@ -52,7 +46,7 @@ std::string FirstCommand(FakeFileSystem& fs, const std::string& command) {
   if (command == "pack") {
     fs.FailOn(FakeFileSystem::Op::kCreateTemporary, "/d/.out.bin",
               Status(FailureCode::kDiskFull));
-    EXPECT_EQ(Pack(fs, "z"), RunOutcome::kFailed);
+    EXPECT_EQ(PackList(fs, "/d/z.txt"), RunOutcome::kFailed);
     return fs.Content("/d/out.bin") + "|" + fs.Content("/d/report.txt");
   }
   Result<OutputPair> pair = OpenImageAndReport(fs, "/d/out.bin");
@@ -74,7 +68,7 @@ TEST(CommitCrashTest, EveryStopLeavesOneWholePair) {
       Arrange(whole, can_swap);
       const Strings& calls = whole.calls();
       const std::size_t start = calls.size();
-      ASSERT_EQ(Pack(whole, "y"), RunOutcome::kDone);
+      ASSERT_EQ(PackList(whole, "/d/y.txt"), RunOutcome::kDone);
       // The new pair counts once the removal of the record was made.
       const std::size_t removal = std::find(calls.begin() + start, calls.end(),
                                             "remove /d/.mirlot-commit") -
@@ -88,13 +82,13 @@ TEST(CommitCrashTest, EveryStopLeavesOneWholePair) {
           FakeFileSystem fs;
           Arrange(fs, can_swap);
           fs.stop_after = stop + 1;
-          const bool done = Pack(fs, "y") == RunOutcome::kDone;
+          const bool done = PackList(fs, "/d/y.txt") == RunOutcome::kDone;
           all = fs.PowerCut(kept);
           const bool committed =
               removal <= stop && fs.Content("/d/.mirlot-commit").empty();
           EXPECT_TRUE(committed || !done);
           EXPECT_EQ(FirstCommand(fs, first_command), committed ? kY : kX);
-          EXPECT_EQ(Pack(fs, "z"), RunOutcome::kDone);
+          EXPECT_EQ(PackList(fs, "/d/z.txt"), RunOutcome::kDone);
           // clang-format off
           EXPECT_EQ(fs.FilePaths(), (Strings{"/d/out.bin", "/d/report.txt", "/d/x.dat", "/d/x.txt", "/d/y.dat", "/d/y.txt", "/d/z.dat", "/d/z.txt"}));
           // clang-format on

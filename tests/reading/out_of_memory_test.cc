@@ -73,10 +73,7 @@ TEST(OutOfMemoryTest, ReadersFailWith7AndLeaveTheFolderAsItWas) {
     FakeFileSystem fs;
     fs.AddFile("/d/a.dat", MemberBytes(60));
     fs.AddFile("/d/list.txt", "a.dat\na.dat\n");
-    RecordingSink sink;
-    RunObserver observer;
-    ASSERT_EQ(RunPacking({"/d/list.txt"}, fs, sink, observer),
-              RunOutcome::kDone);
+    ASSERT_EQ(PackList(fs, "/d/list.txt"), RunOutcome::kDone);
     const std::vector<std::string> before = fs.FilePaths();
     fs.before_each = [&, seen = 0](Op op, const std::string& path) mutable {
       if (op == row.op && path.find(row.part) != std::string::npos &&

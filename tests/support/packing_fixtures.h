@@ -1,5 +1,6 @@
 // What the packing tests share: member files whose bytes show where they
-// came from, and a sink that records the messages a run shows.
+// came from, a sink that records the messages a run shows, and a run that
+// packs a list for a test to work on its outputs.
 #ifndef MIRLOT_TESTS_SUPPORT_PACKING_FIXTURES_H_
 #define MIRLOT_TESTS_SUPPORT_PACKING_FIXTURES_H_
 
@@ -8,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "packing/packing_run.h"
 #include "runtime/message_sink.h"
 
 namespace mirlot {
@@ -34,6 +36,14 @@ class RecordingSink : public MessageSink {
   }
   std::vector<std::string> shown;
 };
+
+// Packs the list at `list_path` over `file_system`, its messages unseen.
+inline RunOutcome PackList(FileSystem& file_system,
+                           const std::string& list_path) {
+  RecordingSink sink;
+  RunObserver observer;
+  return RunPacking({list_path}, file_system, sink, observer);
+}
 
 }  // namespace mirlot
 
