@@ -2,11 +2,11 @@
 // writing thread.
 #include "packing/block_pipeline.h"
 
-#include <new>
-#include <system_error>
+#include <optional>
 #include <thread>
 
 #include "runtime/out_of_memory.h"
+#include "runtime/thread_start.h"
 
 namespace mirlot {
 
@@ -18,15 +18,9 @@ BlockPipeline::BlockPipeline(std::size_t block_count, std::size_t block_size)
 }
 
 Status BlockPipeline::Run(const Producer& produce, const Consumer& consume) {
-  std::thread helper;
-  try {
-    helper = std::thread([this, &produce] { ProduceAll(produce); });
-  } catch (const std::system_error&) {
-    // The system had no room for another thread.
-    return Status(FailureCode::kOutOfMemory);
-  } catch (const std::bad_alloc&) {
-    return Status(FailureCode::kOutOfMemory);
-  }
+  std::optional<std::thread> helper =
+      StartThread([this, &produce] { ProduceAll(produce); });
+  if (!helper) return Status(FailureCode::kOutOfMemory);
   const Status status =
       OutOfMemoryAsFailure([&] { return ConsumeAll(consume); });
   {
@@ -34,7 +28,7 @@ Status BlockPipeline::Run(const Producer& produce, const Consumer& consume) {
     stop_requested_ = true;
   }
   changed_.notify_all();
-  helper.join();
+  helper->join();
   return status;
 }
 

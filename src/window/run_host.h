@@ -9,9 +9,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <system_error>
 #include <thread>
 
+#include "runtime/thread_start.h"
 #include "window/progress_look.h"
 
 namespace mirlot {
@@ -61,11 +61,7 @@ class RunHost {
   // success returns the thread. On failure (the system has no room for
   // another thread) returns nullopt and `work` never runs.
   virtual std::optional<std::thread> StartWorker(std::function<void()> work) {
-    try {
-      return std::thread(std::move(work));
-    } catch (const std::system_error&) {
-      return std::nullopt;
-    }
+    return StartThread(std::move(work));
   }
 };
 
