@@ -1,5 +1,5 @@
 # What a cross build takes from the build host: the test runner, CLI11's
-# headers and GoogleTest's sources.
+# and xxHash's headers and GoogleTest's sources.
 
 if(WIN32 AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
   # The prefix the suites run in; the fault suite maps a drive into it.
@@ -16,3 +16,9 @@ file(MAKE_DIRECTORY ${MIRLOT_CLI11_INCLUDE})
 file(CREATE_LINK /usr/include/CLI ${MIRLOT_CLI11_INCLUDE}/CLI SYMBOLIC)
 add_library(CLI11::CLI11 INTERFACE IMPORTED GLOBAL)
 target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${MIRLOT_CLI11_INCLUDE})
+
+# xxHash, compiled in from its one header, the same way.
+set(MIRLOT_XXHASH_INCLUDE ${CMAKE_BINARY_DIR}/xxhash-include)
+file(MAKE_DIRECTORY ${MIRLOT_XXHASH_INCLUDE})
+file(CREATE_LINK /usr/include/xxhash.h ${MIRLOT_XXHASH_INCLUDE}/xxhash.h
+     SYMBOLIC)

@@ -12,7 +12,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  libgtest-dev libgmock-dev googletest libcli11-dev
+  libgtest-dev libgmock-dev googletest libcli11-dev libxxhash-dev
   qt6-base-dev fonts-dejavu-core librsvg2-bin icoutils bash-completion
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 util-linux zip locales strace

@@ -35,6 +35,10 @@ struct FileStatus {
   // Hidden from ordinary listings on this platform (a dot-file here).
   bool hidden = false;
   FileIdentity identity;
+  // Owned by neither the user this process runs as nor the administrator,
+  // so possibly put here by someone else. Always false where this program
+  // does not check owners (Windows).
+  bool foreign_owner = false;
 };
 
 // A file opened for reading. Reads are positional, so one open file can be
@@ -94,6 +98,44 @@ class FolderLock {
   virtual Status why_not_held() const = 0;
 };
 
+// A file this process created under its own name and holds locked,
+// exclusively, until it destroys it: the commit record, whose lock tells
+// every other process that its writer still lives. Writes are not buffered.
+class ExclusiveFile {
+ public:
+  virtual ~ExclusiveFile() = default;
+
+  // Appends `data` at the end of what was written so far.
+  // On success all of `data` is written. On failure the file's content past
+  // the last successful Append is unspecified.
+  virtual Status Append(std::string_view data) = 0;
+
+  // Makes what was appended durable.
+  // On success it survives a crash. On failure returns the failure.
+  virtual Status Sync() = 0;
+};
+
+// How an attempt at an existing file's exclusive lock ended.
+enum class LockAttempt {
+  kTaken,          // held until the file is destroyed
+  kHeldElsewhere,  // another open of the file holds a lock on it
+  kRemoved,        // taken, but the file lost its name meanwhile
+};
+
+// An existing regular file of a folder, reached without following a link,
+// opened to judge whether to trust it and whether its writer still lives.
+class LockableFile : public ReadableFile {
+ public:
+  // FileStatus::foreign_owner of the file opened.
+  virtual bool foreign_owner() const = 0;
+
+  // Takes the file's exclusive lock if no other open of it holds a lock;
+  // never waits.
+  // On success returns how the attempt ended. On failure returns why the
+  // platform cannot lock this file.
+  virtual Result<LockAttempt> TryLock() = 0;
+};
+
 // Who may hold a folder's lock at once: one writer, or any number of
 // readers where the platform has shared locks.
 enum class LockKind { kExclusive, kShared };
@@ -106,9 +148,11 @@ struct Replacement {
 
 // A folder opened once, the one way to write: outputs are made under
 // temporary names here, made durable, and moved onto their names. Names are
-// plain file names, without separators, looked up relative to the open
+// plain file names (IsPlainName in path.h), looked up relative to the open
 // folder, not to its path, so that a folder renamed or replaced by a link
-// meanwhile cannot redirect them.
+// meanwhile cannot redirect them. Every method refuses any other name with
+// 52 "Bad file name or number" before it touches anything, so that no name
+// read from a file can reach beyond the folder.
 class Folder {
  public:
   virtual ~Folder() = default;
@@ -124,7 +168,7 @@ class Folder {
   // `final_name` and that no process has open any more: left by a run that
   // was killed or lost its power, with what a replacement set aside under
   // their SetAsideName. Call only while holding the exclusive lock, and only
-  // once an interrupted commit is rolled back (commit_record.h): until then
+  // once an interrupted commit is settled (interrupted_commit.h): until then
   // such a file may hold the only copy of an earlier output. Nothing else is
   // touched. Cannot fail: a file that cannot be removed stays.
   virtual void RemoveStaleTemporaries(const std::string& final_name) = 0;
@@ -158,6 +202,22 @@ class Folder {
       const std::string& final_name) {
     return CreateTemporary(final_name, final_name);
   }
+
+  // Creates the new file `name` here, never through a link, and locks it
+  // exclusively until the file is destroyed (where the platform cannot lock
+  // it, the file is made all the same, unlocked).
+  // On success returns the file, empty. On failure returns 75 when anything
+  // has the name already, 70 when the folder cannot be written, 61 when it
+  // is full; nothing was created.
+  virtual Result<std::unique_ptr<ExclusiveFile>> CreateExclusive(
+      const std::string& name) = 0;
+
+  // Opens the existing `name` here for reading, without following a link.
+  // On success returns the file. On failure returns 53 when nothing has the
+  // name, 75 when it is not a regular file (a folder, a link, a pipe), 70
+  // when it may not be read.
+  virtual Result<std::unique_ptr<LockableFile>> OpenLockable(
+      const std::string& name) = 0;
 
   // Makes the content of every file made here and closed since the last
   // call durable, all of them in one pass. The platform may keep such a

@@ -34,6 +34,12 @@ std::string PathFromListField(std::string_view field);
 // dot or space, a device name ("CON", "nul.txt").
 bool PlatformHoldsName(std::string_view name);
 
+// True when `name` can only mean an entry of the folder it is looked up in:
+// not empty, not "." or "..", without a separator or a NUL byte, and on
+// Windows also without ':' (a drive or a stream) and not a device name.
+// Every name a Folder takes must be one.
+bool IsPlainName(std::string_view name);
+
 // Equal for two names exactly when they name the same file in one folder:
 // the name itself here, a case-folded form on Windows ("dup" and "DUP").
 std::string FileNameKey(std::string_view name);

@@ -1,6 +1,6 @@
-#include <climits>
-
 #include "runtime/path.h"
+
+#include <climits>
 
 namespace mirlot {
 
@@ -31,6 +31,12 @@ std::string PathFromListField(std::string_view field) {
 }
 
 bool PlatformHoldsName(std::string_view) { return true; }
+
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\0", 2)) ==
+             std::string_view::npos;
+}
 
 std::string FileNameKey(std::string_view name) { return std::string(name); }
 

@@ -149,6 +149,13 @@ bool PlatformHoldsName(std::string_view name) {
   return !IsDeviceName(name);
 }
 
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("\\/:\0", 4)) ==
+             std::string_view::npos &&
+         !IsDeviceName(name);
+}
+
 std::string FileNameKey(std::string_view name) { return UpperCase(name); }
 
 // A path holds at most 32,767 UTF-16 units, and each comes from at most

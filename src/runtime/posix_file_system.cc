@@ -28,6 +28,10 @@ bool HasNul(const std::string& path) {
   return path.find('\0') != std::string::npos;
 }
 
+bool ForeignOwner(const struct stat& info) {
+  return info.st_uid != ::geteuid() && info.st_uid != 0;
+}
+
 // Maps errno after a failed lookup: any missing part means "not found".
 Status LookupFailure(int error) {
   switch (error) {
@@ -194,6 +198,7 @@ FileStatus StatusOf(const struct stat& info, const std::string& name) {
   status.hidden = LastComponent(name).starts_with('.');
   status.identity = {static_cast<std::uint64_t>(info.st_dev),
                      static_cast<std::uint64_t>(info.st_ino)};
+  status.foreign_owner = ForeignOwner(info);
   return status;
 }
 
@@ -207,6 +212,66 @@ Result<std::unique_ptr<ReadableFile>> ReadableIfRegular(int fd) {
   }
   return std::unique_ptr<ReadableFile>(std::make_unique<PosixReadableFile>(fd));
 }
+
+// The commit record while its writer lives: written straight to the file,
+// and flock'ed from its creation until it is closed.
+class PosixExclusiveFile : public ExclusiveFile {
+ public:
+  explicit PosixExclusiveFile(int fd) : fd_(fd) {}
+  ~PosixExclusiveFile() override { ::close(fd_); }
+
+  Status Append(std::string_view data) override {
+    while (!data.empty()) {
+      const ssize_t put = ::write(fd_, data.data(), data.size());
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return IoFailure(errno);
+      }
+      data.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return Status::Ok();
+  }
+
+  Status Sync() override {
+    if (::fdatasync(fd_) != 0) return IoFailure(errno);
+    return Status::Ok();
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixLockableFile : public LockableFile {
+ public:
+  PosixLockableFile(int fd, bool foreign_owner)
+      : file_(fd), fd_(fd), foreign_owner_(foreign_owner) {}
+
+  Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
+                             std::size_t length) override {
+    return file_.ReadAt(offset, buffer, length);
+  }
+  Result<std::uint64_t> Size() override { return file_.Size(); }
+  bool foreign_owner() const override { return foreign_owner_; }
+
+  Result<LockAttempt> TryLock() override {
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EWOULDBLOCK || errno == EINTR) {
+        return LockAttempt::kHeldElsewhere;
+      }
+      return IoFailure(errno);
+    }
+    // Its writer removes the record while holding the lock; one taken after
+    // that removal belongs to a file that is no longer there.
+    struct stat info;
+    if (::fstat(fd_, &info) != 0) return IoFailure(errno);
+    return info.st_nlink == 0 ? LockAttempt::kRemoved : LockAttempt::kTaken;
+  }
+
+ private:
+  PosixReadableFile file_;  // owns `fd_`
+  int fd_;
+  bool foreign_owner_;
+};
 
 class PosixFolder : public Folder {
  public:
@@ -230,6 +295,7 @@ class PosixFolder : public Folder {
   }
 
   void RemoveStaleTemporaries(const std::string& final_name) override {
+    if (!IsPlainName(final_name)) return;
     const int fd = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* listing = fd < 0 ? nullptr : ::fdopendir(fd);
     if (listing == nullptr) {
@@ -245,7 +311,7 @@ class PosixFolder : public Folder {
   }
 
   Result<std::optional<FileStatus>> StatName(const std::string& name) override {
-    if (HasNul(name)) return FailureCode::kBadFileNameOrNumber;
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
     struct stat info;
     if (::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
       return std::optional<FileStatus>(StatusOf(info, name));
@@ -256,7 +322,7 @@ class PosixFolder : public Folder {
 
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& name) override {
-    if (HasNul(name)) return FailureCode::kBadFileNameOrNumber;
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
     // Non-blocking for the reason FileSystem::OpenForRead gives.
     const int fd =
         ::openat(fd_, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -266,6 +332,9 @@ class PosixFolder : public Folder {
 
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& final_name, const std::string& stem) override {
+    if (!IsPlainName(final_name) || !IsPlainName(stem)) {
+      return FailureCode::kBadFileNameOrNumber;
+    }
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
       const std::string name = TemporaryName(stem, RandomTemporarySuffix());
       const int fd =
@@ -282,6 +351,42 @@ class PosixFolder : public Folder {
       if (errno != EEXIST) return OpenFailure(errno, name);
     }
     return FailureCode::kPathFileAccessError;
+  }
+
+  Result<std::unique_ptr<ExclusiveFile>> CreateExclusive(
+      const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
+    const int fd =
+        ::openat(fd_, name.c_str(),
+                 O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) return FailureCode::kPathFileAccessError;
+      return OpenFailure(errno, name);
+    }
+    // Where the file system has no locks the record stays unlocked, and
+    // only a run holding the folder's lock will act on it.
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
+    return std::unique_ptr<ExclusiveFile>(
+        std::make_unique<PosixExclusiveFile>(fd));
+  }
+
+  Result<std::unique_ptr<LockableFile>> OpenLockable(
+      const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
+    const int fd = ::openat(fd_, name.c_str(),
+                            O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+      // A link, or a name that names nothing readable as a file.
+      if (errno == ELOOP) return FailureCode::kPathFileAccessError;
+      return LookupFailure(errno);
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      ::close(fd);
+      return FailureCode::kPathFileAccessError;
+    }
+    return std::unique_ptr<LockableFile>(
+        std::make_unique<PosixLockableFile>(fd, ForeignOwner(info)));
   }
 
   Status SyncClosedFiles() override {
@@ -302,6 +407,11 @@ class PosixFolder : public Folder {
 
   Result<std::vector<std::string>> ReplaceTogether(
       std::span<const Replacement> replacements) override {
+    for (const Replacement& r : replacements) {
+      if (!IsPlainName(r.from) || !IsPlainName(r.to)) {
+        return FailureCode::kBadFileNameOrNumber;
+      }
+    }
     return ReplaceAllOrNone<Replaced>(
         replacements, [this](const Replacement& r) { return ReplaceOne(r); },
         [this](const Replacement& r, Replaced how) { UndoOne(r, how); },
@@ -313,7 +423,7 @@ class PosixFolder : public Folder {
   }
 
   Status MoveOnto(const std::string& from, const std::string& to) override {
-    if (HasNul(from) || HasNul(to)) {
+    if (!IsPlainName(from) || !IsPlainName(to)) {
       return Status(FailureCode::kBadFileNameOrNumber);
     }
     if (!Rename(from, to)) return IoFailure(errno);
@@ -322,7 +432,7 @@ class PosixFolder : public Folder {
 
   Status MoveWithoutReplacing(const std::string& from,
                               const std::string& to) override {
-    if (HasNul(from) || HasNul(to)) {
+    if (!IsPlainName(from) || !IsPlainName(to)) {
       return Status(FailureCode::kBadFileNameOrNumber);
     }
     if (::renameat2(fd_, from.c_str(), fd_, to.c_str(), RENAME_NOREPLACE) ==
@@ -341,6 +451,7 @@ class PosixFolder : public Folder {
   }
 
   Status Remove(const std::string& name) override {
+    if (!IsPlainName(name)) return Status(FailureCode::kBadFileNameOrNumber);
     if (::unlinkat(fd_, name.c_str(), 0) != 0) return LookupFailure(errno);
     return Status::Ok();
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <random>
 
+#include "runtime/path.h"
+
 namespace mirlot {
 
 namespace {
@@ -47,6 +49,14 @@ bool IsTemporaryNameFor(std::string_view name, std::string_view final_name) {
     return false;
   }
   return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()),
+                     name.end(), IsSuffixCharacter);
+}
+
+bool IsTemporaryNameOf(std::string_view name, std::string_view final_name) {
+  const std::string stem = TemporaryName(final_name, "");
+  if (name.size() != stem.size() + kSuffixLength) return false;
+  return FileNameKey(name.substr(0, stem.size())) == FileNameKey(stem) &&
+         std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()),
                      name.end(), IsSuffixCharacter);
 }
 

@@ -24,6 +24,11 @@ std::string SetAsideName(std::string_view temporary_name);
 // RandomTemporarySuffix could have made, or the SetAsideName of one.
 bool IsTemporaryNameFor(std::string_view name, std::string_view final_name);
 
+// True when `name` is a TemporaryName for `final_name` with a suffix that
+// RandomTemporarySuffix could have made (not its SetAsideName), comparing
+// names as the platform does (FileNameKey).
+bool IsTemporaryNameOf(std::string_view name, std::string_view final_name);
+
 }  // namespace mirlot
 
 #endif  // MIRLOT_RUNTIME_TEMPORARY_NAME_H_

@@ -156,6 +156,83 @@ class WindowsFolderLock : public FolderLock {
   Status why_;
 };
 
+// Byte-range locks are mandatory on Windows: a record's lock is taken far
+// past its end, so that holding it never stops anyone reading the record.
+constexpr DWORD kRecordLockAt = 0x7FFFFFFF;  // high 32 bits of the offset
+
+// Takes the record's exclusive lock without waiting; false with
+// GetLastError() telling why not.
+bool LockRecord(HANDLE handle) {
+  OVERLAPPED at = {};
+  at.OffsetHigh = kRecordLockAt;
+  return ::LockFileEx(handle,
+                      LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
+                      0, &at) != 0;
+}
+
+// The commit record while its writer lives: shared for reading and for
+// deleting, so that others may judge it and its writer remove it.
+class WindowsExclusiveFile : public ExclusiveFile {
+ public:
+  explicit WindowsExclusiveFile(HANDLE handle) : handle_(handle) {}
+  ~WindowsExclusiveFile() override { ::CloseHandle(handle_); }
+
+  Status Append(std::string_view data) override {
+    while (!data.empty()) {
+      DWORD put = 0;
+      const DWORD want = static_cast<DWORD>(
+          std::min<std::size_t>(data.size(), kLargestTransfer));
+      if (!::WriteFile(handle_, data.data(), want, &put, nullptr)) {
+        return LastWin32Failure();
+      }
+      data.remove_prefix(put);
+    }
+    return Status::Ok();
+  }
+
+  Status Sync() override {
+    if (!::FlushFileBuffers(handle_)) return LastWin32Failure();
+    return Status::Ok();
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class WindowsLockableFile : public LockableFile {
+ public:
+  explicit WindowsLockableFile(HANDLE handle)
+      : file_(handle), handle_(handle) {}
+
+  Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
+                             std::size_t length) override {
+    return file_.ReadAt(offset, buffer, length);
+  }
+  Result<std::uint64_t> Size() override { return file_.Size(); }
+  bool foreign_owner() const override { return false; }
+
+  Result<LockAttempt> TryLock() override {
+    if (!LockRecord(handle_)) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_LOCK_VIOLATION) return LockAttempt::kHeldElsewhere;
+      return FailureFromWin32(error);
+    }
+    // Its writer removes the record while holding the lock; Windows keeps
+    // the name of a removed file until its last handle closes.
+    FILE_STANDARD_INFO info;
+    if (::GetFileInformationByHandleEx(handle_, FileStandardInfo, &info,
+                                       sizeof info) &&
+        info.DeletePending) {
+      return LockAttempt::kRemoved;
+    }
+    return LockAttempt::kTaken;
+  }
+
+ private:
+  WindowsReadableFile file_;  // owns `handle_`
+  HANDLE handle_;
+};
+
 enum class Replaced {
   kMovedOntoNothing,  // `to` did not exist
   kSetAside,          // the former `to` waits under SetAsideName
@@ -219,6 +296,7 @@ class WindowsFolder : public Folder {
   }
 
   void RemoveStaleTemporaries(const std::string& final_name) override {
+    if (!IsPlainName(final_name)) return;
     WIN32_FIND_DATAW found;
     const HANDLE search = ::FindFirstFileW(System("*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
@@ -234,6 +312,7 @@ class WindowsFolder : public Folder {
   }
 
   Result<std::optional<FileStatus>> StatName(const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
     const std::string path = Full(name);
     if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
     if (NamesDevice(path)) return std::optional<FileStatus>(FileStatus{});
@@ -259,11 +338,15 @@ class WindowsFolder : public Folder {
 
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
     return HostFileSystem().OpenForRead(Full(name));
   }
 
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string&, const std::string& stem) override {
+      const std::string& final_name, const std::string& stem) override {
+    if (!IsPlainName(final_name) || !IsPlainName(stem)) {
+      return FailureCode::kBadFileNameOrNumber;
+    }
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
       const std::string name = TemporaryName(stem, RandomTemporarySuffix());
       Result<std::unique_ptr<WritableFile>> file = CreateNew(name);
@@ -274,6 +357,41 @@ class WindowsFolder : public Folder {
       }
     }
     return FailureCode::kPathFileAccessError;
+  }
+
+  Result<std::unique_ptr<ExclusiveFile>> CreateExclusive(
+      const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
+    // CREATE_NEW never opens anything that exists, a link included.
+    const HANDLE handle =
+        ::CreateFileW(System(name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A name that exists already is 75, as any error with no number of
+    // its own.
+    if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(Full(name));
+    (void)LockRecord(handle);
+    return std::unique_ptr<ExclusiveFile>(
+        std::make_unique<WindowsExclusiveFile>(handle));
+  }
+
+  Result<std::unique_ptr<LockableFile>> OpenLockable(
+      const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
+    const HANDLE handle = ::CreateFileW(
+        System(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(Full(name));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes &
+         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        ::GetFileType(handle) != FILE_TYPE_DISK) {
+      ::CloseHandle(handle);
+      return FailureCode::kPathFileAccessError;
+    }
+    return std::unique_ptr<LockableFile>(
+        std::make_unique<WindowsLockableFile>(handle));
   }
 
   Status SyncClosedFiles() override {
@@ -290,6 +408,11 @@ class WindowsFolder : public Folder {
 
   Result<std::vector<std::string>> ReplaceTogether(
       std::span<const Replacement> replacements) override {
+    for (const Replacement& r : replacements) {
+      if (!IsPlainName(r.from) || !IsPlainName(r.to)) {
+        return FailureCode::kBadFileNameOrNumber;
+      }
+    }
     return ReplaceAllOrNone<Replaced>(
         replacements, [this](const Replacement& r) { return ReplaceOne(r); },
         [this](const Replacement& r, Replaced how) { UndoOne(r, how); },
@@ -300,6 +423,9 @@ class WindowsFolder : public Folder {
   }
 
   Status MoveOnto(const std::string& from, const std::string& to) override {
+    if (!IsPlainName(from) || !IsPlainName(to)) {
+      return Status(FailureCode::kBadFileNameOrNumber);
+    }
     if (!::MoveFileExW(System(from).c_str(), System(to).c_str(),
                        kMoveFlags | MOVEFILE_REPLACE_EXISTING)) {
       return LastWin32FailureOn(Full(to));
@@ -309,6 +435,9 @@ class WindowsFolder : public Folder {
 
   Status MoveWithoutReplacing(const std::string& from,
                               const std::string& to) override {
+    if (!IsPlainName(from) || !IsPlainName(to)) {
+      return Status(FailureCode::kBadFileNameOrNumber);
+    }
     // A name that exists already is 75, as any error with no number of
     // its own.
     if (!::MoveFileExW(System(from).c_str(), System(to).c_str(), kMoveFlags)) {
@@ -318,6 +447,7 @@ class WindowsFolder : public Folder {
   }
 
   Status Remove(const std::string& name) override {
+    if (!IsPlainName(name)) return Status(FailureCode::kBadFileNameOrNumber);
     // A closed file not yet flushed is still held, which would keep it.
     for (auto it = closed_.begin(); it != closed_.end(); ++it) {
       if (it->first != name) continue;

@@ -60,6 +60,23 @@ auto Step(Call call) -> decltype(call()) {
   return call();
 }
 
+// The commit record, whose writes count as operations too, so that a kill
+// can leave it empty or unsynced.
+class KillingExclusiveFile : public ExclusiveFile {
+ public:
+  explicit KillingExclusiveFile(std::unique_ptr<ExclusiveFile> file)
+      : file_(std::move(file)) {}
+  Status Append(std::string_view data) override {
+    return Step([&] { return file_->Append(data); });
+  }
+  Status Sync() override {
+    return Step([&] { return file_->Sync(); });
+  }
+
+ private:
+  std::unique_ptr<ExclusiveFile> file_;
+};
+
 class KillingFolder : public Folder {
  public:
   explicit KillingFolder(std::unique_ptr<Folder> folder)
@@ -82,6 +99,17 @@ class KillingFolder : public Folder {
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& final_name, const std::string& stem) override {
     return Step([&] { return folder_->CreateTemporary(final_name, stem); });
+  }
+  Result<std::unique_ptr<ExclusiveFile>> CreateExclusive(
+      const std::string& name) override {
+    auto file = Step([&] { return folder_->CreateExclusive(name); });
+    if (!file.ok()) return file;
+    return std::unique_ptr<ExclusiveFile>(
+        std::make_unique<KillingExclusiveFile>(std::move(*file)));
+  }
+  Result<std::unique_ptr<LockableFile>> OpenLockable(
+      const std::string& name) override {
+    return Step([&] { return folder_->OpenLockable(name); });
   }
   Status SyncClosedFiles() override {
     return Step([&] { return folder_->SyncClosedFiles(); });

@@ -67,6 +67,63 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
   Nodes* closed_;
 };
 
+// A file whose lock its node keeps while this object lives: the record as
+// its writer holds it, or as a later command opened it.
+class FakeFileSystem::LockedFile : public ExclusiveFile, public LockableFile {
+ public:
+  LockedFile(FakeFileSystem& fs, std::string path, std::shared_ptr<Node> node,
+             bool locked)
+      : fs_(fs), path_(std::move(path)), node_(std::move(node)) {
+    if (locked) Lock();
+  }
+  ~LockedFile() override {
+    Guard guard(fs_.mutex_);
+    if (holds_) node_->locked = false;
+  }
+
+  Status Append(std::string_view data) override {
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kAppend, path_); !s.ok()) return s;
+    node_->data.append(data);
+    return Status::Ok();
+  }
+  Status Sync() override {
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kSyncFiles, path_); !s.ok()) return s;
+    node_->synced = node_->data;
+    return Status::Ok();
+  }
+  Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
+                             std::size_t length) override {
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kRead, path_); !s.ok()) return s;
+    if (offset >= node_->data.size()) return std::size_t{0};
+    return node_->data.copy(buffer, length, offset);
+  }
+  Result<std::uint64_t> Size() override {
+    Guard guard(fs_.mutex_);
+    return std::uint64_t{node_->data.size()};
+  }
+  bool foreign_owner() const override { return node_->foreign; }
+  Result<LockAttempt> TryLock() override {
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kLockFolder, path_); !s.ok()) return s;
+    if (node_->locked) return LockAttempt::kHeldElsewhere;
+    Lock();
+    auto it = fs_.files_.find(path_);
+    const bool named = it != fs_.files_.end() && it->second == node_;
+    return named ? LockAttempt::kTaken : LockAttempt::kRemoved;
+  }
+
+ private:
+  void Lock() { node_->locked = holds_ = true; }
+
+  FakeFileSystem& fs_;
+  std::string path_;
+  std::shared_ptr<Node> node_;
+  bool holds_ = false;
+};
+
 class FakeFileSystem::HeldLock : public FolderLock {
  public:
   // Holds the lock of `folder` unless it is empty, else is kept out by
@@ -108,6 +165,7 @@ class FakeFileSystem::OpenedFolder : public Folder {
     return std::make_unique<HeldLock>(fs_, path_);
   }
   void RemoveStaleTemporaries(const std::string& final_name) override {
+    if (!IsPlainName(final_name)) return;
     Guard guard(fs_.mutex_);
     for (const std::string& path : fs_.FilePaths()) {
       if (ParentFolder(path) == path_ &&
@@ -117,6 +175,7 @@ class FakeFileSystem::OpenedFolder : public Folder {
     }
   }
   Result<std::optional<FileStatus>> StatName(const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
     Result<FileStatus> status = fs_.Stat(Full(name));
     if (status.ok()) return std::optional<FileStatus>(*status);
     if (status.status().Is(FailureCode::kFileNotFound)) {
@@ -126,10 +185,14 @@ class FakeFileSystem::OpenedFolder : public Folder {
   }
   Result<std::unique_ptr<ReadableFile>> OpenForRead(
       const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
     return fs_.OpenForRead(Full(name));
   }
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
-      const std::string&, const std::string& stem) override {
+      const std::string& final_name, const std::string& stem) override {
+    if (!IsPlainName(final_name) || !IsPlainName(stem)) {
+      return FailureCode::kBadFileNameOrNumber;
+    }
     Guard guard(fs_.mutex_);
     // Eight digits, where the host has eight random letters and digits.
     const std::string name = TemporaryName(
@@ -143,6 +206,34 @@ class FakeFileSystem::OpenedFolder : public Folder {
     return std::unique_ptr<WritableFile>(
         std::make_unique<File>(fs_, path, creation.node, &closed_));
   }
+  Result<std::unique_ptr<ExclusiveFile>> CreateExclusive(
+      const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
+    Guard guard(fs_.mutex_);
+    const std::string path = Full(name);
+    if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
+    if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
+    NameChange creation{"", path, fs_.NewNode()};
+    Apply(creation, fs_.files_);
+    fs_.unsynced_.push_back(creation);
+    return std::unique_ptr<ExclusiveFile>(
+        std::make_unique<LockedFile>(fs_, path, creation.node, true));
+  }
+  Result<std::unique_ptr<LockableFile>> OpenLockable(
+      const std::string& name) override {
+    if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
+    Guard guard(fs_.mutex_);
+    const std::string path = Full(name);
+    if (Status s = fs_.Enter(Op::kOpenForRead, path); !s.ok()) return s;
+    auto file = fs_.files_.find(path);
+    if (file == fs_.files_.end()) {
+      return fs_.IsFolder(path) ? FailureCode::kPathFileAccessError
+                                : FailureCode::kFileNotFound;
+    }
+    if (file->second->special) return FailureCode::kPathFileAccessError;
+    return std::unique_ptr<LockableFile>(
+        std::make_unique<LockedFile>(fs_, path, file->second, false));
+  }
   Status SyncClosedFiles() override {
     Guard guard(fs_.mutex_);
     if (Status s = fs_.Enter(Op::kSyncFiles, path_); !s.ok()) return s;
@@ -152,6 +243,11 @@ class FakeFileSystem::OpenedFolder : public Folder {
   }
   Result<std::vector<std::string>> ReplaceTogether(
       std::span<const Replacement> replacements) override {
+    for (const Replacement& r : replacements) {
+      if (!IsPlainName(r.from) || !IsPlainName(r.to)) {
+        return FailureCode::kBadFileNameOrNumber;
+      }
+    }
     std::vector<std::string> formers;
     Guard guard(fs_.mutex_);
     for (const Replacement& r : replacements) {
@@ -176,16 +272,23 @@ class FakeFileSystem::OpenedFolder : public Folder {
     return formers;
   }
   Status MoveOnto(const std::string& from, const std::string& to) override {
+    if (!IsPlainName(from) || !IsPlainName(to)) {
+      return Status(FailureCode::kBadFileNameOrNumber);
+    }
     Guard guard(fs_.mutex_);
     return fs_.ChangeName(Op::kRename, {Full(from), Full(to)});
   }
   Status MoveWithoutReplacing(const std::string& from,
                               const std::string& to) override {
+    if (!IsPlainName(from) || !IsPlainName(to)) {
+      return Status(FailureCode::kBadFileNameOrNumber);
+    }
     Guard guard(fs_.mutex_);
     if (fs_.Taken(Full(to))) return Status(FailureCode::kPathFileAccessError);
     return fs_.ChangeName(Op::kRename, {Full(from), Full(to)});
   }
   Status Remove(const std::string& name) override {
+    if (!IsPlainName(name)) return Status(FailureCode::kBadFileNameOrNumber);
     Guard guard(fs_.mutex_);
     return fs_.ChangeName(Op::kRemove, {Full(name), ""});
   }
@@ -220,6 +323,30 @@ void FakeFileSystem::AddFile(const std::string& path, std::string content) {
   std::shared_ptr<Node>& node = files_[path];
   if (node == nullptr) node = durable_files_[path] = NewNode();
   node->data = node->synced = std::move(content);
+}
+
+void FakeFileSystem::AddSpecial(const std::string& path) {
+  AddFile(path, "");
+  Guard guard(mutex_);
+  files_[path]->special = true;
+}
+
+void FakeFileSystem::GiveToAnotherUser(const std::string& path) {
+  Guard guard(mutex_);
+  files_.at(path)->foreign = true;
+}
+
+void FakeFileSystem::CopyFolder(const std::string& from,
+                                const std::string& to) {
+  Guard guard(mutex_);
+  for (const std::string& path : FilePaths()) {
+    if (!path.starts_with(from + "/")) continue;
+    const Node& node = *files_[path];
+    const std::string copy = to + path.substr(from.size());
+    AddFile(copy, node.data);
+    files_[copy]->special = node.special;
+    files_[copy]->foreign = node.foreign;
+  }
 }
 
 bool FakeFileSystem::PowerCut(std::size_t kept) {
@@ -308,12 +435,18 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
   if (Status s = Enter(Op::kStat, path); !s.ok()) return s;
   if (!Taken(path)) return FailureCode::kFileNotFound;
   auto file = files_.find(path);
-  const bool regular = file != files_.end();
-  return FileStatus{.kind = regular ? FileKind::kRegular : FileKind::kDirectory,
-                    .size = regular ? file->second->data.size() : 0,
-                    .hidden = LastComponent(path).starts_with('.'),
-                    .identity = {1, regular ? file->second->id
-                                            : std::hash<std::string>{}(path)}};
+  if (file == files_.end()) {
+    return FileStatus{.kind = FileKind::kDirectory,
+                      .hidden = LastComponent(path).starts_with('.'),
+                      .identity = {device_, std::hash<std::string>{}(path)}};
+  }
+  const Node& node = *file->second;
+  return FileStatus{
+      .kind = node.special ? FileKind::kOther : FileKind::kRegular,
+      .size = node.data.size(),
+      .hidden = LastComponent(path).starts_with('.'),
+      .identity = {device_, node.id},
+      .foreign_owner = node.foreign};
 }
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
@@ -322,6 +455,7 @@ Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
   if (Status s = Enter(Op::kOpenForRead, path); !s.ok()) return s;
   auto file = files_.find(path);
   if (file == files_.end()) return FailureCode::kFileNotFound;
+  if (file->second->special) return FailureCode::kPathFileAccessError;
   return std::unique_ptr<ReadableFile>(
       std::make_unique<File>(*this, path, file->second));
 }

@@ -48,6 +48,16 @@ class FakeFileSystem : public FileSystem {
 
   // Creates or replaces a regular file; its folders spring into existence.
   void AddFile(const std::string& path, std::string content);
+  // Creates a file that is not a regular one (as a link or a pipe is): its
+  // kind is kOther, and nothing opens it.
+  void AddSpecial(const std::string& path);
+  // Makes the file `path` one that another user owns (foreign_owner).
+  void GiveToAnotherUser(const std::string& path);
+  // Copies every file under the folder `from` to the same name under `to`,
+  // as new files with the same content, as `cp -r` or a restore would.
+  void CopyFolder(const std::string& from, const std::string& to);
+  // Gives every file a new device number, as a remount may.
+  void RenumberDevices() { ++device_; }
   // The content of the regular file `path` ("" when absent).
   std::string Content(const std::string& path) const;
   // Every file (not folder) path, sorted.
@@ -89,16 +99,24 @@ class FakeFileSystem : public FileSystem {
   // The folder keeps its path: the fake cannot move folders. Its
   // ReplaceTogether does not undo the moves before a failure: the commit
   // record does. Its RemoveStaleTemporaries removes every temporary name.
+  // Its methods refuse a name that is not plain (IsPlainName) with 52, as
+  // the hosts' do, before recording the call. Its CreateExclusive and
+  // OpenLockable are recorded as "create" and "open"; a file's lock is held
+  // by the object that took it, which a test keeps or drops.
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
 
  private:
   class File;
   class HeldLock;
+  class LockedFile;
   class OpenedFolder;
   struct Node {
     std::uint64_t id = 0;  // the file's identity
     std::string data;
     std::string synced;  // what a power cut leaves of `data`
+    bool special = false;
+    bool foreign = false;
+    bool locked = false;  // held by an ExclusiveFile or a LockableFile
   };
   using Nodes = std::vector<std::shared_ptr<Node>>;
   using Names = std::map<std::string, std::shared_ptr<Node>>;
@@ -149,6 +167,7 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, int> lock_holders_;
   int temporary_counter_ = 0;
   std::uint64_t node_counter_ = 0;
+  std::uint64_t device_ = 1;
 };
 
 }  // namespace mirlot
