@@ -92,11 +92,9 @@ void TerminalProgress::OnWaitingForFolder(const std::string& folder,
   std::fflush(stream_);
 }
 
-void TerminalProgress::OnFolderNotLocked(const std::string& folder,
-                                         const Status& why) {
+void TerminalProgress::OnWarning(const std::string& text) {
   Clear();
-  std::fprintf(stream_, "mirlot pack: %s\n",
-               TerminalText(FolderNotLockedText(folder, why)).c_str());
+  std::fprintf(stream_, "mirlot pack: %s\n", TerminalText(text).c_str());
   std::fflush(stream_);
 }
 

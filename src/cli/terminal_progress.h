@@ -37,7 +37,7 @@ class TerminalProgress : public RunObserver {
   // Says on the stream, terminal or not, which folder the run waits for.
   void OnWaitingForFolder(const std::string& folder, bool waiting) override;
   // Says on the stream, terminal or not, that the run goes on unlocked.
-  void OnFolderNotLocked(const std::string& folder, const Status& why) override;
+  void OnWarning(const std::string& text) override;
   bool CancelRequested() override;
 
   // The exit status after a cancel request: 128 + the signal's number.

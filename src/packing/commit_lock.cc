@@ -18,7 +18,9 @@ Result<std::unique_ptr<FolderLock>> LockForCommit(
     Folder& folder, const std::string& folder_path, RunObserver& observer) {
   std::unique_ptr<FolderLock> lock = folder.TryLock(LockKind::kExclusive);
   if (lock != nullptr && !lock->held()) {
-    observer.OnFolderNotLocked(folder_path, lock->why_not_held());
+    observer.OnWarning("could not lock " + folder_path + " (" +
+                       lock->why_not_held().description() +
+                       "); another run into it could interleave with this one");
   }
   if (lock != nullptr) return lock;
   observer.OnWaitingForFolder(folder_path, true);

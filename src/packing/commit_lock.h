@@ -18,8 +18,9 @@ namespace mirlot {
 // starts and ends, and polled for a cancel request meanwhile.
 // On success returns the lock; a stand-in that holds nothing where the
 // platform cannot lock the folder, so that the lock is never the reason a
-// run fails, and `observer` is told why. On failure returns 18 "User interrupt
-// occurred": cancelled while waiting.
+// run fails, and `observer` is warned why ("could not lock /d (Permission
+// denied); another run into it could interleave with this one"). On failure
+// returns 18 "User interrupt occurred": cancelled while waiting.
 Result<std::unique_ptr<FolderLock>> LockForCommit(
     Folder& folder, const std::string& folder_path, RunObserver& observer);
 

@@ -42,13 +42,11 @@ class RunObserver {
     (void)waiting;
   }
 
-  // Called from the thread running the packing when `folder` cannot be
-  // locked for `why`: the run goes on without the lock, so another run into
-  // the folder could interleave with it. Cannot fail.
-  virtual void OnFolderNotLocked(const std::string& folder, const Status& why) {
-    (void)folder;
-    (void)why;
-  }
+  // Called from the thread running the packing with one line the user
+  // should read although the run goes on: its folder could not be locked,
+  // or a file in the commit record's place was not ours and was removed.
+  // Cannot fail.
+  virtual void OnWarning(const std::string& text) { (void)text; }
 
   // Polled from the thread running the packing, between blocks and while it
   // waits for the output folder.

@@ -75,9 +75,4 @@ int ProgressPermille(const CopyProgress& progress) {
   return 1000;
 }
 
-std::string FolderNotLockedText(const std::string& folder, const Status& why) {
-  return "could not lock " + folder + " (" + why.description() +
-         "); another run into it could interleave with this one";
-}
-
 }  // namespace mirlot

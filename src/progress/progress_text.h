@@ -17,11 +17,6 @@ namespace mirlot {
 // disk and moved into place.
 inline constexpr char kSavingText[] = "Saving\u2026";
 
-// "could not lock /d (Permission denied); another run into it could
-// interleave with this one": said when a run goes on without its folder's
-// lock.
-std::string FolderNotLockedText(const std::string& folder, const Status& why);
-
 // "Packing 12 of 300 files: 714 of 999 MiB (71%), about 8 s left", led by
 // `doing` ("Verifying" for a check); without `left`, the text ends after
 // the percent. Both amounts are in the unit that suits the total (B, KiB,

@@ -24,8 +24,8 @@ ProgressLook LookOfPhase(const RunState& state,
 ProgressLook LookOfProgress(const RunState& state,
                             std::optional<std::chrono::seconds> left) {
   ProgressLook look = LookOfPhase(state, left);
-  if (!state.not_locked.empty()) {
-    look.text += "\nWarning: " + state.not_locked;
+  for (const std::string& warning : state.warnings) {
+    look.text += "\nWarning: " + warning;
   }
   return look;
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "packing/run_observer.h"
 
@@ -17,7 +18,7 @@ struct RunState {
   std::optional<CopyProgress> copy = {};  // nothing before the copy starts
   bool saving = false;
   std::string waiting_for = {};  // the folder waited for, "" when not waiting
-  std::string not_locked = {};   // FolderNotLockedText, "" when locked
+  std::vector<std::string> warnings = {};  // RunObserver::OnWarning's texts
   bool cancelling = false;
 };
 
@@ -35,8 +36,8 @@ struct ProgressLook {
 // "Packing…" until the copy starts, then the progress text; "Saving…" once
 // every payload is copied; "Waiting for another run to finish writing into
 // F…" while the run waits for folder F; "Cancelling…" once cancelled.
-// Then, on a line of its own, "Warning: " and FolderNotLockedText when the
-// folder could not be locked.
+// Then, each on a line of its own, "Warning: " and each warning the run
+// gave.
 ProgressLook LookOfProgress(const RunState& state,
                             std::optional<std::chrono::seconds> left);
 

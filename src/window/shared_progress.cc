@@ -31,11 +31,10 @@ void SharedProgress::OnWaitingForFolder(const std::string& folder,
   on_phase_();
 }
 
-void SharedProgress::OnFolderNotLocked(const std::string& folder,
-                                       const Status& why) {
+void SharedProgress::OnWarning(const std::string& text) {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
-    state_.not_locked = FolderNotLockedText(folder, why);
+    state_.warnings.push_back(text);
   }
   on_phase_();
 }

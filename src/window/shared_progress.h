@@ -24,7 +24,7 @@ class SharedProgress : public RunObserver {
   void OnProgress(const CopyProgress& progress) override;
   void OnSaving() override;
   void OnWaitingForFolder(const std::string& folder, bool waiting) override;
-  void OnFolderNotLocked(const std::string& folder, const Status& why) override;
+  void OnWarning(const std::string& text) override;
   bool CancelRequested() override;
 
   // From any thread: asks the run to stop.

@@ -55,7 +55,7 @@ TEST(WindowCoreTest, ProgressWindowShowsWhatTheRunToldLast) {
       {{.copy = CopyProgress{1, 2, 50, 100}}, std::chrono::seconds(3), {"Packing 1 of 2 files: 50 of 100 B (50%), about 3 s left", 500}},
       {{.waiting_for = "/d"}, {}, {"Waiting for another run to finish writing into /d\u2026", std::nullopt}},
       {{.saving = true, .cancelling = true}, {}, {"Cancelling\u2026", std::nullopt, false}},
-      {{.saving = true, .not_locked = "could not lock /d"}, {}, {"Saving\u2026\nWarning: could not lock /d", std::nullopt}},
+      {{.saving = true, .warnings = {"could not lock /d"}}, {}, {"Saving\u2026\nWarning: could not lock /d", std::nullopt}},
       // clang-format on
   };
   for (const auto& c : cases) {
