@@ -30,6 +30,7 @@ void Require(bool condition) {
 struct Checker : mirlot::InspectionVisitor, mirlot::ExtractObserver {
   Checker(const mirlot::FakeFileSystem& fs, std::string_view image)
       : fs(fs), image(image) {}
+  void OnWarning(const std::string&) override {}
   void OnStart(const mirlot::ImageReader&,
                const mirlot::ReportMatch&) override {}
   void OnEntry(std::uint64_t, const mirlot::TableEntry&,

@@ -125,6 +125,9 @@ int RunExtract(const ExtractOptions& options) {
     Error("cannot read " + image + ": " + extraction.status().description());
     return kExitUsage;
   }
+  if (!extraction->warning().empty()) {
+    Error(TerminalText(extraction->warning()));
+  }
   NoteReport(extraction->report());
   const SoundnessCheck& verdict = extraction->verdict();
   if (!verdict.sound() && options.force) {

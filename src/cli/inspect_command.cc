@@ -47,7 +47,15 @@ std::string NamesNote(const ReportMatch& report) {
   return {};
 }
 
-class TextPrinter : public InspectionVisitor {
+// What both printers say on standard error.
+class Printer : public InspectionVisitor {
+ public:
+  void OnWarning(const std::string& text) override {
+    std::fprintf(stderr, "mirlot inspect: %s\n", TerminalText(text).c_str());
+  }
+};
+
+class TextPrinter : public Printer {
  public:
   explicit TextPrinter(std::string image_path)
       : image_path_(std::move(image_path)) {}
@@ -92,7 +100,7 @@ class TextPrinter : public InspectionVisitor {
 };
 
 // One JSON object; the entries are written as they are read, one per line.
-class JsonPrinter : public InspectionVisitor {
+class JsonPrinter : public Printer {
  public:
   explicit JsonPrinter(std::string image_path)
       : image_path_(std::move(image_path)) {}

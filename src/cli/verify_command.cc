@@ -73,6 +73,7 @@ int RunVerify(const std::string& list_path, bool quiet) {
   const std::string image_path = ResolveIn(ParentFolder(list_path), kImageName);
   Result<OutputPair> outputs = OpenOutputs(file_system, image_path);
   if (!outputs.ok()) return CannotRead(outputs.status());
+  if (!outputs->warning.empty()) Say(stderr, outputs->warning);
   TerminalProgress progress(stderr, !quiet, "Verifying");
   ListedDifferences differences(progress);
   Result<std::uint64_t> count = VerifyOutputs(

@@ -13,6 +13,7 @@
 #include "packing/payload_copier.h"
 #include "packing/staged_output.h"
 #include "runtime/commit_record.h"
+#include "runtime/interrupted_commit.h"
 #include "runtime/path.h"
 
 namespace mirlot {
@@ -53,6 +54,26 @@ RunFailure WriteReport(WritableFile& report, ReadableFile& list,
   return Explained(status, writing);
 }
 
+// Settles the commit of an earlier run that a crash interrupted in `folder`
+// and warns of a record that was not ours. A record that stays fails the
+// run with 75: this run needs its name.
+RunFailure SettleEarlierCommit(Folder& folder, const std::string& folder_path,
+                               bool locked, RunObserver& observer) {
+  const std::string outputs[] = {kImageName, kReportName};
+  Result<Settlement> settled =
+      SettleInterruptedCommit(folder, folder_path, outputs, locked);
+  if (!settled.ok()) {
+    const Status& failure = settled.status();
+    return {Status(static_cast<FailureCode>(failure.number())),
+            failure.description()};
+  }
+  if (!settled->note.empty()) observer.OnWarning(settled->note);
+  if (!settled->remains.empty()) {
+    return {Status(FailureCode::kPathFileAccessError), settled->remains};
+  }
+  return {};
+}
+
 // Writes both outputs under temporary names in `folder_path`, makes them
 // durable and moves them into place once both are complete, all under the
 // folder's lock.
@@ -75,10 +96,12 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   if (!lock.ok()) {
     return Explained(lock.status(), "locking the folder " + folder_path);
   }
-  // A commit that a crash interrupted is rolled back first: until then a
+  // A commit that a crash interrupted is settled first: until then a
   // leftover temporary file may hold the only copy of an earlier output.
-  if (Status s = RollBackInterruptedCommit(folder); !s.ok()) {
-    return Explained(s, "rolling back an interrupted commit in " + folder_path);
+  if (RunFailure settled =
+          SettleEarlierCommit(folder, folder_path, (*lock)->held(), observer);
+      !settled.ok()) {
+    return settled;
   }
   if ((*lock)->held()) {
     for (const char* name : {kImageName, kReportName, kCommitRecordName}) {

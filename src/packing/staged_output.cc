@@ -26,15 +26,25 @@ Status StagedOutput::Open() {
   return Status::Ok();
 }
 
+Status StagedOutput::CountedFile::Append(std::string_view data) {
+  Status status = output_.file_->Append(data);
+  if (status.ok()) {
+    output_.size_ += data.size();
+    output_.checksum_.Add(data);
+  }
+  return status;
+}
+
 Status StagedOutput::Finish() { return file_->Close(); }
 
 Status CommitTogether(std::span<StagedOutput* const> outputs) {
   if (outputs.empty()) return Status::Ok();
-  std::vector<Replacement> replacements;
+  std::vector<StagedFile> files;
   for (const StagedOutput* output : outputs) {
-    replacements.push_back({output->temporary_name_, output->final_name_});
+    files.push_back({output->temporary_name_, output->final_name_,
+                     output->size_, output->checksum_.Value()});
   }
-  Status status = CommitWithRecord(outputs.front()->folder_, replacements);
+  Status status = CommitWithRecord(outputs.front()->folder_, files);
   if (status.ok()) {
     for (StagedOutput* output : outputs) output->committed_ = true;
   }

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "runtime/content_checksum.h"
 #include "runtime/file_system.h"
 
 namespace mirlot {
@@ -25,7 +26,9 @@ class StagedOutput {
   // On success file() takes appends. On failure nothing was created.
   Status Open();
 
-  WritableFile& file() { return *file_; }
+  // Takes the output's content, and notes its size and checksum for the
+  // commit.
+  WritableFile& file() { return counted_; }
 
   // Writes out and closes the temporary file; the folder's SyncClosedFiles
   // makes it durable.
@@ -35,16 +38,32 @@ class StagedOutput {
   // Moves the finished temporary files of `outputs`, all in one folder, to
   // their final names, all of them or none, through the folder's commit
   // record (runtime/commit_record.h), so that a crash leaves them all or
-  // none too. Call with the folder's exclusive lock held.
+  // none too. Call with the folder's exclusive lock held where the platform
+  // can lock it.
   // On success each final name holds its new content, durably. On failure
   // the earlier files at the final names are unchanged and the temporary
   // files will be removed.
   friend Status CommitTogether(std::span<StagedOutput* const> outputs);
 
  private:
+  // Passes appends on to the temporary file, counting what they hold.
+  class CountedFile : public WritableFile {
+   public:
+    explicit CountedFile(StagedOutput& output) : output_(output) {}
+    Status Append(std::string_view data) override;
+    Status Close() override { return output_.file_->Close(); }
+    const std::string& name() const override { return output_.file_->name(); }
+
+   private:
+    StagedOutput& output_;
+  };
+
   Folder& folder_;
   std::string final_name_;
   std::unique_ptr<WritableFile> file_;
+  CountedFile counted_{*this};
+  std::uint64_t size_ = 0;
+  ContentChecksum checksum_;
   std::string temporary_name_;
   bool committed_ = false;
 };

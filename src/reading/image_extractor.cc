@@ -95,6 +95,7 @@ Result<ImageExtraction> ImageExtraction::OpenUnguarded(
   ImageExtraction extraction(file_system, std::move(pair->image),
                              std::move(*image), std::move(*verdict));
   extraction.report_ = std::move(*report);
+  extraction.warning_ = std::move(pair->warning);
   if (extraction.report_.matches()) {
     extraction.names_ = ExtractNames(report_names);
   }

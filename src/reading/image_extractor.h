@@ -64,6 +64,8 @@ class ImageExtraction {
 
   const SoundnessCheck& verdict() const { return verdict_; }
   const ReportMatch& report() const { return report_; }
+  // OutputPair::warning of the image's folder, "" when there is none.
+  const std::string& warning() const { return warning_; }
 
   // Writes each entry's payload to its own new file in `folder`, named by
   // ExtractNames, creating `folder` (whose parent must exist) when missing.
@@ -110,6 +112,7 @@ class ImageExtraction {
   SoundnessCheck verdict_;
   ReportMatch report_;
   ExtractNames names_;
+  std::string warning_;
   std::vector<char> block_;  // the copy buffer, allocated on first use
 };
 

@@ -43,6 +43,7 @@ Result<bool> Inspect(FileSystem& file_system, const std::string& image_path,
                      InspectionVisitor& visitor) {
   Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
   if (!pair.ok()) return pair.status();
+  if (!pair->warning.empty()) visitor.OnWarning(pair->warning);
   Result<ImageReader> image = ImageReader::Open(*pair->image);
   if (!image.ok()) return image.status();
   Result<ReportMatch> report = MatchReport(*pair, *image);

@@ -16,11 +16,16 @@
 
 namespace mirlot {
 
-// Receives what an inspection finds, in this order: OnStart once, OnEntry
-// for every readable entry, OnEnd once.
+// Receives what an inspection finds, in this order: OnWarning when there is
+// something to say about the image's folder, OnStart once, OnEntry for
+// every readable entry, OnEnd once.
 class InspectionVisitor {
  public:
   virtual ~InspectionVisitor() = default;
+
+  // One line the user should read about the image's folder
+  // (OutputPair::warning). Cannot fail.
+  virtual void OnWarning(const std::string& text) = 0;
 
   // `image` is measured and its first entry read; `report` tells whether
   // the entries will come with names. Cannot fail.

@@ -6,7 +6,8 @@
 #include <thread>
 
 #include "format/output_names.h"
-#include "runtime/commit_record.h"
+#include "runtime/commit_record_text.h"
+#include "runtime/interrupted_commit.h"
 #include "runtime/out_of_memory.h"
 #include "runtime/path.h"
 
@@ -52,23 +53,24 @@ Result<OutputPair> OpenPair(FileSystem& file_system,
     return pair;
   }
   std::unique_ptr<FolderLock> lock = WaitForLock(**folder, LockKind::kShared);
-  std::map<std::string, std::string> located;
+  Settlement settled;
   Result<std::optional<FileStatus>> record =
       (*folder)->StatName(kCommitRecordName);
   if (record.ok() && *record) {
     lock.reset();
     lock = WaitForLock(**folder, LockKind::kExclusive);
-    if (!RollBackInterruptedCommit(**folder).ok()) {
-      Result<std::map<std::string, std::string>> where =
-          LocateRolledBackFiles(**folder);
-      if (where.ok()) located = std::move(*where);
-    }
+    const std::string outputs[] = {kImageName, kReportName};
+    Result<Settlement> settlement = SettleInterruptedCommit(
+        **folder, ParentFolder(image_path), outputs, lock->held());
+    if (!settlement.ok()) return settlement.status();
+    settled = std::move(*settlement);
   }
   Result<std::unique_ptr<ReadableFile>> image =
-      OpenThrough(**folder, located, LastComponent(image_path));
+      OpenThrough(**folder, settled.located, LastComponent(image_path));
   if (!image.ok()) return image.status();
   pair.image = std::move(*image);
-  pair.report = OpenThrough(**folder, located, kReportName);
+  pair.report = OpenThrough(**folder, settled.located, kReportName);
+  pair.warning = std::move(settled.note);
   return pair;
 }
 

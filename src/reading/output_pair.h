@@ -19,14 +19,19 @@ struct OutputPair {
   // there is none).
   Result<std::unique_ptr<ReadableFile>> report = FailureCode::kFileNotFound;
   std::string report_path;
+  // One line for the user about a commit record found beside them that was
+  // not acted on or was removed unacted; "" when there is nothing to say.
+  std::string warning;
 };
 
 // Opens the image at `image_path` and the report beside it. Waits while a
 // pack holds their folder's lock. A commit's record left in the folder is
-// rolled back first where the folder can be written; where it cannot, the
-// files the rollback would restore are opened instead.
+// settled first where this run may (runtime/interrupted_commit.h); where it
+// may not, the files the settling would leave are opened instead.
 // On success returns both (the report possibly as its failure). On failure
-// returns the failure to open the image, or 7 "Out of memory".
+// returns the failure to open the image, the failure to settle the record
+// (75 when which files belong together cannot be told: then nothing is
+// opened), or 7 "Out of memory".
 Result<OutputPair> OpenImageAndReport(FileSystem& file_system,
                                       const std::string& image_path);
 

@@ -6,48 +6,14 @@
 #include <new>
 #include <string>
 
-#include "packing/output_verification.h"
-#include "packing/packing_run.h"
-#include "reading/image_extractor.h"
-#include "reading/inspect_image.h"
 #include "runtime/fake_file_system.h"
 #include "support/packing_fixtures.h"
+#include "support/reader_commands.h"
 
 namespace mirlot {
 namespace {
 
 using Op = FakeFileSystem::Op;
-
-class Ignoring : public InspectionVisitor,
-                 public ExtractObserver,
-                 public DifferenceSink {
- public:
-  void OnStart(const ImageReader&, const ReportMatch&) override {}
-  void OnEntry(std::uint64_t, const TableEntry&, std::string_view) override {}
-  void OnEnd(const SoundnessCheck&) override {}
-  void OnWritten(std::uint64_t, const std::string&, std::uint64_t) override {}
-  void OnSkipped(std::uint64_t, const TableEntry&) override {}
-  void OnDifference(const std::string&) override {}
-};
-
-// Runs `command` on /d/out.bin as the command line does: extract into
-// /d/out, verify against /d/list.txt. Returns how it ended.
-Status RunCommand(const std::string& command, FileSystem& fs) {
-  Ignoring ignoring;
-  if (command == "inspect")
-    return InspectImage(fs, "/d/out.bin", ignoring).status();
-  if (command == "extract") {
-    Result<ImageExtraction> opened = ImageExtraction::Open(fs, "/d/out.bin");
-    if (!opened.ok()) return opened.status();
-    return opened->WriteTo("/d/out", false, ignoring).status();
-  }
-  Result<OutputPair> pair = OpenImageAndReport(fs, "/d/out.bin");
-  if (!pair.ok()) return pair.status();
-  RunObserver observer;
-  return VerifyOutputs(fs, "/d/list.txt", {*pair->image, **pair->report},
-                       ignoring, observer)
-      .status();
-}
 
 // The throw comes at the 1+`skip`-th call of `op` on a path holding `part`:
 // in extract, in the one batch of payloads before they are moved, or as
@@ -81,7 +47,7 @@ TEST(OutOfMemoryTest, ReadersFailWith7AndLeaveTheFolderAsItWas) {
         throw std::bad_alloc();
       }
     };
-    EXPECT_EQ(RunCommand(row.command, fs), Status(7, row.failure));
+    EXPECT_EQ(RunReader(row.command, fs), Status(7, row.failure));
     EXPECT_EQ(fs.FilePaths(), before);
   }
 }

@@ -157,6 +157,10 @@ class FakeFileSystem::OpenedFolder : public Folder {
     if (Status s = fs_.Enter(Op::kLockFolder, path_); !s.ok()) {
       return std::make_unique<HeldLock>(fs_, "", s);
     }
+    if (fs_.folders_unlockable) {
+      return std::make_unique<HeldLock>(fs_, "",
+                                        Status(FailureCode::kPermissionDenied));
+    }
     int& holders = fs_.lock_holders_[path_];
     if (holders < 0 || (holders > 0 && kind == LockKind::kExclusive)) {
       return nullptr;

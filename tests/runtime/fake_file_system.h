@@ -76,6 +76,10 @@ class FakeFileSystem : public FileSystem {
   // to its SetAsideName first, then the new one in.
   bool can_swap = false;
 
+  // Makes every folder's lock a stand-in that holds nothing, as for a
+  // folder that may be written but not read.
+  bool folders_unlockable = false;
+
   // Stops the file system, as the death of the process that uses it would,
   // once this many operations were made in all: every later one fails with
   // 75 and changes nothing. PowerCut starts it again.
