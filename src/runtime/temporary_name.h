@@ -24,6 +24,10 @@ std::string SetAsideName(std::string_view temporary_name);
 // RandomTemporarySuffix could have made, or the SetAsideName of one.
 bool IsTemporaryNameFor(std::string_view name, std::string_view final_name);
 
+// True when `name` names the same file (as FileNameKey compares names) as a
+// name for which IsTemporaryNameFor holds with some final name.
+bool IsTemporaryName(std::string_view name);
+
 }  // namespace mirlot
 
 #endif  // MIRLOT_RUNTIME_TEMPORARY_NAME_H_
