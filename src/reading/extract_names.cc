@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "runtime/path.h"
+#include "runtime/reserved_names.h"
 
 namespace mirlot {
 
@@ -61,7 +62,9 @@ std::optional<std::string> SafeFileName(std::string_view report_name) {
     return std::nullopt;
   }
   if (HasControl(report_name)) return std::nullopt;
-  if (!PlatformHoldsName(report_name)) return std::nullopt;
+  if (!PlatformHoldsName(report_name) || IsReservedName(report_name)) {
+    return std::nullopt;
+  }
   return std::string(report_name);
 }
 

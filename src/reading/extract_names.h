@@ -19,8 +19,10 @@ std::string NumberedName(std::uint64_t number);
 // separators (lists written on Windows use the latter). nullopt when that
 // component cannot safely name a file of its own: empty, "." or "..", longer
 // than 255 bytes, holding a control character (a NUL byte included, and the
-// C1 controls U+0080 to U+009F), or a name the platform cannot hold
-// (PlatformHoldsName).
+// C1 controls U+0080 to U+009F), a name the platform cannot hold
+// (PlatformHoldsName), or one this program keeps for its own files in the
+// folders it writes (IsReservedName): the next command there would take
+// such a file for its own.
 std::optional<std::string> SafeFileName(std::string_view report_name);
 
 class ExtractNames {

@@ -25,9 +25,9 @@
 #include <string_view>
 #include <vector>
 
-namespace mirlot {
+#include "runtime/reserved_names.h"
 
-inline constexpr char kCommitRecordName[] = ".mirlot-commit";
+namespace mirlot {
 
 // One file a commit moves from `from` onto `to`.
 struct RecordedMove {

@@ -245,8 +245,11 @@ class Folder {
   // names are as they were.
   virtual Status MoveOnto(const std::string& from, const std::string& to) = 0;
 
-  // Moves the file `from` to `to` in one step; an existing `to` is never
-  // touched.
+  // Moves the file `from` to `to`; an existing `to` is never touched. In
+  // one step where the file system renames without replacing or links a
+  // file twice; elsewhere (exFAT, SMB shares through FUSE) `to` is first
+  // claimed as a new empty file and `from` then renamed onto it, so that a
+  // crash between the two steps leaves an empty file at `to`.
   // On success `from` is gone and `to` has its content. On failure returns
   // 75 when `to` exists, else the failure; both names are as they were.
   virtual Status MoveWithoutReplacing(const std::string& from,

@@ -79,6 +79,15 @@ Status IoFailure(int error) {
   }
 }
 
+// True when linkat failed because the file system makes no second link to
+// a file (link(2)): none at all (EPERM, or EOPNOTSUPP and ENOSYS from FUSE
+// and network file systems), none within this mount (EXDEV), or no more
+// than the one there is (EMLINK).
+bool RefusesLinks(int error) {
+  return error == EPERM || error == ENOTSUP || error == ENOSYS ||
+         error == EXDEV || error == EMLINK;
+}
+
 class PosixReadableFile : public ReadableFile {
  public:
   explicit PosixReadableFile(int fd) : fd_(fd) {}
@@ -443,11 +452,12 @@ class PosixFolder : public Folder {
       return IoFailure(errno);  // EEXIST among them: 75
     }
     // No such rename on this file system: a new link never replaces either.
-    if (::linkat(fd_, from.c_str(), fd_, to.c_str(), 0) != 0) {
-      return IoFailure(errno);
+    if (::linkat(fd_, from.c_str(), fd_, to.c_str(), 0) == 0) {
+      (void)::unlinkat(fd_, from.c_str(), 0);
+      return Status::Ok();
     }
-    (void)::unlinkat(fd_, from.c_str(), 0);
-    return Status::Ok();
+    if (!RefusesLinks(errno)) return IoFailure(errno);  // EEXIST: 75
+    return MoveOntoClaimedName(from, to);
   }
 
   Status Remove(const std::string& name) override {
@@ -498,6 +508,28 @@ class PosixFolder : public Folder {
       (void)::unlinkat(fd_, name, 0);
     }
     ::close(fd);
+  }
+
+  // Claims `to` with a new empty file, which fails with 75 when the name
+  // exists, then renames `from` onto it. Should the rename fail, the empty
+  // file goes again, unless another has taken its place meanwhile.
+  Status MoveOntoClaimedName(const std::string& from, const std::string& to) {
+    const int fd =
+        ::openat(fd_, to.c_str(),
+                 O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return IoFailure(errno);
+    struct stat claimed;
+    const bool known = ::fstat(fd, &claimed) == 0;
+    ::close(fd);
+    if (Rename(from, to)) return Status::Ok();
+    const Status failure = IoFailure(errno);
+    struct stat now;
+    if (known && ::fstatat(fd_, to.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+        now.st_dev == claimed.st_dev && now.st_ino == claimed.st_ino &&
+        now.st_size == 0) {
+      (void)::unlinkat(fd_, to.c_str(), 0);
+    }
+    return failure;
   }
 
   Occupant WhatIsAt(const std::string& name) {

@@ -12,6 +12,7 @@ namespace {
 constexpr std::size_t kStemBytes = 200;
 constexpr std::size_t kSuffixLength = 8;
 constexpr std::string_view kSetAsideTail = "-old";
+constexpr std::string_view kStemEnd = ".tmp-";
 constexpr char kAlphabet[] =
     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 
@@ -58,6 +59,26 @@ bool IsTemporaryNameOf(std::string_view name, std::string_view final_name) {
   return FileNameKey(name.substr(0, stem.size())) == FileNameKey(stem) &&
          std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()),
                      name.end(), IsSuffixCharacter);
+}
+
+bool IsTemporaryName(std::string_view name) {
+  // The fixed parts are ASCII: the bytes at their places are compared as
+  // the file system compares names. Either case is a suffix character.
+  const auto ends_with = [&name](std::string_view tail) {
+    return name.size() >= tail.size() &&
+           FileNameKey(name.substr(name.size() - tail.size())) ==
+               FileNameKey(tail);
+  };
+  if (ends_with(kSetAsideTail)) name.remove_suffix(kSetAsideTail.size());
+  const std::size_t fixed = 1 + kStemEnd.size() + kSuffixLength;
+  if (!name.starts_with('.') || name.size() < fixed ||
+      name.size() > fixed + kStemBytes) {
+    return false;
+  }
+  const std::string_view suffix = name.substr(name.size() - kSuffixLength);
+  name.remove_suffix(kSuffixLength);
+  return ends_with(kStemEnd) &&
+         std::all_of(suffix.begin(), suffix.end(), IsSuffixCharacter);
 }
 
 }  // namespace mirlot

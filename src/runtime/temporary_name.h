@@ -29,6 +29,10 @@ bool IsTemporaryNameFor(std::string_view name, std::string_view final_name);
 // names as the platform does (FileNameKey).
 bool IsTemporaryNameOf(std::string_view name, std::string_view final_name);
 
+// True when `name` names the same file (as FileNameKey compares names) as a
+// name for which IsTemporaryNameFor holds with some final name.
+bool IsTemporaryName(std::string_view name);
+
 }  // namespace mirlot
 
 #endif  // MIRLOT_RUNTIME_TEMPORARY_NAME_H_

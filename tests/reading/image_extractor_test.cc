@@ -126,6 +126,25 @@ TEST(ExtractNamesTest, SafeFileNameKeepsOnlyAPlainLastComponent) {
       {"del\x7F", std::nullopt},
       {"c1\xC2\x85name", std::nullopt},  // U+0085, a C1 control
       {"\xC2\xA0nbsp", "\xC2\xA0nbsp"},  // U+00A0 is none
+      // The program's own names: the commit record, the folder lock, and
+      // temporary and set-aside names for any final name.
+      {"x/.mirlot-commit", std::nullopt},
+      {".mirlot-commit.lock", std::nullopt},
+      {".mirlot-extract.tmp-Ab3dE6gH", std::nullopt},
+      {".report.txt.tmp-Xy1zW2vU-old", std::nullopt},
+      {"..tmp-00000000", std::nullopt},
+      {".a.tmp-Ab3dE6g", ".a.tmp-Ab3dE6g"},    // seven letters
+      {".a.tmp-Ab3dE6g_", ".a.tmp-Ab3dE6g_"},  // not a letter or digit
+      {"." + std::string(200, 'n') + ".tmp-Ab3dE6gH", std::nullopt},
+      {"." + std::string(201, 'n') + ".tmp-Ab3dE6gH",  // stems are cut to 200
+       "." + std::string(201, 'n') + ".tmp-Ab3dE6gH"},
+#ifdef _WIN32
+      {".MIRLOT-COMMIT", std::nullopt},  // the same file as .mirlot-commit
+      {".A.TMP-AB3DE6GH-OLD", std::nullopt},
+#else
+      {".MIRLOT-COMMIT", ".MIRLOT-COMMIT"},
+      {".A.TMP-AB3DE6GH-OLD", ".A.TMP-AB3DE6GH-OLD"},
+#endif
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SafeFileName(c.report_name), c.expected) << c.report_name;
