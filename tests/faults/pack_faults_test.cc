@@ -305,9 +305,10 @@ int CallsBeforeTheCommit(const std::string& log, const std::string& syscall) {
 
 // A pack of a new list killed at its N-th step, for every N until a run is
 // not killed: through strace at each call of every system call its commit
-// makes, where the file system can swap two names and where it cannot
-// (every renameat2 fails with EINVAL), the run that is not killed
-// succeeding; and at each file operation of its folder
+// makes, where the file system can swap two names, where it cannot (every
+// renameat2 fails with EINVAL) and where it cannot link a name either
+// (linkat fails with EPERM too, as on exFAT through FUSE), the run that is
+// not killed succeeding; and at each file operation of its folder
 // (crash_pack, on every host). Then crash_pack's runs whose folder moves
 // away at their N-th operation, an empty folder taking its place as a link
 // swapped in the path would make it (Windows refuses to move a folder a run
@@ -322,8 +323,10 @@ TEST_F(PackFaults, KillOrMoveAtEveryStepOfTheCommitLeavesOnePair) {
 #ifndef _WIN32
   // trace=all is what strace does anyway.
   const std::string no_swap = "inject=renameat2:error=EINVAL";
-  const std::vector<std::string> modes[] = {{"-e", "trace=all"},
-                                            {"-e", no_swap}};
+  const std::vector<std::string> modes[] = {
+      {"-e", "trace=all"},
+      {"-e", no_swap},
+      {"-e", no_swap, "-e", "inject=linkat:error=EPERM"}};
   for (const std::vector<std::string>& faults : modes) {
     if (!Traceable()) break;
     std::vector<std::string> logged = {"-o", scratch_.Path("log")};
