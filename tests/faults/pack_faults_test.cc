@@ -4,7 +4,8 @@
 // and the list stage's refusals, which no other suite runs.
 // Every failing run must print its one exact message, exit with 1 and leave
 // the folder exactly as it was (an earlier out.bin and report.txt byte for
-// byte, no temporary file).
+// byte, no temporary file). Then pack, verify and extract on the file
+// systems people keep their files on (FileSystems).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -467,6 +468,92 @@ TEST_F(PackFaults, FileSizeLimitDuringCopyFailsWith61) {
                 {"/bin/sh", "-c", "ulimit -f 128; exec \"$0\" \"$@\""});
 }
 
+// pack, verify and extract on the file systems people keep their files on:
+// ext4, xfs and btrfs on loop images, tmpfs, NTFS through ntfs-3g and exFAT
+// through exfat-fuse, each made and mounted by file_system.sh (as root;
+// where it cannot, the row is skipped with the reason), and a folder where
+// strace fails every renameat2 with EINVAL and every linkat with EPERM, as
+// exFAT through FUSE does.
+struct FileSystemRow {
+  const char* name;                      // file_system.sh's kind
+  std::vector<std::string> faults = {};  // strace's, for every run instead
+};
+
+class FileSystems : public PackFaults,
+                    public ::testing::WithParamInterface<FileSystemRow> {
+ protected:
+  void SetUp() override {
+    if (!Traceable()) GTEST_SKIP() << "strace cannot trace here";
+    const ChildResult mounted =
+        traced_ ? ChildResult{0, "", ""} : FileSystem("mount");
+    if (mounted.exit_status == 77) GTEST_SKIP() << mounted.out;
+    ASSERT_EQ(mounted.exit_status, 0) << mounted.out << mounted.err;
+    folder_.emplace(traced_ ? scratch_.root() : scratch_.Native("mnt"));
+  }
+
+  // However the test ended, the file system goes before the scratch folder.
+  void TearDown() override {
+    folder_.reset();
+    if (!traced_) FileSystem("unmount");
+  }
+
+  ChildResult FileSystem(const std::string& verb) {
+    return RunChild({"/bin/sh", FILE_SYSTEM_SCRIPT, verb, GetParam().name,
+                     scratch_.Path("mnt")});
+  }
+
+  const bool traced_ = !GetParam().faults.empty();
+  // What runs mirlot: strace when the row says so.
+  const std::vector<std::string> prefix_ =
+      traced_ ? Traced(GetParam().faults) : std::vector<std::string>{};
+  std::optional<TempFolder> folder_;  // on the file system
+};
+
+// pack, then pack again over the pair, and verify; extract, then extract
+// again with --force over a changed file, an image packed in the scratch
+// folder, so that extract shows what it does where pack fails. Nothing is
+// left under a temporary name. Then, on the file systems, a pack of a new
+// list killed at every call of each rename system call.
+TEST_P(FileSystems, PackVerifyExtractAndKill) {
+  const TempFolder& in = *folder_;
+  in.Write("b.dat", MemberBytes(58, "BETA"));
+  in.Write("list.txt", "a.dat\nb.dat\n");
+  for (const char* payload : {"ALPHA1", "ALPHA2"}) {
+    in.Write("a.dat", MemberBytes(60, payload));
+    const ChildResult packed = Run({"pack", in.Path("list.txt")}, prefix_);
+    EXPECT_EQ(packed.out + packed.err, "Done\n") << payload;
+  }
+  EXPECT_EQ(in.Read("out.bin"),
+            "\0\0\0\x10\0\0\0\6\0\0\0\x16\0\0\0\4ALPHA2BETA"s);
+  const ChildResult verified = Run({"verify", in.Path("list.txt")}, prefix_);
+  EXPECT_EQ(verified.exit_status, 0) << verified.out << verified.err;
+  ASSERT_TRUE(PackEarlier(scratch_, "image/"));
+  std::vector<std::string> extract = {"extract", scratch_.Path("image/out.bin"),
+                                      "-o", in.Path("out")};
+  for (int time = 1; time <= 2; ++time, extract.push_back("--force")) {
+    const ChildResult extracted = Run(extract, prefix_);
+    EXPECT_EQ(extracted.exit_status, 0) << time << ": " << extracted.err;
+    EXPECT_EQ(in.Read("out/keep.dat"), "KEEP01");
+    in.Write("out/keep.dat", "changed");
+  }
+  // a.dat, b.dat, list.txt, out, out.bin, out/keep.dat and report.txt.
+  EXPECT_EQ(in.Snapshot().size(), 7u) << testing::PrintToString(in.Snapshot());
+  if (traced_) return;  // the kill table kills packs under these faults
+  ASSERT_TRUE(PackEarlier(in, ""));
+  in.Write("list.txt", "a.dat\n");
+  int kills = 0;
+  for (const char* call : {"renameat2", "renameat", "rename"}) {
+    kills += KillAtEveryCall(in.Path("list.txt"), in, "", {}, call);
+  }
+  EXPECT_GT(kills, 0);
+}
+
+// clang-format off
+const FileSystemRow kFileSystems[] = {{"ext4"}, {"xfs"}, {"btrfs"}, {"tmpfs"}, {"ntfs_3g"}, {"exfat_fuse"},
+    {"renameat2_EINVAL_linkat_EPERM", {"-e", "inject=renameat2:error=EINVAL", "-e", "inject=linkat:error=EPERM"}}};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(Rows, FileSystems, ::testing::ValuesIn(kFileSystems),
+                         [](const auto& row) { return row.param.name; });
 #endif
 
 }  // namespace
