@@ -3,8 +3,10 @@
 # those already present: the Linux build, and the Windows cross builds with
 # wine to run their tests (32-bit wine needs the i386 architecture), the
 # tools that draw the icons from their SVG (rsvg-convert, icotool), and
-# bash-completion for the test of mirlot's completion, and strace, through
-# which the fault rows kill or signal a run at a chosen system call. Makes
+# bash-completion for the test of mirlot's completion, strace, through which
+# the fault rows kill or signal a run at a chosen system call, and the tools
+# that make and mount the file systems the file-system rows run on (ext4,
+# xfs, btrfs, NTFS through ntfs-3g, exFAT through exfat-fuse). Makes
 # the ru_RU.UTF-8 locale, under which wine reports the Russian code page.
 # Package names given as arguments are installed too, for the scripts that
 # need more (packaging, benchmark, fuzzers): scripts/install-deps.sh [PKG...]
@@ -16,6 +18,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core librsvg2-bin icoutils bash-completion
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 util-linux zip locales strace
+  e2fsprogs xfsprogs btrfs-progs ntfs-3g exfat-fuse exfatprogs
   "$@"
 )
 

@@ -4,13 +4,15 @@
 // and the list stage's refusals, which no other suite runs.
 // Every failing run must print its one exact message, exit with 1 and leave
 // the folder exactly as it was (an earlier out.bin and report.txt byte for
-// byte, no temporary file).
+// byte, no temporary file). Then pack, verify and extract on the file
+// systems people keep their files on (FileSystems).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/child_process.h"
@@ -40,6 +42,16 @@ const std::string k75 = "Ошибка 75Path/File access error";
 const std::string kMissing1 = "Файл # 1 не существует!";
 const char* const kStrace = "/usr/bin/strace";
 
+// `options` led by what runs a program under strace with them, its children
+// too, the log dropped unless an option names one. The leak checker of
+// sanitizer builds cannot work traced.
+std::vector<std::string> Traced(std::vector<std::string> options) {
+  options.insert(options.begin(),
+                 {"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0", kStrace, "-f",
+                  "-qq", "-o", "/dev/null"});
+  return options;
+}
+
 struct FaultRow {
   const char* name;
   std::string list;  // written to work/list.txt
@@ -66,23 +78,68 @@ class PackFaults : public ::testing::Test {
     return Pack(folder.Path(where + "earlier.lst")).exit_status == 0;
   }
 
-  // Runs `prefix` + `mirlot pack LIST` from the scratch folder, so that a
+  // Runs `prefix`, mirlot, then `args` from the scratch folder, so that a
   // stray write to the current folder shows as well.
+  ChildResult Run(const std::vector<std::string>& args,
+                  std::vector<std::string> prefix = {}) {
+    prefix.push_back(MIRLOT_BINARY);
+    prefix.insert(prefix.end(), args.begin(), args.end());
+    return RunChild(prefix, scratch_.root().string());
+  }
+
   ChildResult Pack(const std::string& list,
                    std::vector<std::string> prefix = {}) {
-    prefix.insert(prefix.end(), {MIRLOT_BINARY, "pack", list});
-    return RunChild(prefix, scratch_.root().string());
+    return Run({"pack", list}, std::move(prefix));
   }
 
   // Runs `mirlot pack LIST` under strace with `options`, as Pack does.
   ChildResult TracedPack(const std::string& list,
                          const std::vector<std::string>& options) {
-    // The leak checker of sanitizer builds cannot work traced.
-    // clang-format off
-    std::vector<std::string> prefix = {"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0", kStrace, "-f", "-qq", "-o", "/dev/null"};
-    // clang-format on
-    prefix.insert(prefix.end(), options.begin(), options.end());
-    return Pack(list, prefix);
+    return Pack(list, Traced(options));
+  }
+
+  // `run` packed, over the earlier pair in `folder`/`where`, a list whose
+  // member is named ...a.dat, and ended at any moment. inspect, the first
+  // command after it, finds one whole pair: the earlier one while the run's
+  // record is there or the run failed, the new one only when it succeeded.
+  // Packing the earlier pair again, for the next run too, leaves none of
+  // the run's names (those beginning with "." that are no member *.dat).
+  void ExpectOnePairAfter(const ChildResult& run, const TempFolder& folder,
+                          const std::string& where) {
+    const bool recorded = fs::exists(folder.Native(where + ".mirlot-commit"));
+    const std::string shown =
+        Run({"inspect", folder.Path(where + "out.bin")}).out;
+    const bool earlier = shown.ends_with("  keep.dat\nsound\n");
+    EXPECT_TRUE(earlier || shown.ends_with("a.dat\nsound\n")) << shown;
+    EXPECT_TRUE(earlier ? run.exit_status != 0 : !recorded);
+    EXPECT_TRUE(run.exit_status == 137 || earlier == (run.exit_status != 0));
+    EXPECT_TRUE(PackEarlier(folder, where));
+    FolderSnapshot left = folder.Snapshot();
+    std::erase_if(left, [&where](const auto& entry) {
+      return !entry.first.starts_with(where + ".") ||
+             entry.first.ends_with(".dat");
+    });
+    EXPECT_EQ(left, FolderSnapshot{});
+  }
+
+  // Packs `list` over the earlier pair in `folder`/`where`, under strace
+  // with `faults`, killed at the N-th call of `syscall` for every N from
+  // `first` until a run is not killed, which succeeds; each run leaves one
+  // whole pair. Returns how many runs were killed.
+  int KillAtEveryCall(const std::string& list, const TempFolder& folder,
+                      const std::string& where, std::vector<std::string> faults,
+                      const std::string& syscall, int first = 1) {
+    faults.insert(faults.end(), {"-e", ""});
+    for (int n = first;; ++n) {
+      faults.back() =
+          "inject=" + syscall + ":signal=KILL:when=" + std::to_string(n);
+      SCOPED_TRACE(testing::PrintToString(faults));
+      const ChildResult run = TracedPack(list, faults);
+      ExpectOnePairAfter(run, folder, where);
+      if (run.exit_status == 137) continue;
+      EXPECT_EQ(run.exit_status, 0) << run.err;
+      return n - first;
+    }
   }
 
   // Packs `list` (in the scratch folder, or a full path), which must fail
@@ -248,90 +305,74 @@ int CallsBeforeTheCommit(const std::string& log, const std::string& syscall) {
 #endif
 
 // A pack of a new list killed at its N-th step, for every N until a run is
-// not killed: at each file operation of its folder (crash_pack, on every
-// host) and, through strace, at each call of every system call its commit
-// makes, where the file system can swap two names and where it cannot
-// (every renameat2 fails with EINVAL). Then crash_pack's runs whose folder
-// moves away at their N-th operation, an empty folder taking its place as
-// a link swapped in the path would make it (Windows refuses to move a
-// folder a run holds open), with "move-fail" failing the next operation:
-// every name stays in the folder the run opened, and the folder now at the
-// path gets nothing. inspect, the first command after it, finds one whole
-// pair: the earlier one while the run's record is there or the run failed,
-// the new one only when the run succeeded. The next pack leaves nothing of
-// the run behind.
+// not killed: through strace at each call of every system call its commit
+// makes, where the file system can swap two names, where it cannot (every
+// renameat2 fails with EINVAL) and where it cannot link a name either
+// (linkat fails with EPERM too, as on exFAT through FUSE), the run that is
+// not killed succeeding; and at each file operation of its folder
+// (crash_pack, on every host). Then crash_pack's runs whose folder moves
+// away at their N-th operation, an empty folder taking its place as a link
+// swapped in the path would make it (Windows refuses to move a folder a run
+// holds open), with "move-fail" failing the next operation: every name
+// stays in the folder the run opened, and the folder now at the path gets
+// nothing. Every run leaves one whole pair (ExpectOnePairAfter).
 TEST_F(PackFaults, KillOrMoveAtEveryStepOfTheCommitLeavesOnePair) {
   scratch_.Write("src/a.dat", MemberBytes(100));
   scratch_.Write("work/list.txt", scratch_.Path("src/a.dat") + "\n");
   const std::string list = scratch_.Path("work/list.txt");
   const fs::path work = scratch_.Native("work"), moved = scratch_.Native("m");
-  struct Killer {
-    std::string swap, syscall;  // no syscall: crash_pack
-    int first = 1;
-    std::vector<std::string> action = {};  // crash_pack's, after N and LIST
-    int step = 1;
-  };
-  const std::vector<std::string> move = {"move", work.string(), moved.string()};
-#ifdef _WIN32
-  std::vector<Killer> killers = {{}, {"", "", 1, move, 3}};
-#else
-  std::vector<Killer> killers = {
-      {}, {"", "", 1, move}, {"", "", 1, {"move-fail", move[1], move[2]}}};
+#ifndef _WIN32
   // trace=all is what strace does anyway.
-  for (const std::string swap :
-       {"trace=all", "inject=renameat2:error=EINVAL"}) {
+  const std::string no_swap = "inject=renameat2:error=EINVAL";
+  const std::vector<std::string> modes[] = {
+      {"-e", "trace=all"},
+      {"-e", no_swap},
+      {"-e", no_swap, "-e", "inject=linkat:error=EPERM"}};
+  for (const std::vector<std::string>& faults : modes) {
     if (!Traceable()) break;
-    ASSERT_EQ(
-        TracedPack(list, {"-o", scratch_.Path("log"), "-e", swap}).exit_status,
-        0);
+    std::vector<std::string> logged = {"-o", scratch_.Path("log")};
+    logged.insert(logged.end(), faults.begin(), faults.end());
+    // Its log says where the commit begins; whether it succeeds is for
+    // KillAtEveryCall's last run to say.
+    (void)TracedPack(list, logged);
     ASSERT_TRUE(PackEarlier(scratch_, "work/"));
     const std::string log = scratch_.Read("log");
+    const std::string injected = testing::PrintToString(faults);
     for (const std::string syscall :
          {"fdatasync", "openat", "write", "newfstatat", "flock", "renameat2",
           "renameat", "rename", "linkat", "fsync", "unlinkat", "unlink",
           "close"}) {
-      if (swap.starts_with("inject") && syscall == "renameat2") continue;
-      killers.push_back(
-          {swap, syscall, CallsBeforeTheCommit(log, syscall) + 1});
+      // strace injects one fault per call: the kill would replace it.
+      if (injected.find("inject=" + syscall + ":") == std::string::npos) {
+        KillAtEveryCall(list, scratch_, "work/", faults, syscall,
+                        CallsBeforeTheCommit(log, syscall) + 1);
+      }
     }
   }
 #endif
+  const std::vector<std::string> move = {"move", work.string(), moved.string()};
+  struct Killer {
+    std::vector<std::string> action;  // crash_pack's, after N and LIST
+    int step = 1;
+  };
+#ifdef _WIN32
+  const Killer killers[] = {{{}}, {move, 3}};
+#else
+  const Killer killers[] = {{{}}, {move}, {{"move-fail", move[1], move[2]}}};
+#endif
   for (const Killer& killer : killers) {
-    for (int n = killer.first;; n += killer.step) {
-      const std::string when = std::to_string(n);
-      std::vector<std::string> crash = {CRASH_PACK_BINARY, when, list};
+    for (int n = 1;; n += killer.step) {
+      std::vector<std::string> crash = {CRASH_PACK_BINARY, std::to_string(n),
+                                        list};
       crash.insert(crash.end(), killer.action.begin(), killer.action.end());
-      SCOPED_TRACE(killer.swap + killer.syscall +
-                   testing::PrintToString(crash));
-      const ChildResult run =
-          killer.syscall.empty()
-              ? RunChild(crash)
-              : TracedPack(list, {"-e", killer.swap, "-e",
-                                  "inject=" + killer.syscall +
-                                      ":signal=KILL:when=" + when});
+      SCOPED_TRACE(testing::PrintToString(crash));
+      const ChildResult run = RunChild(crash);
       if (run.out == "moved\n") {
         EXPECT_TRUE(fs::is_empty(work));
         fs::remove(work);
         fs::rename(moved, work);
       }
-      const bool recorded = fs::exists(scratch_.Native("work/.mirlot-commit"));
-      const std::string shown =
-          RunChild({MIRLOT_BINARY, "inspect", scratch_.Path("work/out.bin")})
-              .out;
-      const bool earlier = shown.ends_with("  keep.dat\nsound\n");
-      EXPECT_TRUE(earlier || shown.ends_with("a.dat\nsound\n")) << shown;
-      EXPECT_TRUE(earlier ? run.exit_status != 0 : !recorded);
-      if (run.exit_status != 137) {
-        EXPECT_EQ(earlier, run.exit_status != 0);
-      }
-      // Also the earlier pair for the next row.
-      ASSERT_TRUE(PackEarlier(scratch_, "work/"));
-      FolderSnapshot left = scratch_.Snapshot();
-      std::erase_if(left, [](const auto& entry) {
-        return !entry.first.starts_with("work/.") ||
-               entry.first == "work/.h.dat";
-      });
-      EXPECT_EQ(left, FolderSnapshot{});
+      ExpectOnePairAfter(run, scratch_, "work/");
       if (run.exit_status != 137 && !run.out.ends_with("moved\n")) break;
     }
   }
@@ -426,6 +467,93 @@ TEST_F(PackFaults, FileSizeLimitDuringCopyFailsWith61) {
   ExpectRefused("work/list.txt", k61,
                 {"/bin/sh", "-c", "ulimit -f 128; exec \"$0\" \"$@\""});
 }
+
+// pack, verify and extract on the file systems people keep their files on:
+// ext4, xfs and btrfs on loop images, tmpfs, NTFS through ntfs-3g and exFAT
+// through exfat-fuse, each made and mounted by file_system.sh (as root;
+// where it cannot, the row is skipped with the reason), and a folder where
+// strace fails every renameat2 with EINVAL and every linkat with EPERM, as
+// exFAT through FUSE does.
+struct FileSystemRow {
+  const char* name;                      // file_system.sh's kind
+  std::vector<std::string> faults = {};  // strace's, for every run instead
+};
+
+class FileSystems : public PackFaults,
+                    public ::testing::WithParamInterface<FileSystemRow> {
+ protected:
+  void SetUp() override {
+    if (!Traceable()) GTEST_SKIP() << "strace cannot trace here";
+    const ChildResult mounted =
+        traced_ ? ChildResult{0, "", ""} : FileSystem("mount");
+    if (mounted.exit_status == 77) GTEST_SKIP() << mounted.out;
+    ASSERT_EQ(mounted.exit_status, 0) << mounted.out << mounted.err;
+    folder_.emplace(traced_ ? scratch_.root() : scratch_.Native("mnt"));
+  }
+
+  // However the test ended, the file system goes before the scratch folder.
+  void TearDown() override {
+    folder_.reset();
+    if (!traced_) FileSystem("unmount");
+  }
+
+  ChildResult FileSystem(const std::string& verb) {
+    return RunChild({"/bin/sh", FILE_SYSTEM_SCRIPT, verb, GetParam().name,
+                     scratch_.Path("mnt")});
+  }
+
+  const bool traced_ = !GetParam().faults.empty();
+  // What runs mirlot: strace when the row says so.
+  const std::vector<std::string> prefix_ =
+      traced_ ? Traced(GetParam().faults) : std::vector<std::string>{};
+  std::optional<TempFolder> folder_;  // on the file system
+};
+
+// pack, then pack again over the pair, and verify; extract, then extract
+// again with --force over a changed file, an image packed in the scratch
+// folder, so that extract shows what it does where pack fails. Nothing is
+// left under a temporary name. Then, on the file systems, a pack of a new
+// list killed at every call of each rename system call.
+TEST_P(FileSystems, PackVerifyExtractAndKill) {
+  const TempFolder& in = *folder_;
+  in.Write("b.dat", MemberBytes(58, "BETA"));
+  in.Write("list.txt", "a.dat\nb.dat\n");
+  for (const char* payload : {"ALPHA1", "ALPHA2"}) {
+    in.Write("a.dat", MemberBytes(60, payload));
+    const ChildResult packed = Run({"pack", in.Path("list.txt")}, prefix_);
+    EXPECT_EQ(packed.out + packed.err, "Done\n") << payload;
+  }
+  EXPECT_EQ(in.Read("out.bin"),
+            "\0\0\0\x10\0\0\0\6\0\0\0\x16\0\0\0\4ALPHA2BETA"s);
+  const ChildResult verified = Run({"verify", in.Path("list.txt")}, prefix_);
+  EXPECT_EQ(verified.exit_status, 0) << verified.out << verified.err;
+  ASSERT_TRUE(PackEarlier(scratch_, "image/"));
+  std::vector<std::string> extract = {"extract", scratch_.Path("image/out.bin"),
+                                      "-o", in.Path("out")};
+  for (int time = 1; time <= 2; ++time, extract.push_back("--force")) {
+    const ChildResult extracted = Run(extract, prefix_);
+    EXPECT_EQ(extracted.exit_status, 0) << time << ": " << extracted.err;
+    EXPECT_EQ(in.Read("out/keep.dat"), "KEEP01");
+    in.Write("out/keep.dat", "changed");
+  }
+  // a.dat, b.dat, list.txt, out, out.bin, out/keep.dat and report.txt.
+  EXPECT_EQ(in.Snapshot().size(), 7u) << testing::PrintToString(in.Snapshot());
+  if (traced_) return;  // the kill table kills packs under these faults
+  ASSERT_TRUE(PackEarlier(in, ""));
+  in.Write("list.txt", "a.dat\n");
+  int kills = 0;
+  for (const char* call : {"renameat2", "renameat", "rename"}) {
+    kills += KillAtEveryCall(in.Path("list.txt"), in, "", {}, call);
+  }
+  EXPECT_GT(kills, 0);
+}
+
+// clang-format off
+const FileSystemRow kFileSystems[] = {{"ext4"}, {"xfs"}, {"btrfs"}, {"tmpfs"}, {"ntfs_3g"}, {"exfat_fuse"},
+    {"renameat2_EINVAL_linkat_EPERM", {"-e", "inject=renameat2:error=EINVAL", "-e", "inject=linkat:error=EPERM"}}};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(Rows, FileSystems, ::testing::ValuesIn(kFileSystems),
+                         [](const auto& row) { return row.param.name; });
 #endif
 
 }  // namespace
