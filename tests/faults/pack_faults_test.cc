@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/commit_record_text.h"
+#include "runtime/content_checksum.h"
 #include "support/child_process.h"
 #include "support/packing_fixtures.h"
 #include "support/temp_folder.h"
@@ -411,6 +413,52 @@ TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
     EXPECT_EQ(run.out + run.err, row.err);
     EXPECT_EQ(scratch_.Snapshot(), before);
   }
+}
+
+// Files in the commit record's place that are not ours: a record another
+// user planted to move a file of theirs onto out.bin (POSIX, as root), and
+// a link to a file elsewhere. The next command removes it unacted, says
+// so, and leaves everything else as it was.
+TEST_F(PackFaults, RecordsNotOursAreRemovedUnacted) {
+  scratch_.Write("outside.txt", "outside");
+  scratch_.Write("work/.out.bin.tmp-Evil0001", "EVIL");
+  // The earlier file's size is wrong, so the new one would be kept.
+  const RecordedMove move[] = {
+      {".out.bin.tmp-Evil0001", "out.bin", 1, 4, ChecksumOf("EVIL")}};
+  const std::string record = scratch_.Path("work/.mirlot-commit");
+  const std::string earlier = scratch_.Read("work/out.bin");
+  std::string skipped;
+  for (const char* row : {"owned by another user", "not a regular file"}) {
+    SCOPED_TRACE(row);
+    std::error_code error;
+    if (row[0] == 'o') {
+      scratch_.Write("work/.mirlot-commit", EncodeCommitRecord(move));
+#ifndef _WIN32
+      for (const char* name :
+           {"work/.mirlot-commit", "work/.out.bin.tmp-Evil0001"}) {
+        if (::chown(scratch_.Path(name).c_str(), 65534, 65534) != 0) {
+          error = std::error_code(errno, std::generic_category());
+        }
+      }
+#else
+      error = std::make_error_code(std::errc::not_supported);
+#endif
+    } else {
+      fs::create_symlink(scratch_.Path("outside.txt"), record, error);
+    }
+    if (error) {
+      fs::remove(record);
+      skipped += std::string(row) + ": " + error.message() + "; ";
+      continue;
+    }
+    const ChildResult run = Run({"inspect", scratch_.Path("work/out.bin")});
+    EXPECT_EQ(run.err, "mirlot inspect: " + record + ": not ours (" + row +
+                           "), removed\n");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(record)));
+    EXPECT_EQ(scratch_.Read("outside.txt"), "outside");
+    EXPECT_EQ(scratch_.Read("work/out.bin"), earlier);
+  }
+  if (!skipped.empty()) GTEST_SKIP() << "cannot arrange " << skipped;
 }
 
 // Root writes anywhere and starts threads beyond any limit; these rows run
