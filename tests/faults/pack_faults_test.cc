@@ -62,6 +62,21 @@ struct FaultRow {
   std::string message;
 };
 
+// Gives `paths` to user and group 65534 (nobody), as only root may.
+std::error_code GiveToNobody(const std::vector<std::string>& paths) {
+#ifdef _WIN32
+  (void)paths;
+  return std::make_error_code(std::errc::not_supported);
+#else
+  for (const std::string& path : paths) {
+    if (::chown(path.c_str(), 65534, 65534) != 0) {
+      return std::error_code(errno, std::generic_category());
+    }
+  }
+  return {};
+#endif
+}
+
 class PackFaults : public ::testing::Test {
  protected:
   // Packs keep.dat in work/ so that an earlier out.bin and report.txt are
@@ -415,44 +430,44 @@ TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
   }
 }
 
-// Files in the commit record's place that are not ours: a record another
-// user planted to move a file of theirs onto out.bin (POSIX, as root), and
-// a link to a file elsewhere. The next command removes it unacted, says
-// so, and leaves everything else as it was.
+// Files in the commit record's place that are not ours: a record naming a
+// file outside the folder; one another user planted to move a file of
+// theirs onto out.bin (POSIX, as root); and a link to a file elsewhere. The
+// next command removes it unacted, says so, and leaves every other file as
+// it was.
 TEST_F(PackFaults, RecordsNotOursAreRemovedUnacted) {
   scratch_.Write("outside.txt", "outside");
   scratch_.Write("work/.out.bin.tmp-Evil0001", "EVIL");
   // The earlier file's size is wrong, so the new one would be kept.
-  const RecordedMove move[] = {
+  RecordedMove move[] = {
       {".out.bin.tmp-Evil0001", "out.bin", 1, 4, ChecksumOf("EVIL")}};
   const std::string record = scratch_.Path("work/.mirlot-commit");
   const std::string earlier = scratch_.Read("work/out.bin");
+  const std::string outside = "../outside.txt";
   std::string skipped;
-  for (const char* row : {"owned by another user", "not a regular file"}) {
-    SCOPED_TRACE(row);
+  for (const std::string& why :
+       {"it names " + outside, "owned by another user"s,
+        "not a regular file"s}) {
+    SCOPED_TRACE(why);
     std::error_code error;
-    if (row[0] == 'o') {
+    if (why.starts_with("it")) {
+      move[0].to = outside;
       scratch_.Write("work/.mirlot-commit", EncodeCommitRecord(move));
-#ifndef _WIN32
-      for (const char* name :
-           {"work/.mirlot-commit", "work/.out.bin.tmp-Evil0001"}) {
-        if (::chown(scratch_.Path(name).c_str(), 65534, 65534) != 0) {
-          error = std::error_code(errno, std::generic_category());
-        }
-      }
-#else
-      error = std::make_error_code(std::errc::not_supported);
-#endif
+      move[0].to = "out.bin";
+    } else if (why.starts_with("owned")) {
+      scratch_.Write("work/.mirlot-commit", EncodeCommitRecord(move));
+      error =
+          GiveToNobody({record, scratch_.Path("work/.out.bin.tmp-Evil0001")});
     } else {
       fs::create_symlink(scratch_.Path("outside.txt"), record, error);
     }
     if (error) {
       fs::remove(record);
-      skipped += std::string(row) + ": " + error.message() + "; ";
+      skipped += why + ": " + error.message() + "; ";
       continue;
     }
     const ChildResult run = Run({"inspect", scratch_.Path("work/out.bin")});
-    EXPECT_EQ(run.err, "mirlot inspect: " + record + ": not ours (" + row +
+    EXPECT_EQ(run.err, "mirlot inspect: " + record + ": not ours (" + why +
                            "), removed\n");
     EXPECT_FALSE(fs::exists(fs::symlink_status(record)));
     EXPECT_EQ(scratch_.Read("outside.txt"), "outside");
