@@ -41,19 +41,21 @@ Result<std::string> ReadText(ReadableFile& record) {
 // The first name in `moves` that a commit of this program into a folder
 // with `outputs` would never write, "" when there is none: a `to` must be
 // one of the outputs, at most once, and a `from` this program's temporary
-// name for it.
-std::string ForeignName(std::span<const RecordedMove> moves,
+// name for it. Each `to` is given the spelling of its output, which is
+// the same file where names are compared without case.
+std::string ForeignName(std::vector<RecordedMove>& moves,
                         std::span<const std::string> outputs) {
   std::set<std::string> targets;
-  for (const RecordedMove& move : moves) {
-    const bool output =
-        std::any_of(outputs.begin(), outputs.end(), [&](const std::string& o) {
+  for (RecordedMove& move : moves) {
+    const auto output =
+        std::find_if(outputs.begin(), outputs.end(), [&](const std::string& o) {
           return FileNameKey(o) == FileNameKey(move.to);
         });
-    if (!IsPlainName(move.to) || !output ||
-        !targets.insert(FileNameKey(move.to)).second) {
+    if (!IsPlainName(move.to) || output == outputs.end() ||
+        !targets.insert(*output).second) {
       return move.to;
     }
+    move.to = *output;
     if (!IsPlainName(move.from) || !IsTemporaryNameOf(move.from, move.to)) {
       return move.from;
     }
@@ -99,7 +101,7 @@ class Judge {
     return {true, false};
   }
 
-  Result<Settlement> Act(const Rights& rights, const DecodedRecord& record) {
+  Result<Settlement> Act(const Rights& rights, DecodedRecord record) {
     if (record.text == RecordText::kIncomplete) {
       // Its writer moves nothing before the record is whole.
       if (rights.writer_lives) return Settlement{{}, "", Busy()};
