@@ -78,8 +78,9 @@ class WritableFile {
 };
 
 // The lock of one folder, held from TryLock until destroyed. The operating
-// system releases it when the holder dies, and it leaves nothing behind in
-// the folder.
+// system releases it when the holder dies. What taking it made in the
+// folder goes with the holder that made it (a power cut may leave it, and
+// later holders lock it as usual); nothing else there is ever touched.
 class FolderLock {
  public:
   virtual ~FolderLock() = default;
