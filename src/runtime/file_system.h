@@ -132,7 +132,9 @@ class Folder {
 
   // Looks up `name` here without following a final symbolic link.
   // On success returns its kind, size and identity, or nullopt when nothing
-  // has the name. On failure returns the failure, as FileSystem::Stat does.
+  // has the name (a removed file that another program still holds open
+  // counts as gone). On failure returns the failure, as FileSystem::Stat
+  // does.
   virtual Result<std::optional<FileStatus>> StatName(
       const std::string& name) = 0;
 

@@ -266,7 +266,9 @@ class WindowsFolder : public Folder {
     if (!::GetFileAttributesExW(System(name).c_str(), GetFileExInfoStandard,
                                 &data)) {
       const DWORD error = ::GetLastError();
-      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      // A file being deleted is gone but for the name it keeps meanwhile.
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+          (error == ERROR_ACCESS_DENIED && DeletePending(System(name)))) {
         return std::optional<FileStatus>();
       }
       return FailureFromWin32(error);

@@ -306,6 +306,32 @@ TEST_F(PackFaults, OnlyALockFileIsLockedAndNothingOfItsNameIsTouched) {
   RunOnHost(scratch_.Native("work"), L"rm .mirlot-commit.lock",
             scratch_.Native(lock), true);
 }
+
+// A reader holds the earlier out.bin open, sharing it as mirlot's readers
+// do, while two packs replace it: both succeed and the reader still reads
+// the earlier image. Windows keeps a removed file that is still open
+// "delete pending" under its name, the earlier image here; nothing is left
+// once the reader lets go.
+TEST_F(PackFaults, PacksReplaceAnImageAReaderHoldsOpen) {
+  scratch_.Write("work/list.txt", "a.dat\n");
+  const HANDLE reader =
+      ::CreateFileW(scratch_.Native("work/out.bin").c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+  for (int pack = 0; pack < 2; ++pack) {
+    EXPECT_EQ(Pack(scratch_.Path("work/list.txt")).out, "Done\n");
+  }
+  char read[15] = {};
+  DWORD got = 0;
+  EXPECT_TRUE(::ReadFile(reader, read, sizeof read, &got, nullptr));
+  ::CloseHandle(reader);
+  EXPECT_EQ(std::string(read, got), "\0\0\0\x08\0\0\0\x06KEEP01"s);
+  FolderSnapshot left = scratch_.Snapshot();
+  std::erase_if(left, [](const auto& entry) {
+    return !entry.first.starts_with("work/.") || entry.first == "work/.h.dat";
+  });
+  EXPECT_EQ(left, FolderSnapshot{});
+}
 #endif
 
 #ifndef _WIN32
