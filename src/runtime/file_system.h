@@ -82,8 +82,9 @@ class WritableFile {
 };
 
 // The lock of one folder, held from TryLock until destroyed. The operating
-// system releases it when the holder dies, and it leaves nothing behind in
-// the folder.
+// system releases it when the holder dies. What taking it made in the
+// folder goes with the holder that made it (a power cut may leave it, and
+// later holders lock it as usual); nothing else there is ever touched.
 class FolderLock {
  public:
   virtual ~FolderLock() = default;
@@ -175,7 +176,9 @@ class Folder {
 
   // Looks up `name` here without following a final symbolic link.
   // On success returns its kind, size and identity, or nullopt when nothing
-  // has the name. On failure returns the failure, as FileSystem::Stat does.
+  // has the name (a removed file that another program still holds open
+  // counts as gone). On failure returns the failure, as FileSystem::Stat
+  // does.
   virtual Result<std::optional<FileStatus>> StatName(
       const std::string& name) = 0;
 

@@ -136,9 +136,11 @@ class WindowsWritableFile : public BufferedWritableFile {
   ClosedFiles& closed_;
 };
 
-// The folder's lock: a byte-range lock (LockFileEx) on the hidden lock
-// file, which every run opens with full sharing and which is deleted when
-// the last of them closes it, also by the system when a process dies.
+// The folder's lock: a byte-range lock (LockFileEx) on the hidden, empty
+// lock file, which every run opens with full sharing. Only the run that
+// creates the file has it deleted when closed, also by the system when the
+// process dies; a run that finds it there leaves it, and so a file that a
+// power cut left stays and is locked as usual.
 class WindowsFolderLock : public FolderLock {
  public:
   explicit WindowsFolderLock(HANDLE handle) : handle_(handle) {}
@@ -238,10 +240,10 @@ enum class Replaced {
   kSetAside,          // the former `to` waits under SetAsideName
 };
 
-// Where the folder held by `handle` is, with no link or junction left in
-// the path and in its extended form (\\?\C:\dir, \\?\UNC\server\share),
-// ending with a separator; "" where the system cannot tell.
-std::wstring HeldFolderPath(HANDLE handle) {
+// Where the file or folder held by `handle` is, with no link or junction
+// left in the path and in its extended form (\\?\C:\dir,
+// \\?\UNC\server\share); "" where the system cannot tell.
+std::wstring FinalPath(HANDLE handle) {
   std::wstring path(MAX_PATH, L'\0');
   for (int attempt = 0; attempt < 2; ++attempt) {
     const DWORD length = ::GetFinalPathNameByHandleW(
@@ -250,12 +252,42 @@ std::wstring HeldFolderPath(HANDLE handle) {
     if (length == 0) return L"";
     if (length < path.size()) {
       path.resize(length);
-      if (!path.ends_with(L'\\')) path += L'\\';
       return path;
     }
     path.resize(length);  // the size it needs, with its terminator
   }
   return L"";
+}
+
+// FinalPath of the folder held by `handle`, ending with a separator.
+std::wstring HeldFolderPath(HANDLE handle) {
+  std::wstring path = FinalPath(handle);
+  if (!path.empty() && !path.ends_with(L'\\')) path += L'\\';
+  return path;
+}
+
+// True when the file at `path`, which refused access, is being deleted: it
+// was removed while another program still holds it open, and keeps its
+// name ("delete pending") until that program lets go. Anything else that
+// refuses access (a folder, a read-only file, a file that refuses this
+// user) can still be opened without access, a file being deleted not even
+// so.
+bool DeletePending(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(search);
+  if (found.dwFileAttributes &
+      (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+    return false;
+  }
+  const HANDLE handle = ::CreateFileW(path.c_str(), 0, kShareAll, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return ::GetLastError() == ERROR_ACCESS_DENIED;
+  }
+  ::CloseHandle(handle);
+  return false;
 }
 
 class WindowsFolder : public Folder {
@@ -270,19 +302,12 @@ class WindowsFolder : public Folder {
   }
 
   std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
-    const std::wstring lock_path = System(Narrow(kLockName));
-    const HANDLE handle = ::CreateFileW(
-        lock_path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll,
-        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
-        nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-      const DWORD error = ::GetLastError();
-      if (error == ERROR_ACCESS_DENIED && DeletePending(lock_path)) {
-        return nullptr;
-      }
-      return std::make_unique<WindowsFolderLock>(
-          Status(FailureFromWin32(error)));
+    Result<HANDLE> opened = OpenLockFile();
+    if (!opened.ok()) {
+      return std::make_unique<WindowsFolderLock>(opened.status());
     }
+    const HANDLE handle = *opened;
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
     OVERLAPPED at = {};
     const DWORD how =
         kind == LockKind::kExclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0;
@@ -320,7 +345,9 @@ class WindowsFolder : public Folder {
     if (!::GetFileAttributesExW(System(name).c_str(), GetFileExInfoStandard,
                                 &data)) {
       const DWORD error = ::GetLastError();
-      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      // A file being deleted is gone but for the name it keeps meanwhile.
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+          (error == ERROR_ACCESS_DENIED && DeletePending(System(name)))) {
         return std::optional<FileStatus>();
       }
       return FailureFromWin32(error);
@@ -465,27 +492,63 @@ class WindowsFolder : public Folder {
   Status SyncNames() override { return Status::Ok(); }
 
  private:
-  // True when the lock file at `lock_path`, which refused to open, is being
-  // deleted: a run let go of it while another one still holds it, so a live
-  // run holds the lock. Anything else in its place (a folder, a file that
-  // refuses access) cannot be a run's lock; such a file can still be
-  // opened without access, a file being deleted not even so.
-  static bool DeletePending(const std::wstring& lock_path) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW(lock_path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(search);
-    if (found.dwFileAttributes &
-        (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
-      return false;
+  // Opens the lock file to lock it: a new one, deleted when this run closes
+  // it, or the one that another run made or a power cut left, which stays.
+  // On success returns its handle, or INVALID_HANDLE_VALUE while the file
+  // is being deleted, let go of by the run that made it while another run
+  // still holds it: a live run holds the lock. On failure returns why
+  // something else that has the name (see CheckLockFile) keeps the folder
+  // from being locked; it is not touched.
+  Result<HANDLE> OpenLockFile() {
+    const std::wstring path = System(Narrow(kLockName));
+    // The file found may go before it is opened: then make it again, once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      const HANDLE made = ::CreateFileW(
+          path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll,
+          nullptr, CREATE_NEW,
+          FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+      if (made != INVALID_HANDLE_VALUE) return made;
+      DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_EXISTS) {
+        const HANDLE found = ::CreateFileW(
+            path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (found != INVALID_HANDLE_VALUE) return CheckLockFile(found);
+        error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) continue;
+      }
+      if (error == ERROR_ACCESS_DENIED && DeletePending(path)) {
+        return INVALID_HANDLE_VALUE;
+      }
+      return FailureFromWin32(error);
     }
-    const HANDLE handle = ::CreateFileW(lock_path.c_str(), 0, kShareAll,
-                                        nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-      return ::GetLastError() == ERROR_ACCESS_DENIED;
+    // A name that is taken but leads nowhere: a link to a missing file.
+    return FailureCode::kPathFileAccessError;
+  }
+
+  // `found`, opened at the lock file's name, when it is a lock file: an
+  // empty, plain, writable file that is itself at that name in this folder.
+  // A link is none, nor what one leads to (under wine a Unix link looks
+  // like a plain file, but its final path is elsewhere).
+  // On success returns `found`. On failure closes it and returns 70 for a
+  // read-only file, else 75 (or the failure to look at it).
+  Result<HANDLE> CheckLockFile(HANDLE found) {
+    BY_HANDLE_FILE_INFORMATION info;
+    Status why;
+    if (!::GetFileInformationByHandle(found, &info)) {
+      why = LastWin32Failure();
+    } else if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+      why = Status(FailureCode::kPermissionDenied);
+    } else if ((info.dwFileAttributes &
+                (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+               info.nFileSizeHigh != 0 || info.nFileSizeLow != 0 ||
+               (!held_path_.empty() &&
+                FinalPath(found) != held_path_ + kLockName)) {
+      why = Status(FailureCode::kPathFileAccessError);
     }
-    ::CloseHandle(handle);
-    return false;
+    if (why.ok()) return found;
+    ::CloseHandle(found);
+    return why;
   }
 
   std::string Full(const std::string& name) const {

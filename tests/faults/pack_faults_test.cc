@@ -302,6 +302,112 @@ std::string RowName(const ::testing::TestParamInfo<FaultRow>& row) {
 INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
                          RowName);
 
+#ifdef _WIN32
+// Runs `command`, a program of the host's /bin and its arguments, in
+// `folder`, and waits until `file` exists or, when `gone`, no longer does:
+// wine starts a Unix program without a handle to wait on. Makes and removes
+// the Unix links that wine shows as plain files (its CreateSymbolicLinkW
+// makes nothing, and its DeleteFileW removes what a link leads to). False
+// where there is no such program (not under wine).
+bool RunOnHost(const fs::path& folder, std::wstring command,
+               const fs::path& file, bool gone = false) {
+  const std::wstring program =
+      L"Z:\\bin\\" + command.substr(0, command.find(' '));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  if (!::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &started)) {
+    return false;
+  }
+  for (int wait = 0; wait < 500 && fs::exists(file) == gone; ++wait) {
+    ::Sleep(10);
+  }
+  return fs::exists(file) != gone;
+}
+
+// What has the lock file's name before a pack: a read-only file of the
+// user's, the hidden, empty lock file a power cut left, or a Unix link to a
+// file in another folder (wine shows one as a plain file; only where it
+// leads tells it apart). The pack, and an inspect after it, leave it as it
+// was, and what a link leads to byte for byte; only the lock file is
+// locked, anything else makes the pack say it could not lock.
+TEST_F(PackFaults, OnlyALockFileIsLockedAndNothingOfItsNameIsTouched) {
+  const struct {
+    std::string kind;     // "read-only", "lock file" or "link"
+    std::string content;  // of the file, or of the link's target
+    std::string why;      // in pack's "could not lock" line; "" when locked
+  } rows[] = {{"read-only", "mine", "Permission denied"},
+              {"lock file", "", ""},
+              {"link", "not a lock", "Path/File access error"},
+              {"link", "", "Path/File access error"}};
+  const std::string lock = "work/.mirlot-commit.lock";
+  const std::string target = "other/.mirlot-commit.lock";
+  const wchar_t kLink[] = L"ln -sf ../other/.mirlot-commit.lock .";
+  scratch_.Write("work/list.txt", "a.dat\n");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.kind + " holding '" + row.content + "'");
+    const DWORD attributes = row.kind == "read-only" ? FILE_ATTRIBUTE_READONLY
+                                                     : FILE_ATTRIBUTE_HIDDEN;
+    scratch_.Write(row.kind == "link" ? target : lock, row.content);
+    if (row.kind != "link") {
+      ::SetFileAttributesW(scratch_.Native(lock).c_str(), attributes);
+    } else if (!RunOnHost(scratch_.Native("work"), kLink,
+                          scratch_.Native(lock))) {
+      GTEST_SKIP() << "no Unix ln at Z:\\bin\\ln: not under wine";
+    }
+    FolderSnapshot before = scratch_.Snapshot();
+    const ChildResult run = Pack(scratch_.Path("work/list.txt"));
+    const std::string shown =
+        RunChild({MIRLOT_BINARY, "inspect", scratch_.Path("work/out.bin")}).out;
+    EXPECT_EQ(run.out + run.err,
+              row.why.empty() ? "Done\n"
+                              : "Done\nmirlot pack: could not lock " +
+                                    scratch_.Path("work") + " (" + row.why +
+                                    "); another run into it could "
+                                    "interleave with this one\n");
+    EXPECT_TRUE(shown.ends_with("1           8          46  a.dat\nsound\n"));
+    FolderSnapshot after = scratch_.Snapshot();
+    EXPECT_EQ(after[lock] + after[target], before[lock] + before[target]);
+    if (row.kind == "link") continue;  // the next link replaces it
+    EXPECT_EQ(::GetFileAttributesW(scratch_.Native(lock).c_str()) &
+                  (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+              attributes);
+    ::SetFileAttributesW(scratch_.Native(lock).c_str(), FILE_ATTRIBUTE_NORMAL);
+    fs::remove(scratch_.Native(lock));
+  }
+  RunOnHost(scratch_.Native("work"), L"rm .mirlot-commit.lock",
+            scratch_.Native(lock), true);
+}
+
+// A reader holds the earlier out.bin open, sharing it as mirlot's readers
+// do, while two packs replace it: both succeed and the reader still reads
+// the earlier image. Windows keeps a removed file that is still open
+// "delete pending" under its name, the earlier image here; nothing is left
+// once the reader lets go.
+TEST_F(PackFaults, PacksReplaceAnImageAReaderHoldsOpen) {
+  scratch_.Write("work/list.txt", "a.dat\n");
+  const HANDLE reader =
+      ::CreateFileW(scratch_.Native("work/out.bin").c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+  for (int pack = 0; pack < 2; ++pack) {
+    EXPECT_EQ(Pack(scratch_.Path("work/list.txt")).out, "Done\n");
+  }
+  char read[15] = {};
+  DWORD got = 0;
+  EXPECT_TRUE(::ReadFile(reader, read, sizeof read, &got, nullptr));
+  ::CloseHandle(reader);
+  EXPECT_EQ(std::string(read, got), "\0\0\0\x08\0\0\0\x06KEEP01"s);
+  FolderSnapshot left = scratch_.Snapshot();
+  std::erase_if(left, [](const auto& entry) {
+    return !entry.first.starts_with("work/.") || entry.first == "work/.h.dat";
+  });
+  EXPECT_EQ(left, FolderSnapshot{});
+}
+#endif
+
 #ifndef _WIN32
 bool Traceable() {
   return RunChild({kStrace, "-o", "/dev/null", "/bin/true"}).exit_status == 0;

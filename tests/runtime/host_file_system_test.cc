@@ -92,8 +92,7 @@ TEST(HostFileSystemTest, MovesReplaceOnlyWhenAsked) {
 // A temporary file an earlier run left goes; one a live run holds open
 // stays, and so does every name this program never makes. A writer's lock
 // keeps everyone out; readers keep a writer out but not each other (locks
-// through two openings of one folder meet as two runs' would); only a live
-// run's lock keeps others out.
+// through two openings of one folder meet as two runs' would).
 TEST(HostFileSystemTest, ClearsLeftoversAndLocksOutOtherRuns) {
   TempFolder folder;
   FolderSnapshot kept;
@@ -125,16 +124,30 @@ TEST(HostFileSystemTest, ClearsLeftoversAndLocksOutOtherRuns) {
   EXPECT_TRUE(lock->held() && other->TryLock(LockKind::kShared)->held());
   EXPECT_EQ(other->TryLock(LockKind::kExclusive), nullptr);
 #ifdef _WIN32
-  // Refused while its file is being deleted as a waiting run let go of it.
-  EXPECT_EQ(other->TryLock(LockKind::kExclusive), nullptr);
-  // A stale lock file is taken over and goes with its holder; a folder, or
-  // a file another program holds without sharing, in its place leaves the
-  // folder unlockable, with the reason.
-  lock.reset();
+  // The run that made the lock file takes it away, also while another run
+  // still holds it; whoever comes meanwhile waits.
   const fs::path lock_file = folder.Native(".mirlot-commit.lock");
-  folder.Write(".mirlot-commit.lock", "stale");
-  EXPECT_TRUE(root->TryLock(LockKind::kExclusive)->held());
+  auto second = other->TryLock(LockKind::kShared);
+  lock.reset();
+  EXPECT_EQ(root->TryLock(LockKind::kExclusive), nullptr);
+  second.reset();
   EXPECT_FALSE(fs::exists(lock_file));
+  // A lock file a power cut left (hidden, empty) is locked as usual and
+  // stays; one with content is no run's, and leaves the folder unlockable,
+  // with the reason, as a folder in its place or a file another program
+  // holds without sharing do.
+  for (const std::string content : {"", "mine"}) {
+    folder.Write(".mirlot-commit.lock", content);
+    ::SetFileAttributesW(lock_file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    auto taken = root->TryLock(LockKind::kExclusive);
+    EXPECT_EQ(taken->why_not_held().number(), content.empty() ? 0 : 75);
+    if (taken->held()) {
+      EXPECT_EQ(other->TryLock(LockKind::kShared), nullptr);
+    }
+    taken.reset();
+    EXPECT_EQ(folder.Snapshot()[".mirlot-commit.lock"], "file:" + content);
+    fs::remove(lock_file);
+  }
   fs::create_directory(lock_file);
   EXPECT_EQ(root->TryLock(LockKind::kExclusive)->why_not_held().number(), 70);
   fs::remove(lock_file);
