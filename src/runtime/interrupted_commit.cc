@@ -135,17 +135,22 @@ class Judge {
   }
 
   // Something other than a regular file has the record's name: a link is
-  // removed where the record may be, a folder never.
+  // removed where the record may be (and the platform removes the link
+  // itself), a folder never.
   Result<Settlement> NotAFile() {
     Result<std::optional<FileStatus>> status =
         folder_.StatName(kCommitRecordName);
     if (!status.ok()) return status.status().About(record_path_);
     if (*status && (*status)->kind == FileKind::kDirectory) {
-      const std::string what = record_path_ + ": not ours (a folder)";
-      return Settlement{
-          {}, what + ", left in place", what + "; remove it, then pack again"};
+      return InPlace(record_path_ + ": not ours (a folder)");
     }
     return Discard({locked_, false}, "not ours (not a regular file)");
+  }
+
+  // A record that cannot be removed: said, and in a pack's way.
+  static Settlement InPlace(const std::string& said) {
+    return {
+        {}, said + ", left in place", said + "; remove it, then pack again"};
   }
 
   // Removes a record that is not acted on, where it may be changed.
@@ -157,11 +162,8 @@ class Judge {
           said + ", left in place",
           rights.writer_lives ? Busy() : said + "; " + Unlockable()};
     }
-    Status removed = folder_.Remove(kCommitRecordName);
-    if (removed.ok()) removed = folder_.SyncNames();
-    if (!removed.ok()) {
-      return removed.About("removing " + record_path_ + ", " + what);
-    }
+    if (!folder_.Remove(kCommitRecordName).ok()) return InPlace(said);
+    if (Status s = folder_.SyncNames(); !s.ok()) return s.About(folder_path_);
     return Settlement{{}, said + ", removed", ""};
   }
 

@@ -16,6 +16,7 @@
 #include "runtime/buffered_writable_file.h"
 #include "runtime/path.h"
 #include "runtime/replace_all_or_none.h"
+#include "runtime/reserved_names.h"
 #include "runtime/temporary_name.h"
 #include "runtime/windows_error.h"
 #include "runtime/windows_path.h"
@@ -84,7 +85,6 @@ FileIdentity IdentityOf(const std::wstring& system_path) {
 }
 
 constexpr int kTemporaryNameAttempts = 100;
-constexpr wchar_t kLockName[] = L".mirlot-commit.lock";
 constexpr DWORD kMoveFlags = MOVEFILE_WRITE_THROUGH;
 
 // What a replaced output keeps of the earlier file's attributes.
@@ -328,7 +328,7 @@ class WindowsFolder : public Folder {
     do {
       const std::string name = Narrow(found.cFileName);
       if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-          IsTemporaryNameFor(name, final_name)) {
+          IsTemporaryNameFor(name, final_name) && !IsLinkHere(name)) {
         // Fails with a sharing violation while its run holds it open.
         (void)::DeleteFileW(System(name).c_str());
       }
@@ -355,7 +355,8 @@ class WindowsFolder : public Folder {
     FileStatus status;
     status.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                       ? FileKind::kDirectory
-                      : FileKind::kRegular;
+                  : IsLinkHere(name) ? FileKind::kOther
+                                     : FileKind::kRegular;
     status.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     status.hidden = (data.dwFileAttributes &
                      (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
@@ -408,12 +409,19 @@ class WindowsFolder : public Folder {
     const HANDLE handle = ::CreateFileW(
         System(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(Full(name));
+    if (handle == INVALID_HANDLE_VALUE) {
+      // A record being removed by its writer is gone already.
+      if (::GetLastError() == ERROR_ACCESS_DENIED &&
+          DeletePending(System(name))) {
+        return FailureCode::kFileNotFound;
+      }
+      return LastWin32FailureOn(Full(name));
+    }
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(handle, &info) ||
         (info.dwFileAttributes &
          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-        ::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::GetFileType(handle) != FILE_TYPE_DISK || IsLinkHere(name)) {
       ::CloseHandle(handle);
       return FailureCode::kPathFileAccessError;
     }
@@ -482,6 +490,8 @@ class WindowsFolder : public Folder {
       closed_.erase(it);
       break;
     }
+    // Wine removes what a Unix link leads to, not the link.
+    if (IsLinkHere(name)) return Status(FailureCode::kPathFileAccessError);
     if (!::DeleteFileW(System(name).c_str())) {
       return LastWin32FailureOn(Full(name));
     }
@@ -500,7 +510,7 @@ class WindowsFolder : public Folder {
   // something else that has the name (see CheckLockFile) keeps the folder
   // from being locked; it is not touched.
   Result<HANDLE> OpenLockFile() {
-    const std::wstring path = System(Narrow(kLockName));
+    const std::wstring path = System(kFolderLockFileName);
     // The file found may go before it is opened: then make it again, once.
     for (int attempt = 0; attempt < 2; ++attempt) {
       const HANDLE made = ::CreateFileW(
@@ -543,12 +553,33 @@ class WindowsFolder : public Folder {
                 (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
                info.nFileSizeHigh != 0 || info.nFileSizeLow != 0 ||
                (!held_path_.empty() &&
-                FinalPath(found) != held_path_ + kLockName)) {
+                FinalPath(found) != held_path_ + Widen(kFolderLockFileName))) {
       why = Status(FailureCode::kPathFileAccessError);
     }
     if (why.ok()) return found;
     ::CloseHandle(found);
     return why;
+  }
+
+  // True when `name` here is a link: a reparse point, or a file that is
+  // not itself at this name (under wine a Unix link looks like a plain
+  // file, but its final path is elsewhere). Removing through such a name
+  // could reach the file it leads to. False where nothing can be opened.
+  bool IsLinkHere(const std::string& name) const {
+    const HANDLE handle = ::CreateFileW(
+        System(name).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool link =
+        !::GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        (!held_path_.empty() &&
+         ::CompareStringOrdinal(FinalPath(handle).c_str(), -1,
+                                (held_path_ + Widen(name)).c_str(), -1,
+                                TRUE) != CSTR_EQUAL);
+    ::CloseHandle(handle);
+    return link;
   }
 
   std::string Full(const std::string& name) const {
