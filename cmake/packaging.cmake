@@ -50,14 +50,32 @@ if(WIN32)
   # A setup run over an earlier installation removes that one first (also
   # when silent), so no file of an older version stays behind.
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-  # The licence page shows the licence of the Debian copyright file, as
-  # plain text with Windows line ends.
-  file(READ ${mirlot_root}/packaging/debian/copyright mirlot_license)
-  string(REGEX REPLACE "^.*\nCopyright: ([^\n]*)\n.*\nLicense: Expat\n(.*)$"
-                       "Copyright \\1\n\n\\2" mirlot_license "${mirlot_license}")
-  string(REGEX REPLACE "\n \\.\n" "\n\n" mirlot_license "${mirlot_license}")
-  string(REGEX REPLACE "\n " "\n" mirlot_license "${mirlot_license}")
-  string(REPLACE "\n" "\r\n" mirlot_license "${mirlot_license}")
+  # The licence page shows every licence of the Debian copyright file, as
+  # plain text with Windows line ends: for each Files paragraph its comment
+  # (what it covers) and copyright, then the text of its licence.
+  file(READ ${mirlot_root}/packaging/debian/copyright mirlot_copyright)
+  string(REGEX MATCHALL "\nFiles: [^\n]*(\n[^\n]+)*" mirlot_files
+         "${mirlot_copyright}")
+  set(mirlot_license "")
+  foreach(mirlot_paragraph IN LISTS mirlot_files)
+    string(REGEX MATCH "\nCopyright: ([^\n]*)" _ "${mirlot_paragraph}")
+    set(mirlot_notice "Copyright ${CMAKE_MATCH_1}")
+    if(mirlot_paragraph MATCHES "\nComment: ([^\n]*(\n [^\n]*)*)")
+      string(REPLACE "\n " " " mirlot_comment "${CMAKE_MATCH_1}")
+      set(mirlot_notice "${mirlot_comment}\n${mirlot_notice}")
+    endif()
+    string(REGEX MATCH "\nLicense: ([^\n]*)" _ "${mirlot_paragraph}")
+    set(mirlot_name "${CMAKE_MATCH_1}")
+    if(NOT mirlot_copyright MATCHES "\nLicense: ${mirlot_name}((\n [^\n]*)+)")
+      message(FATAL_ERROR "packaging/debian/copyright has no text of the "
+                          "licence ${mirlot_name}")
+    endif()
+    string(REPLACE "\n .\n" "\n\n" mirlot_text "${CMAKE_MATCH_1}\n")
+    string(REPLACE "\n " "\n" mirlot_text "${mirlot_text}")
+    string(APPEND mirlot_license "${mirlot_notice}\n${mirlot_text}\n\n")
+  endforeach()
+  string(STRIP "${mirlot_license}" mirlot_license)
+  string(REPLACE "\n" "\r\n" mirlot_license "${mirlot_license}\n")
   file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/LICENSE.txt "${mirlot_license}")
   set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_BINARY_DIR}/packaging/LICENSE.txt)
   # The uninstaller removes HKLM\Software\Mirlot\Mirlot, where the setup

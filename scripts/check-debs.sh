@@ -5,11 +5,13 @@
 #   scripts/check-debs.sh DIST_DIR
 #
 # DIST_DIR holds mirlot_VERSION_ARCH.deb and mirlot-gui_VERSION_ARCH.deb
-# (scripts/package.sh runs this on build/dist). Two rounds: mirlot alone,
-# then mirlot-gui with the mirlot it depends on. In each, apt installs the
-# packages; every file is then in place as packaged (dpkg --verify), and the
-# desktop's "Open with" cache offers the window for text files. apt then
-# removes them, after which:
+# (scripts/package.sh runs this on build/dist). First, on any machine, each
+# package's copyright file must hold the licence of xxHash, which its
+# program compiles in (scripts/check-licenses.sh). Then two rounds: mirlot
+# alone, then mirlot-gui with the mirlot it depends on. In each, apt
+# installs the packages; every file is then in place as packaged (dpkg
+# --verify), and the desktop's "Open with" cache offers the window for text
+# files. apt then removes them, after which:
 #   - dpkg no longer knows either package (they have no configuration
 #     files, so removing them removes everything);
 #   - every path the packages hold is as it was before the round: a folder
@@ -19,8 +21,8 @@
 #     too (those it marked automatic), and none of them is left.
 # The machine is left as it was found, also when a check fails or the
 # script is interrupted. Needs root (sudo otherwise). When mirlot or
-# mirlot-gui is installed already, nothing is done: the script says so and
-# exits with 77.
+# mirlot-gui is installed already, nothing is installed: the script says so
+# and exits with 77.
 set -euo pipefail
 
 dist=$(realpath "$1")
@@ -38,6 +40,12 @@ gui=$(find "$dist" -maxdepth 1 -name 'mirlot-gui_*.deb' | head -n 1)
   log "no mirlot_*.deb and mirlot-gui_*.deb in $dist"
   exit 1
 }
+
+for deb in "$cli" "$gui"; do
+  copyright=usr/share/doc/$(dpkg-deb -f "$deb" Package)/copyright
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO "./$copyright" |
+    "$(dirname "$0")/check-licenses.sh" "$(basename "$deb"): /$copyright"
+done
 
 installed() { [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = installed ]; }
 # Whether any of the package is on the system: installed, half-installed or

@@ -18,8 +18,11 @@
 # installer script CPack generated refuses an older Windows first thing
 # and, with the window, registers the Explorer verb "Pack with Mirlot" for
 # .txt files in its install section and removes it in its uninstall
-# section, both in the registry's native view. After installing, the verb
-# is in the registry; after uninstalling it is gone.
+# section, both in the registry's native view. The licence its licence page
+# shows and the LICENSE.txt it installs (which the ZIP holds too) have
+# xxHash's licence, which the programs compile in (scripts/check-licenses.sh).
+# After installing, the verb is in the registry; after uninstalling it is
+# gone.
 #
 # The setup programs are 32-bit (NSIS's stub) for both architectures. Where
 # this host cannot run 32-bit programs (cmake/wine-host.sh), the setup
@@ -29,7 +32,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=$(realpath "$1")
-scripts/install-deps.sh nsis
+scripts/install-deps.sh nsis libxxhash-dev
 rm -f "$build"/mirlot-*-setup.exe
 (cd "$build" && cpack -G NSIS >/dev/null)
 setup=$(find "$build" -maxdepth 1 -name 'mirlot-*-setup.exe' | head -n 1)
@@ -87,6 +90,11 @@ if [ -n "$gui" ]; then
   in_order "the uninstall section" "$(part 'Section "Uninstall"')" "${native_view[@]}" \
     "DeleteRegKey SHCTX \"$verb\"" 'SetRegView default'
 fi
+page=$(sed -n 's/^ *!insertmacro MUI_PAGE_LICENSE "\(.*\)"\r*$/\1/p' "$nsi")
+[ -n "$page" ] || fail "the installer script has no licence page"
+for license in ${page:+"$page"} "$staged/LICENSE.txt"; do
+  scripts/check-licenses.sh "$name: $license" <"$license" || failures=$((failures + 1))
+done
 [ "$failures" -eq 0 ] || exit 1
 
 if ! reason=$(cmake/wine-host.sh loader "$setup"); then

@@ -12,8 +12,9 @@
 # (warnings and notes are printed): the manual pages with mandoc, the
 # desktop entry with desktop-file-validate, the AppStream metadata with
 # appstreamcli, both Debian packages with lintian; that neither the mirlot
-# package's dependencies nor the libraries its program links name Qt; and
-# that apt installs and removes each package leaving nothing behind
+# package's dependencies nor the libraries its program links name Qt; that
+# each package's copyright file holds xxHash's licence, and that apt
+# installs and removes each package leaving nothing behind
 # (scripts/check-debs.sh, which needs root and leaves the machine as it
 # found it).
 set -euo pipefail
@@ -25,7 +26,7 @@ log() { echo "package: $*" >&2; }
 
 install_tools() {
   scripts/install-deps.sh dpkg-dev fakeroot file lintian mandoc \
-    desktop-file-utils appstream nsis
+    desktop-file-utils appstream nsis libxxhash-dev
 }
 
 check_sources() {

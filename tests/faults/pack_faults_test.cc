@@ -79,6 +79,10 @@ std::error_code GiveToNobody(const std::vector<std::string>& paths) {
 
 class PackFaults : public ::testing::Test {
  protected:
+  explicit PackFaults(
+      const fs::path& scratch_parent = fs::temp_directory_path())
+      : scratch_(scratch_parent) {}
+
   // Packs keep.dat in work/ so that an earlier out.bin and report.txt are
   // there, and adds the members a.dat, b.dat and .h.dat.
   void SetUp() override {
@@ -99,7 +103,7 @@ class PackFaults : public ::testing::Test {
   // stray write to the current folder shows as well.
   ChildResult Run(const std::vector<std::string>& args,
                   std::vector<std::string> prefix = {}) {
-    prefix.push_back(MIRLOT_BINARY);
+    prefix.push_back(mirlot_);
     prefix.insert(prefix.end(), args.begin(), args.end());
     return RunChild(prefix, scratch_.root().string());
   }
@@ -244,6 +248,7 @@ class PackFaults : public ::testing::Test {
   HANDLE held_ = INVALID_HANDLE_VALUE;
 #endif
 
+  std::string mirlot_ = MIRLOT_BINARY;  // what Run() runs
   TempFolder scratch_;
   std::optional<TempFolder> drive_;  // on a small drive of its own
   std::string list_;                 // the list Arrange() made
@@ -595,22 +600,41 @@ TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
 }
 
 // Root writes anywhere and starts threads beyond any limit; these rows run
-// mirlot as nobody instead. A folder that cannot be written fails with 70;
-// a reading thread that cannot start, at a limit of one process, with 7 as
-// memory running out does (the leak checker of sanitizer builds would need
-// a thread of its own). A folder that can be written but not read cannot
-// be locked: the run packs and says so.
-TEST_F(PackFaults, FolderAccessAndThreadsAsAnotherUser) {
-  std::vector<std::string> prefix;
-  if (::geteuid() == 0) {
-    prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-              "--clear-groups"};
-  }
+// mirlot as nobody instead. Nobody may be unable to enter the build tree or
+// a private TMPDIR, so it runs a copy of mirlot from a folder under /tmp, in
+// a scratch folder under /tmp too. A folder that cannot be written fails with
+// 70; a reading thread that cannot start, at a limit of one process, with 7
+// as memory running out does (the leak checker of sanitizer builds would
+// need a thread of its own). A folder that can be written but not read
+// cannot be locked: the run packs and says so.
+class PackFaultsAsAnotherUser : public PackFaults {
+ protected:
+  PackFaultsAsAnotherUser() : PackFaults("/tmp") {}
+  TempFolder copy_{"/tmp"};  // where nobody's copy of mirlot lies
+};
+
+TEST_F(PackFaultsAsAnotherUser, FolderAccessAndThreads) {
   scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
   for (const char* file : {"list.txt", "a.dat", "b.dat"}) {
     fs::permissions(scratch_.Path("work/"s + file), fs::perms(0644));
   }
   fs::permissions(scratch_.Path("work"), fs::perms(0555));
+  std::vector<std::string> prefix;
+  if (::geteuid() == 0) {
+    prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+              "--clear-groups"};
+    mirlot_ = copy_.Path("mirlot");
+    fs::copy_file(MIRLOT_BINARY, mirlot_);
+    fs::permissions(mirlot_, fs::perms(0755));
+    std::vector<std::string> probe = prefix;
+    probe.insert(probe.end(),
+                 {"/bin/sh", "-c", "cat \"$1\" && \"$0\" --version", mirlot_,
+                  scratch_.Path("work/list.txt")});
+    if (const ChildResult run = RunChild(probe); run.exit_status != 0) {
+      GTEST_SKIP() << "nobody cannot read the list or run " << mirlot_ << ": "
+                   << run.err;
+    }
+  }
   ExpectRefused("work/list.txt", k70, prefix);
   fs::permissions(scratch_.Path("work"), fs::perms(0777));
   prefix.insert(prefix.end(), {"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0",

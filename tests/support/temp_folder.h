@@ -31,7 +31,8 @@ class TempFolder {
   std::filesystem::path Native(const std::string& name) const;
   // Writes `content` to `name`, creating its folders.
   void Write(const std::string& name, const std::string& content) const;
-  // The content of `name` ("" when it cannot be read).
+  // The content of `name` ("" when it cannot be read). A file over 4 MiB
+  // fails the test, here and in Snapshot(), and reads as "".
   std::string Read(const std::string& name) const;
   FolderSnapshot Snapshot() const;
 
