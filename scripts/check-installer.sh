@@ -32,7 +32,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=$(realpath "$1")
-scripts/install-deps.sh nsis libxxhash-dev
+scripts/install-deps.sh nsis
 rm -f "$build"/mirlot-*-setup.exe
 (cd "$build" && cpack -G NSIS >/dev/null)
 setup=$(find "$build" -maxdepth 1 -name 'mirlot-*-setup.exe' | head -n 1)

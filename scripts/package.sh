@@ -26,7 +26,7 @@ log() { echo "package: $*" >&2; }
 
 install_tools() {
   scripts/install-deps.sh dpkg-dev fakeroot file lintian mandoc \
-    desktop-file-utils appstream nsis libxxhash-dev
+    desktop-file-utils appstream nsis
 }
 
 check_sources() {
