@@ -11,10 +11,7 @@ StagedOutput::StagedOutput(Folder& folder, std::string final_name)
     : folder_(folder), final_name_(std::move(final_name)) {}
 
 StagedOutput::~StagedOutput() {
-  file_.reset();  // closes it, so that the removal also frees its space
-  if (!committed_ && !temporary_name_.empty()) {
-    (void)folder_.Remove(temporary_name_);
-  }
+  if (finished_ && !committed_) (void)folder_.Remove(file_->name());
 }
 
 Status StagedOutput::Open() {
@@ -22,17 +19,20 @@ Status StagedOutput::Open() {
       folder_.CreateTemporary(final_name_);
   if (!file.ok()) return file.status();
   file_ = std::move(*file);
-  temporary_name_ = file_->name();
   return Status::Ok();
 }
 
-Status StagedOutput::Finish() { return file_->Close(); }
+Status StagedOutput::Finish() {
+  Status closed = file_->Close();
+  finished_ = closed.ok();
+  return closed;
+}
 
 Status CommitTogether(std::span<StagedOutput* const> outputs) {
   if (outputs.empty()) return Status::Ok();
   std::vector<Replacement> replacements;
   for (const StagedOutput* output : outputs) {
-    replacements.push_back({output->temporary_name_, output->final_name_});
+    replacements.push_back({output->file_->name(), output->final_name_});
   }
   Status status = CommitWithRecord(outputs.front()->folder_, replacements);
   if (status.ok()) {

@@ -16,7 +16,8 @@ class StagedOutput {
  public:
   // An output named `final_name` in `folder`, which must outlive it.
   StagedOutput(Folder& folder, std::string final_name);
-  // Removes the temporary file unless it was committed.
+  // Removes the temporary file unless it was committed: a finished one
+  // here, an unfinished one by its file.
   ~StagedOutput();
   StagedOutput(const StagedOutput&) = delete;
   StagedOutput& operator=(const StagedOutput&) = delete;
@@ -45,7 +46,7 @@ class StagedOutput {
   Folder& folder_;
   std::string final_name_;
   std::unique_ptr<WritableFile> file_;
-  std::string temporary_name_;
+  bool finished_ = false;
   bool committed_ = false;
 };
 

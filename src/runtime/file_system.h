@@ -60,6 +60,9 @@ class ReadableFile {
 // folder's SyncClosedFiles() succeeds.
 class WritableFile {
  public:
+  // Removes the file unless Close() succeeded, without allocating: whatever
+  // ends its writer early, running out of memory included, leaves no file.
+  // A closed file is its folder's until moved or removed there.
   virtual ~WritableFile() = default;
 
   // Appends `data` at the end of what was written so far.
@@ -70,7 +73,8 @@ class WritableFile {
   // Writes out everything appended and closes the file; its folder makes
   // the content durable later (Folder::SyncClosedFiles).
   // On success the whole content is written. On failure the content is
-  // unspecified. Either way the file takes no more calls.
+  // unspecified and the file goes when this is destroyed. Either way the
+  // file takes no more calls.
   virtual Status Close() = 0;
 
   // The file's name in its folder.

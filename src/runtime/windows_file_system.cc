@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "runtime/buffered_writable_file.h"
+#include "runtime/out_of_memory.h"
 #include "runtime/path.h"
 #include "runtime/replace_all_or_none.h"
 #include "runtime/temporary_name.h"
@@ -96,27 +97,35 @@ constexpr DWORD kKeptAttributes =
 using ClosedFiles = std::vector<std::pair<std::string, HANDLE>>;
 
 // A new file of the folder, open without delete sharing, so that
-// RemoveStaleTemporaries cannot delete it while its run holds it. Close()
-// hands the handle to the folder, which flushes and closes it.
+// RemoveStaleTemporaries cannot delete it while its run holds it. Made
+// before its file, which Adopt() takes, so that nothing can throw between
+// the file's creation and this owning it. Close() hands the handle to the
+// folder, which flushes and closes it.
 class WindowsWritableFile : public BufferedWritableFile {
  public:
-  WindowsWritableFile(HANDLE handle, std::string name, ClosedFiles& closed)
-      : BufferedWritableFile(std::move(name)),
-        handle_(handle),
-        closed_(closed) {}
+  explicit WindowsWritableFile(ClosedFiles& closed) : closed_(closed) {}
   ~WindowsWritableFile() override {
-    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+    if (handle_ == INVALID_HANDLE_VALUE) return;  // none, or handed over
+    ::CloseHandle(handle_);
+    (void)::DeleteFileW(path_.c_str());
+  }
+
+  // Owns `handle`, the file just created as `name`, found at `path`.
+  void Adopt(HANDLE handle, std::string name, std::wstring path) {
+    handle_ = handle;
+    Name(std::move(name));
+    path_ = std::move(path);
   }
 
  private:
   Status Finish(bool written) override {
-    const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
-    if (!written) {
-      ::CloseHandle(handle);
+    if (!written) return Status::Ok();
+    Status handed = OutOfMemoryAsFailure([this] {
+      closed_.emplace_back(name(), handle_);
       return Status::Ok();
-    }
-    closed_.emplace_back(name(), handle);
-    return Status::Ok();
+    });
+    if (handed.ok()) handle_ = INVALID_HANDLE_VALUE;
+    return handed;
   }
 
   Status WriteAll(std::string_view data) override {
@@ -132,8 +141,9 @@ class WindowsWritableFile : public BufferedWritableFile {
     return Status::Ok();
   }
 
-  HANDLE handle_;
   ClosedFiles& closed_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::wstring path_;
 };
 
 // The folder's lock: a byte-range lock (LockFileEx) on the hidden lock
@@ -264,13 +274,15 @@ class WindowsFolder : public Folder {
 
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string&, const std::string& stem) override {
+    auto file = std::make_unique<WindowsWritableFile>(closed_);
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
       const std::string name = TemporaryName(stem, RandomTemporarySuffix());
-      Result<std::unique_ptr<WritableFile>> file = CreateNew(name);
+      const Status created = CreateNew(name, *file);
+      if (created.ok()) return std::unique_ptr<WritableFile>(std::move(file));
       // Only a name that is taken is worth another try.
-      if (file.ok() || ::GetFileAttributesW(System(name).c_str()) ==
-                           INVALID_FILE_ATTRIBUTES) {
-        return file;
+      if (::GetFileAttributesW(System(name).c_str()) ==
+          INVALID_FILE_ATTRIBUTES) {
+        return created;
       }
     }
     return FailureCode::kPathFileAccessError;
@@ -373,19 +385,22 @@ class WindowsFolder : public Folder {
                          kMoveFlags) != 0;
   }
 
-  // Creates `name` here as a new file.
-  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& name) {
+  // Creates `name` here as a new file, which `file` then owns.
+  Status CreateNew(const std::string& name, WindowsWritableFile& file) {
     const std::string path = Full(name);
-    if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
-    if (NamesDevice(path)) return FailureCode::kPathFileAccessError;
+    if (CannotName(path)) return Status(FailureCode::kBadFileNameOrNumber);
+    if (NamesDevice(path)) return Status(FailureCode::kPathFileAccessError);
+    // What the file keeps is made before it exists.
+    std::string kept_name = name;
+    std::wstring removal_path = System(name);
     const HANDLE handle =
         ::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     // A name that exists already is 75, as any error with no number of
     // its own.
     if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(path);
-    return std::unique_ptr<WritableFile>(
-        std::make_unique<WindowsWritableFile>(handle, name, closed_));
+    file.Adopt(handle, std::move(kept_name), std::move(removal_path));
+    return Status::Ok();
   }
 
   // Refuses to replace a folder (75), a read-only file (70), and a file that

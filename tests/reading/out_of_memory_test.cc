@@ -50,8 +50,9 @@ Status RunCommand(const std::string& command, FileSystem& fs) {
 }
 
 // The throw comes at the 1+`skip`-th call of `op` on a path holding `part`:
-// in extract, in the one batch of payloads before they are moved, or as
-// they are; in verify, on the thread that reads the members, or the other.
+// in extract, right after a payload's file was made, in the one batch of
+// payloads before they are moved, or as they are; in verify, on the thread
+// that reads the members, or the other.
 TEST(OutOfMemoryTest, ReadersFailWith7AndLeaveTheFolderAsItWas) {
   const struct {
     const char* command;
@@ -62,6 +63,7 @@ TEST(OutOfMemoryTest, ReadersFailWith7AndLeaveTheFolderAsItWas) {
   } rows[] = {
       {"inspect", Op::kRead, "/d/report.txt", 0},
       {"extract", Op::kRead, "/d/report.txt", 0},
+      {"extract", Op::kAppend, "extract.tmp", 0},
       {"extract", Op::kAppend, "extract.tmp", 1},
       {"extract", Op::kRename, "extract.tmp", 0},
       {"verify", Op::kOpenForRead, "/d/report.txt", 0},
