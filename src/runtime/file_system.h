@@ -196,8 +196,9 @@ class Folder {
   virtual Status MoveWithoutReplacing(const std::string& from,
                                       const std::string& to) = 0;
 
-  // Removes the file `name`.
-  // On success it no longer exists. On failure it may still exist.
+  // Removes the file `name`. Never throws, so that destructors may call it.
+  // On success it no longer exists. On failure (7 when out of memory) it
+  // may still exist.
   virtual Status Remove(const std::string& name) = 0;
 
   // Makes the folder's names durable: what was created, moved or removed

@@ -353,8 +353,9 @@ class PosixFolder : public Folder {
   }
 
   Status Remove(const std::string& name) override {
-    if (::unlinkat(fd_, name.c_str(), 0) != 0) return LookupFailure(errno);
-    return Status::Ok();
+    if (::unlinkat(fd_, name.c_str(), 0) == 0) return Status::Ok();
+    const int error = errno;
+    return OutOfMemoryAsFailure([error] { return LookupFailure(error); });
   }
 
   Status SyncNames() override {

@@ -93,8 +93,14 @@ constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Files closed by their writers and not yet flushed, with their names.
-using ClosedFiles = std::vector<std::pair<std::string, HANDLE>>;
+// A file closed by its writer and not yet flushed: its name, where the
+// system finds it (kept so that removing it needs no memory) and its handle.
+struct ClosedFile {
+  std::string name;
+  std::wstring path;
+  HANDLE handle;
+};
+using ClosedFiles = std::vector<ClosedFile>;
 
 // A new file of the folder, open without delete sharing, so that
 // RemoveStaleTemporaries cannot delete it while its run holds it. Made
@@ -121,7 +127,7 @@ class WindowsWritableFile : public BufferedWritableFile {
   Status Finish(bool written) override {
     if (!written) return Status::Ok();
     Status handed = OutOfMemoryAsFailure([this] {
-      closed_.emplace_back(name(), handle_);
+      closed_.push_back({name(), path_, handle_});
       return Status::Ok();
     });
     if (handed.ok()) handle_ = INVALID_HANDLE_VALUE;
@@ -198,7 +204,7 @@ class WindowsFolder : public Folder {
         path_(std::move(path)),
         held_path_(HeldFolderPath(handle)) {}
   ~WindowsFolder() override {
-    for (const auto& [name, handle] : closed_) ::CloseHandle(handle);
+    for (const auto& [name, path, handle] : closed_) ::CloseHandle(handle);
     ::CloseHandle(handle_);
   }
 
@@ -290,7 +296,7 @@ class WindowsFolder : public Folder {
 
   Status SyncClosedFiles() override {
     Status status;
-    for (const auto& [name, handle] : closed_) {
+    for (const auto& [name, path, handle] : closed_) {
       if (!::FlushFileBuffers(handle) && status.ok()) {
         status = LastWin32Failure();
       }
@@ -330,17 +336,13 @@ class WindowsFolder : public Folder {
   }
 
   Status Remove(const std::string& name) override {
-    // A closed file not yet flushed is still held, which would keep it.
-    for (auto it = closed_.begin(); it != closed_.end(); ++it) {
-      if (it->first != name) continue;
-      ::CloseHandle(it->second);
-      closed_.erase(it);
-      break;
-    }
-    if (!::DeleteFileW(System(name).c_str())) {
-      return LastWin32FailureOn(Full(name));
-    }
-    return Status::Ok();
+    if (RemoveClosed(name)) return Status::Ok();
+    return OutOfMemoryAsFailure([&] {
+      if (!::DeleteFileW(System(name).c_str())) {
+        return LastWin32FailureOn(Full(name));
+      }
+      return Status::Ok();
+    });
   }
 
   // Every move is written through (MOVEFILE_WRITE_THROUGH) already.
@@ -401,6 +403,19 @@ class WindowsFolder : public Folder {
     if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(path);
     file.Adopt(handle, std::move(kept_name), std::move(removal_path));
     return Status::Ok();
+  }
+
+  // Removes `name` when it is a closed file this folder still holds (which
+  // would keep it), through the path kept with it, so that removing it on
+  // the way out of a failure needs no memory. Returns whether it did.
+  bool RemoveClosed(const std::string& name) {
+    auto it = std::find_if(closed_.begin(), closed_.end(),
+                           [&](const ClosedFile& f) { return f.name == name; });
+    if (it == closed_.end()) return false;
+    ::CloseHandle(it->handle);
+    const bool removed = ::DeleteFileW(it->path.c_str()) != 0;
+    closed_.erase(it);
+    return removed;
   }
 
   // Refuses to replace a folder (75), a read-only file (70), and a file that
