@@ -16,8 +16,8 @@ class StagedOutput {
  public:
   // An output named `final_name` in `folder`, which must outlive it.
   StagedOutput(Folder& folder, std::string final_name);
-  // Removes the temporary file unless it was committed: a finished one
-  // here, an unfinished one by its file.
+  // Removes the temporary file unless it was committed or left for a
+  // commit's rollback: a finished one here, an unfinished one by its file.
   ~StagedOutput();
   StagedOutput(const StagedOutput&) = delete;
   StagedOutput& operator=(const StagedOutput&) = delete;
@@ -38,8 +38,10 @@ class StagedOutput {
   // record (runtime/commit_record.h), so that a crash leaves them all or
   // none too. Call with the folder's exclusive lock held.
   // On success each final name holds its new content, durably. On failure
-  // the earlier files at the final names are unchanged and the temporary
-  // files will be removed.
+  // (7 when out of memory) the earlier files at the final names are
+  // unchanged and the temporary files will be removed, or, when not even a
+  // rollback got that far, the commit's record stays with the temporary
+  // files for the next command to roll back.
   friend Status CommitTogether(std::span<StagedOutput* const> outputs);
 
  private:
@@ -47,7 +49,7 @@ class StagedOutput {
   std::string final_name_;
   std::unique_ptr<WritableFile> file_;
   bool finished_ = false;
-  bool committed_ = false;
+  bool kept_ = false;  // committed, or left for a commit's rollback
 };
 
 Status CommitTogether(std::span<StagedOutput* const> outputs);
