@@ -1,8 +1,11 @@
 // mirlot: the command-line front end.
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <iterator>
 #include <memory>
+#include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
@@ -41,10 +44,39 @@ std::string UsageError(const CLI::App* app, const CLI::Error& error) {
          " --help' for more information\n";
 }
 
-}  // namespace
+// How a command fails when memory runs out where the command cannot turn
+// that into a failure of its own: while the command line is set up or read,
+// or while the outcome is told. Pack says it as any run's failure.
+struct OutOfMemoryExit {
+  std::string_view command;
+  std::string_view message;
+  int exit_status;
+};
+constexpr OutOfMemoryExit kOutOfMemoryExits[] = {
+    {"pack", "Ошибка 7Out of memory", mirlot::kExitFailure},
+    {"inspect", "mirlot inspect: Out of memory", mirlot::kExitUsage},
+    {"extract", "mirlot extract: Out of memory", mirlot::kExitFailure},
+    {"verify", "mirlot verify: Out of memory", mirlot::kExitUsage},
+    {"", "mirlot: Out of memory", mirlot::kExitFailure},
+};
 
-int main(int argc, char** argv) {
-  mirlot::PrepareStandardStreams();
+// Tells that memory ran out in the command `argv` names. Returns its exit
+// status.
+int FailForMemory(int argc, char** argv) {
+  const std::string_view command = argc > 1 ? argv[1] : "";
+  const OutOfMemoryExit* exit = std::end(kOutOfMemoryExits) - 1;
+  for (const OutOfMemoryExit& candidate : kOutOfMemoryExits) {
+    if (candidate.command == command) exit = &candidate;
+  }
+  try {
+    mirlot::WriteLine(stderr, exit->message);
+  } catch (const std::bad_alloc&) {
+    // Not even that much memory: the exit status tells it alone.
+  }
+  return exit->exit_status;
+}
+
+int RunCommandLine(int argc, char** argv) {
   CLI::App app{
       "Mirlot packs the data files named in a list file into one binary image, "
       "out.bin, and writes report.txt beside it; it lists, checks and "
@@ -74,4 +106,15 @@ int main(int argc, char** argv) {
     return status == 0 ? mirlot::kExitSuccess : mirlot::kExitUsage;
   }
   return exit_status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  mirlot::PrepareStandardStreams();
+  try {
+    return RunCommandLine(argc, argv);
+  } catch (const std::bad_alloc&) {
+    return FailForMemory(argc, argv);
+  }
 }

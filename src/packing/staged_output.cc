@@ -1,20 +1,37 @@
 // Outputs written under temporary names and moved into place together.
 #include "packing/staged_output.h"
 
+#include <new>
+#include <optional>
 #include <vector>
 
 #include "runtime/commit_record.h"
+#include "runtime/out_of_memory.h"
 
 namespace mirlot {
+
+namespace {
+
+// True when a failed commit left its record in `folder` (its own rollback
+// could not be made): the temporary files may hold the earlier outputs
+// then, and stay for the next command, which settles the record.
+bool RecordStays(Folder& folder) {
+  try {
+    Result<std::optional<FileStatus>> record =
+        folder.StatName(kCommitRecordName);
+    return !record.ok() || (*record && (*record)->kind == FileKind::kRegular);
+  } catch (const std::bad_alloc&) {
+    return true;
+  }
+}
+
+}  // namespace
 
 StagedOutput::StagedOutput(Folder& folder, std::string final_name)
     : folder_(folder), final_name_(std::move(final_name)) {}
 
 StagedOutput::~StagedOutput() {
-  file_.reset();  // closes it, so that the removal also frees its space
-  if (!committed_ && !temporary_name_.empty()) {
-    (void)folder_.Remove(temporary_name_);
-  }
+  if (finished_ && !kept_) (void)folder_.Remove(file_->name());
 }
 
 Status StagedOutput::Open() {
@@ -22,7 +39,6 @@ Status StagedOutput::Open() {
       folder_.CreateTemporary(final_name_);
   if (!file.ok()) return file.status();
   file_ = std::move(*file);
-  temporary_name_ = file_->name();
   return Status::Ok();
 }
 
@@ -35,18 +51,24 @@ Status StagedOutput::CountedFile::Append(std::string_view data) {
   return status;
 }
 
-Status StagedOutput::Finish() { return file_->Close(); }
+Status StagedOutput::Finish() {
+  Status closed = file_->Close();
+  finished_ = closed.ok();
+  return closed;
+}
 
 Status CommitTogether(std::span<StagedOutput* const> outputs) {
   if (outputs.empty()) return Status::Ok();
   std::vector<StagedFile> files;
   for (const StagedOutput* output : outputs) {
-    files.push_back({output->temporary_name_, output->final_name_,
-                     output->size_, output->checksum_.Value()});
+    files.push_back({output->file_->name(), output->final_name_, output->size_,
+                     output->checksum_.Value()});
   }
-  Status status = CommitWithRecord(outputs.front()->folder_, files);
-  if (status.ok()) {
-    for (StagedOutput* output : outputs) output->committed_ = true;
+  Folder& folder = outputs.front()->folder_;
+  const Status status =
+      OutOfMemoryAsFailure([&] { return CommitWithRecord(folder, files); });
+  if (status.ok() || RecordStays(folder)) {
+    for (StagedOutput* output : outputs) output->kept_ = true;
   }
   return status;
 }

@@ -17,7 +17,8 @@ class StagedOutput {
  public:
   // An output named `final_name` in `folder`, which must outlive it.
   StagedOutput(Folder& folder, std::string final_name);
-  // Removes the temporary file unless it was committed.
+  // Removes the temporary file unless it was committed or left for a
+  // commit's rollback: a finished one here, an unfinished one by its file.
   ~StagedOutput();
   StagedOutput(const StagedOutput&) = delete;
   StagedOutput& operator=(const StagedOutput&) = delete;
@@ -41,8 +42,10 @@ class StagedOutput {
   // none too. Call with the folder's exclusive lock held where the platform
   // can lock it.
   // On success each final name holds its new content, durably. On failure
-  // the earlier files at the final names are unchanged and the temporary
-  // files will be removed.
+  // (7 when out of memory) the earlier files at the final names are
+  // unchanged and the temporary files will be removed, or, when not even a
+  // rollback got that far, the commit's record stays with the temporary
+  // files for the next command to settle.
   friend Status CommitTogether(std::span<StagedOutput* const> outputs);
 
  private:
@@ -64,8 +67,8 @@ class StagedOutput {
   CountedFile counted_{*this};
   std::uint64_t size_ = 0;
   ContentChecksum checksum_;
-  std::string temporary_name_;
-  bool committed_ = false;
+  bool finished_ = false;
+  bool kept_ = false;  // committed, or left for the settling of a record
 };
 
 Status CommitTogether(std::span<StagedOutput* const> outputs);

@@ -34,26 +34,30 @@ std::unique_ptr<FolderLock> ClearLeftovers(Folder& out) {
 
 // A payload's temporary file, removed when this goes unless it was handed
 // on, so that neither a failure nor running out of memory on the way leaves
-// it behind. The file is let go of first: Windows removes no open file.
+// it behind: an unclosed one by the file itself, a closed one here.
 class PendingPayload {
  public:
   PendingPayload(Folder& folder, std::unique_ptr<WritableFile> file)
-      : folder_(folder), file_(std::move(file)), name_(file_->name()) {}
+      : folder_(folder), file_(std::move(file)) {}
   ~PendingPayload() {
-    file_.reset();
-    if (!handed_on_) (void)folder_.Remove(name_);
+    if (closed_ && !handed_on_) (void)folder_.Remove(file_->name());
   }
   PendingPayload(const PendingPayload&) = delete;
   PendingPayload& operator=(const PendingPayload&) = delete;
 
   WritableFile& file() { return *file_; }
-  const std::string& name() const { return name_; }
+  const std::string& name() const { return file_->name(); }
+  Status Close() {
+    Status status = file_->Close();
+    closed_ = status.ok();
+    return status;
+  }
   void HandOn() { handed_on_ = true; }
 
  private:
   Folder& folder_;
   std::unique_ptr<WritableFile> file_;
-  const std::string name_;
+  bool closed_ = false;
   bool handed_on_ = false;
 };
 
@@ -219,7 +223,7 @@ Status ImageExtraction::WriteEntry(Folder& folder, EntryBatch& batch,
   }
   PendingPayload payload(folder, std::move(*out));
   Status status = CopyPayload(entry, payload.file(), observer);
-  Status closed = payload.file().Close();
+  Status closed = payload.Close();
   if (status.ok()) status = closed;
   if (!status.ok()) return status;
   batch.Add(number, entry, name, payload.name());

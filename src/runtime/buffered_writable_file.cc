@@ -1,7 +1,6 @@
 #include "runtime/buffered_writable_file.h"
 
 #include <cstddef>
-#include <utility>
 
 namespace mirlot {
 
@@ -9,8 +8,7 @@ namespace {
 constexpr std::size_t kWriteBufferSize = 256 * 1024;
 }  // namespace
 
-BufferedWritableFile::BufferedWritableFile(std::string name)
-    : name_(std::move(name)) {
+BufferedWritableFile::BufferedWritableFile() {
   buffer_.reserve(kWriteBufferSize);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/commit_resolution.h"
+#include "runtime/out_of_memory.h"
 
 namespace mirlot {
 
@@ -44,11 +45,36 @@ Result<std::vector<RecordedMove>> MovesOf(Folder& folder,
 // Puts the earlier files back after a failed commit whose record this run
 // holds, and removes the record; where that cannot be done, the record
 // stays for the next command.
-void RollBack(Folder& folder, std::span<const RecordedMove> moves) {
+Status RollBack(Folder& folder, std::span<const RecordedMove> moves) {
   Result<std::optional<Resolution>> resolution = Resolve(folder, moves);
-  if (resolution.ok() && *resolution) {
-    (void)Settle(folder, moves, **resolution);
+  if (!resolution.ok() || !*resolution) return resolution.status();
+  return Settle(folder, moves, **resolution);
+}
+
+// Moves the files into place while `record` holds the record of it, and
+// removes the record. Should making its removal durable fail, the record
+// is placed again, in `record`, and the earlier files are to go back.
+// On success returns the names where the earlier files wait.
+Result<std::vector<std::string>> MoveUnderRecord(
+    Folder& folder, std::span<const StagedFile> files, const std::string& text,
+    std::unique_ptr<ExclusiveFile>& record) {
+  std::vector<Replacement> replacements;
+  for (const StagedFile& file : files) {
+    replacements.push_back({file.from, file.to});
   }
+  Result<std::vector<std::string>> formers =
+      folder.ReplaceTogether(replacements);
+  Status status = formers.ok() ? folder.SyncNames() : formers.status();
+  if (status.ok()) status = folder.Remove(kCommitRecordName);
+  if (!status.ok()) return status;
+  // The new files count once the record's removal is durable.
+  if (status = folder.SyncNames(); !status.ok()) {
+    record.reset();  // Windows keeps a removed file's name while it is open
+    Result<std::unique_ptr<ExclusiveFile>> placed = PlaceRecord(folder, text);
+    if (placed.ok()) record = std::move(*placed);
+    return status;
+  }
+  return formers;
 }
 
 }  // namespace
@@ -60,27 +86,14 @@ Status CommitWithRecord(Folder& folder, std::span<const StagedFile> files) {
   Result<std::unique_ptr<ExclusiveFile>> placed = PlaceRecord(folder, text);
   if (!placed.ok()) return placed.status();
   std::unique_ptr<ExclusiveFile> record = std::move(*placed);
-  std::vector<Replacement> replacements;
-  for (const StagedFile& file : files) {
-    replacements.push_back({file.from, file.to});
-  }
-  Result<std::vector<std::string>> formers =
-      folder.ReplaceTogether(replacements);
-  Status status = formers.ok() ? folder.SyncNames() : formers.status();
-  if (status.ok()) status = folder.Remove(kCommitRecordName);
-  // The new files count once the record's removal is durable; should that
-  // fail, the record goes back and the earlier files with it.
-  if (status.ok()) {
-    status = folder.SyncNames();
-    if (!status.ok()) {
-      record.reset();  // Windows keeps a removed file's name while it is open
-      placed = PlaceRecord(folder, text);
-      if (placed.ok()) record = std::move(*placed);
+  // Running out of memory between the moves is undone like any failure.
+  Result<std::vector<std::string>> formers = OutOfMemoryAsFailure(
+      [&] { return MoveUnderRecord(folder, files, text, record); });
+  if (!formers.ok()) {
+    if (record != nullptr) {
+      (void)OutOfMemoryAsFailure([&] { return RollBack(folder, *moves); });
     }
-  }
-  if (!status.ok()) {
-    if (record != nullptr) RollBack(folder, *moves);
-    return status;
+    return formers.status();
   }
   record.reset();
   for (const std::string& name : *formers) (void)folder.Remove(name);

@@ -64,6 +64,9 @@ class ReadableFile {
 // folder's SyncClosedFiles() succeeds.
 class WritableFile {
  public:
+  // Removes the file unless Close() succeeded, without allocating: whatever
+  // ends its writer early, running out of memory included, leaves no file.
+  // A closed file is its folder's until moved or removed there.
   virtual ~WritableFile() = default;
 
   // Appends `data` at the end of what was written so far.
@@ -74,7 +77,8 @@ class WritableFile {
   // Writes out everything appended and closes the file; its folder makes
   // the content durable later (Folder::SyncClosedFiles).
   // On success the whole content is written. On failure the content is
-  // unspecified. Either way the file takes no more calls.
+  // unspecified and the file goes when this is destroyed. Either way the
+  // file takes no more calls.
   virtual Status Close() = 0;
 
   // The file's name in its folder.
@@ -258,8 +262,9 @@ class Folder {
   virtual Status MoveWithoutReplacing(const std::string& from,
                                       const std::string& to) = 0;
 
-  // Removes the file `name`.
-  // On success it no longer exists. On failure it may still exist.
+  // Removes the file `name`. Never throws, so that destructors may call it.
+  // On success it no longer exists. On failure (7 when out of memory) it
+  // may still exist.
   virtual Status Remove(const std::string& name) = 0;
 
   // Makes the folder's names durable: what was created, moved or removed

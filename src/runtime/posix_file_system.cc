@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "runtime/buffered_writable_file.h"
+#include "runtime/out_of_memory.h"
 #include "runtime/path.h"
 #include "runtime/replace_all_or_none.h"
 #include "runtime/temporary_name.h"
@@ -125,32 +126,41 @@ constexpr std::size_t kFilesSyncedOneByOne = 4;
 // From this size on, a closed file starts its write-back at once.
 constexpr std::uint64_t kEarlyWriteBackSize = 256 * 1024;
 
-// A new file of the folder. Close() hands the descriptor to the folder,
-// which syncs and closes it; a large file starts writing its data to the
-// disk first.
+// A new file of the folder. Made before its file, which Adopt() takes, so
+// that nothing can throw between the file's creation and this owning it.
+// Close() hands the descriptor to the folder, which syncs and closes it; a
+// large file starts writing its data to the disk first.
 class PosixWritableFile : public BufferedWritableFile {
  public:
-  PosixWritableFile(int fd, std::string name, std::vector<int>& closed)
-      : BufferedWritableFile(std::move(name)), fd_(fd), closed_(closed) {}
+  PosixWritableFile(int folder, std::vector<int>& closed)
+      : folder_(folder), closed_(closed) {}
   ~PosixWritableFile() override {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ < 0) return;  // none created, or handed to the folder
+    (void)::unlinkat(folder_, name().c_str(), 0);
+    ::close(fd_);
+  }
+
+  // Owns `fd`, the file just created as `name` in the folder.
+  void Adopt(int fd, std::string name) {
+    fd_ = fd;
+    Name(std::move(name));
   }
 
  private:
   Status Finish(bool written) override {
-    const int fd = std::exchange(fd_, -1);
-    if (!written) {
-      ::close(fd);
-      return Status::Ok();
-    }
+    if (!written) return Status::Ok();
     // The write-back of a large file overlaps the writing of the next ones;
     // small ones wait for the folder's sync and go out together, as many
     // small writes started one by one cost more than they save.
     if (size_ >= kEarlyWriteBackSize) {
-      (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+      (void)::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
-    closed_.push_back(fd);
-    return Status::Ok();
+    Status handed = OutOfMemoryAsFailure([this] {
+      closed_.push_back(fd_);
+      return Status::Ok();
+    });
+    if (handed.ok()) fd_ = -1;
+    return handed;
   }
 
   Status WriteAll(std::string_view data) override {
@@ -166,8 +176,9 @@ class PosixWritableFile : public BufferedWritableFile {
     return Status::Ok();
   }
 
-  int fd_;
+  int folder_;  // the folder's descriptor
   std::vector<int>& closed_;
+  int fd_ = -1;
   std::uint64_t size_ = 0;  // bytes written so far
 };
 
@@ -344,16 +355,17 @@ class PosixFolder : public Folder {
     if (!IsPlainName(final_name) || !IsPlainName(stem)) {
       return FailureCode::kBadFileNameOrNumber;
     }
+    auto file = std::make_unique<PosixWritableFile>(fd_, closed_);
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-      const std::string name = TemporaryName(stem, RandomTemporarySuffix());
+      std::string name = TemporaryName(stem, RandomTemporarySuffix());
       const int fd =
           ::openat(fd_, name.c_str(),
                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
       if (fd >= 0) {
+        file->Adopt(fd, std::move(name));
         ClaimAsOwner(fd);
         TakeOverAccess(fd, final_name);
-        return std::unique_ptr<WritableFile>(
-            std::make_unique<PosixWritableFile>(fd, name, closed_));
+        return std::unique_ptr<WritableFile>(std::move(file));
       }
       // Only a name that is taken is worth another try. Relative to a
       // folder handle, a missing folder cannot be told from a missing file.
@@ -461,9 +473,13 @@ class PosixFolder : public Folder {
   }
 
   Status Remove(const std::string& name) override {
-    if (!IsPlainName(name)) return Status(FailureCode::kBadFileNameOrNumber);
-    if (::unlinkat(fd_, name.c_str(), 0) != 0) return LookupFailure(errno);
-    return Status::Ok();
+    if (!IsPlainName(name)) {
+      return OutOfMemoryAsFailure(
+          [] { return Status(FailureCode::kBadFileNameOrNumber); });
+    }
+    if (::unlinkat(fd_, name.c_str(), 0) == 0) return Status::Ok();
+    const int error = errno;
+    return OutOfMemoryAsFailure([error] { return LookupFailure(error); });
   }
 
   Status SyncNames() override {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "runtime/buffered_writable_file.h"
+#include "runtime/out_of_memory.h"
 #include "runtime/path.h"
 #include "runtime/replace_all_or_none.h"
 #include "runtime/reserved_names.h"
@@ -92,31 +93,45 @@ constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Files closed by their writers and not yet flushed, with their names.
-using ClosedFiles = std::vector<std::pair<std::string, HANDLE>>;
+// A file closed by its writer and not yet flushed: its name, where the
+// system finds it (kept so that removing it needs no memory) and its handle.
+struct ClosedFile {
+  std::string name;
+  std::wstring path;
+  HANDLE handle;
+};
+using ClosedFiles = std::vector<ClosedFile>;
 
 // A new file of the folder, open without delete sharing, so that
-// RemoveStaleTemporaries cannot delete it while its run holds it. Close()
-// hands the handle to the folder, which flushes and closes it.
+// RemoveStaleTemporaries cannot delete it while its run holds it. Made
+// before its file, which Adopt() takes, so that nothing can throw between
+// the file's creation and this owning it. Close() hands the handle to the
+// folder, which flushes and closes it.
 class WindowsWritableFile : public BufferedWritableFile {
  public:
-  WindowsWritableFile(HANDLE handle, std::string name, ClosedFiles& closed)
-      : BufferedWritableFile(std::move(name)),
-        handle_(handle),
-        closed_(closed) {}
+  explicit WindowsWritableFile(ClosedFiles& closed) : closed_(closed) {}
   ~WindowsWritableFile() override {
-    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+    if (handle_ == INVALID_HANDLE_VALUE) return;  // none, or handed over
+    ::CloseHandle(handle_);
+    (void)::DeleteFileW(path_.c_str());
+  }
+
+  // Owns `handle`, the file just created as `name`, found at `path`.
+  void Adopt(HANDLE handle, std::string name, std::wstring path) {
+    handle_ = handle;
+    Name(std::move(name));
+    path_ = std::move(path);
   }
 
  private:
   Status Finish(bool written) override {
-    const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
-    if (!written) {
-      ::CloseHandle(handle);
+    if (!written) return Status::Ok();
+    Status handed = OutOfMemoryAsFailure([this] {
+      closed_.push_back({name(), path_, handle_});
       return Status::Ok();
-    }
-    closed_.emplace_back(name(), handle);
-    return Status::Ok();
+    });
+    if (handed.ok()) handle_ = INVALID_HANDLE_VALUE;
+    return handed;
   }
 
   Status WriteAll(std::string_view data) override {
@@ -132,8 +147,9 @@ class WindowsWritableFile : public BufferedWritableFile {
     return Status::Ok();
   }
 
-  HANDLE handle_;
   ClosedFiles& closed_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::wstring path_;
 };
 
 // The folder's lock: a byte-range lock (LockFileEx) on the hidden, empty
@@ -297,7 +313,7 @@ class WindowsFolder : public Folder {
         path_(std::move(path)),
         held_path_(HeldFolderPath(handle)) {}
   ~WindowsFolder() override {
-    for (const auto& [name, handle] : closed_) ::CloseHandle(handle);
+    for (const auto& [name, path, handle] : closed_) ::CloseHandle(handle);
     ::CloseHandle(handle_);
   }
 
@@ -375,13 +391,15 @@ class WindowsFolder : public Folder {
     if (!IsPlainName(final_name) || !IsPlainName(stem)) {
       return FailureCode::kBadFileNameOrNumber;
     }
+    auto file = std::make_unique<WindowsWritableFile>(closed_);
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
       const std::string name = TemporaryName(stem, RandomTemporarySuffix());
-      Result<std::unique_ptr<WritableFile>> file = CreateNew(name);
+      const Status created = CreateNew(name, *file);
+      if (created.ok()) return std::unique_ptr<WritableFile>(std::move(file));
       // Only a name that is taken is worth another try.
-      if (file.ok() || ::GetFileAttributesW(System(name).c_str()) ==
-                           INVALID_FILE_ATTRIBUTES) {
-        return file;
+      if (::GetFileAttributesW(System(name).c_str()) ==
+          INVALID_FILE_ATTRIBUTES) {
+        return created;
       }
     }
     return FailureCode::kPathFileAccessError;
@@ -431,7 +449,7 @@ class WindowsFolder : public Folder {
 
   Status SyncClosedFiles() override {
     Status status;
-    for (const auto& [name, handle] : closed_) {
+    for (const auto& [name, path, handle] : closed_) {
       if (!::FlushFileBuffers(handle) && status.ok()) {
         status = LastWin32Failure();
       }
@@ -482,20 +500,16 @@ class WindowsFolder : public Folder {
   }
 
   Status Remove(const std::string& name) override {
-    if (!IsPlainName(name)) return Status(FailureCode::kBadFileNameOrNumber);
-    // A closed file not yet flushed is still held, which would keep it.
-    for (auto it = closed_.begin(); it != closed_.end(); ++it) {
-      if (it->first != name) continue;
-      ::CloseHandle(it->second);
-      closed_.erase(it);
-      break;
-    }
-    // Wine removes what a Unix link leads to, not the link.
-    if (IsLinkHere(name)) return Status(FailureCode::kPathFileAccessError);
-    if (!::DeleteFileW(System(name).c_str())) {
-      return LastWin32FailureOn(Full(name));
-    }
-    return Status::Ok();
+    if (RemoveClosed(name)) return Status::Ok();
+    return OutOfMemoryAsFailure([&] {
+      if (!IsPlainName(name)) return Status(FailureCode::kBadFileNameOrNumber);
+      // Wine removes what a Unix link leads to, not the link.
+      if (IsLinkHere(name)) return Status(FailureCode::kPathFileAccessError);
+      if (!::DeleteFileW(System(name).c_str())) {
+        return LastWin32FailureOn(Full(name));
+      }
+      return Status::Ok();
+    });
   }
 
   // Every move is written through (MOVEFILE_WRITE_THROUGH) already.
@@ -597,19 +611,35 @@ class WindowsFolder : public Folder {
                          kMoveFlags) != 0;
   }
 
-  // Creates `name` here as a new file.
-  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& name) {
+  // Creates `name` here as a new file, which `file` then owns.
+  Status CreateNew(const std::string& name, WindowsWritableFile& file) {
     const std::string path = Full(name);
-    if (CannotName(path)) return FailureCode::kBadFileNameOrNumber;
-    if (NamesDevice(path)) return FailureCode::kPathFileAccessError;
+    if (CannotName(path)) return Status(FailureCode::kBadFileNameOrNumber);
+    if (NamesDevice(path)) return Status(FailureCode::kPathFileAccessError);
+    // What the file keeps is made before it exists.
+    std::string kept_name = name;
+    std::wstring removal_path = System(name);
     const HANDLE handle =
         ::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     // A name that exists already is 75, as any error with no number of
     // its own.
     if (handle == INVALID_HANDLE_VALUE) return LastWin32FailureOn(path);
-    return std::unique_ptr<WritableFile>(
-        std::make_unique<WindowsWritableFile>(handle, name, closed_));
+    file.Adopt(handle, std::move(kept_name), std::move(removal_path));
+    return Status::Ok();
+  }
+
+  // Removes `name` when it is a closed file this folder still holds (which
+  // would keep it), through the path kept with it, so that removing it on
+  // the way out of a failure needs no memory. Returns whether it did.
+  bool RemoveClosed(const std::string& name) {
+    auto it = std::find_if(closed_.begin(), closed_.end(),
+                           [&](const ClosedFile& f) { return f.name == name; });
+    if (it == closed_.end()) return false;
+    ::CloseHandle(it->handle);
+    const bool removed = ::DeleteFileW(it->path.c_str()) != 0;
+    closed_.erase(it);
+    return removed;
   }
 
   // Refuses to replace a folder (75), a read-only file (70), and a file that

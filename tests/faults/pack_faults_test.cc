@@ -1,13 +1,16 @@
 // Runs the real `mirlot pack` against faults only the host's kernel or the
 // Windows runtime can make: FIFOs, links, folders in place of files, full
 // file systems, file-size limits, permissions, signals, attributes, devices,
-// and the list stage's refusals, which no other suite runs.
-// Every failing run must print its one exact message, exit with 1 and leave
-// the folder exactly as it was (an earlier out.bin and report.txt byte for
-// byte, no temporary file). Then pack, verify and extract on the file
-// systems people keep their files on (FileSystems).
+// and the list stage's refusals, which no other suite runs; and every
+// command within a memory limit.
+// Every failing run must print its one exact message, exit with 1 (a
+// command that reads, with its own status) and leave the folder exactly as
+// it was (an earlier out.bin and report.txt byte for byte, no temporary
+// file). Then pack, verify and extract on the file systems people keep
+// their files on (FileSystems).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -759,6 +762,64 @@ const FileSystemRow kFileSystems[] = {{"ext4"}, {"xfs"}, {"btrfs"}, {"tmpfs"}, {
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Rows, FileSystems, ::testing::ValuesIn(kFileSystems),
                          [](const auto& row) { return row.param.name; });
+
+// Every command with its memory limited (prlimit --as), from where mirlot
+// can first run to 1 MiB above, fails with its own out-of-memory message
+// and leaves the folder as it was, or succeeds. Below that only a band of
+// under 128 KiB aborts, where the C++ runtime got no memory even to throw
+// (its emergency exception pool); lower still mirlot cannot load. Packing
+// used to leave .out.bin.tmp- or .report.txt.tmp- behind there, extracting
+// .mirlot-extract.tmp-, when a file's buffer found no memory.
+TEST_F(PackFaults, OutOfMemoryFailsWith7AndLeavesNothing) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer needs more address space than a limit "
+                  "leaves";
+#endif
+  if (!fs::exists("/usr/bin/prlimit")) GTEST_SKIP() << "no /usr/bin/prlimit";
+  scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
+  const std::string list = scratch_.Path("work/list.txt"),
+                    image = scratch_.Path("work/out.bin"),
+                    x = scratch_.Path("work/x");
+  ASSERT_EQ(Pack(list).exit_status, 0);
+  fs::create_directory(x);
+  // Each command with its failures: exit status, then its first line.
+  const std::vector<std::string> rows[][2] = {
+      {{"pack", list}, {"1 Ошибка 7Out of memory"}},
+      {{"inspect", image},
+       {"2 mirlot inspect: cannot read " + image + ": Out of memory"}},
+      {{"verify", list},
+       {"2 mirlot verify: cannot read " + list + ": Out of memory"}},
+      {{"extract", "-o", x, image},
+       {"1 mirlot extract: Out of memory",
+        "2 mirlot extract: cannot read " + image + ": Out of memory"}},
+  };
+  const auto within = [&](std::uint64_t limit, std::vector<std::string> run) {
+    run.insert(run.begin(), {"/usr/bin/prlimit",
+                             "--as=" + std::to_string(limit), MIRLOT_BINARY});
+    return RunChild(run, scratch_.root().string());
+  };
+  std::uint64_t low = 1 << 20, high = 64 << 20;
+  while (high - low > 4096) {
+    const std::uint64_t middle = (low + high) / 2;
+    (within(middle, {"inspect", image}).exit_status <= 2 ? high : low) = middle;
+  }
+  EXPECT_EQ(within(high - (128 << 10), {"--version"}).exit_status, 127);
+  const FolderSnapshot before = scratch_.Snapshot();
+  for (const auto& [command, failures] : rows) {
+    for (std::uint64_t limit = high; limit < high + (1 << 20);
+         limit += 16 << 10) {
+      SCOPED_TRACE(command[0] + " within " + std::to_string(limit));
+      const ChildResult run = within(limit, command);
+      const std::string failure = std::to_string(run.exit_status) + " " +
+                                  run.err.substr(0, run.err.find('\n'));
+      ASSERT_TRUE(run.exit_status == 0 || std::ranges::count(failures, failure))
+          << run.err;
+      if (run.exit_status == 0) fs::remove_all(x);  // what it extracted
+      fs::create_directory(x);
+      ASSERT_EQ(scratch_.Snapshot(), before);
+    }
+  }
+}
 #endif
 
 }  // namespace

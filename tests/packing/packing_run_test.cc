@@ -91,9 +91,10 @@ const std::string k75 = "Ошибка 75Path/File access error";
 // failing member is the stream's to test, a failing write the fault rows'
 // (a full disk, a file-size limit), a stop at every step of the run the
 // crash table's. Memory running out (std::bad_alloc, 7) in the list
-// stage, on the reading thread or on the writing one is a failure too, and
-// so is a list changed in place (75) before the report or the copy reads
-// the names again.
+// stage, on the reading thread, on the writing one, right after the image's
+// file was made or between the commit's moves is a failure too, and so is a
+// list changed in place (75) before the report or the copy reads the names
+// again.
 TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   const struct {
     const char* list;
@@ -104,9 +105,11 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   } rows[] = {{"a.dat\nb.dat\n", Op::kStat, "b.dat", 0, k7},
               {"a.dat\nb.dat\n", Op::kRead, "b.dat", 0, k7},
               {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1, k7},
+              {"a.dat\nb.dat\n", Op::kCreateTemporary, ".report.txt", 0, k7},
               {"a.dat\nb.dat\n", Op::kCreateTemporary, ".out.bin", 0, k75},
               {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 0, k75},
               {"a.dat\nb.dat\n", Op::kRename, "out.bin", 0},
+              {"a.dat\nb.dat\n", Op::kRename, "report.txt", 0, k7},
               {"a.dat\nb.dat\n", Op::kRead, "list.txt", 1},
               {"a.dat\nmissing.dat\n", Op::kRead, nullptr, 0},
               {"", Op::kRead, nullptr, 0}};

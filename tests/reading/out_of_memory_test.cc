@@ -16,8 +16,9 @@ namespace {
 using Op = FakeFileSystem::Op;
 
 // The throw comes at the 1+`skip`-th call of `op` on a path holding `part`:
-// in extract, in the one batch of payloads before they are moved, or as
-// they are; in verify, on the thread that reads the members, or the other.
+// in extract, right after a payload's file was made, in the one batch of
+// payloads before they are moved, or as they are; in verify, on the thread
+// that reads the members, or the other.
 TEST(OutOfMemoryTest, ReadersFailWith7AndLeaveTheFolderAsItWas) {
   const struct {
     const char* command;
@@ -28,6 +29,7 @@ TEST(OutOfMemoryTest, ReadersFailWith7AndLeaveTheFolderAsItWas) {
   } rows[] = {
       {"inspect", Op::kRead, "/d/report.txt", 0},
       {"extract", Op::kRead, "/d/report.txt", 0},
+      {"extract", Op::kAppend, "extract.tmp", 0},
       {"extract", Op::kAppend, "extract.tmp", 1},
       {"extract", Op::kRename, "extract.tmp", 0},
       {"verify", Op::kOpenForRead, "/d/report.txt", 0},

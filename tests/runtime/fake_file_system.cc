@@ -23,7 +23,8 @@ using Guard = std::lock_guard<std::recursive_mutex>;
 // Reads and writes go to the file's node, which a move takes along and
 // AddFile changes in place, so tests see partial files and files changed
 // meanwhile. Calls are recorded with the path it was opened or made under.
-// A closed file waits in `closed` for its folder's sync.
+// A closed file waits in `closed` for its folder's sync; a new file
+// destroyed unclosed removes itself, as the hosts' do.
 class FakeFileSystem::File : public ReadableFile, public WritableFile {
  public:
   File(FakeFileSystem& fs, std::string path, std::shared_ptr<Node> node,
@@ -33,6 +34,11 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
         name_(LastComponent(path_)),
         node_(std::move(node)),
         closed_(closed) {}
+  ~File() override {
+    if (closed_ == nullptr || kept_) return;
+    Guard guard(fs_.mutex_);
+    (void)fs_.ChangeName(Op::kRemove, {path_, ""});
+  }
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                              std::size_t length) override {
@@ -55,6 +61,7 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
     Guard guard(fs_.mutex_);
     if (Status s = fs_.Enter(Op::kClose, path_); !s.ok()) return s;
     closed_->push_back(node_);
+    kept_ = true;
     return Status::Ok();
   }
   const std::string& name() const override { return name_; }
@@ -64,7 +71,8 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
   std::string path_;
   std::string name_;
   std::shared_ptr<Node> node_;
-  Nodes* closed_;
+  Nodes* closed_;      // null for a file opened for reading
+  bool kept_ = false;  // closed: its folder's from now on
 };
 
 // A file whose lock its node keeps while this object lives: the record as
