@@ -89,6 +89,19 @@ bool RefusesLinks(int error) {
          error == EXDEV || error == EMLINK;
 }
 
+// Writes all of `data` at the file's end, however few bytes a call takes.
+Status WriteAllTo(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t put = ::write(fd, data.data(), data.size());
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return IoFailure(errno);
+    }
+    data.remove_prefix(static_cast<std::size_t>(put));
+  }
+  return Status::Ok();
+}
+
 class PosixReadableFile : public ReadableFile {
  public:
   explicit PosixReadableFile(int fd) : fd_(fd) {}
@@ -164,16 +177,9 @@ class PosixWritableFile : public BufferedWritableFile {
   }
 
   Status WriteAll(std::string_view data) override {
-    while (!data.empty()) {
-      const ssize_t put = ::write(fd_, data.data(), data.size());
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return IoFailure(errno);
-      }
-      data.remove_prefix(static_cast<std::size_t>(put));
-      size_ += static_cast<std::uint64_t>(put);
-    }
-    return Status::Ok();
+    Status status = WriteAllTo(fd_, data);
+    if (status.ok()) size_ += data.size();
+    return status;
   }
 
   int folder_;  // the folder's descriptor
@@ -241,15 +247,7 @@ class PosixExclusiveFile : public ExclusiveFile {
   ~PosixExclusiveFile() override { ::close(fd_); }
 
   Status Append(std::string_view data) override {
-    while (!data.empty()) {
-      const ssize_t put = ::write(fd_, data.data(), data.size());
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return IoFailure(errno);
-      }
-      data.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return Status::Ok();
+    return WriteAllTo(fd_, data);
   }
 
   Status Sync() override {

@@ -37,6 +37,20 @@ bool IsFolder(const std::string& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Writes all of `data` at the file's end, in pieces Windows takes.
+Status WriteAllTo(HANDLE handle, std::string_view data) {
+  while (!data.empty()) {
+    DWORD put = 0;
+    const DWORD want = static_cast<DWORD>(
+        std::min<std::size_t>(data.size(), kLargestTransfer));
+    if (!::WriteFile(handle, data.data(), want, &put, nullptr)) {
+      return LastWin32Failure();
+    }
+    data.remove_prefix(put);
+  }
+  return Status::Ok();
+}
+
 class WindowsReadableFile : public ReadableFile {
  public:
   explicit WindowsReadableFile(HANDLE handle) : handle_(handle) {}
@@ -135,16 +149,7 @@ class WindowsWritableFile : public BufferedWritableFile {
   }
 
   Status WriteAll(std::string_view data) override {
-    while (!data.empty()) {
-      DWORD put = 0;
-      const DWORD want = static_cast<DWORD>(
-          std::min<std::size_t>(data.size(), kLargestTransfer));
-      if (!::WriteFile(handle_, data.data(), want, &put, nullptr)) {
-        return LastWin32Failure();
-      }
-      data.remove_prefix(put);
-    }
-    return Status::Ok();
+    return WriteAllTo(handle_, data);
   }
 
   ClosedFiles& closed_;
@@ -196,16 +201,7 @@ class WindowsExclusiveFile : public ExclusiveFile {
   ~WindowsExclusiveFile() override { ::CloseHandle(handle_); }
 
   Status Append(std::string_view data) override {
-    while (!data.empty()) {
-      DWORD put = 0;
-      const DWORD want = static_cast<DWORD>(
-          std::min<std::size_t>(data.size(), kLargestTransfer));
-      if (!::WriteFile(handle_, data.data(), want, &put, nullptr)) {
-        return LastWin32Failure();
-      }
-      data.remove_prefix(put);
-    }
-    return Status::Ok();
+    return WriteAllTo(handle_, data);
   }
 
   Status Sync() override {

@@ -81,7 +81,7 @@ class FakeFileSystem::LockedFile : public ExclusiveFile, public LockableFile {
  public:
   LockedFile(FakeFileSystem& fs, std::string path, std::shared_ptr<Node> node,
              bool locked)
-      : fs_(fs), path_(std::move(path)), node_(std::move(node)) {
+      : fs_(fs), path_(path), node_(node), file_(fs, std::move(path), node) {
     if (locked) Lock();
   }
   ~LockedFile() override {
@@ -89,12 +89,7 @@ class FakeFileSystem::LockedFile : public ExclusiveFile, public LockableFile {
     if (holds_) node_->locked = false;
   }
 
-  Status Append(std::string_view data) override {
-    Guard guard(fs_.mutex_);
-    if (Status s = fs_.Enter(Op::kAppend, path_); !s.ok()) return s;
-    node_->data.append(data);
-    return Status::Ok();
-  }
+  Status Append(std::string_view data) override { return file_.Append(data); }
   Status Sync() override {
     Guard guard(fs_.mutex_);
     if (Status s = fs_.Enter(Op::kSyncFiles, path_); !s.ok()) return s;
@@ -103,15 +98,9 @@ class FakeFileSystem::LockedFile : public ExclusiveFile, public LockableFile {
   }
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                              std::size_t length) override {
-    Guard guard(fs_.mutex_);
-    if (Status s = fs_.Enter(Op::kRead, path_); !s.ok()) return s;
-    if (offset >= node_->data.size()) return std::size_t{0};
-    return node_->data.copy(buffer, length, offset);
+    return file_.ReadAt(offset, buffer, length);
   }
-  Result<std::uint64_t> Size() override {
-    Guard guard(fs_.mutex_);
-    return std::uint64_t{node_->data.size()};
-  }
+  Result<std::uint64_t> Size() override { return file_.Size(); }
   bool foreign_owner() const override { return node_->foreign; }
   Result<LockAttempt> TryLock() override {
     Guard guard(fs_.mutex_);
@@ -129,6 +118,7 @@ class FakeFileSystem::LockedFile : public ExclusiveFile, public LockableFile {
   FakeFileSystem& fs_;
   std::string path_;
   std::shared_ptr<Node> node_;
+  File file_;  // reads and appends, neither closed nor removed
   bool holds_ = false;
 };
 
@@ -210,26 +200,20 @@ class FakeFileSystem::OpenedFolder : public Folder {
     const std::string name = TemporaryName(
         stem, std::to_string(10000000 + ++fs_.temporary_counter_));
     const std::string path = Full(name);
-    if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
-    if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
-    NameChange creation{"", path, fs_.NewNode()};
-    Apply(creation, fs_.files_);
-    fs_.unsynced_.push_back(creation);
+    Result<std::shared_ptr<Node>> node = Create(path);
+    if (!node.ok()) return node.status();
     return std::unique_ptr<WritableFile>(
-        std::make_unique<File>(fs_, path, creation.node, &closed_));
+        std::make_unique<File>(fs_, path, *node, &closed_));
   }
   Result<std::unique_ptr<ExclusiveFile>> CreateExclusive(
       const std::string& name) override {
     if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
     Guard guard(fs_.mutex_);
     const std::string path = Full(name);
-    if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
-    if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
-    NameChange creation{"", path, fs_.NewNode()};
-    Apply(creation, fs_.files_);
-    fs_.unsynced_.push_back(creation);
+    Result<std::shared_ptr<Node>> node = Create(path);
+    if (!node.ok()) return node.status();
     return std::unique_ptr<ExclusiveFile>(
-        std::make_unique<LockedFile>(fs_, path, creation.node, true));
+        std::make_unique<LockedFile>(fs_, path, *node, true));
   }
   Result<std::unique_ptr<LockableFile>> OpenLockable(
       const std::string& name) override {
@@ -319,6 +303,16 @@ class FakeFileSystem::OpenedFolder : public Folder {
  private:
   std::string Full(const std::string& name) const {
     return ResolveIn(path_, name);
+  }
+
+  // Makes the new file `path`, durable with the folder's SyncNames.
+  Result<std::shared_ptr<Node>> Create(const std::string& path) {
+    if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
+    if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
+    NameChange creation{"", path, fs_.NewNode()};
+    Apply(creation, fs_.files_);
+    fs_.unsynced_.push_back(creation);
+    return creation.node;
   }
 
   FakeFileSystem& fs_;
