@@ -15,6 +15,7 @@
 #include "reading/image_extractor.h"
 #include "reading/inspect_image.h"
 #include "runtime/fake_file_system.h"
+#include "support/reader_commands.h"
 
 namespace {
 
@@ -26,20 +27,15 @@ void Require(bool condition) {
 
 // Sends the listed names through the output escapes, and checks that each
 // extracted file lies directly in the folder and holds the bytes its table
-// slots name.
-struct Checker : mirlot::InspectionVisitor, mirlot::ExtractObserver {
+// slots name; takes the rest of what the readers report without a word.
+struct Checker : mirlot::IgnoringReader {
   Checker(const mirlot::FakeFileSystem& fs, std::string_view image)
       : fs(fs), image(image) {}
-  void OnWarning(const std::string&) override {}
-  void OnStart(const mirlot::ImageReader&,
-               const mirlot::ReportMatch&) override {}
   void OnEntry(std::uint64_t, const mirlot::TableEntry&,
                std::string_view name) override {
     (void)mirlot::JsonString(name);
     (void)mirlot::TerminalText(name);
   }
-  void OnEnd(const mirlot::SoundnessCheck&) override {}
-  void OnSkipped(std::uint64_t, const mirlot::TableEntry&) override {}
   void OnWritten(std::uint64_t number, const std::string& path,
                  std::uint64_t length) override {
     Require(path.starts_with(kFolder));

@@ -59,17 +59,9 @@ TEST(OutputVerificationTest, TellsEachChangeSinceTheRun) {
       {set_list(""), {"the list names no members"}},
       {[](FakeFileSystem& fs) { fs.FailOn(Op::kOpenForRead, "b.dat", Status(FailureCode::kPermissionDenied)); }, {}, "/d/b.dat: Permission denied"},
       {[](FakeFileSystem& fs) { fs.FailOn(Op::kRead, "out.bin", Status(FailureCode::kDeviceIoError), 1); }, {}, "/d/out.bin: Device I/O error"},
-      // clang-format on
       // Changed once the list stage looked c.dat up.
-      {[](FakeFileSystem& fs) {
-         fs.before_each = [&fs](Op op, const std::string& path) {
-           if (op == Op::kStat && path == "/d/c.dat") {
-             fs.AddFile("/d/list.txt", "a.dat,b.dat\r\nC.dat\r\n");
-           }
-         };
-       },
-       {},
-       "/d/list.txt: Path/File access error"},
+      {[](FakeFileSystem& fs) { fs.before_each = [&fs](Op op, const std::string& path) { if (op == Op::kStat && path == "/d/c.dat") fs.AddFile("/d/list.txt", "a.dat,b.dat\r\nC.dat\r\n"); }; }, {}, "/d/list.txt: Path/File access error"},
+      // clang-format on
   };
   for (const auto& row : rows) {
     FakeFileSystem fs;

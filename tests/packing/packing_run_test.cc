@@ -21,17 +21,13 @@ using Op = FakeFileSystem::Op;
 using Strings = std::vector<std::string>;
 
 // Records waits for the folder; cancels once a wait started, or at once.
-class Canceller : public RunObserver {
- public:
-  explicit Canceller(bool at_once) : at_once_(at_once) {}
+struct Canceller : RunObserver {
   void OnWaitingForFolder(const std::string& folder, bool waiting) override {
     seen += (waiting ? "wait " : "over ") + folder + ";";
   }
-  bool CancelRequested() override { return at_once_ || !seen.empty(); }
+  bool CancelRequested() override { return at_once || !seen.empty(); }
+  bool at_once = false;
   std::string seen;
-
- private:
-  bool at_once_;
 };
 
 // Packs the list `name` in /d, expecting `outcome`; returns what it showed.
@@ -52,7 +48,7 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
   fs.AddFile("/d/файл.dat", MemberBytes(56, "Ж"));
   fs.AddFile("/d/list.txt",
              "\"sub/x, y.dat\",\"  /other/abs.dat \"\r\nфайл.dat\n");
-  Canceller observer(false);
+  RunObserver observer;
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(fs.Content("/d/out.bin"),
             "\0\0\0\x18\0\0\0\x04\0\0\0\x1C\0\0\0\0\0\0\0\x1C\0\0\0\x02XY01Ж"s);
@@ -122,19 +118,18 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
     fs.AddFile("/d/out.bin", "OLD IMAGE");
     fs.AddFile("/d/report.txt", "OLD REPORT");
     const Strings before = fs.FilePaths();
-    if (row.part && row.message != k61) {
-      fs.before_each = [&, seen = 0](Op op, const std::string& path) mutable {
-        if (op != row.op || path.find(row.part) == std::string::npos ||
-            seen++ != row.skip) {
-          return;
-        }
-        if (row.message == k7) throw std::bad_alloc();
-        fs.AddFile("/d/list.txt", "b.dat\nb.dat\n");
-      };
-    } else if (row.part) {
-      fs.FailOn(row.op, row.part, Status(FailureCode::kDiskFull), row.skip);
-    }
-    Canceller observer(row.part == nullptr);
+    fs.before_each = [&, seen = 0](Op op, const std::string& path) mutable {
+      if (!row.part || op != row.op ||
+          path.find(row.part) == std::string::npos || seen++ != row.skip) {
+        return;
+      }
+      if (row.message == k7) throw std::bad_alloc();
+      if (row.message == k61)
+        fs.FailOn(op, path, Status(FailureCode::kDiskFull));
+      if (row.message == k75) fs.AddFile("/d/list.txt", "b.dat\nb.dat\n");
+    };
+    Canceller observer;
+    observer.at_once = row.part == nullptr;
     EXPECT_EQ(
         Pack(fs, "list.txt",
              row.part ? RunOutcome::kFailed : RunOutcome::kCancelled, observer),
@@ -154,7 +149,7 @@ TEST(PackingRunTest, SecondRunWaitsForTheFolderBetweenTheFirstRunsMoves) {
   fs.AddFile("/d/b.dat", MemberBytes(58, "BBBB"));
   fs.AddFile("/d/one.txt", "a.dat\n");
   fs.AddFile("/d/two.txt", "b.dat\n");
-  Canceller second(false);
+  Canceller second;
   fs.before_each = [&](Op op, const std::string& path) {
     if (op != Op::kRename || !path.ends_with("-> /d/report.txt")) return;
     EXPECT_EQ(Pack(fs, "two.txt", RunOutcome::kCancelled, second), Strings{});

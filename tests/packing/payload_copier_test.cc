@@ -18,18 +18,17 @@ namespace {
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 
-// What the copier reported: "files done/all:KiB done/all " each time.
-class RecordingObserver : public RunObserver {
- public:
+// What the copier reported: "files done/all:KiB done/all " each time. It
+// cancels at poll `cancel_at_poll`, never at 0.
+struct RecordingObserver : RunObserver {
   void OnProgress(const CopyProgress& p) override {
     seen += std::to_string(p.files_done) + "/" + std::to_string(p.files_total) +
             ":" + std::to_string(p.bytes_done >> 10) + "/" +
             std::to_string(p.bytes_total >> 10) + " ";
   }
   bool CancelRequested() override { return ++polls == cancel_at_poll; }
+  int polls = 0, cancel_at_poll = 0;
   std::string seen;
-  int polls = 0;
-  int cancel_at_poll = 0;  // 0: never
 };
 
 // Payloads of 1.5 MiB, none and 1 MiB. The image holds what the progress

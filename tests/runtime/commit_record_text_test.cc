@@ -38,26 +38,18 @@ TEST(CommitRecordTextTest, TellsWholeRecordsFromCutOnesAndFromOtherFiles) {
     RecordText expected;
     std::vector<RecordedMove> moves = {};
   } rows[] = {
+      // clang-format off
       {"whole", kRecord, RecordText::kWhole, kMoves},
-      {"version 1",
-       "mirlot commit 1\n.out.bin.tmp-Ab3dE6gH\nout.bin\n1770 2049 13\n"
-       "2012 2049 14\nend\n",
-       RecordText::kWhole, version1},
-      {"empty", "", RecordText::kIncomplete},
+      {"version 1", "mirlot commit 1\n.out.bin.tmp-Ab3dE6gH\nout.bin\n1770 2049 13\n2012 2049 14\nend\n", RecordText::kWhole, version1},
       {"never written", std::string(4096, '\0'), RecordText::kIncomplete},
-      {"followed by zeros", kRecord + std::string(512, '\0'),
-       RecordText::kIncomplete},
+      {"followed by zeros", kRecord + std::string(512, '\0'), RecordText::kIncomplete},
       {"a byte changed", altered, RecordText::kIncomplete},
       {"a list", "a.dat\nb.dat\n", RecordText::kUnknown},
       {"another version", "mirlot commit 3\n", RecordText::kUnknown},
-      {"version 1 without its end",
-       "mirlot commit 1\n.o.tmp-Ab3dE6gH\no\nnone\n2 1 1\n",
-       RecordText::kUnknown},
-      {"checked, but no moves", "mirlot commit 2\ncheck 72714c417477c30a\n",
-       RecordText::kUnknown},
-      {"checked, but not four lines a move",
-       "mirlot commit 2\nout.bin\nreport.txt\ncheck 6b345a77be40de29\n",
-       RecordText::kUnknown},
+      {"version 1 without its end", "mirlot commit 1\n.o.tmp-Ab3dE6gH\no\nnone\n2 1 1\n", RecordText::kUnknown},
+      {"checked, but no moves", "mirlot commit 2\ncheck 72714c417477c30a\n", RecordText::kUnknown},
+      {"checked, but not four lines a move", "mirlot commit 2\nout.bin\nreport.txt\ncheck 6b345a77be40de29\n", RecordText::kUnknown},
+      // clang-format on
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -65,7 +57,7 @@ TEST(CommitRecordTextTest, TellsWholeRecordsFromCutOnesAndFromOtherFiles) {
     EXPECT_EQ(decoded.text, row.expected);
     EXPECT_EQ(decoded.moves, row.moves);
   }
-  // Whatever a crash leaves of a record being written.
+  // Whatever a crash leaves of a record being written, nothing included.
   for (std::size_t size = 0; size < kRecord.size(); ++size) {
     EXPECT_EQ(DecodeCommitRecord(kRecord.substr(0, size)).text,
               RecordText::kIncomplete)
