@@ -1,10 +1,10 @@
-// A seeded fuzzer of the commit record, on the fake file system: folders
-// left as an interrupted commit leaves them, or as an attacker arranges
-// them, with records whose names, identities and text are drawn from pools
-// of right and wrong values, then one command. Whatever the record says,
-// no file but the two outputs and this program's own temporary files
-// changes; and where a real commit was interrupted, once its record is
-// gone the outputs are one whole pair.
+// A seeded fuzzer of the commit record, on the fake file system: a folder
+// as an interrupted commit leaves it, a record of it or one drawn from pools
+// of wrong names, identities and texts, then one command, with the folder or
+// the record unlockable or the record's writer alive. Whatever the record
+// says, no file but the two outputs and this program's own temporary files
+// changes, nothing changes while its writer lives, and where the record was
+// a real one, once it is gone the outputs are one whole pair.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "packing/packing_run.h"
 #include "runtime/commit_record_text.h"
 #include "runtime/content_checksum.h"
 #include "runtime/fake_file_system.h"
@@ -24,13 +23,13 @@
 namespace mirlot {
 namespace {
 
-using Op = FakeFileSystem::Op;
+using namespace std::string_literals;
 using Files = std::map<std::string, std::string>;
+using Pair = std::vector<std::string>;  // out.bin, then report.txt
 
 const std::string kOutputs[] = {"out.bin", "report.txt"};
 const std::string kTemporaries[] = {".out.bin.tmp-Ab3dE6gH",
                                     ".report.txt.tmp-Xy1zW2vU"};
-// Names a record may hold besides the right ones.
 // clang-format off
 const std::string kNamePool[] = {
     "out.bin", "report.txt", ".out.bin.tmp-Ab3dE6gH", ".mirlot-commit",
@@ -38,39 +37,41 @@ const std::string kNamePool[] = {
     "../outside.txt", "/outside.txt", ".", "", "sub/x", "OUT.BIN"};
 // clang-format on
 
-void AddUserFiles(FakeFileSystem& fs) {
-  fs.AddFile("/d/e.dat", MemberBytes(60, "EARLY!"));
-  fs.AddFile("/d/n.dat", MemberBytes(58, "NEW!"));
-  fs.AddFile("/d/t.dat", MemberBytes(57, "333"));
+// The user's files, and the pair packing `list` (if any) over them makes.
+Pair Arrange(FakeFileSystem& fs, const std::string& list = "") {
+  for (const auto& [name, size] :
+       {std::pair{"e"s, 60}, {"n"s, 58}, {"t"s, 57}}) {
+    fs.AddFile("/d/" + name + ".dat", MemberBytes(size, name));
+    fs.AddFile("/d/" + name + ".txt", name + ".dat\n");
+  }
   fs.AddFile("/d/list.txt", "e.dat\n");
-  fs.AddFile("/d/new.txt", "n.dat\n");
-  fs.AddFile("/d/third.txt", "t.dat\n");
   fs.AddFile("/d/precious.dat", "the user's");
   fs.AddFile("/outside.txt", "outside");
   fs.AddSpecial("/d/link");
-}
-
-using Pair = std::vector<std::string>;  // out.bin, then report.txt
-
-// The pair that packing `list` in /d makes.
-Pair PairOf(const std::string& list) {
-  FakeFileSystem fs;
-  AddUserFiles(fs);
-  EXPECT_EQ(PackList(fs, "/d/" + list), RunOutcome::kDone);
+  EXPECT_TRUE(list.empty() || PackList(fs, list) == RunOutcome::kDone);
   return {fs.Content("/d/out.bin"), fs.Content("/d/report.txt")};
 }
 
-// True for a name this program may change: an output, the record, or a
-// temporary name of its own.
-bool Ours(const std::string& path) {
-  if (ParentFolder(path) == "/d/out") return true;
-  if (ParentFolder(path) != "/d") return false;
-  const std::string name = LastComponent(path);
-  for (const char* own :
-       {"out.bin", "report.txt", ".mirlot-commit", "mirlot-extract"}) {
-    if (name == own || IsTemporaryNameFor(name, own)) return true;
+const Pair& PairOf(const std::string& list) {
+  static std::map<std::string, Pair> pairs;
+  if (!pairs.contains(list)) {
+    FakeFileSystem fs;
+    pairs[list] = Arrange(fs, "/d/" + list);
   }
-  return false;
+  return pairs[list];
+}
+
+// An output, the record, a temporary name of this program's, or extract's.
+bool Ours(const std::string& path) {
+  const std::string name = LastComponent(path);
+  if (ParentFolder(path) == "/d/out") return true;
+  return ParentFolder(path) == "/d" &&
+         std::ranges::any_of(
+             std::vector<std::string>{"out.bin", "report.txt", ".mirlot-commit",
+                                      "mirlot-extract"},
+             [&](const std::string& own) {
+               return name == own || IsTemporaryNameFor(name, own);
+             });
 }
 
 Files Snapshot(const FakeFileSystem& fs) {
@@ -79,139 +80,95 @@ Files Snapshot(const FakeFileSystem& fs) {
   return files;
 }
 
-class Case {
- public:
-  explicit Case(unsigned seed) : random_(seed) {}
-
-  // Arranges the folder and its record; returns whether it is what a real
-  // interrupted commit leaves.
-  bool Arrange(FakeFileSystem& fs) {
-    AddUserFiles(fs);
-    static const Pair kEarlier = PairOf("list.txt"), kFresh = PairOf("new.txt");
-    const bool real = Draw(2) == 0;
-    bool untouched = true;
-    std::vector<RecordedMove> moves;
-    for (int k = 0; k < 2; ++k) {
-      // The same list packed twice, and an output that was not there.
-      fresh_.push_back(Draw(8) == 0 ? kEarlier[k] : kFresh[k]);
-      earlier_.push_back(Draw(5) == 0 ? "" : kEarlier[k]);
-      const int state = static_cast<int>(Draw(earlier_[k].empty() ? 2 : 6));
-      untouched &= state == 0;
-      Place(fs, k, state);
-      RecordedMove move{kTemporaries[k], kOutputs[k], std::nullopt,
-                        fresh_[k].size(), ChecksumOf(fresh_[k])};
-      if (!earlier_[k].empty()) move.former_size = earlier_[k].size();
-      moves.push_back(move);
-    }
-    std::string text = EncodeCommitRecord(moves);
-    if (real && untouched && Draw(2) == 0) text.resize(Draw(text.size()));
-    if (!real) text = Attack(moves);
-    fs.AddFile("/d/.mirlot-commit", text);
-    if (!real && Draw(6) == 0) fs.GiveToAnotherUser("/d/.mirlot-commit");
-    if (!real && Draw(6) == 0) fs.AddSpecial("/d/.mirlot-commit");
-    return real;
-  }
-
-  std::size_t Draw(std::size_t bound) {
-    return std::uniform_int_distribution<std::size_t>(0, bound - 1)(random_);
-  }
-
-  // Whether the outputs hold the earlier pair, the new one, or that of
-  // `third`.
-  bool Whole(const FakeFileSystem& fs, const Pair& third) const {
-    const Pair now = {fs.Content("/d/out.bin"), fs.Content("/d/report.txt")};
-    return now == earlier_ || now == fresh_ || now == third;
-  }
-
- private:
-  // Puts move `k`'s files where a commit leaves them: 0 before its moves,
-  // 1 the earlier file set aside, 2 then the new one moved in, 3 the two
-  // swapped, 4 done, 5 undone; without an earlier file, 1 is done.
-  void Place(FakeFileSystem& fs, int k, int state) {
-    const std::string to = "/d/" + kOutputs[k];
-    const std::string from = "/d/" + kTemporaries[k];
-    const std::string aside = SetAsideName(from);
-    const std::string &earlier = earlier_[k], &fresh = fresh_[k];
-    const std::vector<Files> states = {{{to, earlier}, {from, fresh}},
-                                       {{aside, earlier}, {from, fresh}},
-                                       {{aside, earlier}, {to, fresh}},
-                                       {{to, fresh}, {from, earlier}},
-                                       {{to, fresh}},
-                                       {{to, earlier}}};
-    for (const auto& [path, content] : states[state]) {
-      if (!content.empty()) fs.AddFile(path, content);
-    }
-  }
-
-  // A record an attacker might write: names from the pool, identities
-  // wrong or right, the earlier format, or bytes of no record.
-  std::string Attack(std::vector<RecordedMove> moves) {
-    for (RecordedMove& move : moves) {
-      if (Draw(2) == 0) move.to = kNamePool[Draw(std::size(kNamePool))];
-      if (Draw(2) == 0) move.from = kNamePool[Draw(std::size(kNamePool))];
-      if (Draw(3) == 0) move.fresh_checksum = random_();
-      if (Draw(3) == 0) move.fresh_size = Draw(100);
-      if (Draw(3) == 0) move.former_size = Draw(100);
-    }
-    switch (Draw(4)) {
-      case 0:
-        return "mirlot commit 1\n" + moves[0].from + "\n" + moves[0].to + "\n" +
-               std::to_string(moves[0].former_size.value_or(0)) + " 0 0\n" +
-               std::to_string(moves[0].fresh_size) + " 0 0\nend\n";
-      case 1:
-        return "precious.dat\n";
-      default:
-        return EncodeCommitRecord(moves);
-    }
-  }
-
-  std::mt19937_64 random_;
-  Pair earlier_, fresh_;  // what the outputs held before, and the new files
-};
-
 TEST(CommitRecordAttackTest, NoCommandTouchesMoreThanItsOwnFiles) {
   for (unsigned seed = 1; seed <= 3000; ++seed) {
+    std::mt19937_64 random(seed);
+    const auto draw = [&random](std::size_t bound) {
+      return std::uniform_int_distribution<std::size_t>(0, bound - 1)(random);
+    };
     FakeFileSystem fs;
-    Case drawn(seed);
-    const bool real = drawn.Arrange(fs);
-    // The folder cannot be locked, the record's lock is held by a live
-    // writer, or the platform cannot lock the record.
-    fs.folders_unlockable = drawn.Draw(4) == 0;
-    Result<std::unique_ptr<LockableFile>> record =
-        (*fs.OpenFolder("/d"))->OpenLockable(".mirlot-commit");
-    const bool live = record.ok() && drawn.Draw(8) == 0;
-    if (live) {
-      ASSERT_EQ(*(*record)->TryLock(), LockAttempt::kTaken);
-    } else if (drawn.Draw(8) == 0) {
-      fs.FailOn(Op::kLockFolder, ".mirlot-commit", Status(75, ""));
+    Arrange(fs);
+    // Each output's earlier file (none at times) and new one (at times the
+    // same: a list packed twice), where the moves left them: before them,
+    // the earlier set aside, the new moved in, the two swapped, done, undone.
+    Pair earlier, fresh;
+    std::vector<RecordedMove> moves;
+    bool untouched = true;
+    for (int k = 0; k < 2; ++k) {
+      fresh.push_back(draw(8) == 0 ? PairOf("e.txt")[k] : PairOf("n.txt")[k]);
+      earlier.push_back(draw(5) == 0 ? "" : PairOf("e.txt")[k]);
+      const std::string to = "/d/" + kOutputs[k],
+                        from = "/d/" + kTemporaries[k],
+                        aside = SetAsideName(from);
+      const std::size_t state = draw(earlier[k].empty() ? 2 : 6);
+      untouched &= state == 0;
+      const std::vector<Files> states = {
+          {{to, earlier[k]}, {from, fresh[k]}},
+          {{aside, earlier[k]}, {from, fresh[k]}},
+          {{aside, earlier[k]}, {to, fresh[k]}},
+          {{to, fresh[k]}, {from, earlier[k]}},
+          {{to, fresh[k]}},
+          {{to, earlier[k]}}};
+      for (const auto& [path, content] : states[state]) {
+        if (!content.empty()) fs.AddFile(path, content);
+      }
+      moves.push_back({kTemporaries[k], kOutputs[k], std::nullopt,
+                       fresh[k].size(), ChecksumOf(fresh[k])});
+      if (!earlier[k].empty()) moves.back().former_size = earlier[k].size();
     }
-    // The pack of third.txt, or a reader.
+    const bool real = draw(2) == 0;
+    std::string text = EncodeCommitRecord(moves);
+    if (real && untouched && draw(2) == 0) text.resize(draw(text.size()));
+    for (RecordedMove& move : moves) {  // an attacker's record
+      if (draw(2) == 0) move.to = kNamePool[draw(std::size(kNamePool))];
+      if (draw(2) == 0) move.from = kNamePool[draw(std::size(kNamePool))];
+      if (draw(3) == 0) move.fresh_checksum = random();
+      if (draw(3) == 0) move.fresh_size = draw(100);
+      if (draw(3) == 0) move.former_size = draw(100);
+    }
+    if (!real) {
+      const std::string v1 =
+          "mirlot commit 1\n" + moves[0].from + "\n" + moves[0].to +
+          "\n1 0 0\n" + std::to_string(moves[0].fresh_size) + " 0 0\nend\n";
+      text = std::vector<std::string>{v1, "precious.dat\n",
+                                      EncodeCommitRecord(moves)}[draw(3)];
+    }
+    fs.AddFile("/d/.mirlot-commit", text);
+    if (!real && draw(6) == 0) fs.GiveToAnotherUser("/d/.mirlot-commit");
+    if (!real && draw(6) == 0) fs.AddSpecial("/d/.mirlot-commit");
+    // The folder cannot be locked; the record's writer lives, or the record
+    // cannot be locked.
+    fs.folders_unlockable = draw(4) == 0;
+    auto record = (*fs.OpenFolder("/d"))->OpenLockable(".mirlot-commit");
+    const bool live = record.ok() && draw(8) == 0;
+    ASSERT_TRUE(!live || *(*record)->TryLock() == LockAttempt::kTaken);
+    if (!live && draw(8) == 0) {
+      fs.FailOn(FakeFileSystem::Op::kLockFolder, ".mirlot-commit",
+                Status(75, ""));
+    }
     const std::string command = std::vector<std::string>{
-        "pack", "inspect", "extract", "verify"}[drawn.Draw(4)];
-    SCOPED_TRACE("seed " + std::to_string(seed) + ", " + command +
-                 (real ? ", interrupted" : ", attacked") + "\n" +
-                 fs.Content("/d/.mirlot-commit"));
+        "pack", "inspect", "extract", "verify"}[draw(4)];
+    SCOPED_TRACE("seed " + std::to_string(seed) + ", " + command + "\n" + text);
     const Files before = Snapshot(fs);
     if (command == "pack") {
-      (void)PackList(fs, "/d/third.txt");
+      (void)PackList(fs, "/d/t.txt");
     } else {
       (void)RunReader(command, fs);
     }
     const Files after = Snapshot(fs);
     for (const auto& [path, content] : before) {
-      if (Ours(path)) continue;
-      EXPECT_TRUE(after.contains(path) && after.at(path) == content) << path;
+      EXPECT_TRUE(Ours(path) ||
+                  (after.contains(path) && after.at(path) == content))
+          << path;
     }
-    // Nothing new but ours; and while its writer lives, a commit is left
-    // alone.
     for (const auto& [path, content] : after) {
       const bool kept = before.contains(path) && before.at(path) == content;
       EXPECT_TRUE(before.contains(path) || Ours(path)) << path;
       EXPECT_TRUE(kept || !live || ParentFolder(path) != "/d") << path;
     }
     if (real && !after.contains("/d/.mirlot-commit")) {
-      static const Pair kThird = PairOf("third.txt");
-      EXPECT_TRUE(drawn.Whole(fs, kThird));
+      const Pair now = {fs.Content("/d/out.bin"), fs.Content("/d/report.txt")};
+      EXPECT_TRUE(now == earlier || now == fresh || now == PairOf("t.txt"));
     }
   }
 }
