@@ -8,7 +8,6 @@
 #include "runtime/commit_resolution.h"
 #include "runtime/path.h"
 #include "runtime/temporary_name.h"
-#include "runtime/text.h"
 
 namespace mirlot {
 
@@ -112,8 +111,7 @@ class Judge {
     }
     if (const std::string name = ForeignName(record.moves, outputs_);
         !name.empty()) {
-      return Discard(rights,
-                     "not ours (it names " + EscapeControls(name) + ")");
+      return Discard(rights, "not ours (it names " + name + ")");
     }
     Result<std::optional<Resolution>> resolution =
         Resolve(folder_, record.moves);

@@ -62,22 +62,4 @@ std::size_t DisplayColumns(std::string_view text) {
   return columns;
 }
 
-std::string EscapeControls(std::string_view text) {
-  std::string escaped;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\n') {
-      escaped += "\\n";
-    } else if (c == '\t') {
-      escaped += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      static constexpr char kDigits[] = "0123456789abcdef";
-      escaped += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 0xF]};
-    } else {
-      escaped += c;
-    }
-  }
-  return escaped;
-}
-
 }  // namespace mirlot

@@ -23,10 +23,6 @@ bool IsValidUtf8(std::string_view text);
 // one per byte that is not part of one.
 std::size_t DisplayColumns(std::string_view text);
 
-// `text` with its control characters spelled out, so that a name read from
-// a file stays on one line of a message: "\n", "\t", and "\x01" for the
-// others (DEL as "\x7f").
-std::string EscapeControls(std::string_view text);
 
 }  // namespace mirlot
 

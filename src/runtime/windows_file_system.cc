@@ -562,8 +562,7 @@ class WindowsFolder : public Folder {
     } else if ((info.dwFileAttributes &
                 (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
                info.nFileSizeHigh != 0 || info.nFileSizeLow != 0 ||
-               (!held_path_.empty() &&
-                FinalPath(found) != held_path_ + Widen(kFolderLockFileName))) {
+               ReachesElsewhere(found, kFolderLockFileName)) {
       why = Status(FailureCode::kPathFileAccessError);
     }
     if (why.ok()) return found;
@@ -584,12 +583,19 @@ class WindowsFolder : public Folder {
     const bool link =
         !::GetFileInformationByHandle(handle, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-        (!held_path_.empty() &&
-         ::CompareStringOrdinal(FinalPath(handle).c_str(), -1,
-                                (held_path_ + Widen(name)).c_str(), -1,
-                                TRUE) != CSTR_EQUAL);
+        ReachesElsewhere(handle, name);
     ::CloseHandle(handle);
     return link;
+  }
+
+  // True when the file `handle` was opened at `name` here is not itself at
+  // that name in the held folder: a link led elsewhere. False where the
+  // system cannot tell where the folder is.
+  bool ReachesElsewhere(HANDLE handle, const std::string& name) const {
+    return !held_path_.empty() &&
+           ::CompareStringOrdinal(FinalPath(handle).c_str(), -1,
+                                  (held_path_ + Widen(name)).c_str(), -1,
+                                  TRUE) != CSTR_EQUAL;
   }
 
   std::string Full(const std::string& name) const {
