@@ -27,7 +27,7 @@ std::string TemporaryName(std::string_view final_name,
                           std::string_view suffix) {
   std::string name = ".";
   name.append(final_name.substr(0, kStemBytes));
-  name.append(".tmp-");
+  name.append(kStemEnd);
   name.append(suffix);
   return name;
 }
@@ -45,12 +45,7 @@ std::string SetAsideName(std::string_view temporary_name) {
 
 bool IsTemporaryNameFor(std::string_view name, std::string_view final_name) {
   if (name.ends_with(kSetAsideTail)) name.remove_suffix(kSetAsideTail.size());
-  const std::string stem = TemporaryName(final_name, "");
-  if (name.size() != stem.size() + kSuffixLength || !name.starts_with(stem)) {
-    return false;
-  }
-  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()),
-                     name.end(), IsSuffixCharacter);
+  return IsTemporaryNameOf(name, final_name);
 }
 
 bool IsTemporaryNameOf(std::string_view name, std::string_view final_name) {

@@ -21,13 +21,12 @@ std::string RandomTemporarySuffix();
 std::string SetAsideName(std::string_view temporary_name);
 
 // True when `name` is a TemporaryName for `final_name` with a suffix that
-// RandomTemporarySuffix could have made, or the SetAsideName of one.
-bool IsTemporaryNameFor(std::string_view name, std::string_view final_name);
-
-// True when `name` is a TemporaryName for `final_name` with a suffix that
 // RandomTemporarySuffix could have made (not its SetAsideName), comparing
 // names as the platform does (FileNameKey).
 bool IsTemporaryNameOf(std::string_view name, std::string_view final_name);
+
+// IsTemporaryNameOf, or the SetAsideName of such a name.
+bool IsTemporaryNameFor(std::string_view name, std::string_view final_name);
 
 // True when `name` names the same file (as FileNameKey compares names) as a
 // name for which IsTemporaryNameFor holds with some final name.
