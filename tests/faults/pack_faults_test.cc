@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -421,27 +420,13 @@ bool Traceable() {
   return RunChild({kStrace, "-o", "/dev/null", "/bin/true"}).exit_status == 0;
 }
 
-// How many times a traced run whose strace log is `log` called `syscall`
-// before the first fdatasync, which begins its commit.
-int CallsBeforeTheCommit(const std::string& log, const std::string& syscall) {
-  int calls = 0;
-  std::istringstream lines(log);
-  for (std::string line; std::getline(lines, line);) {
-    const std::size_t name = line.find_first_not_of("0123456789 ");
-    if (line.compare(name, 10, "fdatasync(") == 0) break;
-    if (line.compare(name, syscall.size() + 1, syscall + "(") == 0) ++calls;
-  }
-  return calls;
-}
 #endif
 
-// A pack of a new list killed at its N-th step, for every N until a run is
-// not killed: through strace at each call of every system call its commit
-// makes, where the file system can swap two names, where it cannot (every
-// renameat2 fails with EINVAL) and where it cannot link a name either
-// (linkat fails with EPERM too, as on exFAT through FUSE), the run that is
-// not killed succeeding; and at each file operation of its folder
-// (crash_pack, on every host). Then crash_pack's runs whose folder moves
+// A pack of a new list killed at each file operation of its folder, for
+// every N until a run is not killed (crash_pack, on every host: the fake's
+// crash table stops a run at every step with and without the exchange
+// primitive, and the FileSystems rows kill at every rename where names can
+// be neither swapped nor linked). Then crash_pack's runs whose folder moves
 // away at their N-th operation, an empty folder taking its place as a link
 // swapped in the path would make it (Windows refuses to move a folder a run
 // holds open), with "move-fail" failing the next operation: every name
@@ -452,35 +437,6 @@ TEST_F(PackFaults, KillOrMoveAtEveryStepOfTheCommitLeavesOnePair) {
   scratch_.Write("work/list.txt", scratch_.Path("src/a.dat") + "\n");
   const std::string list = scratch_.Path("work/list.txt");
   const fs::path work = scratch_.Native("work"), moved = scratch_.Native("m");
-#ifndef _WIN32
-  // trace=all is what strace does anyway.
-  const std::string no_swap = "inject=renameat2:error=EINVAL";
-  const std::vector<std::string> modes[] = {
-      {"-e", "trace=all"},
-      {"-e", no_swap},
-      {"-e", no_swap, "-e", "inject=linkat:error=EPERM"}};
-  for (const std::vector<std::string>& faults : modes) {
-    if (!Traceable()) break;
-    std::vector<std::string> logged = {"-o", scratch_.Path("log")};
-    logged.insert(logged.end(), faults.begin(), faults.end());
-    // Its log says where the commit begins; whether it succeeds is for
-    // KillAtEveryCall's last run to say.
-    (void)TracedPack(list, logged);
-    ASSERT_TRUE(PackEarlier(scratch_, "work/"));
-    const std::string log = scratch_.Read("log");
-    const std::string injected = testing::PrintToString(faults);
-    for (const std::string syscall :
-         {"fdatasync", "openat", "write", "newfstatat", "flock", "renameat2",
-          "renameat", "rename", "linkat", "fsync", "unlinkat", "unlink",
-          "close"}) {
-      // strace injects one fault per call: the kill would replace it.
-      if (injected.find("inject=" + syscall + ":") == std::string::npos) {
-        KillAtEveryCall(list, scratch_, "work/", faults, syscall,
-                        CallsBeforeTheCommit(log, syscall) + 1);
-      }
-    }
-  }
-#endif
   const std::vector<std::string> move = {"move", work.string(), moved.string()};
   struct Killer {
     std::vector<std::string> action;  // crash_pack's, after N and LIST
