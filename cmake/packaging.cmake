@@ -201,13 +201,15 @@ it or open a text file with it from the file manager, and press Start.")
   add_custom_target(mirlot_package_files ALL DEPENDS ${mirlot_gzip_outputs})
 
   # Each package has its manual page, and the copyright file and changelog
-  # in a documentation folder of its own; the README goes with mirlot.
+  # in a documentation folder of its own; the README, the manual and the
+  # performance notes go with mirlot.
   set(mirlot_docs ${CMAKE_INSTALL_DATADIR}/doc)
   set(mirlot_package_docs ${mirlot_root}/packaging/debian/copyright
                           ${mirlot_gzipped}/changelog.gz)
   install(FILES ${mirlot_gzipped}/mirlot.1.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES ${mirlot_root}/README.md ${mirlot_package_docs}
+  install(FILES ${mirlot_root}/README.md ${mirlot_root}/docs/manual.md
+                ${mirlot_root}/docs/performance.md ${mirlot_package_docs}
           DESTINATION ${mirlot_docs}/mirlot)
   if(TARGET mirlot-gui)
     install(FILES ${mirlot_gzipped}/mirlot-gui.1.gz

@@ -1,8 +1,9 @@
 # The zip a Windows user unpacks and runs (scripts/build-windows.sh): the
-# programs at the top of one folder, the README and the licence (the one
-# the setup programs show) beside them, and the example list with its
-# members, ready for `mirlot pack examples\list.txt`.
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CPACK_RESOURCE_FILE_LICENSE}
+# programs at the top of one folder, the README, the manual and the
+# licence (the one the setup programs show) beside them, and the example
+# list with its members, ready for `mirlot pack examples\list.txt`.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md
+              ${PROJECT_SOURCE_DIR}/docs/manual.md ${CPACK_RESOURCE_FILE_LICENSE}
         DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples
         PATTERN .gitignore EXCLUDE

@@ -134,7 +134,7 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   }
   // On the disk before they are moved over the earlier files, so that a
   // crash soon after cannot leave an empty or partial output in place. For
-  // a large image this wait is most of the run (README, Performance).
+  // a large image this wait is most of the run (docs/performance.md).
   if (Status s = folder.SyncClosedFiles(); !s.ok()) {
     return Explained(s, OutputOperation("saving", both, folder_path));
   }
