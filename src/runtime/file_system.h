@@ -129,8 +129,13 @@ enum class LockAttempt {
 
 // An existing regular file of a folder, reached without following a link,
 // opened to judge whether to trust it and whether its writer still lives.
-class LockableFile : public ReadableFile {
+class LockableFile {
  public:
+  virtual ~LockableFile() = default;
+
+  // The file, to read it.
+  virtual ReadableFile& file() = 0;
+
   // FileStatus::foreign_owner of the file opened.
   virtual bool foreign_owner() const = 0;
 

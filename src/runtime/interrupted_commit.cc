@@ -88,7 +88,7 @@ class Judge {
     if ((*record)->foreign_owner()) {
       return Discard(rights, "not ours (owned by another user)");
     }
-    Result<std::string> text = ReadText(**record);
+    Result<std::string> text = ReadText((*record)->file());
     if (!text.ok()) return text.status().About(record_path_);
     return Act(rights, DecodeCommitRecord(*text));
   }

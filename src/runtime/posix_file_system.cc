@@ -264,11 +264,7 @@ class PosixLockableFile : public LockableFile {
   PosixLockableFile(int fd, bool foreign_owner)
       : file_(fd), fd_(fd), foreign_owner_(foreign_owner) {}
 
-  Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
-                             std::size_t length) override {
-    return file_.ReadAt(offset, buffer, length);
-  }
-  Result<std::uint64_t> Size() override { return file_.Size(); }
+  ReadableFile& file() override { return file_; }
   bool foreign_owner() const override { return foreign_owner_; }
 
   Result<LockAttempt> TryLock() override {

@@ -218,11 +218,7 @@ class WindowsLockableFile : public LockableFile {
   explicit WindowsLockableFile(HANDLE handle)
       : file_(handle), handle_(handle) {}
 
-  Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
-                             std::size_t length) override {
-    return file_.ReadAt(offset, buffer, length);
-  }
-  Result<std::uint64_t> Size() override { return file_.Size(); }
+  ReadableFile& file() override { return file_; }
   bool foreign_owner() const override { return false; }
 
   Result<LockAttempt> TryLock() override {

@@ -96,11 +96,7 @@ class FakeFileSystem::LockedFile : public ExclusiveFile, public LockableFile {
     node_->synced = node_->data;
     return Status::Ok();
   }
-  Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
-                             std::size_t length) override {
-    return file_.ReadAt(offset, buffer, length);
-  }
-  Result<std::uint64_t> Size() override { return file_.Size(); }
+  ReadableFile& file() override { return file_; }
   bool foreign_owner() const override { return node_->foreign; }
   Result<LockAttempt> TryLock() override {
     Guard guard(fs_.mutex_);
