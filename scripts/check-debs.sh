@@ -10,8 +10,10 @@
 # program compiles in (scripts/check-licenses.sh). Then two rounds: mirlot
 # alone, then mirlot-gui with the mirlot it depends on. In each, apt
 # installs the packages; every file is then in place as packaged (dpkg
-# --verify), and the desktop's "Open with" cache offers the window for text
-# files. apt then removes them, after which:
+# --verify), and the window is no opener of text files: with two stand-in
+# text handlers, one sorting before mirlot-gui and one after, gio names the
+# first the default and never the window (it is still reached through
+# "Open with" another application). apt then removes them, after which:
 #   - dpkg no longer knows either package (they have no configuration
 #     files, so removing them removes everything);
 #   - every path the packages hold is as it was before the round: a folder
@@ -99,6 +101,34 @@ state_of() {
   done
 }
 
+# check_text_opener NAME: what gio would open a text file with, the
+# installed applications beside two stand-in text handlers kept in a folder
+# of their own (the machine's own defaults are not read), must never be the
+# window: with no default set, gio takes the first by name, and mirlot-gui
+# sorts before most editors.
+check_text_opener() {
+  local name=$1 standins shown
+  if ! command -v gio >/dev/null || ! command -v update-desktop-database >/dev/null; then
+    log "$name: text opener not checked: no gio or update-desktop-database here"
+    return
+  fi
+  standins=$(mktemp -d)
+  mkdir "$standins/applications"
+  for handler in aaa-text-viewer zzz-text-viewer; do
+    printf '[Desktop Entry]\nType=Application\nName=%s\nExec=true %%f\nMimeType=text/plain;\n' \
+      "$handler" >"$standins/applications/$handler.desktop"
+  done
+  update-desktop-database "$standins/applications"
+  shown=$(env XDG_DATA_HOME="$standins" XDG_DATA_DIRS=/usr/share \
+    XDG_CONFIG_HOME="$standins/config" XDG_CONFIG_DIRS="$standins/config" \
+    gio mime text/plain 2>&1) || true
+  rm -r "$standins"
+  [[ "$shown" == *"zzz-text-viewer.desktop"* ]] ||
+    fail "$name: gio did not see the stand-in text handlers: $shown"
+  [[ "$shown" != *"mirlot-gui.desktop"* ]] ||
+    fail "$name: gio offers mirlot-gui.desktop for text files: $shown"
+}
+
 # round NAME DEB...: installs the packages together, checks them, removes
 # them and checks what is left.
 round() {
@@ -117,10 +147,7 @@ round() {
     changed=$(dpkg --verify "$package" 2>&1) ||
       fail "$name: $package is not installed as packaged: $changed"
   done
-  if [[ " ${names[*]} " == *" mirlot-gui "* ]] && [ -e "$mime_cache" ]; then
-    grep -q '^text/plain=.*mirlot-gui\.desktop' "$mime_cache" ||
-      fail "$name: $mime_cache does not offer mirlot-gui.desktop for text/plain"
-  fi
+  [[ " ${names[*]} " != *" mirlot-gui "* ]] || check_text_opener "$name"
 
   log "$name: removing ${names[*]}"
   apt remove "${names[@]}" || fail "$name: apt-get remove failed"

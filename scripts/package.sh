@@ -25,7 +25,7 @@ dist=build/dist
 log() { echo "package: $*" >&2; }
 
 install_tools() {
-  scripts/install-deps.sh dpkg-dev fakeroot file lintian mandoc \
+  scripts/install-deps.sh dpkg-dev fakeroot file lintian mandoc libglib2.0-bin \
     desktop-file-utils appstream nsis
 }
 
