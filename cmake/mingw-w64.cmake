@@ -16,5 +16,17 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Every program links the C and C++ runtimes and winpthread statically, so
 # that it imports nothing but system DLLs and runs from an unpacked zip.
+# winpthread's archive carries a version resource of its own (version.o),
+# which the linker cannot merge with a program's ("duplicate leaf"): the
+# programs link a copy of the archive without it, found first through -L.
+set(MIRLOT_WINPTHREAD_DIR ${CMAKE_BINARY_DIR}/winpthread)
+if(NOT EXISTS ${MIRLOT_WINPTHREAD_DIR}/libwinpthread.a)
+  file(MAKE_DIRECTORY ${MIRLOT_WINPTHREAD_DIR})
+  file(COPY_FILE /usr/${MIRLOT_MINGW_TRIPLE}/lib/libwinpthread.a
+       ${MIRLOT_WINPTHREAD_DIR}/libwinpthread.a)
+  execute_process(
+    COMMAND ${MIRLOT_MINGW_TRIPLE}-ar d libwinpthread.a version.o
+    WORKING_DIRECTORY ${MIRLOT_WINPTHREAD_DIR} COMMAND_ERROR_IS_FATAL ANY)
+endif()
 set(CMAKE_EXE_LINKER_FLAGS_INIT
-    "-static -static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive")
+    "-static -static-libgcc -static-libstdc++ -L${MIRLOT_WINPTHREAD_DIR} -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive")
