@@ -9,7 +9,12 @@ scripts/install-deps.sh
 
 for arch in i686 x86_64; do
   dir=build/windows-$arch
-  scripts/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$arch.cmake "$@"
+  # The toolchain is read only when a folder is first configured; given
+  # again, cmake warns that it went unused.
+  toolchain=()
+  [ -f "$dir/CMakeCache.txt" ] ||
+    toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$arch.cmake)
+  scripts/build.sh "$dir" "${toolchain[@]}" "$@"
   (cd "$dir" && cpack -G ZIP >/dev/null)
   ls -l "$dir"/mirlot-*-windows-"$arch".zip
 done
