@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Mirlot and starts its window, with the
-# chooser opening in examples/. Without a desktop session it packs the
-# example list with the command line instead.
+# Installs what is missing, builds Mirlot's two Linux programs and starts
+# its window, with the chooser opening in examples/. Without a desktop
+# session it packs the example list with the command line instead. Only
+# what the Linux build needs is installed and only the two programs are
+# built, in the folder scripts/test.sh builds its first suite in.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/build.sh build/release
+scripts/install-deps.sh --linux
+scripts/build.sh build/release --target mirlot --target mirlot-gui
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Press \"...\" to choose a list (examples/list.txt is one), then Start." >&2
   cd examples

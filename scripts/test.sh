@@ -2,7 +2,8 @@
 # Installs what is missing, then builds and runs the whole test suite on
 # Linux twice, a normal build and one under AddressSanitizer +
 # UndefinedBehaviorSanitizer, then on both Windows builds under wine, and
-# checks the Windows setup program.
+# checks the Windows setup program. scripts/test.sh --linux runs the first
+# suite alone (the normal Linux build), installing only what it needs.
 #
 # Hosts differ in what they can run (cmake/wine-host.sh): where 32-bit
 # programs do not run, the 32-bit Windows suites are built but not run and
@@ -11,7 +12,13 @@
 # The exit status is 0 only when everything that ran passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+linux_only=false
+[ "${1:-}" != --linux ] || linux_only=true
+if $linux_only; then
+  scripts/install-deps.sh --linux-tests
+else
+  scripts/install-deps.sh
+fi
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -26,11 +33,18 @@ finish() {
 }
 trap finish EXIT
 
-scripts/build.sh build/release
+# The suites are switched on in each build folder, which scripts/run.sh or
+# a build of the programs alone may have configured without them.
+scripts/build.sh build/release -DMIRLOT_BUILD_TESTS=ON
 ctest --test-dir build/release --output-on-failure -j2
 say "Linux: passed"
+if $linux_only; then
+  say "not run (--linux): the sanitizer build and the Windows builds"
+  exit 0
+fi
 
-scripts/build.sh build/sanitize -DMIRLOT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+scripts/build.sh build/sanitize -DMIRLOT_BUILD_TESTS=ON -DMIRLOT_SANITIZE=ON \
+  -DCMAKE_BUILD_TYPE=Debug
 ctest --test-dir build/sanitize --output-on-failure -j2
 say "Linux under AddressSanitizer and UndefinedBehaviorSanitizer: passed"
 
@@ -50,7 +64,7 @@ run_under_wine() {
   say "$name: passed, but these failed once and passed when run again: $failed"
 }
 
-scripts/build-windows.sh
+scripts/build-windows.sh -DMIRLOT_BUILD_TESTS=ON
 for arch in i686 x86_64; do
   name="Windows $arch under wine"
   if [ "$arch" = i686 ] && ! reason=$(cmake/wine-host.sh runs-32-bit); then
