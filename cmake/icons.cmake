@@ -10,6 +10,11 @@
 #   MIRLOT_ICON_PNGS   one file per size, in that order:
 #                      BUILD/icons/SIZExSIZE/apps/mirlot-gui.png
 #   MIRLOT_ICON_ICO    BUILD/icons/mirlot-gui.ico (Windows builds only)
+#   MIRLOT_SETUP_WELCOME_BMP, MIRLOT_SETUP_HEADER_BMP
+#                      the setup programs' welcome and header images,
+#                      BUILD/icons/setup-*.bmp (Windows builds only): the
+#                      icon drawn on a plain ground, as BMP since the
+#                      installer reads nothing else (ImageMagick)
 # The target mirlot_icons makes them all; a target that reads them from
 # another folder depends on it.
 
@@ -48,6 +53,28 @@ if(WIN32)
     DEPENDS ${MIRLOT_ICON_PNGS}
     COMMENT "Making the Windows icon"
     VERBATIM)
+
+  # Debian's name first: another `convert` may come earlier on the PATH.
+  find_program(MIRLOT_CONVERT NAMES convert-im6.q16 convert REQUIRED)
+  set(MIRLOT_SETUP_WELCOME_BMP ${mirlot_icon_dir}/setup-welcome.bmp)
+  set(MIRLOT_SETUP_HEADER_BMP ${mirlot_icon_dir}/setup-header.bmp)
+  list(GET MIRLOT_ICON_PNGS 5 icon128)
+  list(GET MIRLOT_ICON_PNGS 3 icon48)
+  # The installer's sizes: 164x314 beside the welcome and finish pages,
+  # 150x57 at the right of every other page's header.
+  add_custom_command(
+    OUTPUT ${MIRLOT_SETUP_WELCOME_BMP} ${MIRLOT_SETUP_HEADER_BMP}
+    COMMAND ${MIRLOT_CONVERT} -size 164x314 "xc:#e8eef5" ${icon128}
+            -gravity north -geometry +0+48 -composite
+            BMP3:${MIRLOT_SETUP_WELCOME_BMP}
+    COMMAND ${MIRLOT_CONVERT} -size 150x57 xc:white ${icon48}
+            -gravity east -geometry +6+0 -composite
+            BMP3:${MIRLOT_SETUP_HEADER_BMP}
+    DEPENDS ${icon128} ${icon48}
+    COMMENT "Drawing the setup program's images"
+    VERBATIM)
 endif()
 
-add_custom_target(mirlot_icons ALL DEPENDS ${MIRLOT_ICON_PNGS} ${MIRLOT_ICON_ICO})
+add_custom_target(mirlot_icons ALL
+  DEPENDS ${MIRLOT_ICON_PNGS} ${MIRLOT_ICON_ICO} ${MIRLOT_SETUP_WELCOME_BMP}
+          ${MIRLOT_SETUP_HEADER_BMP})

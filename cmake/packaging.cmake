@@ -86,6 +86,10 @@ if(WIN32)
   if(MIRLOT_ICON_ICO)
     set(CPACK_NSIS_MUI_ICON ${MIRLOT_ICON_ICO})
     set(CPACK_NSIS_MUI_UNIICON ${MIRLOT_ICON_ICO})
+    # Mirlot's icon in place of the installer's stock artwork.
+    set(CPACK_NSIS_MUI_WELCOMEFINISHPAGE_BITMAP ${MIRLOT_SETUP_WELCOME_BMP})
+    set(CPACK_NSIS_MUI_UNWELCOMEFINISHPAGE_BITMAP ${MIRLOT_SETUP_WELCOME_BMP})
+    set(CPACK_NSIS_MUI_HEADERIMAGE ${MIRLOT_SETUP_HEADER_BMP})
   endif()
   # One setup program with everything, whatever components the install
   # rules name.

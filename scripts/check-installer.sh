@@ -32,7 +32,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=$(realpath "$1")
-scripts/install-deps.sh nsis
+scripts/install-deps.sh nsis file
 rm -f "$build"/mirlot-*-setup.exe
 (cd "$build" && cpack -G NSIS >/dev/null)
 setup=$(find "$build" -maxdepth 1 -name 'mirlot-*-setup.exe' | head -n 1)
@@ -94,6 +94,19 @@ page=$(sed -n 's/^ *!insertmacro MUI_PAGE_LICENSE "\(.*\)"\r*$/\1/p' "$nsi")
 [ -n "$page" ] || fail "the installer script has no licence page"
 for license in ${page:+"$page"} "$staged/LICENSE.txt"; do
   scripts/check-licenses.sh "$name: $license" <"$license" || failures=$((failures + 1))
+done
+# Mirlot's own images in place of the installer's stock artwork: BMPs of
+# the installer's sizes, drawn from the icon at build time.
+for image in MUI_WELCOMEFINISHPAGE_BITMAP:164x314 MUI_UNWELCOMEFINISHPAGE_BITMAP:164x314 \
+  MUI_HEADERIMAGE_BITMAP:150x57; do
+  define=${image%:*} size=${image#*:}
+  bitmap=$(sed -n "s/^ *!define $define \"\(.*\)\"\r*\$/\1/p" "$nsi")
+  case "$bitmap" in
+  */icons/setup-*.bmp) ;;
+  *) fail "the installer script shows no image of Mirlot's for $define: '$bitmap'" ;;
+  esac
+  file -b "$bitmap" | grep -q "^PC bitmap, Windows 3.x format, ${size/x/ x } x" ||
+    fail "$define: $bitmap is no $size BMP: $(file -b "$bitmap" 2>&1)"
 done
 [ "$failures" -eq 0 ] || exit 1
 

@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages needed to build and test Mirlot, skipping
 # those already present: the Linux build, and the Windows cross builds with
 # wine to run their tests (32-bit wine needs the i386 architecture), the
-# tools that draw the icons from their SVG (rsvg-convert, icotool), and
+# tools that draw the icons from their SVG (rsvg-convert, icotool, and
+# ImageMagick for the setup program's images), and
 # bash-completion for the test of mirlot's completion, strace, through which
 # the fault rows kill or signal a run at a chosen system call, and the tools
 # that make and mount the file systems the file-system rows run on (ext4,
@@ -26,7 +27,7 @@ linux_tests=(
   e2fsprogs xfsprogs btrfs-progs ntfs-3g exfat-fuse exfatprogs
 )
 windows=(
-  icoutils zip g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  icoutils imagemagick zip g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
 )
 case "${1:-}" in
