@@ -78,11 +78,16 @@ if(WIN32)
   string(REPLACE "\n" "\r\n" mirlot_license "${mirlot_license}\n")
   file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/LICENSE.txt "${mirlot_license}")
   set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_BINARY_DIR}/packaging/LICENSE.txt)
-  # The uninstaller removes HKLM\Software\Mirlot\Mirlot, where the setup
-  # keeps the chosen folders, but not the vendor key above it; these
-  # commands run after that removal.
+  # The manual, in Notepad since Windows opens no .md file by itself, beside
+  # the programs' shortcuts in the Start menu.
+  set(CPACK_NSIS_CREATE_ICONS_EXTRA
+      "CreateShortCut \"$SMPROGRAMS\\$STARTMENU_FOLDER\\Manual.lnk\" \"$WINDIR\\notepad.exe\" '\"$INSTDIR\\manual.md\"'")
+  # The uninstaller removes the manual's shortcut, and HKLM\Software\Mirlot\
+  # Mirlot, where the setup keeps the chosen folders, but not the vendor key
+  # above it; these commands run after that removal.
   set(CPACK_NSIS_DELETE_ICONS_EXTRA
-      "DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
+      "Delete \"$SMPROGRAMS\\$MUI_TEMP\\Manual.lnk\"
+  DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
   if(MIRLOT_ICON_ICO)
     set(CPACK_NSIS_MUI_ICON ${MIRLOT_ICON_ICO})
     set(CPACK_NSIS_MUI_UNIICON ${MIRLOT_ICON_ICO})

@@ -166,8 +166,8 @@ version=$(cd "$installed" && win "$(find . -name mirlot.exe | head -n 1)" --vers
   fail "the installed mirlot.exe --version failed"
 [ "$version" = "mirlot $(echo "$name" | cut -d- -f2)" ] || fail "mirlot.exe --version printed '$version'"
 
-# The Start-menu folder: the window's shortcut when the window is built, and
-# the uninstaller's.
+# The Start-menu folder: the window's shortcut when the window is built, the
+# uninstaller's and the manual's.
 shortcut_target() { strings -a "$1" 2>/dev/null | grep -m 1 '^[A-Z]:\\.*\.exe$'; }
 windows_folder="C:\\${folder//\//\\}"
 if [ -n "$gui" ]; then
@@ -176,6 +176,10 @@ if [ -n "$gui" ]; then
 fi
 [ "$(shortcut_target "$menu/Uninstall.lnk")" = "$windows_folder\\Uninstall.exe" ] ||
   fail "no Start-menu shortcut to the uninstaller"
+# The manual's shortcut opens the installed manual.md in Notepad.
+shortcut_target "$menu/Manual.lnk" | grep -qi 'notepad\.exe$' &&
+  strings -a -el "$menu/Manual.lnk" | grep -qF "\"$windows_folder\\manual.md\"" ||
+  fail "no Start-menu shortcut Manual.lnk opening manual.md in Notepad"
 
 # Registered for Apps & features.
 entry=$(win reg query "$uninstall_key" /reg:32 2>/dev/null | tr -d '\r') ||
