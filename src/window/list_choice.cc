@@ -7,11 +7,11 @@
 namespace mirlot {
 
 std::string ListChoice::ChooserFolder() const {
-  return chosen_ ? ParentFolder(caption_) : std::string();
+  return chosen_ ? ParentFolder(path_) : std::string();
 }
 
 void ListChoice::Choose(std::string path) {
-  caption_ = std::move(path);
+  path_ = std::move(path);
   chosen_ = true;
 }
 
@@ -43,15 +43,6 @@ std::optional<std::string> ListChoice::OfferArgument(const std::string& path,
     reason = status.status().description();
   }
   return "Cannot choose " + path + " as the list: " + reason;
-}
-
-std::string WithoutAccessKey(const std::string& text) {
-  std::string shown;
-  for (const char c : text) {
-    shown += c;
-    if (c == '&') shown += '&';
-  }
-  return shown;
 }
 
 }  // namespace mirlot

@@ -1,7 +1,6 @@
 // What the window keeps between runs, the same for every toolkit: whether a
-// list was chosen and its path, what the label shows, where the chooser
-// opens, which offered paths count as a choice, and what Start asks the
-// packing run to do.
+// list was chosen and its path, where the chooser opens, which offered paths
+// count as a choice, and what Start asks the packing run to do.
 #ifndef MIRLOT_WINDOW_LIST_CHOICE_H_
 #define MIRLOT_WINDOW_LIST_CHOICE_H_
 
@@ -14,14 +13,11 @@
 
 namespace mirlot {
 
-inline constexpr char kNoPathCaption[] = "Path";
-
 class ListChoice {
  public:
   bool chosen() const { return chosen_; }
-  // The label's caption: "Path" until the first choice, then the chosen
-  // list's full path (UTF-8).
-  const std::string& caption() const { return caption_; }
+  // The chosen list's full path (UTF-8), "" before any choice.
+  const std::string& path() const { return path_; }
 
   // The folder the chooser opens in: the last chosen list's folder, or ""
   // (the current folder) before any choice.
@@ -44,17 +40,13 @@ class ListChoice {
 
   // What Start hands to the packing run.
   RunRequest StartRequest() const {
-    return {chosen_ ? std::optional(caption_) : std::nullopt};
+    return {chosen_ ? std::optional(path_) : std::nullopt};
   }
 
  private:
   bool chosen_ = false;
-  std::string caption_ = kNoPathCaption;
+  std::string path_;
 };
-
-// `text` for a control whose text marks its access key with '&' (both
-// toolkits do): every '&' doubled, so that it shows as itself.
-std::string WithoutAccessKey(const std::string& text);
 
 }  // namespace mirlot
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "runtime/text.h"
+#include "window/control_texts.h"
 
 namespace mirlot {
 
@@ -158,8 +159,8 @@ std::string JoinLines(const std::vector<std::string>& lines,
 PathLabelLook LookOfPathLabel(const ListChoice& choice,
                               const TextWidth& width_of, int width,
                               int max_lines, std::string_view line_end) {
-  if (!choice.chosen()) return {"&" + std::string(kNoPathCaption), ""};
-  const std::string& path = choice.caption();
+  if (!choice.chosen()) return {kPathLabelTexts.caption, ""};
+  const std::string& path = choice.path();
   std::vector<std::string> lines =
       FitPathToLines(path, width_of, width, max_lines);
   PathLabelLook look;

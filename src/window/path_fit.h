@@ -40,8 +40,8 @@ std::string JoinLines(const std::vector<std::string>& lines,
 
 // What the path label shows for `choice`.
 struct PathLabelLook {
-  // "&Path" before a choice (P its access key), else the fitted path with
-  // any '&' doubled, its lines joined by `line_end`.
+  // The label's caption (kPathLabelTexts) before a choice, else the fitted
+  // path with any '&' doubled, its lines joined by `line_end`.
   std::string text;
   // The whole path when the label shows less of it, else "".
   std::string tooltip;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "window/control_texts.h"
 #include "window/layout.h"
 #include "window/qt/path_label.h"
 #include "window/qt/run_host.h"
@@ -35,6 +36,20 @@ QAccessibleInterface* FormAccessible(const QString& class_name,
                                QString::fromUtf8(kWindowTitle));
 }
 
+// A button of `texts` named `name`, at `twips` in `parent`.
+QPushButton* MakeButton(QWidget* parent, const ControlTexts& texts,
+                        const char* name, const Place& twips) {
+  auto* button = new QPushButton(QString::fromUtf8(texts.caption), parent);
+  button->setObjectName(QLatin1String(name));
+  button->setGeometry(Placed(twips));
+  button->setAccessibleName(QString::fromUtf8(texts.accessible_name));
+  button->setAccessibleDescription(QString::fromUtf8(texts.description));
+  button->setToolTip(QString::fromUtf8(texts.tooltip));
+  // Enter presses the focused button, as Space does.
+  button->setAutoDefault(true);
+  return button;
+}
+
 std::string LocalPath(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
@@ -58,30 +73,14 @@ void QtForm1::CreateControls() {
   lbl_path_->setObjectName(QStringLiteral("lblPath"));
   lbl_path_->setGeometry(Placed(kPathLabelPlace));
 
-  cmd_path_ = new QPushButton(QStringLiteral("..."), this);
-  cmd_path_->setObjectName(QStringLiteral("cmdPath"));
-  cmd_path_->setGeometry(Placed(kPathButtonPlace));
-  cmd_path_->setAccessibleName(QStringLiteral("Choose list file"));
-  cmd_path_->setAccessibleDescription(
-      QStringLiteral("Opens the file chooser to choose the list of files "
-                     "to pack"));
-  cmd_path_->setToolTip(QStringLiteral("Choose list file"));
+  cmd_path_ = MakeButton(this, kPathButtonTexts, "cmdPath", kPathButtonPlace);
   connect(cmd_path_, &QPushButton::clicked, this, &QtForm1::ChooseList);
   // Alt+P, the label's access key, presses "...".
   lbl_path_->setBuddy(cmd_path_);
 
-  cmd_start_ = new QPushButton(QStringLiteral("&Start"), this);
-  cmd_start_->setObjectName(QStringLiteral("cmdStart"));
-  cmd_start_->setGeometry(Placed(kStartButtonPlace));
-  cmd_start_->setAccessibleDescription(
-      QStringLiteral("Packs the listed files into out.bin and report.txt "
-                     "beside the list"));
+  cmd_start_ =
+      MakeButton(this, kStartButtonTexts, "cmdStart", kStartButtonPlace);
   connect(cmd_start_, &QPushButton::clicked, this, &QtForm1::StartRun);
-
-  // Enter presses the focused button, as Space does.
-  for (QPushButton* button : {cmd_path_, cmd_start_}) {
-    button->setAutoDefault(true);
-  }
   setTabOrder(cmd_path_, cmd_start_);
 }
 

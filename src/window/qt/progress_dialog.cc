@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "window/control_texts.h"
 #include "window/layout.h"
 
 namespace mirlot {
@@ -24,7 +25,8 @@ QtProgressDialog::QtProgressDialog(QWidget& window,
     : QDialog(&window),
       label_(new QLabel(this)),
       bar_(new QProgressBar(this)),
-      cancel_(new QPushButton(QStringLiteral("Cancel"), this)),
+      cancel_(
+          new QPushButton(QString::fromUtf8(kCancelButtonTexts.caption), this)),
       on_cancel_(std::move(on_cancel)) {
   setObjectName(QStringLiteral("progressDialog"));
   setWindowTitle(window.windowTitle());

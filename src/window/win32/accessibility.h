@@ -5,13 +5,15 @@
 
 #include <windows.h>
 
+#include "window/control_texts.h"
+
 namespace mirlot {
 
-// Gives `control` the accessible `name` (none when null) and
-// `description`, through the system's annotation service. Needs COM on the
-// calling thread. A system without the service shows the control's text
-// instead, which is all it can do: nothing to report.
-void Annotate(HWND control, const wchar_t* name, const wchar_t* description);
+// Gives `control` the accessible name and description of `texts`, each
+// only when it has one, through the system's annotation service. Needs COM
+// on the calling thread. A system without the service shows the control's
+// text instead, which is all it can do: nothing to report.
+void Annotate(HWND control, const ControlTexts& texts);
 
 }  // namespace mirlot
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <utility>
 #include <vector>
 
 #include "runtime/windows_text.h"
@@ -63,21 +64,24 @@ void Win32Form1::CreateControls() {
   // Created in tab order: the label's access key moves on to "...".
   lbl_path_ =
       CreateControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOTIFY, kPathLabelId);
-  cmd_path_ = CreateControl(hwnd_, L"BUTTON", L"...",
-                            WS_TABSTOP | BS_PUSHBUTTON, kPathButtonId);
-  cmd_start_ = CreateControl(hwnd_, L"BUTTON", L"&Start",
-                             WS_TABSTOP | BS_PUSHBUTTON, kStartButtonId);
-  Annotate(cmd_path_, L"Choose list file",
-           L"Opens the file chooser to choose the list of files to pack");
-  Annotate(cmd_start_, nullptr,
-           L"Packs the listed files into out.bin and report.txt beside the "
-           L"list");
+  cmd_path_ = CreateButton(kPathButtonTexts, kPathButtonId);
+  cmd_start_ = CreateButton(kStartButtonTexts, kStartButtonId);
   tooltip_ = CreateWindowExW(
       0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
       0, 0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
   AddTool(lbl_path_, path_tip_.data());
-  AddTool(cmd_path_, L"Choose list file");
+  const std::pair<HWND, const ControlTexts*> buttons[] = {
+      {cmd_path_, &kPathButtonTexts}, {cmd_start_, &kStartButtonTexts}};
+  for (const auto& [button, texts] : buttons) {
+    Annotate(button, *texts);
+    if (*texts->tooltip != '\0') AddTool(button, Widen(texts->tooltip).c_str());
+  }
   DragAcceptFiles(hwnd_, TRUE);
+}
+
+HWND Win32Form1::CreateButton(const ControlTexts& texts, int id) {
+  return CreateControl(hwnd_, L"BUTTON", Widen(texts.caption).c_str(),
+                       WS_TABSTOP | BS_PUSHBUTTON, id);
 }
 
 void Win32Form1::AddTool(HWND control, const wchar_t* text) {

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "window/control_texts.h"
 #include "window/form_core.h"
 #include "window/win32/system_dialogs.h"
 
@@ -49,6 +50,8 @@ class Win32Form1 {
                                     LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
+  // A push button of `texts`, with the identifier `id`.
+  HWND CreateButton(const ControlTexts& texts, int id);
   void AddTool(HWND control, const wchar_t* text);
   // Places the window and its controls at `dpi`, in the matching font.
   void Layout(int dpi);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "runtime/windows_text.h"
+#include "window/control_texts.h"
 #include "window/win32/dpi.h"
 
 namespace mirlot {
@@ -64,8 +65,9 @@ void Win32ProgressWindow::CreateControls() {
   label_ = CreateControl(hwnd_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX,
                          kProgressTextId);
   bar_ = CreateControl(hwnd_, PROGRESS_CLASSW, L"", 0, 0);
-  cancel_ = CreateControl(hwnd_, L"BUTTON", L"Cancel",
-                          WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
+  cancel_ =
+      CreateControl(hwnd_, L"BUTTON", Widen(kCancelButtonTexts.caption).c_str(),
+                    WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
   SendMessageW(bar_, PBM_SETRANGE32, 0, 1000);
   for (HWND control : {label_, cancel_}) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
