@@ -24,8 +24,6 @@ class QtForm1 : public QWidget {
  public:
   explicit QtForm1(QtWindowServices services, QWidget* parent = nullptr);
 
-  bool list_chosen() const { return core_.choice().chosen(); }
-
   // The list given to the program, as given: chosen when it is an existing
   // file, else refused with a message.
   void OfferArgument(const QString& path);

@@ -33,7 +33,6 @@ class Win32Form1 {
   Win32Form1& operator=(const Win32Form1&) = delete;
 
   HWND hwnd() const { return hwnd_; }
-  bool list_chosen() const { return core_.choice().chosen(); }
 
   // The list given to the program (UTF-8, as given): chosen when it is an
   // existing file, else refused with a message.
