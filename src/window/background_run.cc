@@ -25,10 +25,11 @@ class BackgroundRun::WindowThreadSink : public MessageSink {
 };
 
 BackgroundRun::BackgroundRun(RunHost& host, RunTiming timing,
-                             ShowMessageCall show)
+                             ShowMessageCall show, StartWorkerCall start_worker)
     : host_(host),
       timing_(timing),
       show_(std::move(show)),
+      start_worker_(std::move(start_worker)),
       progress_([this] { host_.CallOnWindowThread([this] { Refresh(); }); }) {}
 
 BackgroundRun::~BackgroundRun() = default;
@@ -39,7 +40,7 @@ RunOutcome BackgroundRun::Run(const RunRequest& request,
   WindowThreadSink sink(*this);
   RunOutcome outcome = RunOutcome::kFailed;
   std::atomic<bool> ended{false};
-  std::optional<std::thread> worker = host_.StartWorker([&] {
+  std::optional<std::thread> worker = start_worker_([&] {
     outcome = RunPacking(request, file_system, sink, progress_);
     ended.store(true);
     host_.WakeWindowThread();

@@ -9,11 +9,13 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "packing/packing_run.h"
 #include "progress/time_left.h"
+#include "runtime/thread_start.h"
 #include "window/run_host.h"
 #include "window/shared_progress.h"
 #include "window/window_services.h"
@@ -25,7 +27,17 @@ class BackgroundRun {
   // Shows a message over the window and returns once it was dismissed.
   using ShowMessageCall = std::function<void(const WindowMessage& message)>;
 
-  BackgroundRun(RunHost& host, RunTiming timing, ShowMessageCall show);
+  // Starts `work` on a thread of its own. On success returns the thread.
+  // On failure (no room for another thread) returns nullopt and `work`
+  // never runs.
+  using StartWorkerCall =
+      std::function<std::optional<std::thread>(std::function<void()> work)>;
+
+  // The run's worker starts through `start_worker`: a new thread, unless a
+  // test has the start fail.
+  BackgroundRun(
+      RunHost& host, RunTiming timing, ShowMessageCall show,
+      StartWorkerCall start_worker = &StartThread<std::function<void()>>);
   ~BackgroundRun();
   BackgroundRun(const BackgroundRun&) = delete;
   BackgroundRun& operator=(const BackgroundRun&) = delete;
@@ -52,6 +64,7 @@ class BackgroundRun {
   RunHost& host_;
   RunTiming timing_;
   ShowMessageCall show_;
+  StartWorkerCall start_worker_;
   SharedProgress progress_;
   TimeLeftEstimate time_left_;
   std::chrono::steady_clock::time_point started_;

@@ -8,10 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <thread>
 
-#include "runtime/thread_start.h"
 #include "window/progress_look.h"
 
 namespace mirlot {
@@ -56,13 +53,6 @@ class RunHost {
   // called when the user asks to cancel (Cancel, Escape, or closing it).
   virtual std::unique_ptr<ProgressView> OpenProgress(
       std::function<void()> on_cancel) = 0;
-
-  // On the window's thread: starts `work` on a thread of its own. On
-  // success returns the thread. On failure (the system has no room for
-  // another thread) returns nullopt and `work` never runs.
-  virtual std::optional<std::thread> StartWorker(std::function<void()> work) {
-    return StartThread(std::move(work));
-  }
 };
 
 }  // namespace mirlot

@@ -9,7 +9,7 @@
 namespace mirlot {
 namespace {
 
-class NoThreadHost : public RunHost {
+class StubHost : public RunHost {
  public:
   void CallOnWindowThread(const std::function<void()>& task) override {
     task();
@@ -19,17 +19,15 @@ class NoThreadHost : public RunHost {
   std::unique_ptr<ProgressView> OpenProgress(std::function<void()>) override {
     return nullptr;
   }
-  std::optional<std::thread> StartWorker(std::function<void()>) override {
-    return std::nullopt;
-  }
 };
 
 TEST(BackgroundRunTest, NoThreadForTheRunFailsAsOutOfMemory) {
-  NoThreadHost host;
+  StubHost host;
   std::string shown;
-  BackgroundRun run(host, {}, [&shown](const WindowMessage& message) {
+  const auto show = [&shown](const WindowMessage& message) {
     shown += message.title + "|" + message.text + "|" + message.detail + ";";
-  });
+  };
+  BackgroundRun run(host, {}, show, [](auto) { return std::nullopt; });
   EXPECT_EQ(run.Run({"list.txt"}, HostFileSystem()), RunOutcome::kFailed);
   EXPECT_EQ(shown, "Mirlot utility|Ошибка 7Out of memory|;");
 }
