@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/command_output.h"
 #include "cli/commands.h"
 #include "cli/output_text.h"
 #include "reading/image_extractor.h"
@@ -24,22 +25,22 @@ struct ExtractOptions {
   bool force = false;
 };
 
-void Error(const std::string& text) {
-  std::fprintf(stderr, "mirlot extract: %s\n", text.c_str());
-}
-
 class ConsoleExtractObserver : public ExtractObserver {
  public:
+  explicit ConsoleExtractObserver(CommandOutput& output) : output_(output) {}
+
   void OnWritten(std::uint64_t number, const std::string& path,
                  std::uint64_t length) override {
-    std::printf("%5" PRIu64 "  %s (%s)\n", number, TerminalText(path).c_str(),
-                Plural(length, "byte", "bytes").c_str());
+    char field[24];
+    std::snprintf(field, sizeof field, "%5" PRIu64, number);
+    output_.Print(std::string(field) + "  " + path + " (" +
+                  Plural(length, "byte", "bytes") + ")");
   }
   void OnSkipped(std::uint64_t number, const TableEntry& entry) override {
-    Error("skipped entry " + std::to_string(number) + " (offset " +
-          std::to_string(entry.offset) + ", length " +
-          std::to_string(entry.length) +
-          "): it does not lie wholly inside the image");
+    output_.Say("skipped entry " + std::to_string(number) + " (offset " +
+                std::to_string(entry.offset) + ", length " +
+                std::to_string(entry.length) +
+                "): it does not lie wholly inside the image");
   }
   bool CancelRequested() override { return interrupt_.Interrupted(); }
 
@@ -50,107 +51,103 @@ class ConsoleExtractObserver : public ExtractObserver {
   // Ctrl-C, a termination request or a hang-up stops the extraction after
   // the file in hand is removed, instead of leaving it half written.
   InterruptWatch interrupt_;
+  CommandOutput& output_;
 };
 
-void NoteReport(const ReportMatch& report) {
-  const std::string path = TerminalText(report.path);
+void NoteReport(CommandOutput& output, const ReportMatch& report) {
+  const std::string& path = report.path;
   switch (report.state) {
     case ReportMatch::State::kMatches:
     case ReportMatch::State::kMissing:
       return;
     case ReportMatch::State::kUnreadable:
-      Error("cannot read " + path + " (" + TerminalText(report.detail) +
-            "); entries get numbered names");
+      output.Say("cannot read " + path + " (" + report.detail +
+                 "); entries get numbered names");
       return;
     case ReportMatch::State::kMismatch:
-      Error(path + " does not match the table (" + TerminalText(report.detail) +
-            "); entries get numbered names");
+      output.Say(path + " does not match the table (" + report.detail +
+                 "); entries get numbered names");
       return;
   }
 }
 
-void ListProblems(const SoundnessCheck& verdict) {
+void ListProblems(CommandOutput& output, const SoundnessCheck& verdict) {
   const std::size_t listed =
       std::min(verdict.problems().size(), kListedProblems);
   for (std::size_t i = 0; i < listed; ++i) {
-    std::fprintf(stderr, "mirlot extract:   %s\n",
-                 verdict.problems()[i].message.c_str());
+    output.Say("  " + verdict.problems()[i].message);
   }
   if (verdict.problem_count() > listed) {
-    std::fprintf(stderr, "mirlot extract:   ... and %" PRIu64 " more\n",
-                 verdict.problem_count() - listed);
+    output.Say("  ... and " + std::to_string(verdict.problem_count() - listed) +
+               " more");
   }
 }
 
-int Refuse(const ExtractSummary& summary, const std::string& image,
-           const SoundnessCheck& verdict) {
+int Refuse(CommandOutput& output, const ExtractSummary& summary,
+           const std::string& image, const SoundnessCheck& verdict) {
   if (summary.outcome == ExtractSummary::Outcome::kUnsound) {
-    Error(image + " is unsound; nothing extracted:");
-    ListProblems(verdict);
-    Error("--force extracts the entries that lie wholly inside the image");
+    output.Say(image + " is unsound; nothing extracted:");
+    ListProblems(output, verdict);
+    output.Say("--force extracts the entries that lie wholly inside the image");
   } else {
     const std::uint64_t others = summary.existing_count - 1;
-    Error(TerminalText(summary.first_existing) +
-          (others > 0 ? " and " + std::to_string(others) + " more files exist"
-                      : " exists") +
-          " already; nothing extracted; --force replaces them");
+    output.Say(summary.first_existing +
+               (others > 0
+                    ? " and " + std::to_string(others) + " more files exist"
+                    : " exists") +
+               " already; nothing extracted; --force replaces them");
   }
   return kExitFailure;
 }
 
 // Tells how the extraction ended. Returns the exit status.
-int Report(const Result<ExtractSummary>& summary, const std::string& image,
-           const std::string& folder, const SoundnessCheck& verdict) {
-  std::fflush(stdout);
+int Report(CommandOutput& output, const Result<ExtractSummary>& summary,
+           const std::string& image, const std::string& folder,
+           const SoundnessCheck& verdict) {
   if (!summary.ok()) {
     // An interrupted extraction ends silently, as an interrupted pack does.
     if (summary.status().Is(FailureCode::kUserInterrupt)) return kExitFailure;
-    Error(TerminalText(summary.status().description()));
+    output.Say(summary.status().description());
     return kExitFailure;
   }
   if (summary->outcome != ExtractSummary::Outcome::kDone) {
-    return Refuse(*summary, image, verdict);
+    return Refuse(output, *summary, image, verdict);
   }
-  std::printf("extracted %" PRIu64 " of %" PRIu64 " entries to %s\n",
-              summary->written, summary->written + summary->skipped,
-              TerminalText(folder).c_str());
+  output.Print("extracted " + std::to_string(summary->written) + " of " +
+               std::to_string(summary->written + summary->skipped) +
+               " entries to " + folder);
   return kExitSuccess;
 }
 
 int RunExtract(const ExtractOptions& options) {
-  const std::string image = TerminalText(options.image_path);
+  CommandOutput output("extract");
+  const std::string& image = options.image_path;
   Result<ImageExtraction> extraction =
-      ImageExtraction::Open(HostFileSystem(), options.image_path);
+      ImageExtraction::Open(HostFileSystem(), image);
   if (!extraction.ok()) {
-    Error("cannot read " + image + ": " + extraction.status().description());
+    output.Say("cannot read " + image + ": " +
+               extraction.status().description());
     return kExitUsage;
   }
-  if (!extraction->warning().empty()) {
-    Error(TerminalText(extraction->warning()));
-  }
-  NoteReport(extraction->report());
+  if (!extraction->warning().empty()) output.Say(extraction->warning());
+  NoteReport(output, extraction->report());
   const SoundnessCheck& verdict = extraction->verdict();
   if (!verdict.sound() && options.force) {
-    Error(image +
-          " is unsound; extracting only the entries that lie wholly "
-          "inside it:");
-    ListProblems(verdict);
+    output.Say(image +
+               " is unsound; extracting only the entries that lie wholly "
+               "inside it:");
+    ListProblems(output, verdict);
   }
-  const std::string folder = options.folder.empty()
-                                 ? DefaultExtractFolder(options.image_path)
-                                 : options.folder;
-  ConsoleExtractObserver observer;
+  const std::string folder =
+      options.folder.empty() ? DefaultExtractFolder(image) : options.folder;
+  ConsoleExtractObserver observer(output);
   Result<ExtractSummary> summary =
       extraction->WriteTo(folder, options.force, observer);
-  const int status = Report(summary, image, folder, verdict);
+  const int status = Report(output, summary, image, folder, verdict);
   if (summary.status().Is(FailureCode::kUserInterrupt)) {
     return observer.InterruptExitStatus();
   }
-  if (!StandardOutputWritten()) {
-    Error("cannot write to standard output");
-    return kExitUsage;
-  }
-  return status;
+  return output.Finish(status);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/command_output.h"
 #include "cli/commands.h"
 #include "cli/output_text.h"
 #include "reading/inspect_image.h"
@@ -11,10 +12,6 @@
 namespace mirlot {
 
 namespace {
-
-void Print(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-}
 
 const char* ReportStateName(ReportMatch::State state) {
   switch (state) {
@@ -31,42 +28,49 @@ const char* ReportStateName(ReportMatch::State state) {
 }
 
 std::string NamesNote(const ReportMatch& report) {
-  const std::string path = TerminalText(report.path);
-  const std::string detail = TerminalText(report.detail);
+  const std::string& path = report.path;
   switch (report.state) {
     case ReportMatch::State::kMatches:
       return "names: from " + path;
     case ReportMatch::State::kMissing:
       return "names: none (no " + path + ")";
     case ReportMatch::State::kUnreadable:
-      return "names: none (cannot read " + path + ": " + detail + ")";
+      return "names: none (cannot read " + path + ": " + report.detail + ")";
     case ReportMatch::State::kMismatch:
-      return "names: none (" + path + " does not match the table: " + detail +
-             ")";
+      return "names: none (" + path +
+             " does not match the table: " + report.detail + ")";
   }
   return {};
 }
 
-// What both printers say on standard error.
+// What both printers share: the output, and the warning on standard error.
 class Printer : public InspectionVisitor {
  public:
-  void OnWarning(const std::string& text) override {
-    std::fprintf(stderr, "mirlot inspect: %s\n", TerminalText(text).c_str());
-  }
+  Printer(CommandOutput& output, std::string image_path)
+      : output_(output), image_path_(std::move(image_path)) {}
+
+  void OnWarning(const std::string& text) override { output_.Say(text); }
+
+ protected:
+  CommandOutput& output() { return output_; }
+  const std::string& image_path() const { return image_path_; }
+
+ private:
+  CommandOutput& output_;
+  std::string image_path_;
 };
 
 class TextPrinter : public Printer {
  public:
-  explicit TextPrinter(std::string image_path)
-      : image_path_(std::move(image_path)) {}
+  using Printer::Printer;
 
   void OnStart(const ImageReader& image, const ReportMatch& report) override {
-    Print(TerminalText(image_path_) + ": " +
-          Plural(image.file_size(), "byte", "bytes") + ", " +
-          Plural(image.readable_count(), "entry", "entries") + "\n" +
-          NamesNote(report) + "\n");
+    output().Print(image_path() + ": " +
+                   Plural(image.file_size(), "byte", "bytes") + ", " +
+                   Plural(image.readable_count(), "entry", "entries"));
+    output().Print(NamesNote(report));
     if (image.readable_count() > 0) {
-      Print("    #      offset      length  name\n");
+      output().Print("    #      offset      length  name");
     }
   }
 
@@ -76,96 +80,90 @@ class TextPrinter : public Printer {
     std::snprintf(fields, sizeof fields,
                   "%5" PRIu64 " %11" PRId64 " %11" PRId64, number, entry.offset,
                   entry.length);
-    Print(std::string(fields) +
-          (name.empty() ? "" : "  " + TerminalName(name)) + "\n");
+    output().Print(std::string(fields) +
+                   (name.empty() ? "" : "  " + TerminalName(name)));
   }
 
   void OnEnd(const SoundnessCheck& verdict) override {
     if (verdict.sound()) {
-      Print("sound\n");
+      output().Print("sound");
       return;
     }
-    Print("unsound: " + Plural(verdict.problem_count(), "problem", "problems") +
-          "\n");
+    output().Print("unsound: " +
+                   Plural(verdict.problem_count(), "problem", "problems"));
     for (const ImageProblem& problem : verdict.problems()) {
-      Print("  " + problem.message + "\n");
+      output().Print("  " + problem.message);
     }
     if (verdict.omitted_count() > 0) {
-      Print("  ... and " + std::to_string(verdict.omitted_count()) + " more\n");
+      output().Print("  ... and " + std::to_string(verdict.omitted_count()) +
+                     " more");
     }
   }
-
- private:
-  std::string image_path_;
 };
 
 // One JSON object; the entries are written as they are read, one per line.
 class JsonPrinter : public Printer {
  public:
-  explicit JsonPrinter(std::string image_path)
-      : image_path_(std::move(image_path)) {}
+  using Printer::Printer;
 
   void OnStart(const ImageReader& image, const ReportMatch& report) override {
     names_ = report.matches();
-    Print("{\n  \"image\": " + JsonString(image_path_) +
-          ",\n  \"size\": " + std::to_string(image.file_size()) +
-          ",\n  \"report\": {\"path\": " + JsonString(report.path) +
-          ", \"state\": \"" + ReportStateName(report.state) +
-          "\", \"detail\": " + JsonString(report.detail) +
-          "},\n  \"entries\": [");
+    output().Write("{\n  \"image\": " + JsonString(image_path()) +
+                   ",\n  \"size\": " + std::to_string(image.file_size()) +
+                   ",\n  \"report\": {\"path\": " + JsonString(report.path) +
+                   ", \"state\": \"" + ReportStateName(report.state) +
+                   "\", \"detail\": " + JsonString(report.detail) +
+                   "},\n  \"entries\": [");
   }
 
   void OnEntry(std::uint64_t number, const TableEntry& entry,
                std::string_view name) override {
-    Print(std::string(number == 1 ? "\n" : ",\n") +
-          "    {\"number\": " + std::to_string(number) +
-          ", \"offset\": " + std::to_string(entry.offset) +
-          ", \"length\": " + std::to_string(entry.length) +
-          (names_ ? ", \"name\": " + JsonString(name) : "") + "}");
+    output().Write(std::string(number == 1 ? "\n" : ",\n") +
+                   "    {\"number\": " + std::to_string(number) +
+                   ", \"offset\": " + std::to_string(entry.offset) +
+                   ", \"length\": " + std::to_string(entry.length) +
+                   (names_ ? ", \"name\": " + JsonString(name) : "") + "}");
     any_entries_ = true;
   }
 
   void OnEnd(const SoundnessCheck& verdict) override {
-    Print(std::string(any_entries_ ? "\n  ]" : "]") +
-          ",\n  \"sound\": " + (verdict.sound() ? "true" : "false") +
-          ",\n  \"problem_count\": " + std::to_string(verdict.problem_count()) +
-          ",\n  \"problems\": [");
+    output().Write(
+        std::string(any_entries_ ? "\n  ]" : "]") +
+        ",\n  \"sound\": " + (verdict.sound() ? "true" : "false") +
+        ",\n  \"problem_count\": " + std::to_string(verdict.problem_count()) +
+        ",\n  \"problems\": [");
     const char* separator = "\n";
     for (const ImageProblem& problem : verdict.problems()) {
-      Print(separator + std::string("    {\"entry\": ") +
-            std::to_string(problem.entry) + ", \"kind\": \"" +
-            ProblemKindName(problem.kind) +
-            "\", \"message\": " + JsonString(problem.message) + "}");
+      output().Write(separator + std::string("    {\"entry\": ") +
+                     std::to_string(problem.entry) + ", \"kind\": \"" +
+                     ProblemKindName(problem.kind) +
+                     "\", \"message\": " + JsonString(problem.message) + "}");
       separator = ",\n";
     }
-    Print(std::string(verdict.problems().empty() ? "]" : "\n  ]") + "\n}\n");
+    output().Write(std::string(verdict.problems().empty() ? "]" : "\n  ]") +
+                   "\n}\n");
   }
 
  private:
-  std::string image_path_;
   bool names_ = false;
   bool any_entries_ = false;
 };
 
 int RunInspect(const std::string& image_path, bool json) {
+  CommandOutput output("inspect");
   std::unique_ptr<InspectionVisitor> printer;
   if (json) {
-    printer = std::make_unique<JsonPrinter>(image_path);
+    printer = std::make_unique<JsonPrinter>(output, image_path);
   } else {
-    printer = std::make_unique<TextPrinter>(image_path);
+    printer = std::make_unique<TextPrinter>(output, image_path);
   }
   Result<bool> sound = InspectImage(HostFileSystem(), image_path, *printer);
-  if (!StandardOutputWritten()) {
-    std::fprintf(stderr, "mirlot inspect: cannot write to standard output\n");
-    return kExitUsage;
-  }
   if (!sound.ok()) {
-    std::fprintf(stderr, "mirlot inspect: cannot read %s: %s\n",
-                 TerminalText(image_path).c_str(),
-                 sound.status().description().c_str());
-    return kExitUsage;
+    output.Say("cannot read " + image_path + ": " +
+               sound.status().description());
+    return output.Finish(kExitUsage);
   }
-  return *sound ? kExitSuccess : kExitFailure;
+  return output.Finish(*sound ? kExitSuccess : kExitFailure);
 }
 
 }  // namespace

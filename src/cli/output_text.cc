@@ -97,9 +97,4 @@ std::string Plural(std::uint64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-bool StandardOutputWritten() {
-  const bool flushed = std::fflush(stdout) == 0;
-  return flushed && std::ferror(stdout) == 0;
-}
-
 }  // namespace mirlot

@@ -29,10 +29,6 @@ std::string TerminalName(std::string_view bytes);
 // `count` and the noun for it: "1 byte", "2 bytes".
 std::string Plural(std::uint64_t count, const char* one, const char* many);
 
-// Writes out what is buffered for standard output.
-// Returns true when every write to it so far succeeded.
-bool StandardOutputWritten();
-
 }  // namespace mirlot
 
 #endif  // MIRLOT_CLI_OUTPUT_TEXT_H_

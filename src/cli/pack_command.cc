@@ -1,7 +1,9 @@
+// mirlot pack [-q] LIST: packs the files LIST names into out.bin and
+// report.txt beside it.
 #include <string>
 
+#include "cli/command_output.h"
 #include "cli/commands.h"
-#include "cli/console_sink.h"
 #include "cli/terminal_progress.h"
 #include "packing/packing_run.h"
 
@@ -9,27 +11,11 @@ namespace mirlot {
 
 namespace {
 
-// Erases the progress line before each message.
-class ProgressAwareSink : public MessageSink {
- public:
-  explicit ProgressAwareSink(TerminalProgress& progress)
-      : progress_(progress) {}
-  void Show(std::string_view text, MessageKind kind,
-            std::string_view detail) override {
-    progress_.Clear();
-    console_.Show(text, kind, detail);
-  }
-
- private:
-  TerminalProgress& progress_;
-  ConsoleSink console_{"mirlot pack"};
-};
-
 int RunPack(const std::string& list_path, bool quiet) {
-  TerminalProgress progress(stderr, !quiet);
-  ProgressAwareSink sink(progress);
+  CommandOutput output("pack");
+  TerminalProgress progress(output, !quiet);
   const RunOutcome outcome =
-      RunPacking({.list_path = list_path}, HostFileSystem(), sink, progress);
+      RunPacking({.list_path = list_path}, HostFileSystem(), output, progress);
   switch (outcome) {
     case RunOutcome::kDone:
       return kExitSuccess;

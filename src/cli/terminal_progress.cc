@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "cli/output_text.h"
 #include "progress/progress_text.h"
 #include "runtime/text.h"
 
@@ -45,11 +44,9 @@ std::string TerminalProgressLine(std::string_view text,
          "] " + std::string(text);
 }
 
-TerminalProgress::TerminalProgress(std::FILE* stream, bool shown,
+TerminalProgress::TerminalProgress(CommandOutput& output, bool shown,
                                    std::string_view doing)
-    : stream_(stream), shown_(shown && IsTerminal(stream)), doing_(doing) {}
-
-TerminalProgress::~TerminalProgress() { Clear(); }
+    : output_(output), shown_(shown && IsTerminal(stderr)), doing_(doing) {}
 
 void TerminalProgress::OnProgress(const CopyProgress& progress) {
   bytes_total_ = progress.bytes_total;
@@ -58,14 +55,16 @@ void TerminalProgress::OnProgress(const CopyProgress& progress) {
       time_left_.Update(progress, now);
   if (!shown_ || now - started_ < kQuietStart) return;
   const bool finished = progress.bytes_done >= progress.bytes_total;
-  if (drawn_ && now - last_drawn_ < kRedrawInterval && !finished) return;
+  if (output_.progress_drawn() && now - last_drawn_ < kRedrawInterval &&
+      !finished)
+    return;
   last_drawn_ = now;
   Draw(ProgressText(progress, left, doing_), ProgressPermille(progress));
 }
 
 void TerminalProgress::OnSaving() {
   if (!shown_) return;
-  if (!drawn_ && Clock::now() - started_ < kQuietStart &&
+  if (!output_.progress_drawn() && Clock::now() - started_ < kQuietStart &&
       bytes_total_ < kLargeCopy) {
     return;
   }
@@ -74,37 +73,19 @@ void TerminalProgress::OnSaving() {
 
 void TerminalProgress::Draw(std::string_view text,
                             std::optional<int> permille) {
-  const std::string line =
-      TerminalProgressLine(text, permille, TerminalColumns(stream_));
-  std::fprintf(stream_, "\r%s\033[K", line.c_str());
-  std::fflush(stream_);
-  drawn_ = true;
+  output_.DrawProgress(
+      TerminalProgressLine(text, permille, TerminalColumns(stderr)));
 }
 
 void TerminalProgress::OnWaitingForFolder(const std::string& folder,
                                           bool waiting) {
   if (!waiting) return;
-  Clear();
-  std::fprintf(stream_,
-               "mirlot pack: another run is writing into %s; waiting for it "
-               "to finish\n",
-               TerminalText(folder).c_str());
-  std::fflush(stream_);
+  output_.Say("another run is writing into " + folder +
+              "; waiting for it to finish");
 }
 
-void TerminalProgress::OnWarning(const std::string& text) {
-  Clear();
-  std::fprintf(stream_, "mirlot pack: %s\n", TerminalText(text).c_str());
-  std::fflush(stream_);
-}
+void TerminalProgress::OnWarning(const std::string& text) { output_.Say(text); }
 
 bool TerminalProgress::CancelRequested() { return interrupt_.Interrupted(); }
-
-void TerminalProgress::Clear() {
-  if (!drawn_) return;
-  std::fprintf(stream_, "\r\033[K");
-  std::fflush(stream_);
-  drawn_ = false;
-}
 
 }  // namespace mirlot

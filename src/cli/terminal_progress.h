@@ -1,14 +1,15 @@
-// The progress of `mirlot pack` as one line on standard error, redrawn in
-// place, when that is a terminal; and Ctrl-C as a clean cancel.
+// The progress of `mirlot pack` and `mirlot verify` as one line on standard
+// error, redrawn in place, when that is a terminal; and Ctrl-C as a clean
+// cancel.
 #ifndef MIRLOT_CLI_TERMINAL_PROGRESS_H_
 #define MIRLOT_CLI_TERMINAL_PROGRESS_H_
 
 #include <chrono>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "cli/command_output.h"
 #include "packing/run_observer.h"
 #include "progress/time_left.h"
 #include "runtime/console.h"
@@ -24,41 +25,37 @@ std::string TerminalProgressLine(std::string_view text,
 
 class TerminalProgress : public RunObserver {
  public:
-  // Shows the line on `stream` only when `shown` and it is a terminal, and
-  // only once the run has taken half a second, or once a large copy is
-  // saved. For as long as it lives, Ctrl-C and a termination request become
-  // a cancel request. The text is led by `doing`, as ProgressText's.
-  TerminalProgress(std::FILE* stream, bool shown,
+  // Draws the line through `output` only when `shown` and standard error
+  // is a terminal, and only once the run has taken half a second, or once a
+  // large copy is saved. For as long as it lives, Ctrl-C and a termination
+  // request become a cancel request. The text is led by `doing`, as
+  // ProgressText's.
+  TerminalProgress(CommandOutput& output, bool shown,
                    std::string_view doing = "Packing");
-  ~TerminalProgress() override;
 
   void OnProgress(const CopyProgress& progress) override;
   void OnSaving() override;
-  // Says on the stream, terminal or not, which folder the run waits for.
+  // Says, terminal or not, which folder the run waits for.
   void OnWaitingForFolder(const std::string& folder, bool waiting) override;
-  // Says on the stream, terminal or not, that the run goes on unlocked.
+  // Says, terminal or not, that the run goes on unlocked.
   void OnWarning(const std::string& text) override;
   bool CancelRequested() override;
 
   // The exit status after a cancel request: 128 + the signal's number.
   int InterruptExitStatus() const { return interrupt_.ExitStatus(); }
 
-  // Erases the line so that a message can follow on a clean line.
-  void Clear();
-
  private:
   using Clock = std::chrono::steady_clock;
 
   void Draw(std::string_view text, std::optional<int> permille);
 
-  std::FILE* stream_;
+  CommandOutput& output_;
   bool shown_;
   std::string_view doing_;
   InterruptWatch interrupt_;
   TimeLeftEstimate time_left_;
   Clock::time_point started_ = Clock::now();
   Clock::time_point last_drawn_{};
-  bool drawn_ = false;
   std::uint64_t bytes_total_ = 0;
 };
 

@@ -3,13 +3,12 @@
 #include <memory>
 #include <string>
 
+#include "cli/command_output.h"
 #include "cli/commands.h"
-#include "cli/output_text.h"
 #include "cli/terminal_progress.h"
 #include "format/output_names.h"
 #include "packing/output_verification.h"
 #include "reading/output_pair.h"
-#include "runtime/console.h"
 #include "runtime/number_text.h"
 #include "runtime/path.h"
 
@@ -20,12 +19,8 @@ namespace {
 // Differences listed one by one; the rest are counted.
 constexpr std::uint64_t kListedDifferences = 10;
 
-void Say(std::FILE* stream, const std::string& text) {
-  WriteLine(stream, "mirlot verify: " + TerminalText(text));
-}
-
-int CannotRead(const Status& failure) {
-  Say(stderr, "cannot read " + failure.description());
+int CannotRead(CommandOutput& output, const Status& failure) {
+  output.Say("cannot read " + failure.description());
   return kExitUsage;
 }
 
@@ -40,60 +35,54 @@ Result<OutputPair> OpenOutputs(FileSystem& file_system,
   return pair;
 }
 
-// Lists the first differences on standard output, erasing the progress
-// line before each, and counts the rest.
+// Lists the first differences on standard output and counts the rest.
 class ListedDifferences : public DifferenceSink {
  public:
-  explicit ListedDifferences(TerminalProgress& progress)
-      : progress_(progress) {}
+  explicit ListedDifferences(CommandOutput& output) : output_(output) {}
 
   void OnDifference(const std::string& text) override {
-    if (++count_ > kListedDifferences) return;
-    progress_.Clear();
-    Say(stdout, text);
+    if (++count_ <= kListedDifferences) output_.Say(text, stdout);
   }
 
   // Says how many differences were not listed.
   void Finish() {
     if (count_ <= kListedDifferences) return;
-    Say(stdout, "and " + GroupedNumber(count_ - kListedDifferences) +
-                    " more differences");
+    output_.Say("and " + GroupedNumber(count_ - kListedDifferences) +
+                    " more differences",
+                stdout);
   }
 
  private:
-  TerminalProgress& progress_;
+  CommandOutput& output_;
   std::uint64_t count_ = 0;
 };
 
 int RunVerify(const std::string& list_path, bool quiet) {
+  CommandOutput output("verify");
   FileSystem& file_system = HostFileSystem();
   if (Result<FileStatus> list = file_system.Stat(list_path); !list.ok()) {
-    return CannotRead(list.status().About(list_path));
+    return CannotRead(output, list.status().About(list_path));
   }
   const std::string image_path = ResolveIn(ParentFolder(list_path), kImageName);
   Result<OutputPair> outputs = OpenOutputs(file_system, image_path);
-  if (!outputs.ok()) return CannotRead(outputs.status());
-  if (!outputs->warning.empty()) Say(stderr, outputs->warning);
-  TerminalProgress progress(stderr, !quiet, "Verifying");
-  ListedDifferences differences(progress);
+  if (!outputs.ok()) return CannotRead(output, outputs.status());
+  if (!outputs->warning.empty()) output.Say(outputs->warning);
+  TerminalProgress progress(output, !quiet, "Verifying");
+  ListedDifferences differences(output);
   Result<std::uint64_t> count = VerifyOutputs(
       file_system, list_path, {*outputs->image, **outputs->report}, differences,
       progress);
-  progress.Clear();
   if (count.status().Is(FailureCode::kUserInterrupt)) {
     return progress.InterruptExitStatus();
   }
-  if (!count.ok()) return CannotRead(count.status());
+  if (!count.ok()) return CannotRead(output, count.status());
   differences.Finish();
   if (*count == 0) {
-    Say(stdout,
-        image_path + " and " + outputs->report_path + " match " + list_path);
+    output.Say(
+        image_path + " and " + outputs->report_path + " match " + list_path,
+        stdout);
   }
-  if (!StandardOutputWritten()) {
-    Say(stderr, "cannot write to standard output");
-    return kExitUsage;
-  }
-  return *count == 0 ? kExitSuccess : kExitFailure;
+  return output.Finish(*count == 0 ? kExitSuccess : kExitFailure);
 }
 
 }  // namespace
