@@ -12,10 +12,6 @@
 #include "cli/help_format.h"
 #include "runtime/console.h"
 
-#ifndef MIRLOT_VERSION
-#define MIRLOT_VERSION "unknown"
-#endif
-
 namespace {
 
 // A usage error as one line that names the command and what was wrong, then

@@ -13,10 +13,6 @@
 #include "window/qt/message_presenter.h"
 #include "window/window_arguments.h"
 
-#ifndef MIRLOT_VERSION
-#define MIRLOT_VERSION "unknown"
-#endif
-
 namespace {
 
 // Prints what `start` says and returns the exit status, or returns -1 when

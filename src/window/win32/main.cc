@@ -15,10 +15,6 @@
 #include "window/win32/system_dialogs.h"
 #include "window/window_arguments.h"
 
-#ifndef MIRLOT_VERSION
-#define MIRLOT_VERSION "unknown"
-#endif
-
 namespace {
 
 // The arguments of the wide command line as UTF-8, without the program's
