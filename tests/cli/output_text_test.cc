@@ -16,21 +16,23 @@ TEST(OutputTextTest, JsonAndTerminalTextEscapeControlsAndBytesOutsideUtf8) {
   const struct {
     std::string bytes, json, text;
   } cases[] = {
-      // clang-format off
       {"", R"("")", ""},
       {"say \"hi\"\\", R"("say \"hi\"\\")", "say \"hi\"\\"},
-      {"t\tn\nr\rb\bf\f", R"("t\tn\nr\rb\bf\f")", R"(t\x09n\x0ar\x0db\x08f\x0c)"},
-      {"nul\0\x1b[m\x7f"s, R"("nul\u0000\u001b[m\u007f")", R"(nul\x00\x1b[m\x7f)"},
-      {"Файл \xF0\x9F\x93\xA6", "\"Файл \xF0\x9F\x93\xA6\"", "Файл \xF0\x9F\x93\xA6"},
+      {"\t\n\r\b\f", R"("\t\n\r\b\f")", R"(\x09\x0a\x0d\x08\x0c)"},
+      {"\0\x1b[m\x7f"s, R"("\u0000\u001b[m\u007f")", R"(\x00\x1b[m\x7f)"},
+      {"Ф \xF0\x9F\x93\xA6", "\"Ф \xF0\x9F\x93\xA6\"", "Ф \xF0\x9F\x93\xA6"},
       // The C1 control CSI; a no-break space is none.
       {"\xC2\x9B[2J", "\"\xC2\x9B[2J\"", R"(\xc2\x9b[2J)"},
       {"\xC2\xA0Файл", "\"\xC2\xA0Файл\"", "\xC2\xA0Файл"},
       // Past U+10FFFF.
-      {"\xF4\x90\x80\x80", R"("\u00f4\u0090\u0080\u0080")", R"(\xf4\x90\x80\x80)"},
+      {"\xF4\x90\x80\x80", R"("\u00f4\u0090\u0080\u0080")",
+       R"(\xf4\x90\x80\x80)"},
       // Windows-1251 "Файл"; a cut sequence, an overlong slash, a surrogate.
-      {"\xD4\xE0\xE9\xEB", R"("\u00d4\u00e0\u00e9\u00eb")", R"(\xd4\xe0\xe9\xeb)"},
-      {"\xD0 \xC0\xAF \xED\xA0\x80", R"("\u00d0 \u00c0\u00af \u00ed\u00a0\u0080")", R"(\xd0 \xc0\xaf \xed\xa0\x80)"},
-      // clang-format on
+      {"\xD4\xE0\xE9\xEB", R"("\u00d4\u00e0\u00e9\u00eb")",
+       R"(\xd4\xe0\xe9\xeb)"},
+      {"\xD0 \xC0\xAF \xED\xA0\x80",
+       R"("\u00d0 \u00c0\u00af \u00ed\u00a0\u0080")",
+       R"(\xd0 \xc0\xaf \xed\xa0\x80)"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(JsonString(c.bytes), c.json);
