@@ -4,16 +4,20 @@ namespace mirlot {
 
 namespace {
 
-constexpr char kHelpText[] =
-    "Usage: mirlot-gui [LIST]\n"
-    "\n"
-    "Opens the Mirlot utility window, which packs the files named in a list\n"
-    "file into out.bin and writes report.txt beside it. LIST, when given, is\n"
-    "chosen as the list file.\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help  print this help and exit\n"
-    "  --version   print the version and exit\n";
+// A sentence to each option and no columns, which the proportional font of
+// a message box would not line up.
+std::string HelpText(bool slash_help) {
+  return std::string(
+             "Usage: mirlot-gui [LIST]\n"
+             "\n"
+             "Opens the Mirlot utility window, which packs the files\n"
+             "named in a list file into out.bin and writes report.txt\n"
+             "beside it. LIST, when given, is chosen as the list file.\n"
+             "\n") +
+         (slash_help ? "--help, -h or /? shows this help and exits.\n"
+                     : "--help or -h shows this help and exits.\n") +
+         "--version shows the version and exits.\n";
+}
 
 WindowStart UsageError(const std::string& what) {
   return {WindowStart::Kind::kUsageError, "",
@@ -24,17 +28,19 @@ WindowStart UsageError(const std::string& what) {
 }  // namespace
 
 WindowStart ReadWindowArguments(const std::vector<std::string>& arguments,
-                                std::string_view version) {
+                                std::string_view version, bool slash_help) {
   bool wants_version = false, options_ended = false;
   std::string unknown_option;
   std::vector<std::string> lists;
   for (const std::string& argument : arguments) {
-    if (options_ended || argument == "-" || !argument.starts_with('-')) {
+    const bool help = argument == "--help" || argument == "-h" ||
+                      (slash_help && argument == "/?");
+    if (help && !options_ended) {
+      return {WindowStart::Kind::kHelp, "", HelpText(slash_help)};
+    } else if (options_ended || argument == "-" || !argument.starts_with('-')) {
       lists.push_back(argument);
     } else if (argument == "--") {
       options_ended = true;
-    } else if (argument == "--help" || argument == "-h") {
-      return {WindowStart::Kind::kHelp, "", kHelpText};
     } else if (argument == "--version") {
       wants_version = true;
     } else if (unknown_option.empty()) {

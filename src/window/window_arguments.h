@@ -21,12 +21,13 @@ struct WindowStart {
   std::string text;
 };
 
-// Reads `arguments` (UTF-8, without the program's name). --help (or -h)
-// wins over everything, then --version; an unknown option or a second LIST
-// is a usage error. "--" ends the options. `version` goes into the version
-// text ("mirlot-gui 1.0.0").
+// Reads `arguments` (UTF-8, without the program's name). --help (or -h, or
+// "/?" when `slash_help`, as Windows programs are asked) wins over
+// everything, then --version; an unknown option or a second LIST is a
+// usage error. "--" ends the options. `version` goes into the version text
+// ("mirlot-gui 1.0.0").
 WindowStart ReadWindowArguments(const std::vector<std::string>& arguments,
-                                std::string_view version);
+                                std::string_view version, bool slash_help);
 
 }  // namespace mirlot
 

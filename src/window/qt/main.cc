@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
   // Help and version first: they need no display. Qt's own options (such
   // as -platform) are known only once the application has taken them.
   const mirlot::WindowStart early = mirlot::ReadWindowArguments(
-      std::vector<std::string>(argv + 1, argv + argc), MIRLOT_VERSION);
+      std::vector<std::string>(argv + 1, argv + argc), MIRLOT_VERSION,
+      /*slash_help=*/false);
   if (early.kind != mirlot::WindowStart::Kind::kUsageError) {
     if (const int status = Answer(early); status >= 0) return status;
   }
@@ -43,8 +44,8 @@ int main(int argc, char** argv) {
   for (const QString& argument : QApplication::arguments().mid(1)) {
     arguments.push_back(argument.toStdString());
   }
-  const mirlot::WindowStart start =
-      mirlot::ReadWindowArguments(arguments, MIRLOT_VERSION);
+  const mirlot::WindowStart start = mirlot::ReadWindowArguments(
+      arguments, MIRLOT_VERSION, /*slash_help=*/false);
   if (const int status = Answer(start); status >= 0) return status;
   mirlot::QtFileDialogChooser chooser;
   mirlot::QtMessageBoxPresenter presenter;

@@ -18,15 +18,13 @@
 namespace {
 
 // The arguments of the wide command line as UTF-8, without the program's
-// name; "/?", the way Windows programs are asked for help, as "--help".
+// name.
 std::vector<std::string> Arguments() {
   int count = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
   for (int k = 1; wide != nullptr && k < count; ++k) {
-    arguments.push_back(std::wstring_view(wide[k]) == L"/?"
-                            ? "--help"
-                            : mirlot::Narrow(wide[k]));
+    arguments.push_back(mirlot::Narrow(wide[k]));
   }
   LocalFree(wide);
   return arguments;
@@ -49,8 +47,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   // The file dialog and the accessibility annotations want COM.
   (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   mirlot::Win32TaskDialogPresenter presenter;
-  const mirlot::WindowStart start =
-      mirlot::ReadWindowArguments(Arguments(), MIRLOT_VERSION);
+  const mirlot::WindowStart start = mirlot::ReadWindowArguments(
+      Arguments(), MIRLOT_VERSION, /*slash_help=*/true);
   if (start.kind != mirlot::WindowStart::Kind::kWindow) {
     presenter.ShowMessage(nullptr, {mirlot::kWindowTitle, start.text, ""});
     return start.kind == mirlot::WindowStart::Kind::kUsageError ? 2 : 0;
