@@ -1,5 +1,6 @@
 // What the window program makes of its arguments, the same for every
-// toolkit: `mirlot-gui [LIST]`, or --help or --version.
+// toolkit and read before any toolkit starts: `mirlot-gui [LIST]`, or --help
+// or --version.
 #ifndef MIRLOT_WINDOW_WINDOW_ARGUMENTS_H_
 #define MIRLOT_WINDOW_WINDOW_ARGUMENTS_H_
 
@@ -23,9 +24,9 @@ struct WindowStart {
 
 // Reads `arguments` (UTF-8, without the program's name). --help (or -h, or
 // "/?" when `slash_help`, as Windows programs are asked) wins over
-// everything, then --version; an unknown option or a second LIST is a
-// usage error. "--" ends the options. `version` goes into the version text
-// ("mirlot-gui 1.0.0").
+// everything, then --version; any other option, a toolkit's own (such as
+// Qt's -platform) included, or a second LIST is a usage error. "--" ends the
+// options. `version` goes into the version text ("mirlot-gui 1.0.0").
 WindowStart ReadWindowArguments(const std::vector<std::string>& arguments,
                                 std::string_view version, bool slash_help);
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "support/child_process.h"
 #include "window/qt/application_icon.h"
 #include "window/qt/progress_dialog.h"
 #include "window_scenarios.h"
@@ -129,6 +130,27 @@ class Form1Test : public QObject {
     QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(&form);
     QCOMPARE(shown->role(), QAccessible::Window);
     QCOMPARE(shown->text(QAccessible::Name), QStringLiteral("Mirlot utility"));
+  }
+
+  // With no display, none named or one out of reach, the program answers
+  // its arguments or says in one line why no window opens, rather than
+  // ending inside Qt, whose own lines about the display are left out here.
+  void RunWithoutADisplay() {
+    std::string seen;
+    for (const auto& [display, argument] : {std::pair{"DISPLAY=", "l.txt"},
+                                            {"DISPLAY=", "--bogus"},
+                                            {"DISPLAY=:9999", "l.txt"}}) {
+      const ChildResult run =
+          RunChild({"/usr/bin/env", "-i", "QT_LOGGING_RULES=qt.*=false",
+                    display, MIRLOT_GUI, argument});
+      seen += std::to_string(run.exit_status) + " " + run.err;
+    }
+    const std::string use = "; use mirlot pack LIST on a console\n";
+    // clang-format off
+    QCOMPARE(QString::fromStdString(seen), QString::fromStdString("1 mirlot-gui: cannot open a display (neither DISPLAY nor WAYLAND_DISPLAY is set)" + use +
+             "2 mirlot-gui: unknown option '--bogus'\nmirlot-gui: run 'mirlot-gui --help' for more information\n"
+             "1 mirlot-gui: cannot open a display (Qt could not start its platform plugin)" + use));
+    // clang-format on
   }
 
   // Built into the program at every size the packages install.

@@ -107,7 +107,7 @@ TEST(WindowCoreTest, ArgumentsOpenTheWindowOrAnswer) {
       {{"a", "/?"}, Kind::kHelp, "\n--help, -h or /? shows", true},
       {{"--bogus", "--version"}, Kind::kVersion, "mirlot-gui 1.2.3\n"},
       // clang-format off
-      {{"a", "--bogus", "-x"}, Kind::kUsageError, "mirlot-gui: unknown option '--bogus'" + usage},
+      {{"-platform", "xcb", "--bogus"}, Kind::kUsageError, "mirlot-gui: unknown option '-platform'" + usage},
       {{"a", "b"}, Kind::kUsageError, "mirlot-gui: one LIST at most, not 2" + usage},
       // clang-format on
   };

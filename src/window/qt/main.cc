@@ -1,8 +1,9 @@
 // mirlot-gui: the desktop window. `mirlot-gui [LIST]`: a LIST that names an
-// existing file is taken as the chosen list; --help and --version print and
-// exit, before any display is needed.
+// existing file is taken as the chosen list; --help, --version and usage
+// errors print and exit, before any display is needed.
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,28 +26,57 @@ int Answer(const mirlot::WindowStart& start) {
   return usage_error ? 2 : 0;
 }
 
+// Prints the line that says no window can open, and `why`; returns the
+// exit status that goes with it.
+int NoDisplay(const char* why) {
+  std::fprintf(stderr,
+               "mirlot-gui: cannot open a display (%s); use mirlot pack LIST "
+               "on a console\n",
+               why);
+  return 1;
+}
+
+// Whether Qt may look for a display at all.
+bool DisplayNamed() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+// Qt's own handler, which StartingMessages passes the other messages on to.
+QtMessageHandler qt_messages = nullptr;
+
+// Qt's messages while QApplication starts: a fatal one there is its
+// platform failing to start (a display named but out of reach), after
+// which Qt would abort.
+void StartingMessages(QtMsgType type, const QMessageLogContext& context,
+                      const QString& text) {
+  if (type != QtFatalMsg) return qt_messages(type, context, text);
+  std::_Exit(NoDisplay("Qt could not start its platform plugin"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Help and version first: they need no display. Qt's own options (such
-  // as -platform) are known only once the application has taken them.
-  const mirlot::WindowStart early = mirlot::ReadWindowArguments(
+  // Every argument is read before Qt starts, so that no answer needs a
+  // display.
+  const mirlot::WindowStart start = mirlot::ReadWindowArguments(
       std::vector<std::string>(argv + 1, argv + argc), MIRLOT_VERSION,
       /*slash_help=*/false);
-  if (early.kind != mirlot::WindowStart::Kind::kUsageError) {
-    if (const int status = Answer(early); status >= 0) return status;
+  if (const int status = Answer(start); status >= 0) return status;
+  if (!DisplayNamed()) {
+    return NoDisplay("neither DISPLAY nor WAYLAND_DISPLAY is set");
   }
-  QApplication application(argc, argv);
+  // Qt sees the program's name alone: its own options were refused above.
+  int qt_argc = 1;
+  qt_messages = qInstallMessageHandler(StartingMessages);
+  QApplication application(qt_argc, argv);
+  qInstallMessageHandler(qt_messages);
   QApplication::setApplicationName(QStringLiteral("mirlot-gui"));
   QGuiApplication::setDesktopFileName(QStringLiteral("mirlot-gui"));
   QApplication::setWindowIcon(mirlot::ApplicationIcon());
-  std::vector<std::string> arguments;
-  for (const QString& argument : QApplication::arguments().mid(1)) {
-    arguments.push_back(argument.toStdString());
-  }
-  const mirlot::WindowStart start = mirlot::ReadWindowArguments(
-      arguments, MIRLOT_VERSION, /*slash_help=*/false);
-  if (const int status = Answer(start); status >= 0) return status;
   mirlot::QtFileDialogChooser chooser;
   mirlot::QtMessageBoxPresenter presenter;
   mirlot::QtForm1 window({.chooser = chooser,
