@@ -1,8 +1,8 @@
 // Writing and parsing the lines of report.txt.
 #include "format/report_text.h"
 
+#include "format/print_zone.h"
 #include "runtime/number_text.h"
-#include "runtime/print_zone.h"
 #include "runtime/text.h"
 
 namespace mirlot {

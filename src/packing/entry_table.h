@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/list_field_reader.h"
+#include "format/list_field_reader.h"
 
 namespace mirlot {
 

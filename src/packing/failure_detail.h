@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/list_field_reader.h"
+#include "format/list_field_reader.h"
 #include "runtime/status.h"
 
 namespace mirlot {

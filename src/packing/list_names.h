@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "format/list_field_reader.h"
 #include "packing/entry_table.h"
 #include "runtime/file_system.h"
-#include "runtime/list_field_reader.h"
 #include "runtime/result.h"
 
 namespace mirlot {

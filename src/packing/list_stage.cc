@@ -1,10 +1,10 @@
 // Reads the list file into the entry table and checks each member it names.
 #include "packing/list_stage.h"
 
+#include "format/list_field_reader.h"
 #include "packing/failure_detail.h"
 #include "packing/list_names.h"
 #include "packing/messages.h"
-#include "runtime/list_field_reader.h"
 #include "runtime/path.h"
 #include "runtime/text.h"
 

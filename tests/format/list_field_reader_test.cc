@@ -2,7 +2,7 @@
 // a CR LF split between two reads must read as if the list came in one
 // piece. Some rows are inputs a fuzzer of the list reader once started from
 // or found.
-#include "runtime/list_field_reader.h"
+#include "format/list_field_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "runtime/print_zone.h"
+// Places the items of a report line in print zones.
+#include "format/print_zone.h"
 
 #include "runtime/text.h"
 

@@ -1,6 +1,6 @@
 // Text lines whose items are placed in print zones of 14 columns.
-#ifndef MIRLOT_RUNTIME_PRINT_ZONE_H_
-#define MIRLOT_RUNTIME_PRINT_ZONE_H_
+#ifndef MIRLOT_FORMAT_PRINT_ZONE_H_
+#define MIRLOT_FORMAT_PRINT_ZONE_H_
 
 #include <cstddef>
 #include <string>
@@ -29,4 +29,4 @@ class PrintZoneLine {
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_RUNTIME_PRINT_ZONE_H_
+#endif  // MIRLOT_FORMAT_PRINT_ZONE_H_

@@ -1,7 +1,7 @@
 // Reads the fields of a list file: member paths separated by commas and line
 // ends, optionally in double quotes.
-#ifndef MIRLOT_RUNTIME_LIST_FIELD_READER_H_
-#define MIRLOT_RUNTIME_LIST_FIELD_READER_H_
+#ifndef MIRLOT_FORMAT_LIST_FIELD_READER_H_
+#define MIRLOT_FORMAT_LIST_FIELD_READER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -97,4 +97,4 @@ class ListFieldReader {
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_RUNTIME_LIST_FIELD_READER_H_
+#endif  // MIRLOT_FORMAT_LIST_FIELD_READER_H_

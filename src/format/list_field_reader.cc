@@ -1,4 +1,5 @@
-#include "runtime/list_field_reader.h"
+// Reads a list file field by field by the list rules.
+#include "format/list_field_reader.h"
 
 #include <algorithm>
 
