@@ -3,6 +3,8 @@
 
 #include <new>
 
+#include "commit/commit_record.h"
+#include "commit/interrupted_commit.h"
 #include "format/report_text.h"
 #include "packing/commit_lock.h"
 #include "packing/container_layout.h"
@@ -12,9 +14,8 @@
 #include "packing/messages.h"
 #include "packing/payload_copier.h"
 #include "packing/staged_output.h"
-#include "runtime/commit_record.h"
-#include "runtime/interrupted_commit.h"
 #include "runtime/path.h"
+#include "runtime/reserved_names.h"
 
 namespace mirlot {
 

@@ -5,8 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "runtime/commit_record.h"
+#include "commit/commit_record.h"
 #include "runtime/out_of_memory.h"
+#include "runtime/reserved_names.h"
 
 namespace mirlot {
 

@@ -38,7 +38,7 @@ class StagedOutput {
 
   // Moves the finished temporary files of `outputs`, all in one folder, to
   // their final names, all of them or none, through the folder's commit
-  // record (runtime/commit_record.h), so that a crash leaves them all or
+  // record (commit/commit_record.h), so that a crash leaves them all or
   // none too. Call with the folder's exclusive lock held where the platform
   // can lock it.
   // On success each final name holds its new content, durably. On failure

@@ -5,11 +5,11 @@
 #include <map>
 #include <thread>
 
+#include "commit/interrupted_commit.h"
 #include "format/output_names.h"
-#include "runtime/commit_record_text.h"
-#include "runtime/interrupted_commit.h"
 #include "runtime/out_of_memory.h"
 #include "runtime/path.h"
+#include "runtime/reserved_names.h"
 
 namespace mirlot {
 

@@ -26,7 +26,7 @@ struct OutputPair {
 
 // Opens the image at `image_path` and the report beside it. Waits while a
 // pack holds their folder's lock. A commit's record left in the folder is
-// settled first where this run may (runtime/interrupted_commit.h); where it
+// settled first where this run may (commit/interrupted_commit.h); where it
 // may not, the files the settling would leave are opened instead.
 // On success returns both (the report possibly as its failure). On failure
 // returns the failure to open the image, the failure to settle the record

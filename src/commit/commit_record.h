@@ -5,8 +5,8 @@
 // locked by the committing process until it removes it; whatever next works
 // in the folder settles a commit whose record is still there
 // (interrupted_commit.h).
-#ifndef MIRLOT_RUNTIME_COMMIT_RECORD_H_
-#define MIRLOT_RUNTIME_COMMIT_RECORD_H_
+#ifndef MIRLOT_COMMIT_COMMIT_RECORD_H_
+#define MIRLOT_COMMIT_COMMIT_RECORD_H_
 
 #include <cstdint>
 #include <span>
@@ -39,4 +39,4 @@ Status CommitWithRecord(Folder& folder, std::span<const StagedFile> files);
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_RUNTIME_COMMIT_RECORD_H_
+#endif  // MIRLOT_COMMIT_COMMIT_RECORD_H_

@@ -1,7 +1,7 @@
 // Which files of an interrupted commit belong together, found by their
 // content, and putting them back under their names.
-#ifndef MIRLOT_RUNTIME_COMMIT_RESOLUTION_H_
-#define MIRLOT_RUNTIME_COMMIT_RESOLUTION_H_
+#ifndef MIRLOT_COMMIT_COMMIT_RESOLUTION_H_
+#define MIRLOT_COMMIT_COMMIT_RESOLUTION_H_
 
 #include <optional>
 #include <span>
@@ -47,4 +47,4 @@ Status Settle(Folder& folder, std::span<const RecordedMove> moves,
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_RUNTIME_COMMIT_RESOLUTION_H_
+#endif  // MIRLOT_COMMIT_COMMIT_RESOLUTION_H_

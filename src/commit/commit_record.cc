@@ -1,11 +1,13 @@
-#include "runtime/commit_record.h"
+// Moves staged outputs into place as one commit behind a durable record.
+#include "commit/commit_record.h"
 
 #include <memory>
 #include <optional>
 #include <vector>
 
-#include "runtime/commit_resolution.h"
+#include "commit/commit_resolution.h"
 #include "runtime/out_of_memory.h"
+#include "runtime/reserved_names.h"
 
 namespace mirlot {
 

@@ -1,8 +1,10 @@
-#include "runtime/commit_resolution.h"
+// Finds the files of an interrupted commit by content and settles them.
+#include "commit/commit_resolution.h"
 
 #include <algorithm>
 
 #include "runtime/content_checksum.h"
+#include "runtime/reserved_names.h"
 #include "runtime/temporary_name.h"
 
 namespace mirlot {

@@ -5,8 +5,8 @@
 // for them; and only by a run that may change the folder, that is, one that
 // holds the folder's exclusive lock or the record's own lock (which its
 // writer holds while it lives).
-#ifndef MIRLOT_RUNTIME_INTERRUPTED_COMMIT_H_
-#define MIRLOT_RUNTIME_INTERRUPTED_COMMIT_H_
+#ifndef MIRLOT_COMMIT_INTERRUPTED_COMMIT_H_
+#define MIRLOT_COMMIT_INTERRUPTED_COMMIT_H_
 
 #include <map>
 #include <span>
@@ -53,4 +53,4 @@ Result<Settlement> SettleInterruptedCommit(Folder& folder,
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_RUNTIME_INTERRUPTED_COMMIT_H_
+#endif  // MIRLOT_COMMIT_INTERRUPTED_COMMIT_H_

@@ -1,12 +1,14 @@
-#include "runtime/interrupted_commit.h"
+// Judges a record a crash left and settles the commit it names.
+#include "commit/interrupted_commit.h"
 
 #include <algorithm>
 #include <set>
 #include <vector>
 
+#include "commit/commit_resolution.h"
 #include "runtime/commit_record_text.h"
-#include "runtime/commit_resolution.h"
 #include "runtime/path.h"
+#include "runtime/reserved_names.h"
 #include "runtime/temporary_name.h"
 
 namespace mirlot {
