@@ -12,7 +12,7 @@
 #include <span>
 #include <string>
 
-#include "runtime/commit_record_text.h"
+#include "format/commit_record_text.h"
 #include "runtime/file_system.h"
 #include "runtime/status.h"
 

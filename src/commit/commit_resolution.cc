@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "runtime/content_checksum.h"
+#include "format/content_checksum.h"
 #include "runtime/reserved_names.h"
 #include "runtime/temporary_name.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/commit_record_text.h"
+#include "format/commit_record_text.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "commit/commit_resolution.h"
-#include "runtime/commit_record_text.h"
+#include "format/commit_record_text.h"
 #include "runtime/path.h"
 #include "runtime/reserved_names.h"
 #include "runtime/temporary_name.h"

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "runtime/content_checksum.h"
+#include "format/content_checksum.h"
 #include "runtime/file_system.h"
 
 namespace mirlot {

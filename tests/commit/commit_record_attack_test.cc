@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/commit_record_text.h"
-#include "runtime/content_checksum.h"
+#include "format/commit_record_text.h"
+#include "format/content_checksum.h"
 #include "runtime/fake_file_system.h"
 #include "runtime/path.h"
 #include "runtime/temporary_name.h"

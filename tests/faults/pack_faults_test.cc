@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/commit_record_text.h"
-#include "runtime/content_checksum.h"
+#include "format/commit_record_text.h"
+#include "format/content_checksum.h"
 #include "support/child_process.h"
 #include "support/packing_fixtures.h"
 #include "support/temp_folder.h"

@@ -1,6 +1,6 @@
 // The commit record's text: written byte for byte, read back, and told
 // apart from what a crash leaves of it and from any other file.
-#include "runtime/commit_record_text.h"
+#include "format/commit_record_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "runtime/content_checksum.h"
+// The content checksum (XXH3), whole or piece by piece.
+#include "format/content_checksum.h"
 
 #include <memory>
 #include <new>

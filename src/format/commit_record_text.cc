@@ -1,9 +1,10 @@
-#include "runtime/commit_record_text.h"
+// Writing and reading the commit record's text.
+#include "format/commit_record_text.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "runtime/content_checksum.h"
+#include "format/content_checksum.h"
 
 namespace mirlot {
 

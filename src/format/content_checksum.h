@@ -1,8 +1,8 @@
 // A 64-bit checksum of a file's content (XXH3), which tells the new outputs
 // of a commit from the earlier ones by what they hold, whatever device or
 // file number a copy or a remount gives them.
-#ifndef MIRLOT_RUNTIME_CONTENT_CHECKSUM_H_
-#define MIRLOT_RUNTIME_CONTENT_CHECKSUM_H_
+#ifndef MIRLOT_FORMAT_CONTENT_CHECKSUM_H_
+#define MIRLOT_FORMAT_CONTENT_CHECKSUM_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -44,4 +44,4 @@ Result<FileContent> ReadContentChecksum(ReadableFile& file);
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_RUNTIME_CONTENT_CHECKSUM_H_
+#endif  // MIRLOT_FORMAT_CONTENT_CHECKSUM_H_

@@ -15,8 +15,8 @@
 // crash cut short, and both from any other file of the name. Records of
 // version 1 ("mirlot commit 1", device and file numbers instead of
 // checksums, ending with "end") are still read.
-#ifndef MIRLOT_RUNTIME_COMMIT_RECORD_TEXT_H_
-#define MIRLOT_RUNTIME_COMMIT_RECORD_TEXT_H_
+#ifndef MIRLOT_FORMAT_COMMIT_RECORD_TEXT_H_
+#define MIRLOT_FORMAT_COMMIT_RECORD_TEXT_H_
 
 #include <cstdint>
 #include <optional>
@@ -24,8 +24,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "runtime/reserved_names.h"
 
 namespace mirlot {
 
@@ -63,4 +61,4 @@ DecodedRecord DecodeCommitRecord(std::string_view text);
 
 }  // namespace mirlot
 
-#endif  // MIRLOT_RUNTIME_COMMIT_RECORD_TEXT_H_
+#endif  // MIRLOT_FORMAT_COMMIT_RECORD_TEXT_H_
