@@ -1,9 +1,9 @@
 // Moves files that belong together into place so that a crash at any moment
 // leaves either all the earlier files or, once the commit is complete, all
 // the new ones. Before the first move a record of the moves
-// (commit_record_text.h) is made durable in the folder under its own name,
-// locked by the committing process until it removes it; whatever next works
-// in the folder settles a commit whose record is still there
+// (format/commit_record_text.h) is made durable in the folder under its own
+// name, locked by the committing process until it removes it; whatever next
+// works in the folder settles a commit whose record is still there
 // (interrupted_commit.h).
 #ifndef MIRLOT_COMMIT_COMMIT_RECORD_H_
 #define MIRLOT_COMMIT_COMMIT_RECORD_H_

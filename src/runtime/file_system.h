@@ -178,9 +178,10 @@ class Folder {
   // `final_name` and that no process has open any more: left by a run that
   // was killed or lost its power, with what a replacement set aside under
   // their SetAsideName. Call only while holding the exclusive lock, and only
-  // once an interrupted commit is settled (interrupted_commit.h): until then
-  // such a file may hold the only copy of an earlier output. Nothing else is
-  // touched. Cannot fail: a file that cannot be removed stays.
+  // once an interrupted commit is settled (commit/interrupted_commit.h):
+  // until then such a file may hold the only copy of an earlier output.
+  // Nothing else is touched. Cannot fail: a file that cannot be removed
+  // stays.
   virtual void RemoveStaleTemporaries(const std::string& final_name) = 0;
 
   // Looks up `name` here without following a final symbolic link.

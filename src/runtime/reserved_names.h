@@ -8,7 +8,7 @@
 namespace mirlot {
 
 // The record of a commit in progress, which the next command in the folder
-// settles (commit_record.h, interrupted_commit.h).
+// settles (commit/commit_record.h, commit/interrupted_commit.h).
 inline constexpr char kCommitRecordName[] = ".mirlot-commit";
 
 // The file through which Windows locks a folder (windows_file_system.h).
