@@ -1,4 +1,4 @@
-// Encoding and decoding of the image table.
+// Encoding and decoding of the image table, and its rules.
 #include "format/image_table.h"
 
 namespace mirlot {
@@ -33,6 +33,18 @@ std::string EncodeTable(std::span<const TableEntry> entries) {
 
 TableEntry DecodeTableEntry(const char* bytes) {
   return {DecodeSigned32(bytes), DecodeSigned32(bytes + 4)};
+}
+
+TableHead JudgeTableHead(const TableEntry& first, std::uint64_t file_size) {
+  if (first.offset <= 0) return {};
+  const auto offset = static_cast<std::uint64_t>(first.offset);
+  return {true, offset % kTableEntrySize == 0, offset <= file_size,
+          offset / kTableEntrySize};
+}
+
+bool LiesInsideFile(const TableEntry& entry, std::uint64_t file_size) {
+  return entry.offset >= 0 && entry.length >= 0 &&
+         static_cast<std::uint64_t>(entry.end()) <= file_size;
 }
 
 }  // namespace mirlot

@@ -50,7 +50,7 @@ Status ImageComparison::Start() {
   image_size_ = *size;
   const std::size_t listed = table_.size();
   image_table_.resize(
-      std::min<std::uint64_t>(listed, image_size_ / kTableEntrySize) *
+      std::min<std::uint64_t>(listed, WholeEntriesIn(image_size_)) *
       kTableEntrySize);
   BufferedReader head(image_, image_table_.size());
   Status read = head.ReadExactly(image_table_.data(), image_table_.size());
@@ -58,13 +58,13 @@ Status ImageComparison::Start() {
   const TableEntry first = image_table_.empty()
                                ? TableEntry{}
                                : DecodeTableEntry(image_table_.data());
-  if (first.offset <= 0 || first.offset % kTableEntrySize != 0 ||
-      static_cast<std::uint64_t>(first.offset) > image_size_) {
+  const TableHead table = JudgeTableHead(first, image_size_);
+  if (!table.sound()) {
     image_table_.clear();
     differences_.OnDifference(LastComponent(path_) +
                               " does not begin with a sound table");
   } else {
-    image_count_ = static_cast<std::uint64_t>(first.offset) / kTableEntrySize;
+    image_count_ = table.count;
     image_table_.resize(std::min<std::uint64_t>(*image_count_, listed) *
                         kTableEntrySize);
     if (*image_count_ != listed) {
@@ -100,7 +100,7 @@ Status ImageComparison::StartEntry() {
       !TellTableDifference(got)) {
     return Status::Ok();
   }
-  if (got.offset < 0 || static_cast<std::uint64_t>(got.end()) > image_size_) {
+  if (!LiesInsideFile(got, image_size_)) {
     differences_.OnDifference(EntryText(k, entry) +
                               "its payload runs past the end of " +
                               LastComponent(path_));
@@ -213,7 +213,7 @@ Status ImageComparison::Finish() {
   if (!image_count_ || *image_count_ > table_.size()) return Status::Ok();
   const TableEntry last = DecodeTableEntry(
       image_table_.data() + image_table_.size() - kTableEntrySize);
-  if (last.offset >= 0 && last.length >= 0 &&
+  if (LiesInsideFile(last, image_size_) &&
       static_cast<std::uint64_t>(last.end()) < image_size_) {
     differences_.OnDifference(
         LastComponent(path_) + " holds " +

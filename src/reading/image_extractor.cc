@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "format/image_table.h"
 #include "reading/entry_batch.h"
 #include "runtime/out_of_memory.h"
 #include "runtime/path.h"

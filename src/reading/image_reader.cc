@@ -13,11 +13,6 @@ constexpr std::size_t kEntriesPerBlock = 8192;
 
 }  // namespace
 
-bool LiesInsideFile(const TableEntry& entry, std::uint64_t file_size) {
-  return entry.offset >= 0 && entry.length >= 0 &&
-         static_cast<std::uint64_t>(entry.end()) <= file_size;
-}
-
 ImageReader::ImageReader(ReadableFile& file, std::uint64_t file_size)
     : file_(file), file_size_(file_size) {}
 
@@ -30,13 +25,9 @@ Result<ImageReader> ImageReader::Open(ReadableFile& file) {
   BufferedReader head(file, sizeof bytes);
   if (Status s = head.ReadExactly(bytes, sizeof bytes); !s.ok()) return s;
   reader.first_entry_ = DecodeTableEntry(bytes);
-  const std::uint64_t declared =
-      reader.first_entry_.offset > 0
-          ? static_cast<std::uint64_t>(reader.first_entry_.offset) /
-                kTableEntrySize
-          : 0;
   reader.readable_count_ = std::clamp<std::uint64_t>(
-      declared, 1, reader.file_size_ / kTableEntrySize);
+      JudgeTableHead(reader.first_entry_, reader.file_size_).count, 1,
+      WholeEntriesIn(reader.file_size_));
   return reader;
 }
 

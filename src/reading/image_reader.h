@@ -13,10 +13,6 @@
 
 namespace mirlot {
 
-// True when the payload of `entry` lies wholly inside a file of `file_size`
-// bytes: a non-negative offset and length, ending at or before the end.
-bool LiesInsideFile(const TableEntry& entry, std::uint64_t file_size);
-
 class ImageReader {
  public:
   // Measures `file` and reads its first table entry. The file must outlive
@@ -28,7 +24,7 @@ class ImageReader {
   std::uint64_t file_size() const { return file_size_; }
 
   // Whether the file holds one whole table entry; when not, it has no entries.
-  bool has_first_entry() const { return file_size_ >= 8; }
+  bool has_first_entry() const { return WholeEntriesIn(file_size_) > 0; }
   // The first entry; only meaningful when has_first_entry().
   const TableEntry& first_entry() const { return first_entry_; }
 

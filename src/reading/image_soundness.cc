@@ -55,22 +55,23 @@ SoundnessCheck::SoundnessCheck(const ImageReader& image)
 }
 
 void SoundnessCheck::CheckFirstEntry(const TableEntry& first) {
+  const TableHead head = JudgeTableHead(first, file_size_);
   const std::string offset = std::to_string(first.offset);
-  if (first.offset <= 0) {
+  if (!head.positive) {
     Report(ProblemKind::kFirstOffsetNotPositive, 1,
            Entry(1) + "offset " + offset +
                " is not positive, so the table has no room");
     return;
   }
-  if (first.offset % kTableEntrySize != 0) {
+  if (!head.multiple) {
     Report(ProblemKind::kFirstOffsetNotMultiple, 1,
            Entry(1) + "offset " + offset +
                " is not a multiple of 8, so the table ends inside an entry");
   }
-  if (static_cast<std::uint64_t>(first.offset) > file_size_) {
+  if (!head.inside) {
     Report(ProblemKind::kTablePastEnd, 1,
            Entry(1) + "offset " + offset + " declares a table of " +
-               std::to_string(first.offset / kTableEntrySize) +
+               std::to_string(head.count) +
                " entries, which runs past the end of the file (" +
                Bytes(static_cast<std::int64_t>(file_size_)) + ")");
     return;

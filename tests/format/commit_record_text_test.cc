@@ -23,11 +23,10 @@ const std::string kRecord =
     ".report.txt.tmp-Xy1zW2vU\nreport.txt\nnone\n230 0123456789abcdef\n"
     "check 740e28f486932419\n";
 
-TEST(CommitRecordTextTest, WritesEveryMoveAndTheChecksumOfAllBeforeIt) {
-  EXPECT_EQ(EncodeCommitRecord(kMoves), kRecord);
-}
-
+// Every move and the checksum of all before it, read back by the "whole"
+// row.
 TEST(CommitRecordTextTest, TellsWholeRecordsFromCutOnesAndFromOtherFiles) {
+  EXPECT_EQ(EncodeCommitRecord(kMoves), kRecord);
   const std::vector<RecordedMove> version1 = {
       {".out.bin.tmp-Ab3dE6gH", "out.bin", 1770, 2012, std::nullopt}};
   std::string altered = kRecord;

@@ -1,16 +1,30 @@
-// The report's lines as literal bytes, each read back to what it was made
-// of. The image's table is checked byte for byte by the packing run's rows
-// and read back from literal bytes by the reading suites.
+// The image's table entries and the report's lines as literal bytes, each
+// read back to what it was made of. The table's rules are held to damaged
+// images by the reading suites.
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "format/image_table.h"
 #include "format/report_text.h"
 
 namespace mirlot {
 namespace {
 
 using namespace std::string_literals;
+
+// Big-endian fields at the bounds of what a writer gives; read fields may
+// hold negative values too.
+TEST(ImageTableTest, EntriesAreBigEndianFieldsAndDecodeBack) {
+  const std::vector<TableEntry> entries = {{16, 0}, {0x7FFFFFFF, 0x01020304}};
+  const std::string bytes =
+      "\0\0\0\x10\0\0\0\0\x7F\xFF\xFF\xFF\x01\x02\x03\x04"s;
+  EXPECT_EQ(EncodeTable(entries), bytes);
+  EXPECT_EQ(DecodeTableEntry(bytes.data()), entries[0]);
+  EXPECT_EQ(DecodeTableEntry(bytes.data() + 8), entries[1]);
+  EXPECT_EQ(DecodeTableEntry("\xFF\xFF\xFF\xFE\x80\0\0\0"),
+            (TableEntry{-2, -0x80000000LL}));
+}
 
 // A name ends in the zone it reaches; the offset goes to the next zone,
 // one further when the name ends on a zone's last column (a row of the
