@@ -27,8 +27,6 @@ const std::string kRecord =
 // row.
 TEST(CommitRecordTextTest, TellsWholeRecordsFromCutOnesAndFromOtherFiles) {
   EXPECT_EQ(EncodeCommitRecord(kMoves), kRecord);
-  const std::vector<RecordedMove> version1 = {
-      {".out.bin.tmp-Ab3dE6gH", "out.bin", 1770, 2012, std::nullopt}};
   std::string altered = kRecord;
   altered[kRecord.find("2012")] = '3';
   const struct {
@@ -39,7 +37,7 @@ TEST(CommitRecordTextTest, TellsWholeRecordsFromCutOnesAndFromOtherFiles) {
   } rows[] = {
       // clang-format off
       {"whole", kRecord, RecordText::kWhole, kMoves},
-      {"version 1", "mirlot commit 1\n.out.bin.tmp-Ab3dE6gH\nout.bin\n1770 2049 13\n2012 2049 14\nend\n", RecordText::kWhole, version1},
+      {"version 1", "mirlot commit 1\n.out.bin.tmp-Ab3dE6gH\nout.bin\n1770 2049 13\n2012 2049 14\nend\n", RecordText::kWhole, {{".out.bin.tmp-Ab3dE6gH", "out.bin", 1770, 2012, std::nullopt}}},
       {"never written", std::string(4096, '\0'), RecordText::kIncomplete},
       {"followed by zeros", kRecord + std::string(512, '\0'), RecordText::kIncomplete},
       {"a byte changed", altered, RecordText::kIncomplete},

@@ -1,5 +1,6 @@
 #include "runtime/fake_file_system.h"
 
+#include <algorithm>
 #include <functional>
 #include <mutex>
 
@@ -17,6 +18,11 @@ constexpr const char* kOpNames[] = {
     "rename", "remove", "sync-names"};
 
 using Guard = std::lock_guard<std::recursive_mutex>;
+
+// Whether every one of `names` is one plain component, as a Folder takes.
+bool AllPlain(std::initializer_list<std::string_view> names) {
+  return std::ranges::all_of(names, IsPlainName);
+}
 
 }  // namespace
 
@@ -188,9 +194,7 @@ class FakeFileSystem::OpenedFolder : public Folder {
   }
   Result<std::unique_ptr<WritableFile>> CreateTemporary(
       const std::string& final_name, const std::string& stem) override {
-    if (!IsPlainName(final_name) || !IsPlainName(stem)) {
-      return FailureCode::kBadFileNameOrNumber;
-    }
+    if (!AllPlain({final_name, stem})) return FailureCode::kBadFileNameOrNumber;
     Guard guard(fs_.mutex_);
     // Eight digits, where the host has eight random letters and digits.
     const std::string name = TemporaryName(
@@ -236,9 +240,7 @@ class FakeFileSystem::OpenedFolder : public Folder {
   Result<std::vector<std::string>> ReplaceTogether(
       std::span<const Replacement> replacements) override {
     for (const Replacement& r : replacements) {
-      if (!IsPlainName(r.from) || !IsPlainName(r.to)) {
-        return FailureCode::kBadFileNameOrNumber;
-      }
+      if (!AllPlain({r.from, r.to})) return FailureCode::kBadFileNameOrNumber;
     }
     std::vector<std::string> formers;
     Guard guard(fs_.mutex_);
@@ -264,17 +266,13 @@ class FakeFileSystem::OpenedFolder : public Folder {
     return formers;
   }
   Status MoveOnto(const std::string& from, const std::string& to) override {
-    if (!IsPlainName(from) || !IsPlainName(to)) {
-      return Status(FailureCode::kBadFileNameOrNumber);
-    }
+    if (!AllPlain({from, to})) return Status(FailureCode::kBadFileNameOrNumber);
     Guard guard(fs_.mutex_);
     return fs_.ChangeName(Op::kRename, {Full(from), Full(to)});
   }
   Status MoveWithoutReplacing(const std::string& from,
                               const std::string& to) override {
-    if (!IsPlainName(from) || !IsPlainName(to)) {
-      return Status(FailureCode::kBadFileNameOrNumber);
-    }
+    if (!AllPlain({from, to})) return Status(FailureCode::kBadFileNameOrNumber);
     Guard guard(fs_.mutex_);
     if (fs_.Taken(Full(to))) return Status(FailureCode::kPathFileAccessError);
     return fs_.ChangeName(Op::kRename, {Full(from), Full(to)});
@@ -422,10 +420,8 @@ void FakeFileSystem::Apply(const NameChange& change, Names& names) {
 Status FakeFileSystem::ChangeName(Op op, NameChange change) {
   const std::string& from = change.from;
   const std::string arrow = change.swap ? " <-> " : " -> ";
-  if (Status s = Enter(op, change.to.empty() ? from : from + arrow + change.to);
-      !s.ok()) {
-    return s;
-  }
+  const std::string about = change.to.empty() ? from : from + arrow + change.to;
+  if (Status s = Enter(op, about); !s.ok()) return s;
   if (!files_.contains(from)) return Status(FailureCode::kFileNotFound);
   Apply(change, files_);
   unsynced_.push_back(std::move(change));
