@@ -34,7 +34,9 @@ from dataclasses import dataclass, asdict
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-DEFAULT_FOLDERS = ["src/runtime", "src/format", "src/packing", "src/reading"]
+DEFAULT_FOLDERS = [
+    "src/runtime", "src/format", "src/commit", "src/packing", "src/reading"
+]
 
 # Files whose code only a Windows build compiles.
 WINDOWS_FILE = re.compile(r"windows")
