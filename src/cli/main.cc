@@ -14,27 +14,83 @@
 
 namespace {
 
+// The option of `command` that the parser's `message` names, or nullptr.
+const CLI::Option* NamedOption(const CLI::App* command,
+                               std::string_view message) {
+  for (const CLI::Option* option : command->get_options()) {
+    if (message.find(option->get_name()) != std::string_view::npos) {
+      return option;
+    }
+  }
+  return nullptr;
+}
+
+// What `option` takes, as its usage error says it: "a folder name".
+std::string ValueNoun(const CLI::Option* option) {
+  return option->get_option_text() == "DIR" ? "a folder name" : "a value";
+}
+
+// The first word the parser did not take among `rest`, said as an unknown
+// option or an unexpected argument.
+std::string Unexpected(const std::vector<std::string>& rest) {
+  for (const std::string& word : rest) {
+    if (word == "--") continue;
+    if (word.starts_with('-')) return "unknown option '" + word + "'";
+    return "unexpected argument '" + word + "'";
+  }
+  return "unexpected arguments";
+}
+
+// The parser's own sentence, to continue a line: its capital lowered, but
+// not that of a name in capitals (LIST).
+std::string Continued(std::string what) {
+  if (what.size() > 1 && std::islower(static_cast<unsigned char>(what[1]))) {
+    what[0] =
+        static_cast<char>(std::tolower(static_cast<unsigned char>(what[0])));
+  }
+  return what;
+}
+
+// What the parser found wrong with the words for `command`, in our words;
+// `rest` are the words no command took.
+std::string WhatWasWrong(const CLI::App* command, const CLI::Error& error,
+                         const std::vector<std::string>& rest) {
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+    return Unexpected(rest);
+  }
+  const CLI::Option* option = NamedOption(command, error.what());
+  if (option == nullptr) return Continued(error.what());
+  const std::string name = option->get_name();
+  if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+    return "missing " + name;
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+    return name + " needs " + ValueNoun(option);
+  }
+  if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr ||
+      dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+    return option->get_expected_max() == 0 ? name + " takes no value"
+                                           : "invalid value for " + name;
+  }
+  return Continued(error.what());
+}
+
 // A usage error as one line that names the command and what was wrong, then
 // where to read more: "mirlot: unknown command 'bogus'".
 std::string UsageError(const CLI::App* app, const CLI::Error& error) {
   std::string command = app->get_name();
-  std::string what = error.what();
+  std::string what;
   const std::vector<CLI::App*> chosen = app->get_subcommands();
-  const std::vector<std::string> rest = app->remaining();
+  const std::vector<std::string> rest = app->remaining(true);
   if (!chosen.empty()) {
     command += " " + chosen.front()->get_name();
+    what = WhatWasWrong(chosen.front(), error, rest);
   } else if (rest.empty()) {
     what = "a command is required: pack, inspect, extract or verify";
   } else if (rest.front().starts_with('-')) {
     what = "unknown option '" + rest.front() + "'";
   } else {
     what = "unknown command '" + rest.front() + "'";
-  }
-  // The parser's sentences start with a capital; ours continue a line. Names
-  // in capitals (LIST) stay.
-  if (what.size() > 1 && std::islower(static_cast<unsigned char>(what[1]))) {
-    what[0] =
-        static_cast<char>(std::tolower(static_cast<unsigned char>(what[0])));
   }
   return command + ": " + what + "\n" + command + ": run '" + command +
          " --help' for more information\n";

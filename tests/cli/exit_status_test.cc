@@ -206,16 +206,22 @@ TEST_F(ExitStatusTest, VerifySaysWhetherTheOutputsMatchTheList) {
          "mirlot verify: cannot read e/out.bin: File not found\n");
 }
 
-// Every line of a usage error names the command.
+// A usage error says what was wrong, then where to read more; every line
+// names the command.
 TEST_F(ExitStatusTest, UsageErrorsNameTheCommand) {
-  Expect("", 2, "",
-         "mirlot: a command is required: pack, inspect, extract or verify\n…");
-  Expect("bogus", 2, "",
-         "mirlot: unknown command 'bogus'\n"
-         "mirlot: run 'mirlot --help' for more information\n");
-  Expect("pack", 2, "",
-         "mirlot pack: LIST is required\n"
-         "mirlot pack: run 'mirlot pack --help' for more information\n");
+  const std::string rows[][2] = {
+      {"",
+       "mirlot: a command is required: pack, inspect, extract or verify\n…"},
+      {"bogus", "mirlot: unknown command 'bogus'\n…"},
+      {"--bogus", "mirlot: unknown option '--bogus'\n…"},
+      {"pack",
+       "mirlot pack: missing LIST\n"
+       "mirlot pack: run 'mirlot pack --help' for more information\n"},
+      {"pack list.txt x", "mirlot pack: unexpected argument 'x'\n…"},
+      {"verify --bogus list.txt", "mirlot verify: unknown option '--bogus'\n…"},
+      {"extract out.bin -o", "mirlot extract: --output needs a folder name\n…"},
+      {"inspect --json=x out.bin", "mirlot inspect: --json takes no value\n…"}};
+  for (const auto& [args, err] : rows) Expect(args, 2, "", err);
   if (kPosix) Expect("/?", 2, "", "mirlot: unknown command '/?'\n…");
   if (!kPosix) Expect("/?", 0, "Mirlot packs…");
   Expect("--version", 0, "mirlot …");
