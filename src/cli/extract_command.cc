@@ -115,7 +115,7 @@ int Report(CommandOutput& output, const Result<ExtractSummary>& summary,
   }
   output.Print("extracted " + std::to_string(summary->written) + " of " +
                std::to_string(summary->written + summary->skipped) +
-               " entries to " + folder);
+               " payloads to " + folder);
   return kExitSuccess;
 }
 
@@ -157,8 +157,9 @@ void AddExtractCommand(CLI::App& app, int& exit_status) {
       "extract",
       "Write each payload of IMAGE to a file of its own in DIR, named from "
       "the report.txt beside IMAGE when that matches, else entry-0001.bin "
-      "and so on. Exit status: 0 done, 1 refused or failed, 2 usage error or "
-      "unreadable image.");
+      "and so on. It writes payloads: each member without its first 50 and "
+      "last 4 bytes, not the members themselves. Exit status: 0 done, 1 "
+      "refused or failed, 2 usage error or unreadable image.");
   auto options = std::make_shared<ExtractOptions>();
   extract->add_option("IMAGE", options->image_path, "The image, e.g. out.bin")
       ->required();

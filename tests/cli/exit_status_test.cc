@@ -165,7 +165,7 @@ TEST_F(ExitStatusTest, ExtractWritesEachPayloadAndClearsItsLeftovers) {
          "    1  d/out/empty.dat (0 bytes)\n"
          "    2  d/out/with space.dat (3145984 bytes)\n"
          "    3  d/out/c.dat (1 byte)\n"
-         "extracted 3 of 3 entries to d/out\n");
+         "extracted 3 of 3 payloads to d/out\n");
   EXPECT_FALSE(std::filesystem::exists(
       folder_.Native("d/out/.mirlot-extract.tmp-Dead0001")));
   EXPECT_EQ(folder_.Read("d/out/.c.dat.tmp-Abcd1234"), "the user's");
@@ -181,7 +181,7 @@ TEST_F(ExitStatusTest, ExtractRefusesExistingFilesAndUnsoundImages) {
          "mirlot extract: d/out/empty.dat and 2 more files exist already; "
          "nothing extracted; --force replaces them\n");
   Expect("extract --force d/out.bin", 0,
-         "…extracted 3 of 3 entries to d/out\n");
+         "…extracted 3 of 3 payloads to d/out\n");
   Expect("extract bad.bin", 1, "",
          "mirlot extract: bad.bin is unsound; nothing extracted:\n"
          "mirlot extract:   entry 1: the last payload ends at 8, 1 byte "
