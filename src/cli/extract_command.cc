@@ -100,7 +100,8 @@ int Refuse(CommandOutput& output, const ExtractSummary& summary,
   return kExitFailure;
 }
 
-// Tells how the extraction ended. Returns the exit status.
+// Tells how the extraction ended. Returns the exit status: a failure unless
+// every entry was written.
 int Report(CommandOutput& output, const Result<ExtractSummary>& summary,
            const std::string& image, const std::string& folder,
            const SoundnessCheck& verdict) {
@@ -113,10 +114,13 @@ int Report(CommandOutput& output, const Result<ExtractSummary>& summary,
   if (summary->outcome != ExtractSummary::Outcome::kDone) {
     return Refuse(output, *summary, image, verdict);
   }
-  output.Print("extracted " + std::to_string(summary->written) + " of " +
-               std::to_string(summary->written + summary->skipped) +
-               " payloads to " + folder);
-  return kExitSuccess;
+  const std::uint64_t skipped = summary->skipped;
+  output.Print(
+      "extracted " + std::to_string(summary->written) + " of " +
+      std::to_string(summary->written + skipped) + " payloads to " + folder +
+      (skipped > 0 ? "; " + Plural(skipped, "entry", "entries") + " skipped"
+                   : ""));
+  return skipped > 0 ? kExitFailure : kExitSuccess;
 }
 
 int RunExtract(const ExtractOptions& options) {
@@ -158,8 +162,9 @@ void AddExtractCommand(CLI::App& app, int& exit_status) {
       "Write each payload of IMAGE to a file of its own in DIR, named from "
       "the report.txt beside IMAGE when that matches, else entry-0001.bin "
       "and so on. It writes payloads: each member without its first 50 and "
-      "last 4 bytes, not the members themselves. Exit status: 0 done, 1 "
-      "refused or failed, 2 usage error or unreadable image.");
+      "last 4 bytes, not the members themselves. Exit status: 0 every "
+      "payload written, 1 refused, failed or an entry skipped, 2 usage error "
+      "or unreadable image.");
   auto options = std::make_shared<ExtractOptions>();
   extract->add_option("IMAGE", options->image_path, "The image, e.g. out.bin")
       ->required();

@@ -58,8 +58,8 @@ class ExitStatusTest : public testing::Test {
       ASSERT_EQ(PackList(HostFileSystem(), folder_.Path(list)),
                 RunOutcome::kDone);
     }
-    // One empty entry and a trailing byte.
-    folder_.Write("bad.bin", "\0\0\0\x08\0\0\0\0x"s);
+    // Two entries, the second cut short: "a", then 2 bytes of 5.
+    folder_.Write("bad.bin", "\0\0\0\x10\0\0\0\1\0\0\0\x11\0\0\0\5abc"s);
   }
 
   // `mirlot args` (split at blanks), started by `before` when given, ends
@@ -154,7 +154,7 @@ TEST_F(ExitStatusTest, InspectListsTheEntriesAndJudgesTheImage) {
          "true,\n  \"problem_count\": 0,\n  \"problems\": []\n}\n");
   Expect("inspect d/none.bin", 2, "",
          "mirlot inspect: cannot read d/none.bin: File not found\n");
-  Expect("inspect bad.bin", 1, "bad.bin: 9 bytes, 1 entry\n…");
+  Expect("inspect bad.bin", 1, "bad.bin: 19 bytes, 2 entries\n…");
 }
 
 // extract clears what a killed extraction left in its folder, and only that.
@@ -183,9 +183,14 @@ TEST_F(ExitStatusTest, ExtractRefusesExistingFilesAndUnsoundImages) {
   Expect("extract --force d/out.bin", 0,
          "…extracted 3 of 3 payloads to d/out\n");
   Expect("extract bad.bin", 1, "",
-         "mirlot extract: bad.bin is unsound; nothing extracted:\n"
-         "mirlot extract:   entry 1: the last payload ends at 8, 1 byte "
-         "before the end of the file: trailing bytes\n…");
+         "…mirlot extract: bad.bin is unsound; nothing extracted:\n"
+         "mirlot extract:   entry 2: payload ends at 22, 3 bytes past the end "
+         "of the file\n…");
+  // What lies inside is written, but the run failed.
+  Expect("extract --force bad.bin", 1,
+         "    1  bad/entry-0001.bin (1 byte)\n"
+         "extracted 1 of 2 payloads to bad; 1 entry skipped\n",
+         "…");
 }
 
 TEST_F(ExitStatusTest, VerifySaysWhetherTheOutputsMatchTheList) {
