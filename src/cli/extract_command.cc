@@ -35,6 +35,7 @@ class ConsoleExtractObserver : public ExtractObserver {
     std::snprintf(field, sizeof field, "%5" PRIu64, number);
     output_.Print(std::string(field) + "  " + path + " (" +
                   Plural(length, "byte", "bytes") + ")");
+    ++written_;
   }
   void OnSkipped(std::uint64_t number, const TableEntry& entry) override {
     output_.Say("skipped entry " + std::to_string(number) + " (offset " +
@@ -46,12 +47,15 @@ class ConsoleExtractObserver : public ExtractObserver {
 
   // The exit status after a cancel request: 128 + the signal's number.
   int InterruptExitStatus() const { return interrupt_.ExitStatus(); }
+  // How many payloads are complete in their files.
+  std::uint64_t written() const { return written_; }
 
  private:
   // Ctrl-C, a termination request or a hang-up stops the extraction after
   // the file in hand is removed, instead of leaving it half written.
   InterruptWatch interrupt_;
   CommandOutput& output_;
+  std::uint64_t written_ = 0;
 };
 
 void NoteReport(CommandOutput& output, const ReportMatch& report) {
@@ -100,14 +104,23 @@ int Refuse(CommandOutput& output, const ExtractSummary& summary,
   return kExitFailure;
 }
 
+// Says which payloads a cancelled extraction left in `folder`: the
+// `written` of `total` put in place before the request.
+void SayCancelled(CommandOutput& output, std::uint64_t written,
+                  std::uint64_t total, const std::string& folder) {
+  std::string kept = "those " + std::to_string(written) + " files stay in ";
+  if (written == 1) kept = "that file stays in ";
+  if (written == 0) kept = "no file was put in ";
+  output.Say("cancelled after " + std::to_string(written) + " of " +
+             std::to_string(total) + " payloads; " + kept + folder);
+}
+
 // Tells how the extraction ended. Returns the exit status: a failure unless
 // every entry was written.
 int Report(CommandOutput& output, const Result<ExtractSummary>& summary,
            const std::string& image, const std::string& folder,
            const SoundnessCheck& verdict) {
   if (!summary.ok()) {
-    // An interrupted extraction ends silently, as an interrupted pack does.
-    if (summary.status().Is(FailureCode::kUserInterrupt)) return kExitFailure;
     output.Say(summary.status().description());
     return kExitFailure;
   }
@@ -147,11 +160,11 @@ int RunExtract(const ExtractOptions& options) {
   ConsoleExtractObserver observer(output);
   Result<ExtractSummary> summary =
       extraction->WriteTo(folder, options.force, observer);
-  const int status = Report(output, summary, image, folder, verdict);
   if (summary.status().Is(FailureCode::kUserInterrupt)) {
+    SayCancelled(output, observer.written(), extraction->entry_count(), folder);
     return observer.InterruptExitStatus();
   }
-  return output.Finish(status);
+  return output.Finish(Report(output, summary, image, folder, verdict));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "cli/command_output.h"
 #include "cli/commands.h"
 #include "cli/terminal_progress.h"
+#include "format/output_names.h"
 #include "packing/packing_run.h"
 
 namespace mirlot {
@@ -20,6 +21,8 @@ int RunPack(const std::string& list_path, bool quiet) {
     case RunOutcome::kDone:
       return kExitSuccess;
     case RunOutcome::kCancelled:
+      output.Say("cancelled; " + std::string(kImageName) + " and " +
+                 std::string(kReportName) + " are as they were");
       return progress.InterruptExitStatus();
     default:
       return kExitFailure;

@@ -73,6 +73,7 @@ int RunVerify(const std::string& list_path, bool quiet) {
       file_system, list_path, {*outputs->image, **outputs->report}, differences,
       progress);
   if (count.status().Is(FailureCode::kUserInterrupt)) {
+    output.Say("cancelled; nothing was written");
     return progress.InterruptExitStatus();
   }
   if (!count.ok()) return CannotRead(output, count.status());

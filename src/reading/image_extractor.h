@@ -64,6 +64,8 @@ class ImageExtraction {
 
   const SoundnessCheck& verdict() const { return verdict_; }
   const ReportMatch& report() const { return report_; }
+  // How many entries the table holds that can be read: those WriteTo takes.
+  std::uint64_t entry_count() const { return image_.readable_count(); }
   // OutputPair::warning of the image's folder, "" when there is none.
   const std::string& warning() const { return warning_; }
 

@@ -232,6 +232,21 @@ TEST_F(ExitStatusTest, UsageErrorsNameTheCommand) {
   Expect("--version", 0, "mirlot …");
 }
 
+// SIGINT, sent by strace as the run enters a system call, stops a run with
+// 130 and one line on what it left (pack's rows are in tests/faults/).
+TEST_F(ExitStatusTest, CancelledRunsSayWhatTheyLeft) {
+  if (!StraceTraces()) GTEST_SKIP() << "strace cannot trace here";
+  // The fourth write ends the second payload; the third is not begun.
+  Expect("extract d/out.bin", 130,
+         "    1  d/out/empty.dat (0 bytes)\n    2  d/out/with space.dat …\n",
+         "mirlot extract: cancelled after 2 of 3 payloads; those 2 files stay "
+         "in d/out\n",
+         Strace("-e inject=write:signal=INT:when=4"));
+  Expect("verify d/list.txt", 130, "",
+         "mirlot verify: cancelled; nothing was written\n",
+         Strace("-P \"$PWD/d/list.txt\" -e inject=pread64:signal=INT:when=1"));
+}
+
 // inspect and extract report it; pack's status stays its outcome and
 // never becomes SIGPIPE's 141.
 TEST_F(ExitStatusTest, AFailedWriteToStandardOutputIsReported) {
