@@ -88,20 +88,6 @@ TEST(ImageExtractorTest, ManySmallPayloadsAreSyncedABatchAtATime) {
   EXPECT_EQ(fs.Content("/x/out/entry-1001.bin"), "p");
 }
 
-// A file that appears under an entry's name while its payload is written is
-// not replaced, and no temporary file stays. (One there from the start is
-// refused before anything is written: a row of the command line's.)
-TEST(ImageExtractorTest, FileAppearingMeanwhileIsNotReplaced) {
-  FakeFileSystem fs;
-  fs.AddFile("/x/out.bin", "\0\0\0\x08\0\0\0\x01Z"s);
-  fs.before_each = [&fs](Op op, const std::string&) {
-    if (op == Op::kClose) fs.AddFile("/x/out/entry-0001.bin", "USER");
-  };
-  EXPECT_EQ(Extract(fs, false), "/x/out/entry-0001.bin: exists already");
-  EXPECT_EQ(fs.FilePaths(), (Strings{"/x/out.bin", "/x/out/entry-0001.bin"}));
-  EXPECT_EQ(fs.Content("/x/out/entry-0001.bin"), "USER");
-}
-
 TEST(ImageExtractorTest, DefaultFolderIsNamedAfterTheImageBesideIt) {
   EXPECT_EQ(DefaultExtractFolder("d/archive.tar.img"), "d/archive.tar");
   EXPECT_EQ(DefaultExtractFolder("d/image"), "d/image.d");
