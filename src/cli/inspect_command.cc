@@ -64,6 +64,10 @@ class TextPrinter : public Printer {
  public:
   using Printer::Printer;
 
+  void OnNotAnImage(const ImageReader&, const std::string& reason) override {
+    output().Say(image_path() + " is not a Mirlot image: " + reason);
+  }
+
   void OnStart(const ImageReader& image, const ReportMatch& report) override {
     output().Print(image_path() + ": " +
                    Plural(image.file_size(), "byte", "bytes") + ", " +
@@ -105,6 +109,14 @@ class TextPrinter : public Printer {
 class JsonPrinter : public Printer {
  public:
   using Printer::Printer;
+
+  void OnNotAnImage(const ImageReader& image,
+                    const std::string& reason) override {
+    output().Write("{\n  \"image\": " + JsonString(image_path()) +
+                   ",\n  \"size\": " + std::to_string(image.file_size()) +
+                   ",\n  \"not_an_image\": " + JsonString(reason) +
+                   ",\n  \"sound\": false\n}\n");
+  }
 
   void OnStart(const ImageReader& image, const ReportMatch& report) override {
     names_ = report.matches();

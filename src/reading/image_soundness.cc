@@ -54,7 +54,7 @@ SoundnessCheck::SoundnessCheck(const ImageReader& image)
   CheckFirstEntry(image.first_entry());
 }
 
-void SoundnessCheck::CheckFirstEntry(const TableEntry& first) {
+void SoundnessCheck::CheckTableHead(const TableEntry& first) {
   const TableHead head = JudgeTableHead(first, file_size_);
   const std::string offset = std::to_string(first.offset);
   if (!head.positive) {
@@ -77,6 +77,11 @@ void SoundnessCheck::CheckFirstEntry(const TableEntry& first) {
     return;
   }
   table_fits_ = true;
+}
+
+void SoundnessCheck::CheckFirstEntry(const TableEntry& first) {
+  CheckTableHead(first);
+  if (problem_count_ > 0) not_an_image_ = problems_.front().message;
 }
 
 void SoundnessCheck::Add(std::uint64_t index, const TableEntry& entry) {

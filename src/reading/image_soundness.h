@@ -58,6 +58,11 @@ class SoundnessCheck {
   void Finish();
 
   bool sound() const { return problem_count_ == 0; }
+  // Why the file cannot be an image at all, known from construction on:
+  // its first entry declares no table that could be read (a first offset
+  // that is not positive, not a multiple of 8, or a table running past the
+  // end of the file). Empty when the table can be read, even if short.
+  const std::string& not_an_image() const { return not_an_image_; }
   const std::vector<ImageProblem>& problems() const { return problems_; }
   std::uint64_t problem_count() const { return problem_count_; }
   std::uint64_t omitted_count() const {
@@ -67,9 +72,11 @@ class SoundnessCheck {
  private:
   void Report(ProblemKind kind, std::uint64_t entry, std::string message);
   void CheckFirstEntry(const TableEntry& first);
+  void CheckTableHead(const TableEntry& first);
 
   std::uint64_t file_size_;
   bool table_fits_ = false;  // the declared table lies inside the file
+  std::string not_an_image_;
   std::optional<TableEntry> previous_;
   std::uint64_t entries_seen_ = 0;
   std::vector<ImageProblem> problems_;

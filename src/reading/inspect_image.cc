@@ -46,12 +46,17 @@ Result<bool> Inspect(FileSystem& file_system, const std::string& image_path,
   if (!pair->warning.empty()) visitor.OnWarning(pair->warning);
   Result<ImageReader> image = ImageReader::Open(*pair->image);
   if (!image.ok()) return image.status();
+  SoundnessCheck check(*image);
+  // Such a file's "entries" are whatever its bytes say: none is shown.
+  if (!check.not_an_image().empty()) {
+    visitor.OnNotAnImage(*image, check.not_an_image());
+    return false;
+  }
   Result<ReportMatch> report = MatchReport(*pair, *image);
   if (!report.ok()) return report.status();
   visitor.OnStart(*image, *report);
 
   ReportNames names(pair->report.ok() ? pair->report->get() : nullptr, *report);
-  SoundnessCheck check(*image);
   TableCursor cursor(*image);
   while (!cursor.AtEnd()) {
     const std::uint64_t index = cursor.next_index();

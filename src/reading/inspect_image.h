@@ -17,8 +17,8 @@
 namespace mirlot {
 
 // Receives what an inspection finds, in this order: OnWarning when there is
-// something to say about the image's folder, OnStart once, OnEntry for
-// every readable entry, OnEnd once.
+// something to say about the image's folder, then either OnNotAnImage
+// alone, or OnStart once, OnEntry for every readable entry and OnEnd once.
 class InspectionVisitor {
  public:
   virtual ~InspectionVisitor() = default;
@@ -27,6 +27,11 @@ class InspectionVisitor {
   // (OutputPair::warning). Cannot fail.
   virtual void OnWarning(const std::string& text) = 0;
 
+  // `image` cannot be an image: its first entry declares no table that
+  // could be read; `reason` says why (SoundnessCheck::not_an_image). No
+  // entry follows. Cannot fail.
+  virtual void OnNotAnImage(const ImageReader& image,
+                            const std::string& reason) = 0;
   // `image` is measured and its first entry read; `report` tells whether
   // the entries will come with names. Cannot fail.
   virtual void OnStart(const ImageReader& image, const ReportMatch& report) = 0;
@@ -43,8 +48,9 @@ class InspectionVisitor {
 
 // Inspects the image at `image_path`, with the report beside it.
 // On success the visitor has seen the whole image; returns whether it is
-// sound. On failure returns the failure to open or read the image, or 7
-// "Out of memory" (the visitor may have seen part of it).
+// sound (false for a file that is not an image). On failure returns the failure
+// to open or read the image, or 7 "Out of memory" (the visitor may have seen
+// part of it).
 Result<bool> InspectImage(FileSystem& file_system,
                           const std::string& image_path,
                           InspectionVisitor& visitor);

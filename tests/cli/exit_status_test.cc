@@ -154,6 +154,15 @@ TEST_F(ExitStatusTest, InspectListsTheEntriesAndJudgesTheImage) {
   Expect("inspect d/none.bin", 2, "",
          "mirlot inspect: cannot read d/none.bin: File not found\n");
   Expect("inspect bad.bin", 1, "bad.bin: 19 bytes, 2 entries\n…");
+  // A list is no image: one line, no rows read from its text.
+  Expect("inspect d/list.txt", 1, "",
+         "mirlot inspect: d/list.txt is not a Mirlot image: entry 1: offset "
+         "1701671028 is not a multiple of 8, so the table ends inside an "
+         "entry\n");
+  Expect("inspect --json d/list.txt", 1,
+         "{\n  \"image\": \"d/list.txt\",\n  \"size\": 38,\n  "
+         "\"not_an_image\": \"entry 1: offset 1701671028 is …\",\n  "
+         "\"sound\": false\n}\n");
 }
 
 // extract clears what a killed extraction left in its folder, and only that.

@@ -22,7 +22,8 @@ Result<SoundnessCheck> Check(const std::string& bytes,
   return CheckImage(*image);
 }
 
-// The readable entry count, then each problem as "kind entry".
+// The readable entry count, then each problem as "kind entry", then
+// whether the file cannot be an image at all.
 std::string Verdict(const std::string& bytes) {
   std::uint64_t readable = 0;
   Result<SoundnessCheck> check = Check(bytes, &readable);
@@ -32,7 +33,7 @@ std::string Verdict(const std::string& bytes) {
     verdict += ", " + std::string(ProblemKindName(p.kind)) + " " +
                std::to_string(p.entry);
   }
-  return verdict;
+  return verdict + (check->not_an_image().empty() ? "" : ", not an image");
 }
 
 // Two entries of 2 bytes each: offsets 16 and 18, 20 bytes in all.
@@ -46,13 +47,13 @@ TEST(ImageSoundnessTest, DamagedImagesNameEachProblemWithItsEntry) {
       // clang-format off
       {kSoundTwo, "2 readable"},
       {"\0\0\0\x08\0\0\0"s, "0 readable, short-image 0"},
-      {"\0\0\0\x18\0\0\0\x02\0\0\0\x1A\0\0"s, "1 readable, table-past-end 1, payload-past-end 1"},
+      {"\0\0\0\x18\0\0\0\x02\0\0\0\x1A\0\0"s, "1 readable, table-past-end 1, payload-past-end 1, not an image"},
       {kSoundTwo.substr(0, 19), "2 readable, payload-past-end 2"},
       {kSoundTwo + "EF", "2 readable, trailing-bytes 2"},
-      {"\0\0\0\x0C\0\0\0\x02\0\0\0\0AB"s, "1 readable, first-offset-not-multiple-of-8 1"},
-      {"\0\0\0\0\0\0\0\x08GHIJKLMN"s, "1 readable, first-offset-not-positive 1"},
-      {"\xFF\xFF\xFF\xF8\0\0\0\0"s, "1 readable, first-offset-not-positive 1"},
-      {"\x7F\xFF\xFF\xF8\0\0\0\0"s, "1 readable, table-past-end 1, payload-past-end 1"},
+      {"\0\0\0\x0C\0\0\0\x02\0\0\0\0AB"s, "1 readable, first-offset-not-multiple-of-8 1, not an image"},
+      {"\0\0\0\0\0\0\0\x08GHIJKLMN"s, "1 readable, first-offset-not-positive 1, not an image"},
+      {"\xFF\xFF\xFF\xF8\0\0\0\0"s, "1 readable, first-offset-not-positive 1, not an image"},
+      {"\x7F\xFF\xFF\xF8\0\0\0\0"s, "1 readable, table-past-end 1, payload-past-end 1, not an image"},
       {"\0\0\0\x08\x7F\xFF\xFF\xFFxy"s, "1 readable, payload-past-end 1"},
       {"\0\0\0\x10\xFF\xFF\xFF\xFE\0\0\0\x0E\0\0\0\x02"s, "2 readable, negative-length 1"},
       {"\0\0\0\x10\0\0\0\x03\0\0\0\x12\0\0\0\x02WXYZ"s, "2 readable, overlap 2"},

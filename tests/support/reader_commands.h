@@ -18,6 +18,7 @@ class IgnoringReader : public InspectionVisitor,
                        public DifferenceSink {
  public:
   void OnWarning(const std::string&) override {}
+  void OnNotAnImage(const ImageReader&, const std::string&) override {}
   void OnStart(const ImageReader&, const ReportMatch&) override {}
   void OnEntry(std::uint64_t, const TableEntry&, std::string_view) override {}
   void OnEnd(const SoundnessCheck&) override {}
