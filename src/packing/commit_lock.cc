@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "packing/failure_detail.h"
+
 namespace mirlot {
 
 namespace {
@@ -14,8 +16,10 @@ constexpr auto kRetryInterval = std::chrono::milliseconds(100);
 
 }  // namespace
 
-Result<std::unique_ptr<FolderLock>> LockForCommit(
-    Folder& folder, const std::string& folder_path, RunObserver& observer) {
+Result<std::unique_ptr<FolderLock>> LockForCommit(Folder& folder,
+                                                  const std::string& path,
+                                                  RunObserver& observer) {
+  const std::string folder_path = FolderName(path);
   std::unique_ptr<FolderLock> lock = folder.TryLock(LockKind::kExclusive);
   if (lock != nullptr && !lock->held()) {
     observer.OnWarning("could not lock " + folder_path + " (" +

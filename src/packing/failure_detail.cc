@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "runtime/path.h"
+
 namespace mirlot {
 
 std::string ReasonOf(const Status& failure) {
@@ -61,10 +63,14 @@ RunFailure NameRereadFailure(const Status& failure, std::int64_t index,
       failure, EntryName(index, place) + ": reading its name from the list");
 }
 
+std::string FolderName(const std::string& folder) {
+  return AbsolutePath(folder.empty() ? "." : folder);
+}
+
 std::string OutputOperation(std::string_view operation, std::string_view name,
                             const std::string& folder) {
   return std::string(operation) + " " + std::string(name) + " in " +
-         (folder.empty() ? std::string(".") : folder);
+         FolderName(folder);
 }
 
 }  // namespace mirlot

@@ -47,8 +47,12 @@ RunFailure Explained(const Status& failure, std::string_view what);
 RunFailure NameRereadFailure(const Status& failure, std::int64_t index,
                              const ListPlace& place);
 
-// "writing out.bin in d": an operation on the output `name` in `folder`
-// ("." for the current folder).
+// The output folder `folder` ("" for the current one) as messages name it:
+// its absolute path, so that no message says "in .".
+std::string FolderName(const std::string& folder);
+
+// "writing out.bin in /home/me/d": an operation on the output `name` in
+// `folder`, named by FolderName.
 std::string OutputOperation(std::string_view operation, std::string_view name,
                             const std::string& folder);
 

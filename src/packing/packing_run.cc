@@ -2,6 +2,8 @@
 #include "packing/packing_run.h"
 
 #include <new>
+#include <optional>
+#include <string>
 
 #include "commit/commit_record.h"
 #include "commit/interrupted_commit.h"
@@ -75,6 +77,19 @@ RunFailure SettleEarlierCommit(Folder& folder, const std::string& folder_path,
   return {};
 }
 
+// Why replacing the outputs failed with 75 when a folder holds the name of
+// one of them ("out.bin is a folder"), which the number alone hides; ""
+// otherwise.
+std::string FolderInTheWay(Folder& folder) {
+  for (const char* name : {kImageName, kReportName}) {
+    Result<std::optional<FileStatus>> found = folder.StatName(name);
+    if (found.ok() && *found && (*found)->kind == FileKind::kDirectory) {
+      return std::string(name) + " is a folder";
+    }
+  }
+  return "";
+}
+
 // Writes both outputs under temporary names in `folder_path`, makes them
 // durable and moves them into place once both are complete, all under the
 // folder's lock.
@@ -87,7 +102,8 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   const std::string both = std::string(kImageName) + " and " + kReportName;
   Result<std::unique_ptr<Folder>> opened = file_system.OpenFolder(folder_path);
   if (!opened.ok()) {
-    return Explained(opened.status(), "opening the folder " + folder_path);
+    return Explained(opened.status(),
+                     "opening the folder " + FolderName(folder_path));
   }
   Folder& folder = **opened;
   // Declared before the outputs, so that it is released after the
@@ -95,7 +111,8 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   Result<std::unique_ptr<FolderLock>> lock =
       LockForCommit(folder, folder_path, observer);
   if (!lock.ok()) {
-    return Explained(lock.status(), "locking the folder " + folder_path);
+    return Explained(lock.status(),
+                     "locking the folder " + FolderName(folder_path));
   }
   // A commit that a crash interrupted is settled first: until then a
   // leftover temporary file may hold the only copy of an earlier output.
@@ -144,7 +161,16 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   }
   StagedOutput* const outputs[] = {&image, &report};
   if (Status s = CommitTogether(outputs); !s.ok()) {
-    return Explained(s, OutputOperation("replacing", both, folder_path));
+    RunFailure failure =
+        Explained(s, OutputOperation("replacing", both, folder_path));
+    const std::string why = s.Is(FailureCode::kPathFileAccessError)
+                                ? FolderInTheWay(folder)
+                                : std::string();
+    if (!why.empty()) {
+      failure.detail =
+          OutputOperation("replacing", both, folder_path) + ": " + why;
+    }
+    return failure;
   }
   return {};
 }

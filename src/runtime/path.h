@@ -18,6 +18,13 @@ std::string ParentFolder(const std::string& path);
 // `folder` when `folder` is on drive D:.
 std::string ResolveIn(const std::string& folder, const std::string& path);
 
+// `path` as an absolute path, to name a folder in a message: a relative
+// one is placed under the current folder, its "." components dropped (on
+// Windows as the system completes a path, "D:x" on drive D: too). A path
+// that starts at a root or a separator stays as it is, as does `path` when
+// the current folder cannot be known. Nothing is looked up.
+std::string AbsolutePath(const std::string& path);
+
 // The last component of `path` (after its last separator).
 std::string LastComponent(const std::string& path);
 

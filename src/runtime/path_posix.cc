@@ -1,6 +1,11 @@
 #include "runtime/path.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <climits>
+#include <string_view>
+#include <vector>
 
 namespace mirlot {
 
@@ -19,6 +24,26 @@ std::string ResolveIn(const std::string& folder, const std::string& path) {
   if (path.empty() || path.front() == kSeparator || folder == ".") return path;
   if (!folder.empty() && folder.back() == kSeparator) return folder + path;
   return folder + kSeparator + path;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path.front() == kSeparator) return path;
+  std::vector<char> current(PATH_MAX);
+  if (::getcwd(current.data(), current.size()) == nullptr) return path;
+  const std::string joined = std::string(current.data()) + kSeparator + path;
+  std::string absolute;
+  std::size_t start = 0;
+  while (start < joined.size()) {
+    const std::size_t end =
+        std::min(joined.find(kSeparator, start), joined.size());
+    const std::string_view part(joined.data() + start, end - start);
+    if (!part.empty() && part != ".") {
+      absolute += kSeparator;
+      absolute += part;
+    }
+    start = end + 1;
+  }
+  return absolute.empty() ? std::string(1, kSeparator) : absolute;
 }
 
 std::string LastComponent(const std::string& path) {

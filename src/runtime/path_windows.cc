@@ -172,6 +172,25 @@ bool NamesDevice(const std::string& path) {
          path.starts_with("//./");
 }
 
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && (path.front() == '/' || path.front() == '\\')) {
+    return path;
+  }
+  if (path.size() > 2 && path[1] == ':' &&
+      (path[2] == '/' || path[2] == '\\')) {
+    return path;
+  }
+  const std::wstring wide = Widen(path);
+  const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length =
+      ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return Narrow(full);
+}
+
 std::wstring SystemPath(const std::string& path) {
   std::wstring wide = Widen(path);
   if (wide.size() < kLongPathLength || wide.starts_with(LR"(\\?\)")) {

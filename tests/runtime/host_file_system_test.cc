@@ -1,7 +1,7 @@
 // What the end-to-end suites do not reach: appends of every size around the
 // write buffer's, moves that never follow a link or replace what is there
 // (extraction relies on it), replacements all or none, which leftovers a run
-// clears away, and the folder's locks.
+// clears away, the folder's locks, and folders named absolutely.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 #endif
 
 #include "runtime/file_system.h"
+#include "runtime/path.h"
 #include "support/temp_folder.h"
 
 namespace mirlot {
@@ -36,6 +37,17 @@ std::string Stage(Folder& folder, const std::string& content) {
 // The file, and a folder made for it, are the user's to read and write;
 // one made to replace a file keeps that file's mode. More than a few closed
 // files are synced in one pass.
+// A relative folder is named under the current one, without its "."
+// components; one from a root stays as written.
+TEST(HostFileSystemTest, AbsolutePathsNameFoldersFromTheirRoot) {
+  const std::u8string current = fs::current_path().u8string();
+  const std::string here(current.begin(), current.end());
+  const char separator = static_cast<char>(fs::path::preferred_separator);
+  EXPECT_EQ(AbsolutePath("."), here);
+  EXPECT_EQ(AbsolutePath("x/./y"), here + separator + "x" + separator + "y");
+  EXPECT_EQ(AbsolutePath("/d/./e"), "/d/./e");
+}
+
 TEST(HostFileSystemTest, AppendsOfEverySizeArriveInOrder) {
   TempFolder folder;
   ASSERT_TRUE(HostFileSystem().CreateFolder(folder.Path("made")).ok());
