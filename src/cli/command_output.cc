@@ -27,11 +27,8 @@ void CommandOutput::Write(std::string_view bytes) {
 void CommandOutput::Show(std::string_view text, MessageKind kind,
                          std::string_view detail) {
   Print(text, kind == MessageKind::kCompletion ? stdout : stderr);
-  while (!detail.empty()) {
-    const std::size_t end = std::min(detail.find('\n'), detail.size());
-    Say(detail.substr(0, end));
-    detail.remove_prefix(std::min(end + 1, detail.size()));
-  }
+  // One line: a line end that a name brought into it is shown escaped.
+  if (!detail.empty()) Say(detail);
 }
 
 void CommandOutput::DrawProgress(std::string_view line) {

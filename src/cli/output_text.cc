@@ -41,32 +41,6 @@ std::string JsonByte(unsigned char byte) {
   return std::string(1, static_cast<char>(byte));
 }
 
-// TerminalText, with '\\' doubled when `escape_backslash`.
-std::string EscapedText(std::string_view bytes, bool escape_backslash) {
-  std::string text;
-  text.reserve(bytes.size());
-  while (!bytes.empty()) {
-    const auto first = static_cast<unsigned char>(bytes.front());
-    const std::size_t length = Utf8SequenceLength(bytes);
-    // U+0080 to U+009F, the C1 controls, are C2 80 to C2 9F.
-    const bool c1_control = length == 2 && first == 0xC2 &&
-                            static_cast<unsigned char>(bytes[1]) < 0xA0;
-    if (length == 0 || c1_control || (length == 1 && IsControl(first))) {
-      text += Escaped("\\x%02x", first);
-      bytes.remove_prefix(1);
-      if (c1_control) {
-        text += Escaped("\\x%02x", static_cast<unsigned char>(bytes.front()));
-        bytes.remove_prefix(1);
-      }
-      continue;
-    }
-    if (escape_backslash && first == '\\') text += '\\';
-    text.append(bytes.substr(0, length));
-    bytes.remove_prefix(length);
-  }
-  return text;
-}
-
 }  // namespace
 
 std::string JsonString(std::string_view bytes) {
@@ -86,11 +60,11 @@ std::string JsonString(std::string_view bytes) {
 }
 
 std::string TerminalText(std::string_view bytes) {
-  return EscapedText(bytes, false);
+  return EscapeControls(bytes, false);
 }
 
 std::string TerminalName(std::string_view bytes) {
-  return EscapedText(bytes, true);
+  return EscapeControls(bytes, true);
 }
 
 std::string Plural(std::uint64_t count, const char* one, const char* many) {

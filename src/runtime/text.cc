@@ -62,4 +62,43 @@ std::size_t DisplayColumns(std::string_view text) {
   return columns;
 }
 
+namespace {
+
+bool IsControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
+
+// A byte as \t, \n, \r or \xNN.
+std::string EscapedByte(unsigned char byte) {
+  if (byte == '\t') return "\\t";
+  if (byte == '\n') return "\\n";
+  if (byte == '\r') return "\\r";
+  constexpr char kDigits[] = "0123456789abcdef";
+  return {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 0xF]};
+}
+
+}  // namespace
+
+std::string EscapeControls(std::string_view bytes, bool escape_backslash) {
+  std::string text;
+  text.reserve(bytes.size());
+  while (!bytes.empty()) {
+    const auto first = static_cast<unsigned char>(bytes.front());
+    const std::size_t length = Utf8SequenceLength(bytes);
+    // U+0080 to U+009F, the C1 controls, are C2 80 to C2 9F.
+    const bool c1_control = length == 2 && first == 0xC2 &&
+                            static_cast<unsigned char>(bytes[1]) < 0xA0;
+    if (length == 0 || c1_control || (length == 1 && IsControl(first))) {
+      const std::size_t escaped = c1_control ? 2 : 1;
+      for (std::size_t k = 0; k < escaped; ++k) {
+        text += EscapedByte(static_cast<unsigned char>(bytes[k]));
+      }
+      bytes.remove_prefix(escaped);
+      continue;
+    }
+    if (escape_backslash && first == '\\') text += '\\';
+    text.append(bytes.substr(0, length));
+    bytes.remove_prefix(length);
+  }
+  return text;
+}
+
 }  // namespace mirlot

@@ -23,6 +23,12 @@ bool IsValidUtf8(std::string_view text);
 // one per byte that is not part of one.
 std::size_t DisplayColumns(std::string_view text);
 
+// `bytes` with nothing that could move a cursor or hide text: tab, line
+// feed and carriage return as \t, \n and \r, every other control
+// character (C0, DEL, and the C1 controls U+0080 to U+009F) and every byte
+// outside valid UTF-8 as \xNN; '\\' doubled when `escape_backslash`, so
+// that the text "\\xff" and the byte FF read differently.
+std::string EscapeControls(std::string_view bytes, bool escape_backslash);
 
 }  // namespace mirlot
 

@@ -18,7 +18,7 @@ TEST(OutputTextTest, JsonAndTerminalTextEscapeControlsAndBytesOutsideUtf8) {
   } cases[] = {
       {"", R"("")", ""},
       {"say \"hi\"\\", R"("say \"hi\"\\")", "say \"hi\"\\"},
-      {"\t\n\r\b\f", R"("\t\n\r\b\f")", R"(\x09\x0a\x0d\x08\x0c)"},
+      {"\t\n\r\b\f", R"("\t\n\r\b\f")", R"(\t\n\r\x08\x0c)"},
       {"\0\x1b[m\x7f"s, R"("\u0000\u001b[m\u007f")", R"(\x00\x1b[m\x7f)"},
       {"Ф \xF0\x9F\x93\xA6", "\"Ф \xF0\x9F\x93\xA6\"", "Ф \xF0\x9F\x93\xA6"},
       // The C1 control CSI; a no-break space is none.
