@@ -3,6 +3,7 @@
 #include <string>
 
 #include "runtime/path.h"
+#include "runtime/text.h"
 
 namespace mirlot {
 
@@ -40,13 +41,13 @@ std::string PlaceName(const ListPlace& place) {
          std::to_string(place.field);
 }
 
-std::string EntryName(std::int64_t index, const ListPlace& place) {
-  return "entry #" + std::to_string(index) + " (" + PlaceName(place) + ")";
+std::string ShownPath(std::string_view path) {
+  return EscapeControls(path, false);
 }
 
-std::string EntryDetail(std::int64_t index, const ListPlace& place,
-                        std::string_view what, std::string_view reason) {
-  return EntryName(index, place) + ": " + std::string(what) + ": " +
+std::string EntryDetail(const ListPlace& place, std::string_view what,
+                        std::string_view reason) {
+  return PlaceName(place) + ": " + std::string(what) + ": " +
          std::string(reason);
 }
 
@@ -57,10 +58,9 @@ RunFailure Explained(const Status& failure, std::string_view what) {
   return {failure, std::string(what) + ": " + ReasonOf(failure)};
 }
 
-RunFailure NameRereadFailure(const Status& failure, std::int64_t index,
-                             const ListPlace& place) {
-  return Explained(
-      failure, EntryName(index, place) + ": reading its name from the list");
+RunFailure NameRereadFailure(const Status& failure, const ListPlace& place) {
+  return Explained(failure,
+                   PlaceName(place) + ": reading its name from the list");
 }
 
 std::string FolderName(const std::string& folder) {

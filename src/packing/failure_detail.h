@@ -25,27 +25,26 @@ struct RunFailure {
 // 70...; "failure N" for a number without a phrase.
 std::string ReasonOf(const Status& failure);
 
-// "entry #1 (list line 2, field 1)": the entry numbered from 0, as the
-// messages about members count it, and where it stands in the list.
-std::string EntryName(std::int64_t index, const ListPlace& place);
-
-// "list line 2, field 1".
+// "list line 2, field 1": where an entry stands in the list, which is how
+// every detail names it (the legacy line above it keeps its own number).
 std::string PlaceName(const ListPlace& place);
 
-// "entry #1 (list line 2, field 1): reading d/b.dat: no such file";
-// `what` is the member's path, after the operation when there is one.
-std::string EntryDetail(std::int64_t index, const ListPlace& place,
-                        std::string_view what, std::string_view reason);
+// A member's path as details show it: control characters escaped
+// (EscapeControls), so that a name cannot break or hide a line.
+std::string ShownPath(std::string_view path);
+
+// "list line 2, field 1: d/b.dat: no such file"; `what` is the member's
+// path (ShownPath), after the operation when there is one.
+std::string EntryDetail(const ListPlace& place, std::string_view what,
+                        std::string_view reason);
 
 // `failure` with "`what`: reason" as its detail; a cancelled run gets none.
 RunFailure Explained(const Status& failure, std::string_view what);
 
-// `failure` to read the name of entry `index`, at `place`, again from the
-// list (75 when the list no longer holds it), told as the list's: "entry #1
-// (list line 2, field 1): reading its name from the list: cannot be
-// accessed".
-RunFailure NameRereadFailure(const Status& failure, std::int64_t index,
-                             const ListPlace& place);
+// `failure` to read the name of the entry at `place` again from the list
+// (75 when the list no longer holds it), told as the list's: "list line 2,
+// field 1: reading its name from the list: cannot be accessed".
+RunFailure NameRereadFailure(const Status& failure, const ListPlace& place);
 
 // The output folder `folder` ("" for the current one) as messages name it:
 // its absolute path, so that no message says "in .".

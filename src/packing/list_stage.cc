@@ -35,7 +35,7 @@ RunFailure CheckMember(FileSystem& file_system, const std::string& name,
   if (name.empty()) {
     return {status.status(), PlaceName(entry.place) + " is empty"};
   }
-  return {status.status(), EntryDetail(index, entry.place, path, reason)};
+  return {status.status(), EntryDetail(entry.place, ShownPath(path), reason)};
 }
 
 // The failure to open or read the list at `list_path`, with its detail.

@@ -49,8 +49,7 @@ RunFailure WriteReport(WritableFile& report, ReadableFile& list,
   for (std::size_t k = 0; status.ok() && k < table.size(); ++k) {
     Result<std::string> name = names.Next();
     if (!name.ok()) {
-      return NameRereadFailure(name.status(), static_cast<std::int64_t>(k),
-                               table[k].place);
+      return NameRereadFailure(name.status(), table[k].place);
     }
     status = report.Append(ReportLine(k, *name, layout.places[k]));
   }
@@ -188,12 +187,12 @@ RunOutcome Fail(MessageSink& sink, const RunFailure& failure) {
 RunFailure TooLarge(ReadableFile& list, const EntryTable& table,
                     const std::string& folder) {
   const std::size_t k = EntriesThatFit(table);
-  std::string detail =
-      "the image would reach 2 GiB at entry #" + std::to_string(k);
+  std::string detail = PlaceName(table[k].place) + ": ";
   if (Result<std::string> name = ListNames::At(list, table, k); name.ok()) {
-    detail += " (" + MemberPath(folder, *name) + ")";
+    detail += ShownPath(MemberPath(folder, *name)) + ": ";
   }
-  return {Status(FailureCode::kOverflow), detail};
+  return {Status(FailureCode::kOverflow),
+          detail + "the image would reach 2 GiB with it"};
 }
 
 RunOutcome PackList(const RunRequest& request, FileSystem& file_system,

@@ -60,12 +60,11 @@ CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
             std::nullopt, ""};
   }
   const std::size_t k = stream.current_entry();
-  const auto index = static_cast<std::int64_t>(k);
   const std::string& path = stream.current_path();
   const RunFailure read =
-      path.empty() ? NameRereadFailure(status, index, table[k].place)
-                   : Explained(status, EntryName(index, table[k].place) +
-                                           ": reading " + path);
+      path.empty() ? NameRereadFailure(status, table[k].place)
+                   : Explained(status, PlaceName(table[k].place) +
+                                           ": reading " + ShownPath(path));
   if (read.detail.empty()) return {read, std::nullopt, ""};  // cancelled
   return {read, k, path};
 }

@@ -102,15 +102,15 @@ TEST_F(ExitStatusTest, PackSaysWhichEntryFailedAndWhy) {
   for (int k = 0; k < 1001; ++k) names += "a.dat\n";
   const std::string fails[][3] = {
       {"a.dat\nb.dat\n", "Ошибка 53File not found",
-       "entry #1 (list line 2, field 1): f/b.dat: no such file"},
+       "list line 2, field 1: f/b.dat: no such file"},
       {"a.dat\n\nb.dat\n", "Ошибка 53File not found",
        "list line 2, field 1 is empty"},
       {"a.dat,short.dat", "Файл # 1 короче 54 байт!",
-       "entry #1 (list line 1, field 2): f/short.dat: shorter than 54 bytes"},
+       "list line 1, field 2: f/short.dat: shorter than 54 bytes"},
       {"a.dat\r\n\"a.dat\" ,sub\n", "Файл # 2 не существует!",
-       "entry #2 (list line 2, field 2): f/sub: not a regular file"},
+       "list line 2, field 2: f/sub: not a regular file"},
       {"a.dat,a.dat,a.dat", "Ошибка 6Overflow",
-       "the image would reach 2 GiB at entry #2 (f/a.dat)"},
+       "list line 1, field 3: f/a.dat: the image would reach 2 GiB with it"},
       {names + "none.dat", "Ошибка 9Subscript out of range",
        "list line 1002: more than 1001 names"}};
   for (const auto& [list, message, detail] : fails) {
@@ -141,8 +141,8 @@ TEST_F(ExitStatusTest, PackSaysWhenItCannotReadTheListAgain) {
   // The list's fourth read fails: the report's first, after the list
   // stage's three (its start, its bytes, its end).
   Expect("pack d/list.txt", 1, "",
-         "Ошибка 75Path/File access error\nmirlot pack: entry #0 (list line 1, "
-         "field 1): reading its name from the list: cannot be accessed\n",
+         "Ошибка 75Path/File access error\nmirlot pack: list line 1, field 1: "
+         "reading its name from the list: cannot be accessed\n",
          Strace("-P \"$PWD/d/list.txt\" -e trace=pread64 "
                 "-e inject=pread64:error=EIO:when=4"));
 }

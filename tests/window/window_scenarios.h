@@ -100,7 +100,7 @@ inline const Scenario kScenarios[] = {
     {"boxes; start", "&Path", "[No file selected]", ""},
     {"choose /d/a&b.txt", "/d/a&&b.txt", "()", ""},
     {"choose /d/l.txt; choose /e/l.txt; start", "/e/l.txt", "()(/d)[Done]", "/e"},
-    {"choose /f/l.txt; boxes; start", "/f/l.txt", "()[Ошибка 53File not found|entry #1 (list line 2, field 1): /f/b.dat: no such file]", ""},
+    {"choose /f/l.txt; boxes; start", "/f/l.txt", "()[Ошибка 53File not found|list line 2, field 1: /f/b.dat: no such file]", ""},
     {"choose /g/l.txt; start", "/g/l.txt", "()[Не найдено ни одного файла][Done]", ""},
     {"choose /d/l.txt; start > choose /e/l.txt; start; drop /e/l.txt; close", "/d/l.txt", "()[Done]", "/d"},
     {"choose /d/l.txt; start > cancel", "/d/l.txt", "(){Mirlot utility: Packing…}", ""},
