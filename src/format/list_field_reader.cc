@@ -77,6 +77,7 @@ void ListFieldReader::PassDelimiter(int stop) {
 Result<std::string> ListFieldReader::ReadField() {
   if (Status s = SkipBlanks(); !s.ok()) return s;
   place_ = next_;
+  quote_unclosed_ = false;
   Result<int> first = Peek();
   if (!first.ok()) return first.status();
   if (*first == kEnd) return FailureCode::kInputPastEndOfFile;
@@ -117,7 +118,10 @@ Result<std::string> ListFieldReader::ReadQuoted() {
       next_ = {next_.line + 1, 0};
     }
   }
-  if (*stop == kEnd) return field;  // unclosed quote: runs to the end
+  if (*stop == kEnd) {  // unclosed quote: runs to the end
+    quote_unclosed_ = true;
+    return field;
+  }
   if (Status s = SkipBlanks(); !s.ok()) return s;
   Result<int> next = Peek();
   if (!next.ok()) return next.status();

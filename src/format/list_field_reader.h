@@ -63,6 +63,10 @@ class ListFieldReader {
   // Where the field ReadField last began (or failed to): line ends inside
   // a quoted field count as lines of the list. Cannot fail.
   ListPlace place() const { return place_; }
+  // True when the field ReadField last returned opened a quote that the
+  // file ends without closing (the field then runs to the end of the
+  // file). Cannot fail.
+  bool quote_unclosed() const { return quote_unclosed_; }
 
  private:
   static constexpr int kEnd = -1;
@@ -93,6 +97,7 @@ class ListFieldReader {
   std::optional<BufferedReader> input_;  // made once the mark is skipped
   ListPlace next_{1, 1};                 // where the next field begins
   ListPlace place_;                      // where the last field began
+  bool quote_unclosed_ = false;
 };
 
 }  // namespace mirlot

@@ -94,6 +94,14 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
         CheckMember(file_system, name, MemberPath(folder, name), index, entry,
                     result.refusal);
     if (!checked.ok() || result.refusal) {
+      // The name is the rest of the list: the missing quote is the fault.
+      if (reader.quote_unclosed()) {
+        checked.detail = PlaceName(entry.place) +
+                         ": the quote opened on line " +
+                         std::to_string(entry.place.line) +
+                         " is never closed, so the name runs to the end of "
+                         "the list";
+      }
       result.stopped_at = std::move(entry);
       result.stopped_name = name;
       return fail(checked);

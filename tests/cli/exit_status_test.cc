@@ -111,6 +111,9 @@ TEST_F(ExitStatusTest, PackSaysWhichEntryFailedAndWhy) {
        "list line 2, field 2: f/sub: not a regular file"},
       {"a.dat,a.dat,a.dat", "Ошибка 6Overflow",
        "list line 1, field 3: f/a.dat: the image would reach 2 GiB with it"},
+      {"a.dat\n\"x, y\nb.dat\n", "Ошибка 53File not found",
+       "list line 2, field 1: the quote opened on line 2 is never closed, "
+       "so the name runs to the end of the list"},
       {names + "none.dat", "Ошибка 9Subscript out of range",
        "list line 1002: more than 1001 names"}};
   for (const auto& [list, message, detail] : fails) {
