@@ -54,8 +54,10 @@ class ReadableFile {
   virtual Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
                                      std::size_t length) = 0;
 
-  // On success returns the file's current size in bytes.
-  // On failure returns the failure.
+  // The file's size as the open measured it, while it checked the file's
+  // kind: asking costs no further call to the system, and a change to the
+  // file after it was opened goes unseen here.
+  // On success returns that size in bytes. On failure returns the failure.
   virtual Result<std::uint64_t> Size() = 0;
 };
 

@@ -104,7 +104,8 @@ Status WriteAllTo(int fd, std::string_view data) {
 
 class PosixReadableFile : public ReadableFile {
  public:
-  explicit PosixReadableFile(int fd) : fd_(fd) {}
+  // Owns `fd`, a regular file that held `size` bytes when opened.
+  PosixReadableFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
   ~PosixReadableFile() override { ::close(fd_); }
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
@@ -123,14 +124,11 @@ class PosixReadableFile : public ReadableFile {
     }
   }
 
-  Result<std::uint64_t> Size() override {
-    struct stat info;
-    if (::fstat(fd_, &info) != 0) return IoFailure(errno);
-    return static_cast<std::uint64_t>(info.st_size);
-  }
+  Result<std::uint64_t> Size() override { return size_; }
 
  private:
   int fd_;
+  std::uint64_t size_;
 };
 
 constexpr int kTemporaryNameAttempts = 100;
@@ -236,7 +234,8 @@ Result<std::unique_ptr<ReadableFile>> ReadableIfRegular(int fd) {
     ::close(fd);
     return FailureCode::kPathFileAccessError;
   }
-  return std::unique_ptr<ReadableFile>(std::make_unique<PosixReadableFile>(fd));
+  return std::unique_ptr<ReadableFile>(std::make_unique<PosixReadableFile>(
+      fd, static_cast<std::uint64_t>(info.st_size)));
 }
 
 // The commit record while its writer lives: written straight to the file,
@@ -261,8 +260,10 @@ class PosixExclusiveFile : public ExclusiveFile {
 
 class PosixLockableFile : public LockableFile {
  public:
-  PosixLockableFile(int fd, bool foreign_owner)
-      : file_(fd), fd_(fd), foreign_owner_(foreign_owner) {}
+  PosixLockableFile(int fd, const struct stat& info)
+      : file_(fd, static_cast<std::uint64_t>(info.st_size)),
+        fd_(fd),
+        foreign_owner_(ForeignOwner(info)) {}
 
   ReadableFile& file() override { return file_; }
   bool foreign_owner() const override { return foreign_owner_; }
@@ -401,7 +402,7 @@ class PosixFolder : public Folder {
       return FailureCode::kPathFileAccessError;
     }
     return std::unique_ptr<LockableFile>(
-        std::make_unique<PosixLockableFile>(fd, ForeignOwner(info)));
+        std::make_unique<PosixLockableFile>(fd, info));
   }
 
   Status SyncClosedFiles() override {

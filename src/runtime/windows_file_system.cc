@@ -53,7 +53,9 @@ Status WriteAllTo(HANDLE handle, std::string_view data) {
 
 class WindowsReadableFile : public ReadableFile {
  public:
-  explicit WindowsReadableFile(HANDLE handle) : handle_(handle) {}
+  // Owns `handle`, a file on a disk that held `size` bytes when opened.
+  WindowsReadableFile(HANDLE handle, std::uint64_t size)
+      : handle_(handle), size_(size) {}
   ~WindowsReadableFile() override { ::CloseHandle(handle_); }
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
@@ -71,14 +73,11 @@ class WindowsReadableFile : public ReadableFile {
     return static_cast<std::size_t>(got);
   }
 
-  Result<std::uint64_t> Size() override {
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(handle_, &size)) return LastWin32Failure();
-    return static_cast<std::uint64_t>(size.QuadPart);
-  }
+  Result<std::uint64_t> Size() override { return size_; }
 
  private:
   HANDLE handle_;
+  std::uint64_t size_;
 };
 
 // The identity of the file `system_path` names, following links; zero when
@@ -215,8 +214,11 @@ class WindowsExclusiveFile : public ExclusiveFile {
 
 class WindowsLockableFile : public LockableFile {
  public:
-  explicit WindowsLockableFile(HANDLE handle)
-      : file_(handle), handle_(handle) {}
+  // Owns `handle`; `info` describes its file.
+  WindowsLockableFile(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info)
+      : file_(handle,
+              (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow),
+        handle_(handle) {}
 
   ReadableFile& file() override { return file_; }
   bool foreign_owner() const override { return false; }
@@ -436,7 +438,7 @@ class WindowsFolder : public Folder {
       return FailureCode::kPathFileAccessError;
     }
     return std::unique_ptr<LockableFile>(
-        std::make_unique<WindowsLockableFile>(handle));
+        std::make_unique<WindowsLockableFile>(handle, info));
   }
 
   Status SyncClosedFiles() override {
@@ -751,8 +753,14 @@ Result<std::unique_ptr<ReadableFile>> WindowsFileSystem::OpenForRead(
     ::CloseHandle(handle);
     return FailureCode::kPathFileAccessError;
   }
-  return std::unique_ptr<ReadableFile>(
-      std::make_unique<WindowsReadableFile>(handle));
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(handle, &size)) {
+    const Status failure = LastWin32Failure();
+    ::CloseHandle(handle);
+    return failure;
+  }
+  return std::unique_ptr<ReadableFile>(std::make_unique<WindowsReadableFile>(
+      handle, static_cast<std::uint64_t>(size.QuadPart)));
 }
 
 Status WindowsFileSystem::CreateFolder(const std::string& path) {

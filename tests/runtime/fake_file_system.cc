@@ -28,7 +28,8 @@ bool AllPlain(std::initializer_list<std::string_view> names) {
 
 // Reads and writes go to the file's node, which a move takes along and
 // AddFile changes in place, so tests see partial files and files changed
-// meanwhile. Calls are recorded with the path it was opened or made under.
+// meanwhile; Size() is the node's size when the file was opened, as on the
+// hosts. Calls are recorded with the path it was opened or made under.
 // A closed file waits in `closed` for its folder's sync; a new file
 // destroyed unclosed removes itself, as the hosts' do.
 class FakeFileSystem::File : public ReadableFile, public WritableFile {
@@ -39,6 +40,7 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
         path_(std::move(path)),
         name_(LastComponent(path_)),
         node_(std::move(node)),
+        size_(node_->data.size()),
         closed_(closed) {}
   ~File() override {
     if (closed_ == nullptr || kept_) return;
@@ -53,10 +55,7 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
     if (offset >= node_->data.size()) return std::size_t{0};
     return node_->data.copy(buffer, length, offset);
   }
-  Result<std::uint64_t> Size() override {
-    Guard guard(fs_.mutex_);
-    return std::uint64_t{node_->data.size()};
-  }
+  Result<std::uint64_t> Size() override { return size_; }
   Status Append(std::string_view data) override {
     Guard guard(fs_.mutex_);
     if (Status s = fs_.Enter(Op::kAppend, path_); !s.ok()) return s;
@@ -77,8 +76,9 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
   std::string path_;
   std::string name_;
   std::shared_ptr<Node> node_;
-  Nodes* closed_;      // null for a file opened for reading
-  bool kept_ = false;  // closed: its folder's from now on
+  std::uint64_t size_;  // when opened
+  Nodes* closed_;       // null for a file opened for reading
+  bool kept_ = false;   // closed: its folder's from now on
 };
 
 // A file whose lock its node keeps while this object lives: the record as
