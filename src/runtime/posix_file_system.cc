@@ -30,7 +30,9 @@ bool HasNul(const std::string& path) {
 }
 
 bool ForeignOwner(const struct stat& info) {
-  return info.st_uid != ::geteuid() && info.st_uid != 0;
+  // Asked once: this process never changes the user it runs as.
+  static const uid_t user = ::geteuid();
+  return info.st_uid != user && info.st_uid != 0;
 }
 
 // Maps errno after a failed lookup: any missing part means "not found".
