@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
@@ -59,8 +60,9 @@ TEST(PackingRunTest, PacksAMixedListByteForByte) {
             " 3            файл.dat       28            2\r\n");
 }
 
-// A list holds up to 1001 members. An image must stay below 2 GiB: 8 bytes
-// of table and a payload of 2^31 - 9 bytes still fit.
+// A list holds up to 1001 members, each looked up once by name and opened
+// once for its bytes. An image must stay below 2 GiB: 8 bytes of table and a
+// payload of 2^31 - 9 bytes still fit.
 TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
   FakeFileSystem fs;
   fs.AddFile("/d/a.dat", MemberBytes(55, "A"));
@@ -70,6 +72,8 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
   RunObserver observer;
   EXPECT_EQ(Pack(fs, "list.txt", RunOutcome::kDone, observer), Strings{"Done"});
   EXPECT_EQ(fs.Content("/d/out.bin").size(), 9009u);
+  EXPECT_EQ(std::ranges::count(fs.calls(), "stat /d/a.dat"), 1001);
+  EXPECT_EQ(std::ranges::count(fs.calls(), "open /d/a.dat"), 1001);
   const std::uint64_t largest = 0x7FFFFFFFull - 8 + 54;
   EXPECT_EQ(PlanContainer({{largest, 0, {}}})->image_size, 0x7FFFFFFFu);
   EXPECT_EQ(PlanContainer({{largest + 1, 0, {}}}).status().number(), 6);

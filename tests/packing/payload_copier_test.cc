@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "packing/list_names.h"
 #include "runtime/fake_file_system.h"
@@ -69,9 +68,8 @@ TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
     const std::string payloads =
         a.substr(50, a.size() - 54) + c3.substr(50, c3.size() - 54);
     EXPECT_TRUE(fs.Content(path) == payloads.substr(0, c.copied));
-    EXPECT_EQ(
-        std::count(fs.calls().begin(), fs.calls().end(), "append " + path),
-        std::count(c.seen.begin(), c.seen.end(), ' ') - 1);
+    EXPECT_EQ(std::ranges::count(fs.calls(), "append " + path),
+              std::ranges::count(c.seen, ' ') - 1);
   }
 }
 
