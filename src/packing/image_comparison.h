@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "packing/container_layout.h"
+#include "packing/difference_sink.h"
 #include "packing/entry_table.h"
 #include "packing/list_names.h"
-#include "packing/output_verification.h"
 #include "runtime/buffered_reader.h"
 #include "runtime/file_system.h"
 

@@ -6,22 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "packing/difference_sink.h"
 #include "packing/run_observer.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
 
 namespace mirlot {
-
-// Learns of each difference as it is found: the count of entries first,
-// then the entries in list order, then the report's lines.
-class DifferenceSink {
- public:
-  virtual ~DifferenceSink() = default;
-
-  // `text` says what differs and where, e.g. "entry 4 (list line 5):
-  // payload differs at byte 1,024 of b.dat". Cannot fail.
-  virtual void OnDifference(const std::string& text) = 0;
-};
 
 // The outputs of an earlier run, opened for reading by the caller.
 struct PackedOutputs {

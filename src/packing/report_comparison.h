@@ -6,9 +6,9 @@
 #include <string>
 
 #include "packing/container_layout.h"
+#include "packing/difference_sink.h"
 #include "packing/entry_table.h"
 #include "packing/list_names.h"
-#include "packing/output_verification.h"
 #include "runtime/file_system.h"
 
 namespace mirlot {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "format/image_table.h"
+#include "reading/extract_observer.h"
 #include "runtime/file_system.h"
 
 namespace mirlot {
 
-class ExtractObserver;
 struct ExtractSummary;
 
 class EntryBatch {

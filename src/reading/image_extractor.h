@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "reading/extract_names.h"
+#include "reading/extract_observer.h"
 #include "reading/image_reader.h"
 #include "reading/image_soundness.h"
 #include "reading/report_reader.h"
@@ -22,23 +23,6 @@ class EntryBatch;
 // after it without its extension ("d/out" for "d/out.bin"), or with ".d"
 // added when it has none ("d/image.d" for "d/image").
 std::string DefaultExtractFolder(const std::string& image_path);
-
-// Learns of each entry as the extraction goes.
-class ExtractObserver {
- public:
-  virtual ~ExtractObserver() = default;
-  // The payload of entry `number` (1-based) is complete at `path`.
-  // Cannot fail.
-  virtual void OnWritten(std::uint64_t number, const std::string& path,
-                         std::uint64_t length) = 0;
-  // Entry `number` was left out: its payload does not lie wholly inside the
-  // image. Cannot fail.
-  virtual void OnSkipped(std::uint64_t number, const TableEntry& entry) = 0;
-  // Polled between blocks. Returns true when the user asked to stop: the
-  // entry being written is then dropped, those complete before it are put
-  // in place, and the extraction ends with 18 "User interrupt occurred".
-  virtual bool CancelRequested() { return false; }
-};
 
 struct ExtractSummary {
   enum class Outcome {
