@@ -17,6 +17,9 @@
 #include <string_view>
 
 #include "format/image_table.h"
+#include "runtime/buffered_reader.h"
+#include "runtime/file_system.h"
+#include "runtime/result.h"
 
 namespace mirlot {
 
@@ -40,6 +43,42 @@ std::string ReportLine(std::size_t index, std::string_view name,
 // The fields of one entry line, given without its line end; nullopt when
 // the line does not have the shape of an entry line.
 std::optional<ReportEntry> ParseReportLine(std::string_view line);
+
+// One line of a report as it was read.
+struct ReportTextLine {
+  std::string text;      // without its line end
+  std::string_view end;  // "\r\n", "\n", or at the end of the file "\r" or ""
+  bool cut = false;      // longer than asked for: `text` holds its start
+};
+
+// Reads a report line by line, a block at a time. Lines end with LF, CR LF
+// being taken as well.
+class ReportLineReader {
+ public:
+  // Next() refuses longer lines; no report line is anywhere near this long.
+  static constexpr std::size_t kMaximumLineLength = 64 * 1024;
+
+  // Reads `file`, which must outlive the reader, from its start.
+  explicit ReportLineReader(ReadableFile& file);
+
+  // Reads the next line to its end, keeping at most `longest` bytes of its
+  // text (a longer line is marked cut), so that memory stays bounded.
+  // On success returns the line, or nullopt at the end of the file. On
+  // failure returns the read failure.
+  Result<std::optional<ReportTextLine>> NextLine(std::size_t longest);
+
+  // On success returns the next line without its line end, or nullopt at
+  // the end of the file. On failure returns the read failure, or 75
+  // "Path/File access error" for a line longer than kMaximumLineLength.
+  Result<std::optional<std::string>> Next();
+
+  // The 1-based number of the line read last.
+  std::uint64_t line_number() const { return line_number_; }
+
+ private:
+  BufferedReader input_;
+  std::uint64_t line_number_ = 0;
+};
 
 }  // namespace mirlot
 

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "format/report_text.h"
-#include "runtime/buffered_reader.h"
 #include "runtime/number_text.h"
 #include "runtime/path.h"
 
@@ -12,17 +11,13 @@ namespace mirlot {
 
 namespace {
 
-constexpr std::size_t kReportBlockSize = 64 * 1024;
-
 // Compares the report's lines with the lines a run would write, one at a
 // time, telling runs of differing lines as one difference.
 class ReportComparison {
  public:
   ReportComparison(ReadableFile& report, std::string path,
                    DifferenceSink& differences)
-      : input_(report, kReportBlockSize),
-        path_(std::move(path)),
-        differences_(differences) {}
+      : input_(report), path_(std::move(path)), differences_(differences) {}
 
   // Compares the next line with `expected`, line end included.
   Status Compare(std::string_view expected);
@@ -35,11 +30,10 @@ class ReportComparison {
   Result<std::optional<bool>> NextLineIs(std::string_view expected);
   void TellRun();
 
-  BufferedReader input_;
+  ReportLineReader input_;
   const std::string path_;
   DifferenceSink& differences_;
   std::uint64_t expected_lines_ = 0;
-  std::uint64_t lines_ = 0;  // read from the report
   bool ended_ = false;
   std::uint64_t run_first_ = 0;  // 0 while no differing line waits
   std::uint64_t run_last_ = 0;
@@ -47,24 +41,13 @@ class ReportComparison {
 
 Result<std::optional<bool>> ReportComparison::NextLineIs(
     std::string_view expected) {
-  std::size_t matched = 0;
-  bool same = true;
-  bool any = false;
-  for (;;) {
-    Result<std::string_view> ahead = input_.Peek();
-    if (!ahead.ok()) return ahead.status().About(path_);
-    if (ahead->empty()) break;
-    any = true;
-    const std::size_t newline = ahead->find('\n');
-    const std::size_t take =
-        newline == std::string_view::npos ? ahead->size() : newline + 1;
-    same = same && expected.substr(matched).starts_with(ahead->substr(0, take));
-    matched += take;
-    input_.Consume(take);
-    if (newline != std::string_view::npos) break;
-  }
-  if (!any) return std::optional<bool>();
-  return std::optional<bool>(same && matched == expected.size());
+  Result<std::optional<ReportTextLine>> line = input_.NextLine(expected.size());
+  if (!line.ok()) return line.status().About(path_);
+  if (!*line) return std::optional<bool>();
+  const ReportTextLine& got = **line;
+  return std::optional<bool>(
+      !got.cut && expected.size() == got.text.size() + got.end.size() &&
+      expected.starts_with(got.text) && expected.ends_with(got.end));
 }
 
 Status ReportComparison::Compare(std::string_view expected) {
@@ -76,7 +59,6 @@ Status ReportComparison::Compare(std::string_view expected) {
     ended_ = true;
     return Status::Ok();
   }
-  ++lines_;
   if (**same) return Status::Ok();
   if (run_first_ == 0 || run_last_ + 1 != line) {
     TellRun();
@@ -102,12 +84,12 @@ Status ReportComparison::Finish() {
     Result<std::optional<bool>> line = NextLineIs({});
     if (!line.ok()) return line.status();
     ended_ = !*line;
-    if (!ended_) ++lines_;
   }
-  if (lines_ != expected_lines_) {
+  const std::uint64_t lines = input_.line_number();
+  if (lines != expected_lines_) {
     differences_.OnDifference(
-        LastComponent(path_) + " has " + GroupedNumber(lines_) +
-        (lines_ == 1 ? " line" : " lines") + ", the list gives " +
+        LastComponent(path_) + " has " + GroupedNumber(lines) +
+        (lines == 1 ? " line" : " lines") + ", the list gives " +
         GroupedNumber(expected_lines_));
   }
   return Status::Ok();

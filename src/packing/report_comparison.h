@@ -15,7 +15,7 @@ namespace mirlot {
 
 // Compares `file`, the report named `path`, with the report a run would
 // write for `table` placed by `layout`, its names taken from `names` (from
-// the first), reading it once in blocks of 64 KiB: each run of differing
+// the first), reading it once in blocks of up to 64 KiB: each run of differing
 // lines is one difference, then a count of lines that differs.
 // On success every difference went to `differences`. On failure returns
 // the read failure, its description led by `path`, or the name's

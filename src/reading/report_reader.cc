@@ -1,61 +1,9 @@
 // Reads report.txt back line by line and matches it against an image's table.
 #include "reading/report_reader.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace mirlot {
-
-namespace {
-
-constexpr std::size_t kBlockSize = 64 * 1024;
-
-std::string Describe(const TableEntry& place) {
-  return "offset " + std::to_string(place.offset) + ", length " +
-         std::to_string(place.length);
-}
-
-// A block as large as the report, up to kBlockSize.
-std::size_t BlockSizeFor(ReadableFile& file) {
-  Result<std::uint64_t> size = file.Size();
-  return size.ok() ? static_cast<std::size_t>(
-                         std::clamp<std::uint64_t>(*size, 1, kBlockSize))
-                   : kBlockSize;
-}
-
-}  // namespace
-
-ReportLineReader::ReportLineReader(ReadableFile& file)
-    : input_(file, BlockSizeFor(file)) {}
-
-Result<std::optional<std::string>> ReportLineReader::Next() {
-  std::string line;
-  for (;;) {
-    Result<std::string_view> ahead = input_.Peek();
-    if (!ahead.ok()) return ahead.status();
-    if (ahead->empty()) {
-      if (line.empty()) return std::optional<std::string>();
-      break;
-    }
-    const std::size_t newline = ahead->find('\n');
-    const std::size_t take = std::min(newline, ahead->size());
-    if (line.size() + take > kMaximumLineLength) {
-      return Status(static_cast<int>(FailureCode::kPathFileAccessError),
-                    "line " + std::to_string(line_number_ + 1) +
-                        " is longer than " +
-                        std::to_string(kMaximumLineLength) + " bytes");
-    }
-    line.append(ahead->substr(0, take));
-    input_.Consume(take);
-    if (newline != std::string_view::npos) {
-      input_.Consume(1);
-      break;
-    }
-  }
-  ++line_number_;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return std::optional<std::string>(std::move(line));
-}
 
 Result<std::optional<std::string>> ReadReportHeading(ReportLineReader& lines) {
   Result<std::optional<std::string>> line = lines.Next();
@@ -69,12 +17,17 @@ Result<std::optional<std::string>> ReadReportHeading(ReportLineReader& lines) {
 
 namespace {
 
+std::string Describe(const TableEntry& place) {
+  return "offset " + std::to_string(place.offset) + ", length " +
+         std::to_string(place.length);
+}
+
 // Walks the report and the table side by side, recording in `match` how
 // they relate.
-class ReportComparison {
+class ReportWalk {
  public:
-  ReportComparison(ReadableFile& report, ImageReader& image,
-                   std::vector<std::string>* names, ReportMatch& match)
+  ReportWalk(ReadableFile& report, ImageReader& image,
+             std::vector<std::string>* names, ReportMatch& match)
       : lines_(report), cursor_(image), names_(names), match_(match) {}
 
   // On success `match` says whether they match. On failure returns the
@@ -160,8 +113,8 @@ Result<ReportMatch> MatchReport(OutputPair& pair, ImageReader& image,
     }
     return match;
   }
-  ReportComparison comparison(**report, image, names, match);
-  if (Status s = comparison.Run(); !s.ok()) return s;
+  ReportWalk walk(**report, image, names, match);
+  if (Status s = walk.Run(); !s.ok()) return s;
   if (!match.matches() && names != nullptr) *names = {};
   return match;
 }

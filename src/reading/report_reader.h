@@ -11,33 +11,10 @@
 #include "format/report_text.h"
 #include "reading/image_reader.h"
 #include "reading/output_pair.h"
-#include "runtime/buffered_reader.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
 
 namespace mirlot {
-
-// Reads a report line by line, a block at a time. Lines end with LF, CR LF
-// being taken as well.
-class ReportLineReader {
- public:
-  // Longer lines are not read; no report line is anywhere near this long.
-  static constexpr std::size_t kMaximumLineLength = 64 * 1024;
-
-  explicit ReportLineReader(ReadableFile& file);
-
-  // On success returns the next line without its line end, or nullopt at
-  // the end of the file. On failure returns the read failure, or 75
-  // "Path/File access error" for a line longer than kMaximumLineLength.
-  Result<std::optional<std::string>> Next();
-
-  // The 1-based number of the line Next() returned last.
-  std::uint64_t line_number() const { return line_number_; }
-
- private:
-  BufferedReader input_;
-  std::uint64_t line_number_ = 0;
-};
 
 // Reads the report's heading; the entry lines follow.
 // On success returns nullopt when the heading is right, else what is wrong.

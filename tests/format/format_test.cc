@@ -1,12 +1,13 @@
 // The image's table entries and the report's lines as literal bytes, each
-// read back to what it was made of. The table's rules are held to damaged
-// images by the reading suites.
+// read back to what it was made of, the report's through its line reader.
+// The table's rules are held to damaged images by the reading suites.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "format/image_table.h"
 #include "format/report_text.h"
+#include "runtime/fake_file_system.h"
 
 namespace mirlot {
 namespace {
@@ -25,33 +26,47 @@ TEST(ImageTableTest, EntriesAreBigEndianFieldsAndDecodeBack) {
 
 // A name ends in the zone it reaches; the offset goes to the next zone,
 // one further when the name ends on a zone's last column (a row of the
-// packing run's, with the heading). A column for each UTF-8 sequence and
-// one for each byte outside one (stray, overlong, surrogate, cut short).
-// Each line parses back to what it was made of.
-TEST(ReportTextTest, LinesPlaceFieldsInZonesAndParseBack) {
+// packing run's). A column for each UTF-8 sequence and one for each byte
+// outside one (stray, overlong, surrogate, cut short). The report they make
+// reads back line by line to what it was made of; other lines parse to
+// nothing.
+TEST(ReportTextTest, LinesPlaceFieldsInZonesAndReadBack) {
   const struct {
-    std::size_t index;
-    std::string name;
-    std::int64_t offset, size;
+    ReportEntry entry;
     std::string line;
   } cases[] = {
       // clang-format off
-      {1, "abcdefghijklmnopqrst", 116, 7, " 2            abcdefghijklmnopqrst         116           7\r\n"},
-      {2, "abcdefghijklm", 8, 0, " 3            abcdefghijklm  8             0\r\n"},
-      {3, "\xE2\x82\xAC\xF0\x9F\x98\x80", 8, 0, " 4            \xE2\x82\xAC\xF0\x9F\x98\x80             8             0\r\n"},
-      {4, "\xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1", 8, 0, " 5            \xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1     8             0\r\n"},
-      {1000, "x 12 y", 2147483647, 0, " 1001         x 12 y         2147483647    0\r\n"},
+      {{2, "abcdefghijklmnopqrst", {116, 7}}, " 2            abcdefghijklmnopqrst         116           7\r\n"},
+      {{3, "abcdefghijklm", {8, 0}}, " 3            abcdefghijklm  8             0\r\n"},
+      {{4, "\xE2\x82\xAC\xF0\x9F\x98\x80", {8, 0}}, " 4            \xE2\x82\xAC\xF0\x9F\x98\x80             8             0\r\n"},
+      {{5, "\xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1", {8, 0}}, " 5            \xFF\xC0\xAF\xED\xA0\x80\xE2\x82.\xD1     8             0\r\n"},
+      {{1001, "x 12 y", {2147483647, 0}}, " 1001         x 12 y         2147483647    0\r\n"},
       // clang-format on
   };
-  for (const auto& c : cases) {
-    const std::string line = ReportLine(c.index, c.name, {c.offset, c.size});
-    EXPECT_EQ(line, c.line) << c.name;
-    EXPECT_EQ(
-        ParseReportLine(std::string_view(line).substr(0, line.size() - 2)),
-        (ReportEntry{static_cast<std::int64_t>(c.index) + 1,
-                     c.name,
-                     {c.offset, c.size}}));
+  std::string report = ReportHeading();
+  for (const auto& [entry, line] : cases) {
+    report += ReportLine(entry.number - 1, entry.name, entry.place);
+    EXPECT_TRUE(report.ends_with(line)) << entry.name;
   }
+  // Then other line ends, read keeping 3 bytes of a line: a longer one is
+  // read to its end and kept cut ("+"), a CR before its LF not counted. The
+  // long line's CR ends the first read of 64 KiB, its LF begins the second.
+  report += "a\nabcd\r\nabc\r\n\r\r\n";
+  report += std::string(65535 - report.size(), 'x') + "\r\nabcd\r";
+  FakeFileSystem fs;
+  fs.AddFile("/report.txt", report);
+  auto file = fs.OpenForRead("/report.txt");
+  ReportLineReader lines(**file);
+  EXPECT_TRUE(IsReportHeading(**lines.Next()));
+  for (const auto& c : cases)
+    EXPECT_EQ(ParseReportLine(**lines.Next()), c.entry);
+  std::string got;
+  while (auto line = *lines.NextLine(3))
+    got += "[" + line->text + (line->cut ? "]+" : "]") + std::string(line->end);
+  EXPECT_EQ(got, "[a]\n[abc]+\r\n[abc]\r\n[\r]\r\n[xxx]+\r\n[abc]+\r");
+  // Blanks only, a field missing, a field of 13 digits.
+  for (const char* other : {"   ", " 2  b  18", " 2  b  1234567890123 2"})
+    EXPECT_EQ(ParseReportLine(other), std::nullopt) << other;
 }
 
 }  // namespace

@@ -20,8 +20,7 @@ namespace {
 using Op = FakeFileSystem::Op;
 using Strings = std::vector<std::string>;
 
-class RecordingDifferences : public DifferenceSink {
- public:
+struct RecordingDifferences : DifferenceSink {
   void OnDifference(const std::string& text) override { told.push_back(text); }
   Strings told;
 };
