@@ -13,7 +13,7 @@ class DifferenceSink {
  public:
   virtual ~DifferenceSink() = default;
 
-  // `text` says what differs and where, e.g. "entry 4 (list line 5):
+  // `text` says what differs and where, e.g. "list line 5, field 1:
   // payload differs at byte 1,024 of b.dat". Cannot fail.
   virtual void OnDifference(const std::string& text) = 0;
 };

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "format/image_table.h"
+#include "packing/failure_detail.h"
 #include "runtime/number_text.h"
 #include "runtime/path.h"
 
@@ -27,9 +28,8 @@ std::string SignedNumber(std::int64_t value) {
 
 }  // namespace
 
-std::string EntryText(std::size_t index, const ListEntry& entry) {
-  return "entry " + std::to_string(index + 1) + " (list line " +
-         std::to_string(entry.place.line) + "): ";
+std::string EntryText(const ListEntry& entry) {
+  return PlaceName(entry.place) + ": ";
 }
 
 ImageComparison::ImageComparison(const EntryTable& table,
@@ -88,7 +88,7 @@ Status ImageComparison::StartEntry() {
   const ListEntry& entry = table_[k];
   if (k * kTableEntrySize >= image_table_.size()) {
     if (image_count_) {
-      differences_.OnDifference(EntryText(k, entry) + name_ + " is not in " +
+      differences_.OnDifference(EntryText(entry) + name_ + " is not in " +
                                 LastComponent(path_));
     }
     return Status::Ok();
@@ -101,7 +101,7 @@ Status ImageComparison::StartEntry() {
     return Status::Ok();
   }
   if (!LiesInsideFile(got, image_size_)) {
-    differences_.OnDifference(EntryText(k, entry) +
+    differences_.OnDifference(EntryText(entry) +
                               "its payload runs past the end of " +
                               LastComponent(path_));
     return Status::Ok();
@@ -119,7 +119,7 @@ bool ImageComparison::TellTableDifference(const TableEntry& got) {
   if (got.length != want.length) {
     const bool grown = want.length > got.length;
     differences_.OnDifference(
-        EntryText(k, entry) + name_ +
+        EntryText(entry) + name_ +
         (grown ? " has grown by " : " has shrunk by ") +
         CountOf(static_cast<std::uint64_t>(grown ? want.length - got.length
                                                  : got.length - want.length),
@@ -132,7 +132,7 @@ bool ImageComparison::TellTableDifference(const TableEntry& got) {
              : DecodeTableEntry(image_table_.data() + (k - 1) * kTableEntrySize)
                    .end();
   if (got.offset != start) {
-    differences_.OnDifference(EntryText(k, entry) + "the table gives offset " +
+    differences_.OnDifference(EntryText(entry) + "the table gives offset " +
                               SignedNumber(got.offset) + ", not " +
                               SignedNumber(start));
   }
@@ -173,7 +173,7 @@ Status ImageComparison::ReadImage(std::string_view expected) {
           expected.begin(), expected.begin() + take, ahead->begin());
       const std::uint64_t byte =
           kLeadingTrim + done_ + (differ.first - expected.begin()) + 1;
-      differences_.OnDifference(EntryText(entry_, table_[entry_]) +
+      differences_.OnDifference(EntryText(table_[entry_]) +
                                 "payload differs at byte " +
                                 GroupedNumber(byte) + " of " + name_);
       comparing_ = false;

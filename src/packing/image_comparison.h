@@ -17,9 +17,9 @@
 
 namespace mirlot {
 
-// How a difference names the 0-based entry `index`: "entry 4 (list line
-// 5): ".
-std::string EntryText(std::size_t index, const ListEntry& entry);
+// How a difference names an entry: where it stands in the list, "list
+// line 5, field 1: ".
+std::string EntryText(const ListEntry& entry);
 
 // Takes the payloads the list gives now, as the copy of a run appends
 // them, and compares each with its entry's payload in the image, which it

@@ -53,7 +53,7 @@ Status TellListProblem(const ListStageResult& list, const std::string& path,
             ? " is shorter than 54 bytes"
             : " is not a normal file";
     differences.OnDifference(
-        EntryText(index, *list.stopped_at) +
+        EntryText(*list.stopped_at) +
         (name.empty() ? "the name is empty" : name + what));
   } else if (list.table.empty()) {
     differences.OnDifference("the list names no members");
