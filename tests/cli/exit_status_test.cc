@@ -25,6 +25,13 @@ constexpr bool kPosix = false;
 #else
 constexpr bool kPosix = true;
 #endif
+// AddressSanitizer writes to a pipe of its own as it checks memory, so a
+// signal at the N-th write of a program it watches lands anywhere.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kWritesCountable = false;
+#else
+constexpr bool kWritesCountable = true;
+#endif
 
 // Words that start mirlot from sh, after `script`, by `exec`.
 Words Sh(const std::string& script, const std::string& exec = "exec") {
@@ -254,17 +261,22 @@ TEST_F(ExitStatusTest, UsageErrorsNameTheCommand) {
 
 // SIGINT, sent by strace as the run enters a system call, stops a run with
 // 130 and one line on what it left (pack's rows are in tests/faults/).
-TEST_F(ExitStatusTest, CancelledRunsSayWhatTheyLeft) {
+TEST_F(ExitStatusTest, CancelledVerifySaysNothingWasWritten) {
   if (!StraceTraces()) GTEST_SKIP() << "strace cannot trace here";
+  Expect("verify d/list.txt", 130, "",
+         "mirlot verify: cancelled; nothing was written\n",
+         Strace("-P \"$PWD/d/list.txt\" -e inject=pread64:signal=INT:when=1"));
+}
+
+TEST_F(ExitStatusTest, CancelledExtractSaysWhichFilesStay) {
+  if (!StraceTraces()) GTEST_SKIP() << "strace cannot trace here";
+  if (!kWritesCountable) GTEST_SKIP() << "AddressSanitizer's writes";
   // The fourth write ends the second payload; the third is not begun.
   Expect("extract d/out.bin", 130,
          "    1  d/out/empty.dat (0 bytes)\n    2  d/out/with space.dat …\n",
          "mirlot extract: cancelled after 2 of 3 payloads; those 2 files stay "
          "in d/out\n",
          Strace("-e inject=write:signal=INT:when=4"));
-  Expect("verify d/list.txt", 130, "",
-         "mirlot verify: cancelled; nothing was written\n",
-         Strace("-P \"$PWD/d/list.txt\" -e inject=pread64:signal=INT:when=1"));
 }
 
 // inspect and extract report it; pack's status stays its outcome and
