@@ -86,13 +86,13 @@ Result<std::uint64_t> Verify(FileSystem& file_system,
                         ResolveIn(folder, kImageName), differences);
   Status status = image.Start();
   if (status.ok()) {
-    const CopyFailure copied =
+    const CopyResult copied =
         CopyPayloads(file_system, folder, *list.list, list.table, *layout,
                      image, kImageName, observer);
-    status = copied.status;
-    if (copied.member) {
-      status = status.About(copied.member_path.empty() ? list_path
-                                                       : copied.member_path);
+    status = copied.failure.status;
+    if (copied.member_path) {
+      status = status.About(copied.member_path->empty() ? list_path
+                                                        : *copied.member_path);
     }
   }
   if (status.ok()) status = image.Finish();

@@ -140,7 +140,8 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
     return Explained(s, writing(kImageName));
   }
   RunFailure copied = CopyPayloads(file_system, folder_path, list, table,
-                                   layout, image.file(), kImageName, observer);
+                                   layout, image.file(), kImageName, observer)
+                          .failure;
   if (!copied.ok()) return copied;
   observer.OnSaving();
   if (Status s = report.Finish(); !s.ok()) {

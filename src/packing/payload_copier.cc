@@ -28,10 +28,10 @@ void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
 
 }  // namespace
 
-CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
-                         ReadableFile& list, const EntryTable& table,
-                         const ContainerLayout& layout, WritableFile& image,
-                         std::string_view image_name, RunObserver& observer) {
+CopyResult CopyPayloads(FileSystem& file_system, const std::string& folder,
+                        ReadableFile& list, const EntryTable& table,
+                        const ContainerLayout& layout, WritableFile& image,
+                        std::string_view image_name, RunObserver& observer) {
   PayloadStream stream(file_system, folder, list, table, layout);
   CopyProgress progress{.files_total = table.size(),
                         .bytes_total = layout.payload_total()};
@@ -57,7 +57,7 @@ CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
   // Memory, or the helper thread, is no member's but the copy's.
   if (status.ok() || writing_failed || status.Is(FailureCode::kOutOfMemory)) {
     return {Explained(status, OutputOperation("writing", image_name, folder)),
-            std::nullopt, ""};
+            std::nullopt};
   }
   const std::size_t k = stream.current_entry();
   const std::string& path = stream.current_path();
@@ -65,8 +65,8 @@ CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
       path.empty() ? NameRereadFailure(status, table[k].place)
                    : Explained(status, PlaceName(table[k].place) +
                                            ": reading " + ShownPath(path));
-  if (read.detail.empty()) return {read, std::nullopt, ""};  // cancelled
-  return {read, k, path};
+  if (read.detail.empty()) return {read, std::nullopt};  // cancelled
+  return {read, path};
 }
 
 }  // namespace mirlot

@@ -2,8 +2,8 @@
 #ifndef MIRLOT_PACKING_PAYLOAD_COPIER_H_
 #define MIRLOT_PACKING_PAYLOAD_COPIER_H_
 
-#include <cstddef>
 #include <optional>
+#include <string>
 
 #include "packing/container_layout.h"
 #include "packing/entry_table.h"
@@ -13,12 +13,12 @@
 
 namespace mirlot {
 
-// How the copy ended; `member` is the entry whose member could not be
-// opened or read, when that was the failure, and `member_path` its path
-// (empty when its name could not be read again from the list).
-struct CopyFailure : RunFailure {
-  std::optional<std::size_t> member;
-  std::string member_path;
+// How the copy ended, and where it stopped when a member could not be
+// opened or read: that member's path, or "" when its name could not be read
+// again from the list.
+struct CopyResult {
+  RunFailure failure;
+  std::optional<std::string> member_path;
 };
 
 // Appends to `image` the payload of each entry of `table`, for a list in
@@ -35,10 +35,10 @@ struct CopyFailure : RunFailure {
 // failure or 7 "Out of memory" (also when the helper thread cannot start),
 // each with its detail (the member, or the image named `image_name`);
 // `image` then holds a partial image. No helper thread outlives the call.
-CopyFailure CopyPayloads(FileSystem& file_system, const std::string& folder,
-                         ReadableFile& list, const EntryTable& table,
-                         const ContainerLayout& layout, WritableFile& image,
-                         std::string_view image_name, RunObserver& observer);
+CopyResult CopyPayloads(FileSystem& file_system, const std::string& folder,
+                        ReadableFile& list, const EntryTable& table,
+                        const ContainerLayout& layout, WritableFile& image,
+                        std::string_view image_name, RunObserver& observer);
 
 }  // namespace mirlot
 
