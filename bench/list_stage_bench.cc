@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "packing/list_stage.h"
@@ -25,12 +26,17 @@ double TimeOneRun(const std::string& list_path, std::size_t& members) {
   mirlot::ListStageResult result = mirlot::ReadEntryTable(
       mirlot::HostFileSystem(), list_path, mirlot::ParentFolder(list_path));
   const auto end = std::chrono::steady_clock::now();
-  if (!result.failure.ok() || result.refusal) {
-    std::fprintf(stderr, "list stage failed: %d %s\n", result.failure.number(),
-                 result.refusal.value_or(result.failure.description()).c_str());
+  if (const auto* failed = std::get_if<mirlot::ListStageFailure>(&result)) {
+    std::fprintf(stderr, "list stage failed: %d %s\n",
+                 failed->failure.status.number(),
+                 failed->failure.status.description().c_str());
     return -1;
   }
-  members = result.table.size();
+  if (const auto* refused = std::get_if<mirlot::MemberRefusal>(&result)) {
+    std::fprintf(stderr, "list stage refused: %s\n", refused->message.c_str());
+    return -1;
+  }
+  members = std::get<mirlot::ReadyTable>(result).table.size();
   return std::chrono::duration<double, std::milli>(end - start).count();
 }
 

@@ -12,40 +12,64 @@ namespace mirlot {
 
 namespace {
 
-// Checks the member `entry` names `name`, at `path`. On success `entry`
-// holds its size. Otherwise either a failure is returned or `refusal` is
-// set; either way with its detail.
-RunFailure CheckMember(FileSystem& file_system, const std::string& name,
-                       const std::string& path, std::int64_t index,
-                       ListEntry& entry, std::optional<std::string>& refusal) {
+// What a stop at the member `name` at `place` says: `reason` about its
+// `path`, unless an unclosed quote made the name the rest of the list.
+std::string StopDetail(const ListPlace& place, const std::string& name,
+                       const std::string& path, const std::string& reason,
+                       bool quote_unclosed) {
+  // The name is the rest of the list: the missing quote is the fault.
+  if (quote_unclosed) {
+    return PlaceName(place) + ": the quote opened on line " +
+           std::to_string(place.line) +
+           " is never closed, so the name runs to the end of the list";
+  }
+  if (name.empty()) return PlaceName(place) + " is empty";
+  return EntryDetail(place, ShownPath(path), reason);
+}
+
+// Looks up the member `entry` names, `name` at `path`, the `index`th of the
+// list; `reader` tells whether its quote was left open.
+// On success `entry` holds its size and nothing is returned. Otherwise
+// returns where the stage stops: the failure to look the member up, or the
+// refusal of a member the run will not pack.
+std::optional<ListStageResult> CheckMember(
+    FileSystem& file_system, const std::string& name, const std::string& path,
+    std::int64_t index, const ListFieldReader& reader, ListEntry& entry) {
   Result<FileStatus> status = file_system.Stat(path);
-  std::string reason;
+  const auto detail = [&](const std::string& reason) {
+    return StopDetail(entry.place, name, path, reason, reader.quote_unclosed());
+  };
   if (!status.ok()) {
-    reason = ReasonOf(status.status());
-  } else if (status->kind != FileKind::kRegular || status->hidden) {
-    refusal = MissingMemberMessage(index);
-    reason = status->hidden ? "hidden file" : "not a regular file";
-  } else if (status->size < kMinimumMemberSize) {
-    refusal = ShortMemberMessage(index);
-    reason = "shorter than 54 bytes";
-  } else {
-    entry.member_size = status->size;
-    return {};
+    return ListStageFailure{
+        {status.status(), detail(ReasonOf(status.status()))},
+        StoppedMember{entry, name}};
   }
-  if (name.empty()) {
-    return {status.status(), PlaceName(entry.place) + " is empty"};
+  if (status->kind != FileKind::kRegular || status->hidden) {
+    return MemberRefusal{
+        MissingMemberMessage(index),
+        detail(status->hidden ? "hidden file" : "not a regular file"),
+        {entry, name}};
   }
-  return {status.status(), EntryDetail(entry.place, ShownPath(path), reason)};
+  if (status->size < kMinimumMemberSize) {
+    return MemberRefusal{ShortMemberMessage(index),
+                         detail("shorter than 54 bytes"),
+                         {entry, name},
+                         true};
+  }
+  entry.member_size = status->size;
+  return std::nullopt;
 }
 
 // The failure to open or read the list at `list_path`, with its detail.
-RunFailure ListFailure(FileSystem& file_system, const std::string& list_path,
-                       const Status& failure) {
+ListStageFailure ListReadFailure(FileSystem& file_system,
+                                 const std::string& list_path,
+                                 const Status& failure) {
   Result<FileStatus> list = file_system.Stat(list_path);
   if (list.ok() && list->kind != FileKind::kRegular) {
-    return {failure, "reading the list " + list_path + ": not a regular file"};
+    return {{failure, "reading the list " + list_path + ": not a regular file"},
+            std::nullopt};
   }
-  return Explained(failure, "reading the list " + list_path);
+  return {Explained(failure, "reading the list " + list_path), std::nullopt};
 }
 
 }  // namespace
@@ -57,58 +81,43 @@ std::string MemberPath(const std::string& folder, const std::string& name) {
 ListStageResult ReadEntryTable(FileSystem& file_system,
                                const std::string& list_path,
                                const std::string& folder) {
-  ListStageResult result;
-  const auto fail = [&](const RunFailure& failure) {
-    result.failure = failure.status;
-    result.detail = failure.detail;
-    return std::move(result);
-  };
   Result<std::unique_ptr<ReadableFile>> list =
       file_system.OpenForRead(list_path);
-  if (!list.ok())
-    return fail(ListFailure(file_system, list_path, list.status()));
-  result.list = std::move(*list);
-  ListFieldReader reader(*result.list);
+  if (!list.ok()) return ListReadFailure(file_system, list_path, list.status());
+  ReadyTable ready{{}, std::move(*list)};
+  ListFieldReader reader(*ready.list);
   for (;;) {
     Result<bool> at_end = reader.AtEnd();
-    if (!at_end.ok())
-      return fail(ListFailure(file_system, list_path, at_end.status()));
-    if (*at_end) break;
+    if (!at_end.ok()) {
+      return ListReadFailure(file_system, list_path, at_end.status());
+    }
+    if (*at_end) return ready;
     Result<std::string> field = reader.ReadField();
     if (field.status().Is(FailureCode::kBadFileNameOrNumber)) {
-      return fail(
-          {field.status(), PlaceName(reader.place()) + ": name too long"});
+      return ListStageFailure{
+          {field.status(), PlaceName(reader.place()) + ": name too long"},
+          std::nullopt};
     }
-    if (!field.ok())
-      return fail(ListFailure(file_system, list_path, field.status()));
-    if (result.table.size() >= kTableCapacity) {
-      return fail({Status(FailureCode::kSubscriptOutOfRange),
-                   "list line " + std::to_string(reader.place().line) +
-                       ": more than " + std::to_string(kTableCapacity) +
-                       " names"});
+    if (!field.ok()) {
+      return ListReadFailure(file_system, list_path, field.status());
+    }
+    if (ready.table.size() >= kTableCapacity) {
+      return ListStageFailure{
+          {Status(FailureCode::kSubscriptOutOfRange),
+           "list line " + std::to_string(reader.place().line) + ": more than " +
+               std::to_string(kTableCapacity) + " names"},
+          std::nullopt};
     }
     const std::string name = TrimSpaces(*field);
     ListEntry entry{.name_key = NameKey(name), .place = reader.place()};
-    const auto index = static_cast<std::int64_t>(result.table.size());
-    RunFailure checked =
-        CheckMember(file_system, name, MemberPath(folder, name), index, entry,
-                    result.refusal);
-    if (!checked.ok() || result.refusal) {
-      // The name is the rest of the list: the missing quote is the fault.
-      if (reader.quote_unclosed()) {
-        checked.detail = PlaceName(entry.place) +
-                         ": the quote opened on line " +
-                         std::to_string(entry.place.line) +
-                         " is never closed, so the name runs to the end of "
-                         "the list";
-      }
-      result.stopped_at = std::move(entry);
-      result.stopped_name = name;
-      return fail(checked);
+    const auto index = static_cast<std::int64_t>(ready.table.size());
+    if (std::optional<ListStageResult> stop =
+            CheckMember(file_system, name, MemberPath(folder, name), index,
+                        reader, entry)) {
+      return std::move(*stop);
     }
-    result.table.push_back(std::move(entry));
+    ready.table.push_back(std::move(entry));
   }
-  return result;
 }
 
 }  // namespace mirlot

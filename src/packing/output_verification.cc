@@ -2,12 +2,13 @@
 // through the run's own list stage, the payloads through its own copy.
 #include "packing/output_verification.h"
 
+#include <variant>
+
 #include "format/output_names.h"
 #include "packing/container_layout.h"
 #include "packing/image_comparison.h"
 #include "packing/list_names.h"
 #include "packing/list_stage.h"
-#include "packing/messages.h"
 #include "packing/payload_copier.h"
 #include "packing/report_comparison.h"
 #include "runtime/out_of_memory.h"
@@ -31,32 +32,38 @@ class CountingSink : public DifferenceSink {
   DifferenceSink& sink_;
 };
 
-// Tells where the list stage stopped, as a run would stop there.
+// Tells `stop`, the member the list stage stopped at, as a difference:
+// `what` is wrong with it.
+void TellStoppedMember(const StoppedMember& stop, const char* what,
+                       CountingSink& differences) {
+  differences.OnDifference(EntryText(stop.entry) + (stop.name.empty()
+                                                        ? "the name is empty"
+                                                        : stop.name + what));
+}
+
+// Tells where the list stage stopped, short of a table, as a run would stop
+// there.
 // On failure returns the failure to read the list or look up a member.
-Status TellListProblem(const ListStageResult& list, const std::string& path,
+Status TellListProblem(const ListStageResult& stage, const std::string& path,
                        const std::string& folder, CountingSink& differences) {
-  const std::size_t index = list.table.size();
-  if (!list.failure.ok() && !list.stopped_at) {
-    if (!list.failure.Is(FailureCode::kSubscriptOutOfRange)) {
-      return list.failure.About(path);
-    }
+  if (const auto* refused = std::get_if<MemberRefusal>(&stage)) {
+    TellStoppedMember(refused->member,
+                      refused->too_short ? " is shorter than 54 bytes"
+                                         : " is not a normal file",
+                      differences);
+    return Status::Ok();
+  }
+  const ListStageFailure& failed = std::get<ListStageFailure>(stage);
+  const Status& failure = failed.failure.status;
+  if (failed.member && failure.Is(FailureCode::kFileNotFound)) {
+    TellStoppedMember(*failed.member, " is missing", differences);
+  } else if (failed.member) {
+    return failure.About(MemberPath(folder, failed.member->name));
+  } else if (failure.Is(FailureCode::kSubscriptOutOfRange)) {
     differences.OnDifference("the list names more than " +
                              std::to_string(kTableCapacity) + " members");
-  } else if (list.stopped_at) {
-    const std::string& name = list.stopped_name;
-    if (!list.failure.ok() && !list.failure.Is(FailureCode::kFileNotFound)) {
-      return list.failure.About(MemberPath(folder, name));
-    }
-    const char* what =
-        !list.failure.ok() ? " is missing"
-        : *list.refusal == ShortMemberMessage(static_cast<std::int64_t>(index))
-            ? " is shorter than 54 bytes"
-            : " is not a normal file";
-    differences.OnDifference(
-        EntryText(*list.stopped_at) +
-        (name.empty() ? "the name is empty" : name + what));
-  } else if (list.table.empty()) {
-    differences.OnDifference("the list names no members");
+  } else {
+    return failure.About(path);
   }
   return Status::Ok();
 }
@@ -67,27 +74,32 @@ Result<std::uint64_t> Verify(FileSystem& file_system,
                              RunObserver& observer) {
   const std::string folder = ParentFolder(list_path);
   CountingSink differences(sink);
-  ListStageResult list = ReadEntryTable(file_system, list_path, folder);
+  ListStageResult stage = ReadEntryTable(file_system, list_path, folder);
   if (observer.CancelRequested()) return FailureCode::kUserInterrupt;
-  if (Status s = TellListProblem(list, list_path, folder, differences);
-      !s.ok()) {
-    return s;
+  auto* list = std::get_if<ReadyTable>(&stage);
+  if (!list) {
+    Status told = TellListProblem(stage, list_path, folder, differences);
+    if (!told.ok()) return told;
+    return differences.count;
   }
-  if (differences.count > 0) return differences.count;
-  Result<ContainerLayout> layout = PlanContainer(list.table);
+  if (list->table.empty()) {
+    differences.OnDifference("the list names no members");
+    return differences.count;
+  }
+  Result<ContainerLayout> layout = PlanContainer(list->table);
   if (!layout.ok()) {
     differences.OnDifference("the image would reach 2 GiB");
     return differences.count;
   }
   // Each pass reads the names again from the list, in list order: the
   // comparison of the image, the copy (on its own thread) and the report's.
-  ListNames image_names(*list.list, list.table, list_path);
-  ImageComparison image(list.table, *layout, image_names, outputs.image,
+  ListNames image_names(*list->list, list->table, list_path);
+  ImageComparison image(list->table, *layout, image_names, outputs.image,
                         ResolveIn(folder, kImageName), differences);
   Status status = image.Start();
   if (status.ok()) {
     const CopyResult copied =
-        CopyPayloads(file_system, folder, *list.list, list.table, *layout,
+        CopyPayloads(file_system, folder, *list->list, list->table, *layout,
                      image, kImageName, observer);
     status = copied.failure.status;
     if (copied.member_path) {
@@ -97,9 +109,9 @@ Result<std::uint64_t> Verify(FileSystem& file_system,
   }
   if (status.ok()) status = image.Finish();
   if (status.ok()) {
-    ListNames report_names(*list.list, list.table, list_path);
+    ListNames report_names(*list->list, list->table, list_path);
     status = CompareReport(outputs.report, ResolveIn(folder, kReportName),
-                           list.table, *layout, report_names, differences);
+                           list->table, *layout, report_names, differences);
   }
   if (!status.ok()) return status;
   return differences.count;

@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "commit/commit_record.h"
 #include "commit/interrupted_commit.h"
@@ -208,14 +209,17 @@ RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
     return Fail(sink, {Status(FailureCode::kPathFileAccessError),
                        "the list " + list_path + " is one of the outputs"});
   }
-  ListStageResult list = ReadEntryTable(file_system, list_path, folder);
+  ListStageResult stage = ReadEntryTable(file_system, list_path, folder);
   // A user who cancelled while the list was read wants no message about it.
   if (observer.CancelRequested()) return RunOutcome::kCancelled;
-  if (!list.failure.ok()) return Fail(sink, {list.failure, list.detail});
-  if (list.refusal) {
-    sink.Show(*list.refusal, MessageKind::kProblem, list.detail);
+  if (const auto* failed = std::get_if<ListStageFailure>(&stage)) {
+    return Fail(sink, failed->failure);
+  }
+  if (const auto* refused = std::get_if<MemberRefusal>(&stage)) {
+    sink.Show(refused->message, MessageKind::kProblem, refused->detail);
     return RunOutcome::kRefused;
   }
+  ReadyTable& list = std::get<ReadyTable>(stage);
   if (list.table.empty()) {
     sink.Show(kEmptyListMessage, MessageKind::kProblem);
     sink.Show(kDoneMessage, MessageKind::kCompletion);
