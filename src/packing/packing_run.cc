@@ -1,6 +1,7 @@
 // The order of a whole packing run, from the list file to the last message.
 #include "packing/packing_run.h"
 
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -90,42 +91,85 @@ std::string FolderInTheWay(Folder& folder) {
   return "";
 }
 
-// Writes both outputs under temporary names in `folder_path`, makes them
-// durable and moves them into place once both are complete, all under the
-// folder's lock.
-RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
-                        ReadableFile& list, const EntryTable& table,
-                        const ContainerLayout& layout, RunObserver& observer) {
-  const auto writing = [&folder_path](const char* name) {
-    return OutputOperation("writing", name, folder_path);
-  };
-  const std::string both = std::string(kImageName) + " and " + kReportName;
+// The output folder of a run, open and locked for its commit.
+struct PreparedFolder {
+  std::unique_ptr<Folder> folder;
+  // Released before the folder closes, after the temporary files written
+  // in it were moved into place or removed.
+  std::unique_ptr<FolderLock> lock;
+};
+
+// Opens and locks `folder_path`, then settles a commit a crash interrupted
+// there and, under a held lock, removes the temporary files of earlier runs.
+// On success `prepared` holds the folder and its lock. On failure returns
+// why, with its detail.
+RunFailure PrepareFolder(FileSystem& file_system,
+                         const std::string& folder_path, RunObserver& observer,
+                         PreparedFolder& prepared) {
   Result<std::unique_ptr<Folder>> opened = file_system.OpenFolder(folder_path);
   if (!opened.ok()) {
     return Explained(opened.status(),
                      "opening the folder " + FolderName(folder_path));
   }
-  Folder& folder = **opened;
-  // Declared before the outputs, so that it is released after the
-  // temporary files are moved into place or removed.
+  prepared.folder = std::move(*opened);
   Result<std::unique_ptr<FolderLock>> lock =
-      LockForCommit(folder, folder_path, observer);
+      LockForCommit(*prepared.folder, folder_path, observer);
   if (!lock.ok()) {
     return Explained(lock.status(),
                      "locking the folder " + FolderName(folder_path));
   }
+  prepared.lock = std::move(*lock);
+  const bool held = prepared.lock->held();
   // A commit that a crash interrupted is settled first: until then a
   // leftover temporary file may hold the only copy of an earlier output.
-  if (RunFailure settled =
-          SettleEarlierCommit(folder, folder_path, (*lock)->held(), observer);
-      !settled.ok()) {
-    return settled;
-  }
-  if ((*lock)->held()) {
+  RunFailure settled =
+      SettleEarlierCommit(*prepared.folder, folder_path, held, observer);
+  if (settled.ok() && held) {
     for (const char* name : {kImageName, kReportName, kCommitRecordName}) {
-      folder.RemoveStaleTemporaries(name);
+      prepared.folder->RemoveStaleTemporaries(name);
     }
   }
+  return settled;
+}
+
+// Makes the finished `image` and `report` in `folder` durable and moves them
+// into place together, unless `observer` asked to cancel first.
+// On success both outputs are in place. On failure the earlier ones are.
+RunFailure CommitOutputs(Folder& folder, const std::string& folder_path,
+                         StagedOutput& image, StagedOutput& report,
+                         RunObserver& observer) {
+  const std::string both = std::string(kImageName) + " and " + kReportName;
+  // On the disk before they are moved over the earlier files, so that a
+  // crash soon after cannot leave an empty or partial output in place. For
+  // a large image this wait is most of the run (docs/performance.md).
+  if (Status s = folder.SyncClosedFiles(); !s.ok()) {
+    return Explained(s, OutputOperation("saving", both, folder_path));
+  }
+  if (observer.CancelRequested()) {
+    return {Status(FailureCode::kUserInterrupt), ""};
+  }
+  StagedOutput* const outputs[] = {&image, &report};
+  const Status s = CommitTogether(outputs);
+  const std::string replacing = OutputOperation("replacing", both, folder_path);
+  const std::string why = s.Is(FailureCode::kPathFileAccessError)
+                              ? FolderInTheWay(folder)
+                              : std::string();
+  if (!why.empty()) return {s, replacing + ": " + why};
+  return Explained(s, replacing);
+}
+
+// Writes both outputs under temporary names in the prepared `folder`, at
+// `folder_path`, and commits them (CommitOutputs).
+// On success both outputs are in place. On failure the earlier ones are, and
+// the temporary files are removed.
+RunFailure WriteAndCommit(FileSystem& file_system, Folder& folder,
+                          const std::string& folder_path, ReadableFile& list,
+                          const EntryTable& table,
+                          const ContainerLayout& layout,
+                          RunObserver& observer) {
+  const auto writing = [&folder_path](const char* name) {
+    return OutputOperation("writing", name, folder_path);
+  };
   StagedOutput image(folder, kImageName);
   StagedOutput report(folder, kReportName);
   if (Status s = image.Open(); !s.ok()) {
@@ -151,29 +195,22 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
   if (Status s = image.Finish(); !s.ok()) {
     return Explained(s, writing(kImageName));
   }
-  // On the disk before they are moved over the earlier files, so that a
-  // crash soon after cannot leave an empty or partial output in place. For
-  // a large image this wait is most of the run (docs/performance.md).
-  if (Status s = folder.SyncClosedFiles(); !s.ok()) {
-    return Explained(s, OutputOperation("saving", both, folder_path));
-  }
-  if (observer.CancelRequested()) {
-    return {Status(FailureCode::kUserInterrupt), ""};
-  }
-  StagedOutput* const outputs[] = {&image, &report};
-  if (Status s = CommitTogether(outputs); !s.ok()) {
-    RunFailure failure =
-        Explained(s, OutputOperation("replacing", both, folder_path));
-    const std::string why = s.Is(FailureCode::kPathFileAccessError)
-                                ? FolderInTheWay(folder)
-                                : std::string();
-    if (!why.empty()) {
-      failure.detail =
-          OutputOperation("replacing", both, folder_path) + ": " + why;
-    }
+  return CommitOutputs(folder, folder_path, image, report, observer);
+}
+
+// Writes both outputs in `folder_path` and moves them into place once both
+// are complete, all under the folder's lock.
+RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
+                        ReadableFile& list, const EntryTable& table,
+                        const ContainerLayout& layout, RunObserver& observer) {
+  PreparedFolder prepared;
+  if (RunFailure failure =
+          PrepareFolder(file_system, folder_path, observer, prepared);
+      !failure.ok()) {
     return failure;
   }
-  return {};
+  return WriteAndCommit(file_system, *prepared.folder, folder_path, list, table,
+                        layout, observer);
 }
 
 RunOutcome Fail(MessageSink& sink, const RunFailure& failure) {
