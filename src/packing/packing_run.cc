@@ -2,7 +2,6 @@
 #include "packing/packing_run.h"
 
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
 #include <variant>
@@ -18,6 +17,7 @@
 #include "packing/messages.h"
 #include "packing/payload_copier.h"
 #include "packing/staged_output.h"
+#include "runtime/out_of_memory.h"
 #include "runtime/path.h"
 #include "runtime/reserved_names.h"
 
@@ -275,12 +275,13 @@ RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
 
 RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
                       MessageSink& sink, RunObserver& observer) {
-  try {
-    return PackList(request, file_system, sink, observer);
-  } catch (const std::bad_alloc&) {
-    // Unwinding removed the temporary files; the outputs are as they were.
-    return Fail(sink, {Status(FailureCode::kOutOfMemory), ""});
-  }
+  Result<RunOutcome> outcome =
+      OutOfMemoryAsFailure([&]() -> Result<RunOutcome> {
+        return PackList(request, file_system, sink, observer);
+      });
+  // Unwinding removed the temporary files; the outputs are as they were.
+  if (!outcome.ok()) return Fail(sink, {outcome.status(), ""});
+  return *outcome;
 }
 
 }  // namespace mirlot

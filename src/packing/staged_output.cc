@@ -1,7 +1,6 @@
 // Outputs written under temporary names and moved into place together.
 #include "packing/staged_output.h"
 
-#include <new>
 #include <optional>
 #include <vector>
 
@@ -15,15 +14,12 @@ namespace {
 
 // True when a failed commit left its record in `folder` (its own rollback
 // could not be made): the temporary files may hold the earlier outputs
-// then, and stay for the next command, which settles the record.
+// then, and stay for the next command, which settles the record. Out of
+// memory it cannot tell, so they stay then too.
 bool RecordStays(Folder& folder) {
-  try {
-    Result<std::optional<FileStatus>> record =
-        folder.StatName(kCommitRecordName);
-    return !record.ok() || (*record && (*record)->kind == FileKind::kRegular);
-  } catch (const std::bad_alloc&) {
-    return true;
-  }
+  Result<std::optional<FileStatus>> record =
+      OutOfMemoryAsFailure([&] { return folder.StatName(kCommitRecordName); });
+  return !record.ok() || (*record && (*record)->kind == FileKind::kRegular);
 }
 
 }  // namespace
