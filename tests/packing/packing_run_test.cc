@@ -79,10 +79,6 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
   EXPECT_EQ(PlanContainer({{largest + 1, 0, {}}}).status().number(), 6);
 }
 
-const std::string k7 = "Ошибка 7Out of memory";
-const std::string k61 = "Ошибка 61Disk full";
-const std::string k75 = "Ошибка 75Path/File access error";
-
 // A fault in the middle of a run fails it with its message; a run cancelled
 // at once (no fault) shows nothing, not even what the list stage found.
 // Either way no file changes: a failing move of the commit is undone by the
@@ -96,25 +92,29 @@ const std::string k75 = "Ошибка 75Path/File access error";
 // list changed in place (75) before the report or the copy reads the names
 // again.
 TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
+  // The fault of a row, and what the run shows then (kNone: cancelled).
+  enum Fault { kThrows, kFails, kListEdited, kNone };
+  const char* shown[] = {"Ошибка 7Out of memory", "Ошибка 61Disk full",
+                         "Ошибка 75Path/File access error"};
   const struct {
-    const char* list;
+    Fault fault;
     Op op;
-    const char* part;  // nullptr: no fault, cancelled at once
-    int skip;
-    std::string message = k61;  // 61: the call fails; 7: it throws
-  } rows[] = {{"a.dat\nb.dat\n", Op::kStat, "b.dat", 0, k7},
-              {"a.dat\nb.dat\n", Op::kRead, "b.dat", 0, k7},
-              {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 1, k7},
-              {"a.dat\nb.dat\n", Op::kCreateTemporary, ".report.txt", 0, k7},
-              {"a.dat\nb.dat\n", Op::kCreateTemporary, ".out.bin", 0, k75},
-              {"a.dat\nb.dat\n", Op::kAppend, ".out.bin", 0, k75},
-              {"a.dat\nb.dat\n", Op::kRename, "out.bin", 0},
-              {"a.dat\nb.dat\n", Op::kRename, "report.txt", 0, k7},
-              {"a.dat\nb.dat\n", Op::kRead, "list.txt", 1},
-              {"a.dat\nmissing.dat\n", Op::kRead, nullptr, 0},
-              {"", Op::kRead, nullptr, 0}};
+    const char* part;
+    int skip = 0;
+    const char* list = "a.dat\nb.dat\n";
+  } rows[] = {{kThrows, Op::kStat, "b.dat"},
+              {kThrows, Op::kRead, "b.dat"},
+              {kThrows, Op::kAppend, ".out.bin", 1},
+              {kThrows, Op::kCreateTemporary, ".report.txt"},
+              {kListEdited, Op::kCreateTemporary, ".out.bin"},
+              {kListEdited, Op::kAppend, ".out.bin"},
+              {kFails, Op::kRename, "out.bin"},
+              {kThrows, Op::kRename, "report.txt"},
+              {kFails, Op::kRead, "list.txt", 1},
+              {kNone, Op::kRead, "", 0, "a.dat\nmissing.dat\n"},
+              {kNone, Op::kRead, "", 0, ""}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.part ? row.part : row.list);
+    SCOPED_TRACE(&row - rows);
     FakeFileSystem fs;
     fs.AddFile("/d/a.dat", MemberBytes(154));
     fs.AddFile("/d/b.dat", MemberBytes(254));
@@ -123,21 +123,20 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
     fs.AddFile("/d/report.txt", "OLD REPORT");
     const Strings before = fs.FilePaths();
     fs.before_each = [&, seen = 0](Op op, const std::string& path) mutable {
-      if (!row.part || op != row.op ||
+      if (row.fault == kNone || op != row.op ||
           path.find(row.part) == std::string::npos || seen++ != row.skip) {
         return;
       }
-      if (row.message == k7) throw std::bad_alloc();
-      if (row.message == k61)
-        fs.FailOn(op, path, Status(FailureCode::kDiskFull));
-      if (row.message == k75) fs.AddFile("/d/list.txt", "b.dat\nb.dat\n");
+      if (row.fault == kThrows) throw std::bad_alloc();
+      if (row.fault == kFails) fs.FailOn(op, path, Status(61, "Disk full"));
+      if (row.fault == kListEdited) fs.AddFile("/d/list.txt", "b.dat\nb.dat\n");
     };
     Canceller observer;
-    observer.at_once = row.part == nullptr;
-    EXPECT_EQ(
-        Pack(fs, "list.txt",
-             row.part ? RunOutcome::kFailed : RunOutcome::kCancelled, observer),
-        row.part ? Strings{row.message} : Strings{});
+    observer.at_once = row.fault == kNone;
+    const RunOutcome outcome =
+        observer.at_once ? RunOutcome::kCancelled : RunOutcome::kFailed;
+    EXPECT_EQ(Pack(fs, "list.txt", outcome, observer),
+              observer.at_once ? Strings{} : Strings{shown[row.fault]});
     EXPECT_EQ(fs.FilePaths(), before);
     EXPECT_EQ(fs.Content("/d/out.bin"), "OLD IMAGE");
     EXPECT_EQ(fs.Content("/d/report.txt"), "OLD REPORT");
