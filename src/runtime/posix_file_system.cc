@@ -503,9 +503,12 @@ class PosixFolder : public Folder {
         !S_ISREG(earlier.st_mode)) {
       return;
     }
-    if (::fchown(fd, earlier.st_uid, earlier.st_gid) != 0) {
-      (void)::fchown(fd, static_cast<uid_t>(-1), earlier.st_gid);
-    }
+    // The group alone when the owner cannot be given; failing both leaves
+    // the file the user's own, which loses nothing.
+    const bool given =
+        ::fchown(fd, earlier.st_uid, earlier.st_gid) == 0 ||
+        ::fchown(fd, static_cast<uid_t>(-1), earlier.st_gid) == 0;
+    static_cast<void>(given);
     (void)::fchmod(fd, earlier.st_mode & 07777);
   }
 
