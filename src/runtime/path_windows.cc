@@ -172,6 +172,24 @@ bool NamesDevice(const std::string& path) {
          path.starts_with("//./");
 }
 
+namespace {
+
+// `wide` completed by the system (GetFullPathNameW): joined to the current
+// folder or drive, "." and ".." resolved, '/' made '\\'. Empty when the
+// system cannot complete it.
+std::wstring FullPath(const std::wstring& wide) {
+  const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::wstring full(size, L'\0');
+  const DWORD length =
+      ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return {};
+  full.resize(length);
+  return full;
+}
+
+}  // namespace
+
 std::string AbsolutePath(const std::string& path) {
   if (!path.empty() && (path.front() == '/' || path.front() == '\\')) {
     return path;
@@ -180,15 +198,8 @@ std::string AbsolutePath(const std::string& path) {
       (path[2] == '/' || path[2] == '\\')) {
     return path;
   }
-  const std::wstring wide = Widen(path);
-  const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  std::wstring full(size, L'\0');
-  const DWORD length =
-      ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-  if (length == 0 || length >= size) return path;
-  full.resize(length);
-  return Narrow(full);
+  const std::wstring full = FullPath(Widen(path));
+  return full.empty() ? path : Narrow(full);
 }
 
 std::wstring SystemPath(const std::string& path) {
@@ -196,13 +207,8 @@ std::wstring SystemPath(const std::string& path) {
   if (wide.size() < kLongPathLength || wide.starts_with(LR"(\\?\)")) {
     return wide;
   }
-  const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return wide;
-  std::wstring full(size, L'\0');
-  const DWORD length =
-      ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-  if (length == 0 || length >= size) return wide;
-  full.resize(length);
+  const std::wstring full = FullPath(wide);
+  if (full.empty()) return wide;
   if (full.starts_with(LR"(\\.\)")) return full;  // a device: as it is
   if (full.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + full.substr(2);
   return LR"(\\?\)" + full;
