@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "reading/image_extractor.h"
+#include "reading/extract_summary.h"
 #include "runtime/path.h"
 
 namespace mirlot {

@@ -10,6 +10,7 @@
 
 #include "reading/extract_names.h"
 #include "reading/extract_observer.h"
+#include "reading/extract_summary.h"
 #include "reading/image_reader.h"
 #include "reading/image_soundness.h"
 #include "reading/report_reader.h"
@@ -23,19 +24,6 @@ class EntryBatch;
 // after it without its extension ("d/out" for "d/out.bin"), or with ".d"
 // added when it has none ("d/image.d" for "d/image").
 std::string DefaultExtractFolder(const std::string& image_path);
-
-struct ExtractSummary {
-  enum class Outcome {
-    kDone,      // every entry written or, under force, skipped
-    kUnsound,   // refused: the image is unsound and force was not given
-    kExisting,  // refused: files to be written exist already
-  };
-  Outcome outcome = Outcome::kDone;
-  std::string first_existing;  // kExisting: the first such path
-  std::uint64_t existing_count = 0;
-  std::uint64_t written = 0;
-  std::uint64_t skipped = 0;
-};
 
 class ImageExtraction {
  public:
