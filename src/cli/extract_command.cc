@@ -9,6 +9,7 @@
 #include "cli/command_output.h"
 #include "cli/commands.h"
 #include "cli/output_text.h"
+#include "runtime/number_text.h"
 #include "reading/image_extractor.h"
 #include "runtime/console.h"
 

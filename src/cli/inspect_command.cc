@@ -7,6 +7,7 @@
 #include "cli/command_output.h"
 #include "cli/commands.h"
 #include "cli/output_text.h"
+#include "reading/image_words.h"
 #include "reading/inspect_image.h"
 
 namespace mirlot {
@@ -25,22 +26,6 @@ const char* ReportStateName(ReportMatch::State state) {
       return "matches";
   }
   return "unknown";
-}
-
-std::string NamesNote(const ReportMatch& report) {
-  const std::string& path = report.path;
-  switch (report.state) {
-    case ReportMatch::State::kMatches:
-      return "names: from " + path;
-    case ReportMatch::State::kMissing:
-      return "names: none (no " + path + ")";
-    case ReportMatch::State::kUnreadable:
-      return "names: none (cannot read " + path + ": " + report.detail + ")";
-    case ReportMatch::State::kMismatch:
-      return "names: none (" + path +
-             " does not match the table: " + report.detail + ")";
-  }
-  return {};
 }
 
 // What both printers share: the output, and the warning on standard error.
@@ -65,13 +50,12 @@ class TextPrinter : public Printer {
   using Printer::Printer;
 
   void OnNotAnImage(const ImageReader&, const std::string& reason) override {
-    output().Say(image_path() + " is not a Mirlot image: " + reason);
+    output().Say(NotAnImageLine(image_path(), reason));
   }
 
   void OnStart(const ImageReader& image, const ReportMatch& report) override {
-    output().Print(image_path() + ": " +
-                   Plural(image.file_size(), "byte", "bytes") + ", " +
-                   Plural(image.readable_count(), "entry", "entries"));
+    output().Print(
+        ImageHeadline(image_path(), image.file_size(), image.readable_count()));
     output().Print(NamesNote(report));
     if (image.readable_count() > 0) {
       output().Print("    #      offset      length  name");
@@ -89,18 +73,9 @@ class TextPrinter : public Printer {
   }
 
   void OnEnd(const SoundnessCheck& verdict) override {
-    if (verdict.sound()) {
-      output().Print("sound");
-      return;
-    }
-    output().Print("unsound: " +
-                   Plural(verdict.problem_count(), "problem", "problems"));
-    for (const ImageProblem& problem : verdict.problems()) {
-      output().Print("  " + problem.message);
-    }
-    if (verdict.omitted_count() > 0) {
-      output().Print("  ... and " + std::to_string(verdict.omitted_count()) +
-                     " more");
+    output().Print(VerdictLine(verdict));
+    for (const std::string& line : ProblemLines(verdict)) {
+      output().Print("  " + line);
     }
   }
 };

@@ -67,8 +67,4 @@ std::string TerminalName(std::string_view bytes) {
   return EscapeControls(bytes, true);
 }
 
-std::string Plural(std::uint64_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 }  // namespace mirlot

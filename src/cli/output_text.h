@@ -1,9 +1,8 @@
 // Safe forms of arbitrary bytes (names from a report, paths) for the
-// terminal and for JSON, and counts in words.
+// terminal and for JSON.
 #ifndef MIRLOT_CLI_OUTPUT_TEXT_H_
 #define MIRLOT_CLI_OUTPUT_TEXT_H_
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,9 +24,6 @@ std::string TerminalText(std::string_view bytes);
 // A name from an image's report for the terminal: TerminalText with '\'
 // written as "\\" too, so that the text "\xff" and the byte FF differ.
 std::string TerminalName(std::string_view bytes);
-
-// `count` and the noun for it: "1 byte", "2 bytes".
-std::string Plural(std::uint64_t count, const char* one, const char* many);
 
 }  // namespace mirlot
 

@@ -15,4 +15,8 @@ std::string GroupedNumber(std::uint64_t value) {
   return digits;
 }
 
+std::string Plural(std::uint64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace mirlot

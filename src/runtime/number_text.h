@@ -14,6 +14,9 @@ std::string StrNumber(std::int64_t value);
 // Decimal digits in groups of three separated by commas: "1,024", "7".
 std::string GroupedNumber(std::uint64_t value);
 
+// `count` and the noun for it: "1 byte", "2 bytes".
+std::string Plural(std::uint64_t count, const char* one, const char* many);
+
 }  // namespace mirlot
 
 #endif  // MIRLOT_RUNTIME_NUMBER_TEXT_H_
