@@ -7,17 +7,14 @@
 #include "cli/commands.h"
 #include "cli/terminal_progress.h"
 #include "format/output_names.h"
+#include "packing/listed_differences.h"
 #include "packing/output_verification.h"
 #include "reading/output_pair.h"
-#include "runtime/number_text.h"
 #include "runtime/path.h"
 
 namespace mirlot {
 
 namespace {
-
-// Differences listed one by one; the rest are counted.
-constexpr std::uint64_t kListedDifferences = 10;
 
 int CannotRead(CommandOutput& output, const Status& failure) {
   output.Say("cannot read " + failure.description());
@@ -35,28 +32,6 @@ Result<OutputPair> OpenOutputs(FileSystem& file_system,
   return pair;
 }
 
-// Lists the first differences on standard output and counts the rest.
-class ListedDifferences : public DifferenceSink {
- public:
-  explicit ListedDifferences(CommandOutput& output) : output_(output) {}
-
-  void OnDifference(const std::string& text) override {
-    if (++count_ <= kListedDifferences) output_.Say(text, stdout);
-  }
-
-  // Says how many differences were not listed.
-  void Finish() {
-    if (count_ <= kListedDifferences) return;
-    output_.Say("and " + GroupedNumber(count_ - kListedDifferences) +
-                    " more differences",
-                stdout);
-  }
-
- private:
-  CommandOutput& output_;
-  std::uint64_t count_ = 0;
-};
-
 int RunVerify(const std::string& list_path, bool quiet) {
   CommandOutput output("verify");
   FileSystem& file_system = HostFileSystem();
@@ -68,7 +43,7 @@ int RunVerify(const std::string& list_path, bool quiet) {
   if (!outputs.ok()) return CannotRead(output, outputs.status());
   if (!outputs->warning.empty()) output.Say(outputs->warning);
   TerminalProgress progress(output, !quiet, "Verifying");
-  ListedDifferences differences(output);
+  ListedDifferences differences;
   Result<std::uint64_t> count = VerifyOutputs(
       file_system, list_path, {*outputs->image, **outputs->report}, differences,
       progress);
@@ -77,7 +52,12 @@ int RunVerify(const std::string& list_path, bool quiet) {
     return progress.InterruptExitStatus();
   }
   if (!count.ok()) return CannotRead(output, count.status());
-  differences.Finish();
+  for (const std::string& text : differences.listed()) {
+    output.Say(text, stdout);
+  }
+  if (const std::string more = differences.MoreLine(); !more.empty()) {
+    output.Say(more, stdout);
+  }
   if (*count == 0) {
     output.Say(
         image_path + " and " + outputs->report_path + " match " + list_path,
