@@ -82,8 +82,8 @@ std::optional<ReportEntry> ParseReportLine(std::string_view line) {
   return ReportEntry{*number, TrimSpaces(line), {*offset, *length}};
 }
 
-ReportLineReader::ReportLineReader(ReadableFile& file)
-    : input_(file, BlockSizeFor(file)) {}
+ReportLineReader::ReportLineReader(ReadableFile& file, std::uint64_t start)
+    : input_(file, BlockSizeFor(file), start) {}
 
 Result<std::optional<ReportTextLine>> ReportLineReader::NextLine(
     std::size_t longest) {

@@ -58,8 +58,9 @@ class ReportLineReader {
   // Next() refuses longer lines; no report line is anywhere near this long.
   static constexpr std::size_t kMaximumLineLength = 64 * 1024;
 
-  // Reads `file`, which must outlive the reader, from its start.
-  explicit ReportLineReader(ReadableFile& file);
+  // Reads `file`, which must outlive the reader, from byte `start` on: its
+  // start, or where an earlier reader's offset() said a line begins.
+  explicit ReportLineReader(ReadableFile& file, std::uint64_t start = 0);
 
   // Reads the next line to its end, keeping at most `longest` bytes of its
   // text (a longer line is marked cut), so that memory stays bounded.
@@ -71,6 +72,9 @@ class ReportLineReader {
   // the end of the file. On failure returns the read failure, or 75
   // "Path/File access error" for a line longer than kMaximumLineLength.
   Result<std::optional<std::string>> Next();
+
+  // The file offset where the next line begins.
+  std::uint64_t offset() const { return input_.offset(); }
 
   // The 1-based number of the line read last.
   std::uint64_t line_number() const { return line_number_; }

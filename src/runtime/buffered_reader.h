@@ -27,6 +27,9 @@ class BufferedReader {
   // returns the read failure.
   Result<std::string_view> Peek();
 
+  // The file offset of the next byte not yet consumed.
+  std::uint64_t offset() const { return file_offset_ - (filled_ - position_); }
+
   // Consumes the first `count` bytes of what Peek() returned last.
   void Consume(std::size_t count) { position_ += count; }
 
