@@ -39,12 +39,9 @@ class ReportNames {
   std::optional<ReportLineReader> lines_;
 };
 
-Result<bool> Inspect(FileSystem& file_system, const std::string& image_path,
-                     InspectionVisitor& visitor) {
-  Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
-  if (!pair.ok()) return pair.status();
-  if (!pair->warning.empty()) visitor.OnWarning(pair->warning);
-  Result<ImageReader> image = ImageReader::Open(*pair->image);
+Result<bool> Inspect(OutputPair& pair, InspectionVisitor& visitor) {
+  if (!pair.warning.empty()) visitor.OnWarning(pair.warning);
+  Result<ImageReader> image = ImageReader::Open(*pair.image);
   if (!image.ok()) return image.status();
   SoundnessCheck check(*image);
   // Such a file's "entries" are whatever its bytes say: none is shown.
@@ -52,11 +49,11 @@ Result<bool> Inspect(FileSystem& file_system, const std::string& image_path,
     visitor.OnNotAnImage(*image, check.not_an_image());
     return false;
   }
-  Result<ReportMatch> report = MatchReport(*pair, *image);
+  Result<ReportMatch> report = MatchReport(pair, *image);
   if (!report.ok()) return report.status();
   visitor.OnStart(*image, *report);
 
-  ReportNames names(pair->report.ok() ? pair->report->get() : nullptr, *report);
+  ReportNames names(pair.report.ok() ? pair.report->get() : nullptr, *report);
   TableCursor cursor(*image);
   while (!cursor.AtEnd()) {
     const std::uint64_t index = cursor.next_index();
@@ -72,11 +69,16 @@ Result<bool> Inspect(FileSystem& file_system, const std::string& image_path,
 
 }  // namespace
 
+Result<bool> InspectPair(OutputPair& pair, InspectionVisitor& visitor) {
+  return OutOfMemoryAsFailure([&] { return Inspect(pair, visitor); });
+}
+
 Result<bool> InspectImage(FileSystem& file_system,
                           const std::string& image_path,
                           InspectionVisitor& visitor) {
-  return OutOfMemoryAsFailure(
-      [&] { return Inspect(file_system, image_path, visitor); });
+  Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
+  if (!pair.ok()) return pair.status();
+  return InspectPair(*pair, visitor);
 }
 
 }  // namespace mirlot

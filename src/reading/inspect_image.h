@@ -11,6 +11,7 @@
 
 #include "reading/image_reader.h"
 #include "reading/image_soundness.h"
+#include "reading/output_pair.h"
 #include "reading/report_reader.h"
 #include "runtime/file_system.h"
 
@@ -45,6 +46,10 @@ class InspectionVisitor {
   // Cannot fail.
   virtual void OnEnd(const SoundnessCheck& verdict) = 0;
 };
+
+// Inspects the image and report of `pair`, opened by OpenImageAndReport,
+// as InspectImage does; the files stay open.
+Result<bool> InspectPair(OutputPair& pair, InspectionVisitor& visitor);
 
 // Inspects the image at `image_path`, with the report beside it.
 // On success the visitor has seen the whole image; returns whether it is
