@@ -63,10 +63,6 @@ RunFailure NameRereadFailure(const Status& failure, const ListPlace& place) {
                    PlaceName(place) + ": reading its name from the list");
 }
 
-std::string FolderName(const std::string& folder) {
-  return AbsolutePath(folder.empty() ? "." : folder);
-}
-
 std::string OutputOperation(std::string_view operation, std::string_view name,
                             const std::string& folder) {
   return std::string(operation) + " " + std::string(name) + " in " +

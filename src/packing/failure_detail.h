@@ -46,10 +46,6 @@ RunFailure Explained(const Status& failure, std::string_view what);
 // field 1: reading its name from the list: cannot be accessed".
 RunFailure NameRereadFailure(const Status& failure, const ListPlace& place);
 
-// The output folder `folder` ("" for the current one) as messages name it:
-// its absolute path, so that no message says "in .".
-std::string FolderName(const std::string& folder);
-
 // "writing out.bin in /home/me/d": an operation on the output `name` in
 // `folder`, named by FolderName.
 std::string OutputOperation(std::string_view operation, std::string_view name,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "commit/folder_wait.h"
 #include "runtime/status.h"
 
 namespace mirlot {
@@ -19,7 +20,11 @@ struct CopyProgress {
   friend bool operator==(const CopyProgress&, const CopyProgress&) = default;
 };
 
-class RunObserver {
+// The wait for the output folder and the cancel request come from
+// FolderWaitObserver: the run polls CancelRequested between blocks and
+// while it waits; when it holds, the run ends with nothing changed and no
+// further message.
+class RunObserver : public FolderWaitObserver {
  public:
   virtual ~RunObserver() = default;
 
@@ -32,27 +37,11 @@ class RunObserver {
   // place, which can take as long as the copy. Cannot fail.
   virtual void OnSaving() {}
 
-  // Called from the thread running the packing: with `waiting` true when the
-  // run starts to wait because another run is writing its outputs into
-  // `folder`, with false when that wait is over (the other run finished, or
-  // this one was cancelled while waiting). The run polls CancelRequested
-  // while it waits. Cannot fail.
-  virtual void OnWaitingForFolder(const std::string& folder, bool waiting) {
-    (void)folder;
-    (void)waiting;
-  }
-
   // Called from the thread running the packing with one line the user
   // should read although the run goes on: its folder could not be locked,
   // or a file in the commit record's place was not ours and was removed.
   // Cannot fail.
   virtual void OnWarning(const std::string& text) { (void)text; }
-
-  // Polled from the thread running the packing, between blocks and while it
-  // waits for the output folder.
-  // Returns true when the user asked to stop; the run then ends with nothing
-  // changed and no further message.
-  virtual bool CancelRequested() { return false; }
 };
 
 }  // namespace mirlot

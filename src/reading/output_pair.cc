@@ -1,10 +1,9 @@
 // Opens an image and its report together under their folder's lock.
 #include "reading/output_pair.h"
 
-#include <chrono>
 #include <map>
-#include <thread>
 
+#include "commit/folder_wait.h"
 #include "commit/interrupted_commit.h"
 #include "format/output_names.h"
 #include "runtime/out_of_memory.h"
@@ -14,17 +13,6 @@
 namespace mirlot {
 
 namespace {
-
-// How often a reader tries the lock again while a pack holds it.
-constexpr auto kRetryInterval = std::chrono::milliseconds(100);
-
-std::unique_ptr<FolderLock> WaitForLock(Folder& folder, LockKind kind) {
-  for (;;) {
-    std::unique_ptr<FolderLock> lock = folder.TryLock(kind);
-    if (lock != nullptr) return lock;
-    std::this_thread::sleep_for(kRetryInterval);
-  }
-}
 
 // Opens `name` in `folder`, or the file that `located` says holds its
 // earlier content.
@@ -38,7 +26,8 @@ Result<std::unique_ptr<ReadableFile>> OpenThrough(
 }
 
 Result<OutputPair> OpenPair(FileSystem& file_system,
-                            const std::string& image_path) {
+                            const std::string& image_path,
+                            FolderWaitObserver& observer) {
   OutputPair pair;
   pair.report_path = ResolveIn(ParentFolder(image_path), kReportName);
   Result<std::unique_ptr<Folder>> folder =
@@ -52,16 +41,21 @@ Result<OutputPair> OpenPair(FileSystem& file_system,
     pair.report = file_system.OpenForRead(pair.report_path);
     return pair;
   }
-  std::unique_ptr<FolderLock> lock = WaitForLock(**folder, LockKind::kShared);
+  const std::string folder_name = FolderName(ParentFolder(image_path));
+  Result<std::unique_ptr<FolderLock>> lock =
+      WaitForFolderLock(**folder, LockKind::kShared, folder_name, observer);
+  if (!lock.ok()) return lock.status();
   Settlement settled;
   Result<std::optional<FileStatus>> record =
       (*folder)->StatName(kCommitRecordName);
   if (record.ok() && *record) {
-    lock.reset();
-    lock = WaitForLock(**folder, LockKind::kExclusive);
+    lock->reset();
+    lock = WaitForFolderLock(**folder, LockKind::kExclusive, folder_name,
+                             observer);
+    if (!lock.ok()) return lock.status();
     const std::string outputs[] = {kImageName, kReportName};
     Result<Settlement> settlement = SettleInterruptedCommit(
-        **folder, ParentFolder(image_path), outputs, lock->held());
+        **folder, ParentFolder(image_path), outputs, (*lock)->held());
     if (!settlement.ok()) return settlement.status();
     settled = std::move(*settlement);
   }
@@ -77,9 +71,10 @@ Result<OutputPair> OpenPair(FileSystem& file_system,
 }  // namespace
 
 Result<OutputPair> OpenImageAndReport(FileSystem& file_system,
-                                      const std::string& image_path) {
+                                      const std::string& image_path,
+                                      FolderWaitObserver& observer) {
   return OutOfMemoryAsFailure(
-      [&] { return OpenPair(file_system, image_path); });
+      [&] { return OpenPair(file_system, image_path, observer); });
 }
 
 }  // namespace mirlot

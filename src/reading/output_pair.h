@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "commit/folder_wait.h"
 #include "runtime/file_system.h"
 #include "runtime/result.h"
 
@@ -25,15 +26,18 @@ struct OutputPair {
 };
 
 // Opens the image at `image_path` and the report beside it. Waits while a
-// pack holds their folder's lock. A commit's record left in the folder is
+// pack holds their folder's lock, telling `observer` and polling it for a
+// cancel request. A commit's record left in the folder is
 // settled first where this run may (commit/interrupted_commit.h); where it
 // may not, the files the settling would leave are opened instead.
 // On success returns both (the report possibly as its failure). On failure
 // returns the failure to open the image, the failure to settle the record
 // (75 when which files belong together cannot be told: then nothing is
-// opened), or 7 "Out of memory".
-Result<OutputPair> OpenImageAndReport(FileSystem& file_system,
-                                      const std::string& image_path);
+// opened), 18 "User interrupt occurred" when cancelled while waiting, or 7
+// "Out of memory".
+Result<OutputPair> OpenImageAndReport(
+    FileSystem& file_system, const std::string& image_path,
+    FolderWaitObserver& observer = UnobservedWait());
 
 }  // namespace mirlot
 

@@ -25,6 +25,12 @@ std::string ResolveIn(const std::string& folder, const std::string& path);
 // the current folder cannot be known. Nothing is looked up.
 std::string AbsolutePath(const std::string& path);
 
+// The folder `folder` ("" for the current one) as messages name it: its
+// absolute path, so that no message says "in .".
+inline std::string FolderName(const std::string& folder) {
+  return AbsolutePath(folder.empty() ? "." : folder);
+}
+
 // The last component of `path` (after its last separator).
 std::string LastComponent(const std::string& path);
 
