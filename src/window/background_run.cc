@@ -36,12 +36,21 @@ BackgroundRun::~BackgroundRun() = default;
 
 RunOutcome BackgroundRun::Run(const RunRequest& request,
                               FileSystem& file_system) {
+  return Run(
+      [&](MessageSink& sink, RunObserver& observer) {
+        return RunPacking(request, file_system, sink, observer);
+      },
+      "Packing");
+}
+
+RunOutcome BackgroundRun::Run(const Work& work, std::string doing) {
+  doing_ = std::move(doing);
   started_ = std::chrono::steady_clock::now();
   WindowThreadSink sink(*this);
   RunOutcome outcome = RunOutcome::kFailed;
   std::atomic<bool> ended{false};
   std::optional<std::thread> worker = start_worker_([&] {
-    outcome = RunPacking(request, file_system, sink, progress_);
+    outcome = work(sink, progress_);
     ended.store(true);
     host_.WakeWindowThread();
   });
@@ -78,7 +87,7 @@ void BackgroundRun::Refresh() {
   if (state.copy) {
     left = time_left_.Update(*state.copy, std::chrono::steady_clock::now());
   }
-  view_->Show(LookOfProgress(state, left));
+  view_->Show(LookOfProgress(state, left, doing_));
 }
 
 void BackgroundRun::Cancel() {

@@ -1,8 +1,8 @@
-// A packing run started from a window, the same for every toolkit: the run
-// works on a thread of its own while the window's thread serves events; its
-// messages come to the window's thread one at a time, the worker waiting
-// until each is dismissed; a run that takes a while shows its progress with
-// Cancel.
+// A run started from a window (a pack, or work on an image), the same for
+// every toolkit: the run works on a thread of its own while the window's
+// thread serves events; its messages come to the window's thread one at a
+// time, the worker waiting until each is dismissed; a run that takes a
+// while shows its progress with Cancel.
 #ifndef MIRLOT_WINDOW_BACKGROUND_RUN_H_
 #define MIRLOT_WINDOW_BACKGROUND_RUN_H_
 
@@ -42,6 +42,15 @@ class BackgroundRun {
   BackgroundRun(const BackgroundRun&) = delete;
   BackgroundRun& operator=(const BackgroundRun&) = delete;
 
+  // What runs on the worker: it tells its messages to `sink` and its
+  // progress to `observer`, which it polls for a cancel request.
+  using Work =
+      std::function<RunOutcome(MessageSink& sink, RunObserver& observer)>;
+
+  // Runs `work`, its progress shown as `doing` ("Extracting 3 of 9
+  // files…"), as Run(request) runs a pack.
+  RunOutcome Run(const Work& work, std::string doing);
+
   // Runs `request` over `file_system` and returns the outcome once the run
   // ended. The calling thread must be the window's; the host serves it
   // meanwhile. Each message of the run goes to `show` with its detail,
@@ -69,6 +78,7 @@ class BackgroundRun {
   TimeLeftEstimate time_left_;
   std::chrono::steady_clock::time_point started_;
   std::unique_ptr<ProgressView> view_;
+  std::string doing_;
   bool ending_ = false;  // a message was shown: no progress any more
 };
 

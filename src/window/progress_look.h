@@ -7,6 +7,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "packing/run_observer.h"
@@ -32,14 +33,16 @@ struct ProgressLook {
   friend bool operator==(const ProgressLook&, const ProgressLook&) = default;
 };
 
-// The look of `state`; `left` is the copy's time left, when known.
-// "Packing…" until the copy starts, then the progress text; "Saving…" once
+// The look of `state`; `left` is the copy's time left, when known, and
+// `doing` what the run does. "Packing…" until the copy starts, then the
+// progress text; "Saving…" once
 // every payload is copied; "Waiting for another run to finish writing into
 // F…" while the run waits for folder F; "Cancelling…" once cancelled.
 // Then, each on a line of its own, "Warning: " and each warning the run
 // gave.
 ProgressLook LookOfProgress(const RunState& state,
-                            std::optional<std::chrono::seconds> left);
+                            std::optional<std::chrono::seconds> left,
+                            std::string_view doing = "Packing");
 
 }  // namespace mirlot
 
