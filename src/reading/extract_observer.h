@@ -5,12 +5,16 @@
 #include <cstdint>
 #include <string>
 
+#include "commit/folder_wait.h"
 #include "format/image_table.h"
 
 namespace mirlot {
 
-// Learns of each entry as the extraction goes.
-class ExtractObserver {
+// Learns of each entry as the extraction goes. CancelRequested is polled
+// between blocks: when it holds, the entry being written is dropped, those
+// complete before it are put in place, and the extraction ends with 18
+// "User interrupt occurred".
+class ExtractObserver : public FolderWaitObserver {
  public:
   virtual ~ExtractObserver() = default;
   // The payload of entry `number` (1-based) is complete at `path`.
@@ -20,10 +24,6 @@ class ExtractObserver {
   // Entry `number` was left out: its payload does not lie wholly inside the
   // image. Cannot fail.
   virtual void OnSkipped(std::uint64_t number, const TableEntry& entry) = 0;
-  // Polled between blocks. Returns true when the user asked to stop: the
-  // entry being written is then dropped, those complete before it are put
-  // in place, and the extraction ends with 18 "User interrupt occurred".
-  virtual bool CancelRequested() { return false; }
 };
 
 }  // namespace mirlot

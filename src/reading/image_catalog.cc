@@ -45,8 +45,11 @@ ImageCatalog::ImageCatalog(std::string image_path, OutputPair pair)
     : image_path_(std::move(image_path)), pair_(std::move(pair)) {}
 
 Result<std::unique_ptr<ImageCatalog>> ImageCatalog::Open(
-    FileSystem& file_system, const std::string& image_path) {
-  Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
+    FileSystem& file_system, const std::string& image_path,
+    FolderWaitObserver& observer) {
+  Result<OutputPair> pair =
+      OpenImageAndReport(file_system, image_path, observer);
+  if (pair.status().Is(FailureCode::kUserInterrupt)) return pair.status();
   if (!pair.ok()) return pair.status().About(image_path);
   std::unique_ptr<ImageCatalog> catalog(
       new ImageCatalog(image_path, std::move(*pair)));

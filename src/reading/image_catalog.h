@@ -34,13 +34,16 @@ class ImageCatalog {
   static constexpr std::uint64_t kLinesPerMark = 64;
 
   // Opens the image at `image_path` and the report beside it as inspect
-  // does, judges the image and remembers where every kLinesPerMark-th
-  // report line begins; no name is kept.
+  // does (waiting for a locked folder, told to `observer`), judges the
+  // image and remembers where every kLinesPerMark-th report line begins;
+  // no name is kept.
   // On success returns the catalog, also of a file that is not an image
   // (then it has no rows). On failure returns the failure to open or read
-  // the image, its description led by the path, or 7 "Out of memory".
+  // the image, its description led by the path, 18 when cancelled while
+  // waiting, or 7 "Out of memory".
   static Result<std::unique_ptr<ImageCatalog>> Open(
-      FileSystem& file_system, const std::string& image_path);
+      FileSystem& file_system, const std::string& image_path,
+      FolderWaitObserver& observer = UnobservedWait());
 
   const std::string& image_path() const { return image_path_; }
   // One line about the image's folder for the user, or "".

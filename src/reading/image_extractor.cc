@@ -81,14 +81,17 @@ ImageExtraction::ImageExtraction(FileSystem& file_system,
       verdict_(std::move(verdict)) {}
 
 Result<ImageExtraction> ImageExtraction::Open(FileSystem& file_system,
-                                              const std::string& image_path) {
+                                              const std::string& image_path,
+                                              FolderWaitObserver& observer) {
   return OutOfMemoryAsFailure(
-      [&] { return OpenUnguarded(file_system, image_path); });
+      [&] { return OpenUnguarded(file_system, image_path, observer); });
 }
 
 Result<ImageExtraction> ImageExtraction::OpenUnguarded(
-    FileSystem& file_system, const std::string& image_path) {
-  Result<OutputPair> pair = OpenImageAndReport(file_system, image_path);
+    FileSystem& file_system, const std::string& image_path,
+    FolderWaitObserver& observer) {
+  Result<OutputPair> pair =
+      OpenImageAndReport(file_system, image_path, observer);
   if (!pair.ok()) return pair.status();
   Result<ImageReader> image = ImageReader::Open(*pair->image);
   if (!image.ok()) return image.status();

@@ -29,10 +29,14 @@ class ImageExtraction {
  public:
   // Opens the image at `image_path`, checks it and compares the report
   // beside it with its table.
+  // Waits for a locked folder as OpenImageAndReport does, told to
+  // `observer`.
   // On success returns the extraction, ready to write. On failure returns
-  // the failure to open or read the image, or 7 "Out of memory".
-  static Result<ImageExtraction> Open(FileSystem& file_system,
-                                      const std::string& image_path);
+  // the failure to open or read the image, 18 when cancelled while
+  // waiting, or 7 "Out of memory".
+  static Result<ImageExtraction> Open(
+      FileSystem& file_system, const std::string& image_path,
+      FolderWaitObserver& observer = UnobservedWait());
 
   const SoundnessCheck& verdict() const { return verdict_; }
   const ReportMatch& report() const { return report_; }
@@ -65,7 +69,8 @@ class ImageExtraction {
 
   // Open and WriteTo, whose running out of memory they turn into 7.
   static Result<ImageExtraction> OpenUnguarded(FileSystem& file_system,
-                                               const std::string& image_path);
+                                               const std::string& image_path,
+                                               FolderWaitObserver& observer);
   Result<ExtractSummary> WriteUnguarded(const std::string& folder, bool force,
                                         ExtractObserver& observer);
   Status PrepareFolder(const std::string& folder, bool& existed);
