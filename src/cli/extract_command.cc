@@ -9,9 +9,9 @@
 #include "cli/command_output.h"
 #include "cli/commands.h"
 #include "cli/output_text.h"
-#include "runtime/number_text.h"
 #include "reading/image_extractor.h"
 #include "runtime/console.h"
+#include "runtime/number_text.h"
 
 namespace mirlot {
 
@@ -160,7 +160,7 @@ int RunExtract(const ExtractOptions& options) {
       options.folder.empty() ? DefaultExtractFolder(image) : options.folder;
   ConsoleExtractObserver observer(output);
   Result<ExtractSummary> summary =
-      extraction->WriteTo(folder, options.force, observer);
+      extraction->WriteTo(folder, {options.force, options.force}, observer);
   if (summary.status().Is(FailureCode::kUserInterrupt)) {
     SayCancelled(output, observer.written(), extraction->entry_count(), folder);
     return observer.InterruptExitStatus();

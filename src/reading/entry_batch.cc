@@ -19,11 +19,11 @@ constexpr std::uint64_t kBatchBytes = 128 * 1024 * 1024;
 
 }  // namespace
 
-EntryBatch::EntryBatch(Folder& folder, std::string folder_path, bool force,
+EntryBatch::EntryBatch(Folder& folder, std::string folder_path, bool replace,
                        ExtractObserver& observer)
     : folder_(folder),
       folder_path_(std::move(folder_path)),
-      force_(force),
+      replace_(replace),
       observer_(observer) {}
 
 EntryBatch::~EntryBatch() {
@@ -84,7 +84,7 @@ Status EntryBatch::PutInPlace(ExtractSummary& summary) {
 Status EntryBatch::Move(const Waiting& waiting) {
   if (waiting.temporary.empty()) return Status::Ok();
   Status status;
-  if (force_) {
+  if (replace_) {
     const Replacement replacement[] = {{waiting.temporary, waiting.name}};
     Result<std::vector<std::string>> formers =
         folder_.ReplaceTogether(replacement);

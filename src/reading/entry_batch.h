@@ -19,10 +19,10 @@ struct ExtractSummary;
 
 class EntryBatch {
  public:
-  // Entries of `folder`, whose path is `folder_path`; with `force` an
+  // Entries of `folder`, whose path is `folder_path`; with `replace` an
   // existing file at an entry's name is replaced. The folder and the
   // observer must outlive the batch.
-  EntryBatch(Folder& folder, std::string folder_path, bool force,
+  EntryBatch(Folder& folder, std::string folder_path, bool replace,
              ExtractObserver& observer);
   // Removes the temporary files of entries never put in place.
   ~EntryBatch();
@@ -47,7 +47,7 @@ class EntryBatch {
   // On success every waiting entry is in place or skipped. On failure
   // returns the failure, its description naming the file or folder
   // concerned, or "exists already" when a file took an entry's name
-  // meanwhile and `force` is off; the entries before it are in place and
+  // meanwhile and `replace` is off; the entries before it are in place and
   // told, the temporary files of the others are removed.
   Status PutInPlace(ExtractSummary& summary);
 
@@ -65,7 +65,7 @@ class EntryBatch {
 
   Folder& folder_;
   std::string folder_path_;
-  bool force_;
+  bool replace_;
   ExtractObserver& observer_;
   std::vector<Waiting> waiting_;
   std::size_t files_ = 0;

@@ -9,8 +9,8 @@ namespace mirlot {
 
 struct ExtractSummary {
   enum class Outcome {
-    kDone,      // every entry written or, under force, skipped
-    kUnsound,   // refused: the image is unsound and force was not given
+    kDone,      // every entry written or, when salvaged, skipped
+    kUnsound,   // refused: the image is unsound and not to be salvaged
     kExisting,  // refused: files to be written exist already
   };
   Outcome outcome = Outcome::kDone;

@@ -111,16 +111,17 @@ Result<ImageExtraction> ImageExtraction::OpenUnguarded(
 }
 
 Result<ExtractSummary> ImageExtraction::WriteTo(const std::string& folder,
-                                                bool force,
+                                                ExtractChoices choices,
                                                 ExtractObserver& observer) {
   return OutOfMemoryAsFailure(
-      [&] { return WriteUnguarded(folder, force, observer); });
+      [&] { return WriteUnguarded(folder, choices, observer); });
 }
 
 Result<ExtractSummary> ImageExtraction::WriteUnguarded(
-    const std::string& folder, bool force, ExtractObserver& observer) {
+    const std::string& folder, ExtractChoices choices,
+    ExtractObserver& observer) {
   ExtractSummary summary;
-  if (!verdict_.sound() && !force) {
+  if (!verdict_.sound() && !choices.salvage) {
     summary.outcome = ExtractSummary::Outcome::kUnsound;
     return summary;
   }
@@ -129,7 +130,7 @@ Result<ExtractSummary> ImageExtraction::WriteUnguarded(
   Result<std::unique_ptr<Folder>> opened = file_system_.OpenFolder(folder);
   if (!opened.ok()) return opened.status().About(folder);
   Folder& out = **opened;
-  if (existed && !force) {
+  if (existed && !choices.replace) {
     Result<std::uint64_t> existing =
         CountExisting(out, folder, summary.first_existing);
     if (!existing.ok()) return existing.status();
@@ -139,16 +140,17 @@ Result<ExtractSummary> ImageExtraction::WriteUnguarded(
       return summary;
     }
   }
-  Status written = WriteEntries(out, folder, force, observer, summary);
+  Status written =
+      WriteEntries(out, folder, choices.replace, observer, summary);
   if (!written.ok()) return written;
   return summary;
 }
 
 Status ImageExtraction::WriteEntries(Folder& out, const std::string& folder,
-                                     bool force, ExtractObserver& observer,
+                                     bool replace, ExtractObserver& observer,
                                      ExtractSummary& summary) {
   const std::unique_ptr<FolderLock> live = ClearLeftovers(out);
-  EntryBatch batch(out, folder, force, observer);
+  EntryBatch batch(out, folder, replace, observer);
   Status status;
   TableCursor cursor(image_);
   while (status.ok() && !cursor.AtEnd()) {

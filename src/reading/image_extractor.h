@@ -25,6 +25,13 @@ class EntryBatch;
 // added when it has none ("d/image.d" for "d/image").
 std::string DefaultExtractFolder(const std::string& image_path);
 
+// What an extraction may do beyond writing new files, each asked of the
+// user on its own.
+struct ExtractChoices {
+  bool replace = false;  // replace files that exist at entries' names
+  bool salvage = false;  // from an unsound image, the entries inside it
+};
+
 class ImageExtraction {
  public:
   // Opens the image at `image_path`, checks it and compares the report
@@ -53,14 +60,15 @@ class ImageExtraction {
   // EntryBatch), so that a file under an entry's name is always whole. Refuses,
   // writing nothing, an unsound image and, when `folder` exists already, any
   // plan that would replace a file there (a file that appears meanwhile is not
-  // replaced either); with `force` an unsound image gives only the entries that
-  // lie wholly inside it, and existing files are replaced (never written
-  // through). On success returns what was done or why nothing was. On failure
-  // returns the failure, its description naming the file concerned, 7 "Out
-  // of memory", or 18 when `observer` asked to stop; the entries complete
-  // before it are put in place (after 7, those of earlier batches only), no
-  // temporary file stays.
-  Result<ExtractSummary> WriteTo(const std::string& folder, bool force,
+  // replaced either); with `choices.salvage` an unsound image gives only the
+  // entries that lie wholly inside it, with `choices.replace` existing files
+  // are replaced (never written through). On success returns what was done or
+  // why nothing was. On failure returns the failure, its description naming the
+  // file concerned, 7 "Out of memory", or 18 when `observer` asked to stop; the
+  // entries complete before it are put in place (after 7, those of earlier
+  // batches only), no temporary file stays.
+  Result<ExtractSummary> WriteTo(const std::string& folder,
+                                 ExtractChoices choices,
                                  ExtractObserver& observer);
 
  private:
@@ -71,13 +79,14 @@ class ImageExtraction {
   static Result<ImageExtraction> OpenUnguarded(FileSystem& file_system,
                                                const std::string& image_path,
                                                FolderWaitObserver& observer);
-  Result<ExtractSummary> WriteUnguarded(const std::string& folder, bool force,
+  Result<ExtractSummary> WriteUnguarded(const std::string& folder,
+                                        ExtractChoices choices,
                                         ExtractObserver& observer);
   Status PrepareFolder(const std::string& folder, bool& existed);
   Result<std::uint64_t> CountExisting(Folder& folder,
                                       const std::string& folder_path,
                                       std::string& first);
-  Status WriteEntries(Folder& out, const std::string& folder, bool force,
+  Status WriteEntries(Folder& out, const std::string& folder, bool replace,
                       ExtractObserver& observer, ExtractSummary& summary);
   Status WriteEntry(Folder& folder, EntryBatch& batch, std::uint64_t number,
                     const std::string& name, const TableEntry& entry,

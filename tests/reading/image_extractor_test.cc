@@ -37,7 +37,7 @@ std::string Extract(FakeFileSystem& fs, bool force) {
   Result<ImageExtraction> extraction = ImageExtraction::Open(fs, "/x/out.bin");
   if (!extraction.ok()) return extraction.status().description();
   Result<ExtractSummary> summary =
-      extraction->WriteTo("/x/out", force, recorder);
+      extraction->WriteTo("/x/out", {force, force}, recorder);
   return summary.ok() ? recorder.seen : summary.status().description();
 }
 

@@ -38,7 +38,7 @@ inline Status RunReader(const std::string& command, FileSystem& fs,
   if (command == "extract") {
     Result<ImageExtraction> opened = ImageExtraction::Open(fs, image);
     if (!opened.ok()) return opened.status();
-    return opened->WriteTo(folder + "/out", false, ignoring).status();
+    return opened->WriteTo(folder + "/out", {}, ignoring).status();
   }
   Result<OutputPair> pair = OpenImageAndReport(fs, image);
   if (!pair.ok()) return pair.status();
