@@ -17,13 +17,13 @@ class ImageCatalog::Recorder : public InspectionVisitor {
   void OnWarning(const std::string&) override {}
 
   void OnNotAnImage(const ImageReader&, const std::string& reason) override {
-    catalog_.headline_ = NotAnImageLine(catalog_.image_path_, reason);
+    catalog_.not_an_image_ = reason;
     catalog_.verdict_ = "not a Mirlot image";
   }
 
   void OnStart(const ImageReader& image, const ReportMatch& report) override {
-    catalog_.headline_ = ImageHeadline(catalog_.image_path_, image.file_size(),
-                                       image.readable_count());
+    catalog_.size_words_ =
+        ImageSizeWords(image.file_size(), image.readable_count());
     catalog_.names_note_ = NamesNote(report);
     catalog_.names_ = report.matches();
     catalog_.row_count_ = image.readable_count();

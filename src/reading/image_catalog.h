@@ -48,8 +48,11 @@ class ImageCatalog {
   const std::string& image_path() const { return image_path_; }
   // One line about the image's folder for the user, or "".
   const std::string& warning() const { return pair_.warning; }
-  // "d/out.bin: 46 bytes, 2 entries", or that it is not a Mirlot image.
-  const std::string& headline() const { return headline_; }
+  const std::string& report_path() const { return pair_.report_path; }
+  // Why the file cannot be a Mirlot image, or "" when it can.
+  const std::string& not_an_image() const { return not_an_image_; }
+  // "46 bytes, 2 entries" (ImageSizeWords).
+  const std::string& size_words() const { return size_words_; }
   // Where the names come from (NamesNote).
   const std::string& names_note() const { return names_note_; }
   // "sound", "unsound: N problems", or "not a Mirlot image".
@@ -74,7 +77,8 @@ class ImageCatalog {
 
   std::string image_path_;
   OutputPair pair_;
-  std::string headline_;
+  std::string not_an_image_;
+  std::string size_words_;
   std::string names_note_;
   std::string verdict_;
   std::vector<std::string> problems_;

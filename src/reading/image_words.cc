@@ -4,10 +4,14 @@
 
 namespace mirlot {
 
+std::string ImageSizeWords(std::uint64_t size, std::uint64_t entries) {
+  return Plural(size, "byte", "bytes") + ", " +
+         Plural(entries, "entry", "entries");
+}
+
 std::string ImageHeadline(const std::string& image_path, std::uint64_t size,
                           std::uint64_t entries) {
-  return image_path + ": " + Plural(size, "byte", "bytes") + ", " +
-         Plural(entries, "entry", "entries");
+  return image_path + ": " + ImageSizeWords(size, entries);
 }
 
 std::string NotAnImageLine(const std::string& image_path,

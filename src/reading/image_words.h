@@ -12,6 +12,9 @@
 
 namespace mirlot {
 
+// "46 bytes, 2 entries".
+std::string ImageSizeWords(std::uint64_t size, std::uint64_t entries);
+
 // "d/out.bin: 46 bytes, 2 entries".
 std::string ImageHeadline(const std::string& image_path, std::uint64_t size,
                           std::uint64_t entries);
