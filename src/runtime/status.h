@@ -1,4 +1,5 @@
-// A failure carried as a value: a number and a description, or success.
+// A failure carried as a value: a number, a description and what more the
+// user is told about it, or success.
 #ifndef MIRLOT_RUNTIME_STATUS_H_
 #define MIRLOT_RUNTIME_STATUS_H_
 
@@ -26,7 +27,9 @@ enum class FailureCode : int {
   kPathNotFound = 76,
 };
 
-// Success, or a failure with a number and a description.
+// Success, or a failure with a number, a description and a detail: the
+// line a run prints after its message (which entry, list line or output,
+// what was being done, and why), "" when there is nothing more to tell.
 class [[nodiscard]] Status {
  public:
   // Success.
@@ -42,11 +45,22 @@ class [[nodiscard]] Status {
   bool ok() const { return number_ == 0; }
   int number() const { return number_; }
   const std::string& description() const { return description_; }
+  const std::string& detail() const { return detail_; }
   bool Is(FailureCode code) const { return number_ == static_cast<int>(code); }
 
-  // This failure with `what` and ": " put in front of its description.
+  // This failure with `what` and ": " put in front of its description; the
+  // detail stays.
   Status About(const std::string& what) const {
-    return Status(number_, what + ": " + description_);
+    Status about = *this;
+    about.description_ = what + ": " + description_;
+    return about;
+  }
+
+  // This failure with `detail` as its detail; success stays without one.
+  Status WithDetail(std::string detail) const {
+    Status told = *this;
+    if (!ok()) told.detail_ = std::move(detail);
+    return told;
   }
 
   friend bool operator==(const Status&, const Status&) = default;
@@ -54,6 +68,7 @@ class [[nodiscard]] Status {
  private:
   int number_ = 0;
   std::string description_;
+  std::string detail_;
 };
 
 // The standard description of a failure number ("File not found" for 53).
