@@ -27,9 +27,8 @@ double TimeOneRun(const std::string& list_path, std::size_t& members) {
       mirlot::HostFileSystem(), list_path, mirlot::ParentFolder(list_path));
   const auto end = std::chrono::steady_clock::now();
   if (const auto* failed = std::get_if<mirlot::ListStageFailure>(&result)) {
-    std::fprintf(stderr, "list stage failed: %d %s\n",
-                 failed->failure.status.number(),
-                 failed->failure.status.description().c_str());
+    std::fprintf(stderr, "list stage failed: %d %s\n", failed->failure.number(),
+                 failed->failure.description().c_str());
     return -1;
   }
   if (const auto* refused = std::get_if<mirlot::MemberRefusal>(&result)) {

@@ -51,14 +51,12 @@ std::string EntryDetail(const ListPlace& place, std::string_view what,
          std::string(reason);
 }
 
-RunFailure Explained(const Status& failure, std::string_view what) {
-  if (failure.ok() || failure.Is(FailureCode::kUserInterrupt)) {
-    return {failure, ""};
-  }
-  return {failure, std::string(what) + ": " + ReasonOf(failure)};
+Status Explained(const Status& failure, std::string_view what) {
+  if (failure.Is(FailureCode::kUserInterrupt)) return failure;
+  return failure.WithDetail(std::string(what) + ": " + ReasonOf(failure));
 }
 
-RunFailure NameRereadFailure(const Status& failure, const ListPlace& place) {
+Status NameRereadFailure(const Status& failure, const ListPlace& place) {
   return Explained(failure,
                    PlaceName(place) + ": reading its name from the list");
 }

@@ -13,14 +13,6 @@
 
 namespace mirlot {
 
-// A failure of the run with what more the user is told about it ("" when
-// nothing, as for success and for a cancelled run).
-struct RunFailure {
-  Status status;
-  std::string detail;
-  bool ok() const { return status.ok(); }
-};
-
 // "no such file" for 53, "no space left" for 61, "permission denied" for
 // 70...; "failure N" for a number without a phrase.
 std::string ReasonOf(const Status& failure);
@@ -39,12 +31,12 @@ std::string EntryDetail(const ListPlace& place, std::string_view what,
                         std::string_view reason);
 
 // `failure` with "`what`: reason" as its detail; a cancelled run gets none.
-RunFailure Explained(const Status& failure, std::string_view what);
+Status Explained(const Status& failure, std::string_view what);
 
 // `failure` to read the name of the entry at `place` again from the list
 // (75 when the list no longer holds it), told as the list's: "list line 2,
 // field 1: reading its name from the list: cannot be accessed".
-RunFailure NameRereadFailure(const Status& failure, const ListPlace& place);
+Status NameRereadFailure(const Status& failure, const ListPlace& place);
 
 // "writing out.bin in /home/me/d": an operation on the output `name` in
 // `folder`, named by FolderName.

@@ -41,7 +41,7 @@ std::optional<ListStageResult> CheckMember(
   };
   if (!status.ok()) {
     return ListStageFailure{
-        {status.status(), detail(ReasonOf(status.status()))},
+        status.status().WithDetail(detail(ReasonOf(status.status()))),
         StoppedMember{entry, name}};
   }
   if (status->kind != FileKind::kRegular || status->hidden) {
@@ -66,7 +66,8 @@ ListStageFailure ListReadFailure(FileSystem& file_system,
                                  const Status& failure) {
   Result<FileStatus> list = file_system.Stat(list_path);
   if (list.ok() && list->kind != FileKind::kRegular) {
-    return {{failure, "reading the list " + list_path + ": not a regular file"},
+    return {failure.WithDetail("reading the list " + list_path +
+                               ": not a regular file"),
             std::nullopt};
   }
   return {Explained(failure, "reading the list " + list_path), std::nullopt};
@@ -95,7 +96,8 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
     Result<std::string> field = reader.ReadField();
     if (field.status().Is(FailureCode::kBadFileNameOrNumber)) {
       return ListStageFailure{
-          {field.status(), PlaceName(reader.place()) + ": name too long"},
+          field.status().WithDetail(PlaceName(reader.place()) +
+                                    ": name too long"),
           std::nullopt};
     }
     if (!field.ok()) {
@@ -103,9 +105,10 @@ ListStageResult ReadEntryTable(FileSystem& file_system,
     }
     if (ready.table.size() >= kTableCapacity) {
       return ListStageFailure{
-          {Status(FailureCode::kSubscriptOutOfRange),
-           "list line " + std::to_string(reader.place().line) + ": more than " +
-               std::to_string(kTableCapacity) + " names"},
+          Status(FailureCode::kSubscriptOutOfRange)
+              .WithDetail("list line " + std::to_string(reader.place().line) +
+                          ": more than " + std::to_string(kTableCapacity) +
+                          " names"),
           std::nullopt};
     }
     const std::string name = TrimSpaces(*field);

@@ -36,7 +36,7 @@ struct MemberRefusal {
 
 // Reading the list failed, or looking up `member` did.
 struct ListStageFailure {
-  RunFailure failure;
+  Status failure;
   std::optional<StoppedMember> member;
 };
 

@@ -54,7 +54,8 @@ Status TellListProblem(const ListStageResult& stage, const std::string& path,
     return Status::Ok();
   }
   const ListStageFailure& failed = std::get<ListStageFailure>(stage);
-  const Status& failure = failed.failure.status;
+  // Verify tells a failure by its description alone, without a run's detail.
+  const Status failure = failed.failure.WithDetail("");
   if (failed.member && failure.Is(FailureCode::kFileNotFound)) {
     TellStoppedMember(*failed.member, " is missing", differences);
   } else if (failed.member) {
@@ -101,7 +102,7 @@ Result<std::uint64_t> Verify(FileSystem& file_system,
     const CopyResult copied =
         CopyPayloads(file_system, folder, *list->list, list->table, *layout,
                      image, kImageName, observer);
-    status = copied.failure.status;
+    status = copied.failure.WithDetail("");  // the run's detail, untold
     if (copied.member_path) {
       status = status.About(copied.member_path->empty() ? list_path
                                                         : *copied.member_path);

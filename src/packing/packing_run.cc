@@ -43,9 +43,9 @@ bool ListIsAnOutput(FileSystem& file_system, const std::string& list_path,
 // Writes the report a line at a time, each name read again from `list`, so
 // that memory does not grow with it. A failure to write is told as the
 // report's, `writing`; one to read a name again as the list's.
-RunFailure WriteReport(WritableFile& report, ReadableFile& list,
-                       const EntryTable& table, const ContainerLayout& layout,
-                       const std::string& writing) {
+Status WriteReport(WritableFile& report, ReadableFile& list,
+                   const EntryTable& table, const ContainerLayout& layout,
+                   const std::string& writing) {
   ListNames names(list, table);
   Status status = report.Append(ReportHeading());
   for (std::size_t k = 0; status.ok() && k < table.size(); ++k) {
@@ -61,21 +61,22 @@ RunFailure WriteReport(WritableFile& report, ReadableFile& list,
 // Settles the commit of an earlier run that a crash interrupted in `folder`
 // and warns of a record that was not ours. A record that stays fails the
 // run with 75: this run needs its name.
-RunFailure SettleEarlierCommit(Folder& folder, const std::string& folder_path,
-                               bool locked, RunObserver& observer) {
+Status SettleEarlierCommit(Folder& folder, const std::string& folder_path,
+                           bool locked, RunObserver& observer) {
   const std::string outputs[] = {kImageName, kReportName};
   Result<Settlement> settled =
       SettleInterruptedCommit(folder, folder_path, outputs, locked);
   if (!settled.ok()) {
     const Status& failure = settled.status();
-    return {Status(static_cast<FailureCode>(failure.number())),
-            failure.description()};
+    return Status(static_cast<FailureCode>(failure.number()))
+        .WithDetail(failure.description());
   }
   if (!settled->note.empty()) observer.OnWarning(settled->note);
   if (!settled->remains.empty()) {
-    return {Status(FailureCode::kPathFileAccessError), settled->remains};
+    return Status(FailureCode::kPathFileAccessError)
+        .WithDetail(settled->remains);
   }
-  return {};
+  return Status::Ok();
 }
 
 // Why replacing the outputs failed with 75 when a folder holds the name of
@@ -103,9 +104,8 @@ struct PreparedFolder {
 // there and, under a held lock, removes the temporary files of earlier runs.
 // On success `prepared` holds the folder and its lock. On failure returns
 // why, with its detail.
-RunFailure PrepareFolder(FileSystem& file_system,
-                         const std::string& folder_path, RunObserver& observer,
-                         PreparedFolder& prepared) {
+Status PrepareFolder(FileSystem& file_system, const std::string& folder_path,
+                     RunObserver& observer, PreparedFolder& prepared) {
   Result<std::unique_ptr<Folder>> opened = file_system.OpenFolder(folder_path);
   if (!opened.ok()) {
     return Explained(opened.status(),
@@ -122,7 +122,7 @@ RunFailure PrepareFolder(FileSystem& file_system,
   const bool held = prepared.lock->held();
   // A commit that a crash interrupted is settled first: until then a
   // leftover temporary file may hold the only copy of an earlier output.
-  RunFailure settled =
+  Status settled =
       SettleEarlierCommit(*prepared.folder, folder_path, held, observer);
   if (settled.ok() && held) {
     for (const char* name : {kImageName, kReportName, kCommitRecordName}) {
@@ -135,9 +135,9 @@ RunFailure PrepareFolder(FileSystem& file_system,
 // Makes the finished `image` and `report` in `folder` durable and moves them
 // into place together, unless `observer` asked to cancel first.
 // On success both outputs are in place. On failure the earlier ones are.
-RunFailure CommitOutputs(Folder& folder, const std::string& folder_path,
-                         StagedOutput& image, StagedOutput& report,
-                         RunObserver& observer) {
+Status CommitOutputs(Folder& folder, const std::string& folder_path,
+                     StagedOutput& image, StagedOutput& report,
+                     RunObserver& observer) {
   const std::string both = std::string(kImageName) + " and " + kReportName;
   // On the disk before they are moved over the earlier files, so that a
   // crash soon after cannot leave an empty or partial output in place. For
@@ -146,7 +146,7 @@ RunFailure CommitOutputs(Folder& folder, const std::string& folder_path,
     return Explained(s, OutputOperation("saving", both, folder_path));
   }
   if (observer.CancelRequested()) {
-    return {Status(FailureCode::kUserInterrupt), ""};
+    return Status(FailureCode::kUserInterrupt);
   }
   StagedOutput* const outputs[] = {&image, &report};
   const Status s = CommitTogether(outputs);
@@ -154,7 +154,7 @@ RunFailure CommitOutputs(Folder& folder, const std::string& folder_path,
   const std::string why = s.Is(FailureCode::kPathFileAccessError)
                               ? FolderInTheWay(folder)
                               : std::string();
-  if (!why.empty()) return {s, replacing + ": " + why};
+  if (!why.empty()) return s.WithDetail(replacing + ": " + why);
   return Explained(s, replacing);
 }
 
@@ -162,11 +162,10 @@ RunFailure CommitOutputs(Folder& folder, const std::string& folder_path,
 // `folder_path`, and commits them (CommitOutputs).
 // On success both outputs are in place. On failure the earlier ones are, and
 // the temporary files are removed.
-RunFailure WriteAndCommit(FileSystem& file_system, Folder& folder,
-                          const std::string& folder_path, ReadableFile& list,
-                          const EntryTable& table,
-                          const ContainerLayout& layout,
-                          RunObserver& observer) {
+Status WriteAndCommit(FileSystem& file_system, Folder& folder,
+                      const std::string& folder_path, ReadableFile& list,
+                      const EntryTable& table, const ContainerLayout& layout,
+                      RunObserver& observer) {
   const auto writing = [&folder_path](const char* name) {
     return OutputOperation("writing", name, folder_path);
   };
@@ -178,15 +177,15 @@ RunFailure WriteAndCommit(FileSystem& file_system, Folder& folder,
   if (Status s = report.Open(); !s.ok()) {
     return Explained(s, writing(kReportName));
   }
-  RunFailure reported =
+  Status reported =
       WriteReport(report.file(), list, table, layout, writing(kReportName));
   if (!reported.ok()) return reported;
   if (Status s = image.file().Append(EncodeTable(layout.places)); !s.ok()) {
     return Explained(s, writing(kImageName));
   }
-  RunFailure copied = CopyPayloads(file_system, folder_path, list, table,
-                                   layout, image.file(), kImageName, observer)
-                          .failure;
+  Status copied = CopyPayloads(file_system, folder_path, list, table, layout,
+                               image.file(), kImageName, observer)
+                      .failure;
   if (!copied.ok()) return copied;
   observer.OnSaving();
   if (Status s = report.Finish(); !s.ok()) {
@@ -200,11 +199,11 @@ RunFailure WriteAndCommit(FileSystem& file_system, Folder& folder,
 
 // Writes both outputs in `folder_path` and moves them into place once both
 // are complete, all under the folder's lock.
-RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
-                        ReadableFile& list, const EntryTable& table,
-                        const ContainerLayout& layout, RunObserver& observer) {
+Status WriteOutputs(FileSystem& file_system, const std::string& folder_path,
+                    ReadableFile& list, const EntryTable& table,
+                    const ContainerLayout& layout, RunObserver& observer) {
   PreparedFolder prepared;
-  if (RunFailure failure =
+  if (Status failure =
           PrepareFolder(file_system, folder_path, observer, prepared);
       !failure.ok()) {
     return failure;
@@ -213,25 +212,22 @@ RunFailure WriteOutputs(FileSystem& file_system, const std::string& folder_path,
                         layout, observer);
 }
 
-RunOutcome Fail(MessageSink& sink, const RunFailure& failure) {
-  if (failure.status.Is(FailureCode::kUserInterrupt)) {
-    return RunOutcome::kCancelled;
-  }
-  sink.Show(FailureMessage(failure.status), MessageKind::kProblem,
-            failure.detail);
+RunOutcome Fail(MessageSink& sink, const Status& failure) {
+  if (failure.Is(FailureCode::kUserInterrupt)) return RunOutcome::kCancelled;
+  sink.Show(FailureMessage(failure), MessageKind::kProblem, failure.detail());
   return RunOutcome::kFailed;
 }
 
 // The failure of a table whose image would reach 2 GiB.
-RunFailure TooLarge(ReadableFile& list, const EntryTable& table,
-                    const std::string& folder) {
+Status TooLarge(ReadableFile& list, const EntryTable& table,
+                const std::string& folder) {
   const std::size_t k = EntriesThatFit(table);
   std::string detail = PlaceName(table[k].place) + ": ";
   if (Result<std::string> name = ListNames::At(list, table, k); name.ok()) {
     detail += ShownPath(MemberPath(folder, *name)) + ": ";
   }
-  return {Status(FailureCode::kOverflow),
-          detail + "the image would reach 2 GiB with it"};
+  return Status(FailureCode::kOverflow)
+      .WithDetail(detail + "the image would reach 2 GiB with it");
 }
 
 RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
@@ -243,8 +239,9 @@ RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
   const std::string& list_path = *request.list_path;
   const std::string folder = ParentFolder(list_path);
   if (ListIsAnOutput(file_system, list_path, folder)) {
-    return Fail(sink, {Status(FailureCode::kPathFileAccessError),
-                       "the list " + list_path + " is one of the outputs"});
+    return Fail(sink, Status(FailureCode::kPathFileAccessError)
+                          .WithDetail("the list " + list_path +
+                                      " is one of the outputs"));
   }
   ListStageResult stage = ReadEntryTable(file_system, list_path, folder);
   // A user who cancelled while the list was read wants no message about it.
@@ -264,8 +261,8 @@ RunOutcome PackList(const RunRequest& request, FileSystem& file_system,
   }
   Result<ContainerLayout> layout = PlanContainer(list.table);
   if (!layout.ok()) return Fail(sink, TooLarge(*list.list, list.table, folder));
-  RunFailure written = WriteOutputs(file_system, folder, *list.list, list.table,
-                                    *layout, observer);
+  Status written = WriteOutputs(file_system, folder, *list.list, list.table,
+                                *layout, observer);
   if (!written.ok()) return Fail(sink, written);
   sink.Show(kDoneMessage, MessageKind::kCompletion);
   return RunOutcome::kDone;
@@ -280,7 +277,7 @@ RunOutcome RunPacking(const RunRequest& request, FileSystem& file_system,
         return PackList(request, file_system, sink, observer);
       });
   // Unwinding removed the temporary files; the outputs are as they were.
-  if (!outcome.ok()) return Fail(sink, {outcome.status(), ""});
+  if (!outcome.ok()) return Fail(sink, outcome.status());
   return *outcome;
 }
 

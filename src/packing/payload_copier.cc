@@ -61,11 +61,11 @@ CopyResult CopyPayloads(FileSystem& file_system, const std::string& folder,
   }
   const std::size_t k = stream.current_entry();
   const std::string& path = stream.current_path();
-  const RunFailure read =
+  const Status read =
       path.empty() ? NameRereadFailure(status, table[k].place)
                    : Explained(status, PlaceName(table[k].place) +
                                            ": reading " + ShownPath(path));
-  if (read.detail.empty()) return {read, std::nullopt};  // cancelled
+  if (read.detail().empty()) return {read, std::nullopt};  // cancelled
   return {read, path};
 }
 

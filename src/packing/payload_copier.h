@@ -17,7 +17,7 @@ namespace mirlot {
 // opened or read: that member's path, or "" when its name could not be read
 // again from the list.
 struct CopyResult {
-  RunFailure failure;
+  Status failure;
   std::optional<std::string> member_path;
 };
 

@@ -62,7 +62,7 @@ TEST(PayloadCopierTest, CopiesPayloadsBackToBackInBlocksOfOneMiB) {
     observer.cancel_at_poll = c.cancel_at_poll;
     EXPECT_EQ(CopyPayloads(fs, "/d", **fs.OpenForRead("/d/list"), table,
                            *PlanContainer(table), **image, "image", observer)
-                  .failure.status.number(),
+                  .failure.number(),
               c.failure);
     EXPECT_EQ(observer.seen, c.seen);
     const std::string payloads =
