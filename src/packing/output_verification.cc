@@ -102,7 +102,8 @@ Result<std::uint64_t> Verify(FileSystem& file_system,
     const CopyResult copied =
         CopyPayloads(file_system, folder, *list->list, list->table, *layout,
                      image, kImageName, observer);
-    status = copied.failure.WithDetail("");  // the run's detail, untold
+    // Verify says a failure by its description; the detail is the run's.
+    status = copied.failure.WithDetail("");
     if (copied.member_path) {
       status = status.About(copied.member_path->empty() ? list_path
                                                         : *copied.member_path);
