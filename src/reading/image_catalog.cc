@@ -49,13 +49,12 @@ Result<std::unique_ptr<ImageCatalog>> ImageCatalog::Open(
     FolderWaitObserver& observer) {
   Result<OutputPair> pair =
       OpenImageAndReport(file_system, image_path, observer);
-  if (pair.status().Is(FailureCode::kUserInterrupt)) return pair.status();
-  if (!pair.ok()) return pair.status().About(image_path);
+  if (!pair.ok()) return pair.status();
   std::unique_ptr<ImageCatalog> catalog(
       new ImageCatalog(image_path, std::move(*pair)));
   Recorder recorder(*catalog);
   Result<bool> inspected = InspectPair(catalog->pair_, recorder);
-  if (!inspected.ok()) return inspected.status().About(image_path);
+  if (!inspected.ok()) return inspected.status();
   Status marked = OutOfMemoryAsFailure([&] {
     return catalog->names_ ? catalog->MarkReportLines() : Status::Ok();
   });

@@ -39,7 +39,7 @@ class ImageCatalog {
   // no name is kept.
   // On success returns the catalog, also of a file that is not an image
   // (then it has no rows). On failure returns the failure to open or read
-  // the image, its description led by the path, 18 when cancelled while
+  // the image, or the report's led by its path, 18 when cancelled while
   // waiting, or 7 "Out of memory".
   static Result<std::unique_ptr<ImageCatalog>> Open(
       FileSystem& file_system, const std::string& image_path,

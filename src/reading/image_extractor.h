@@ -49,6 +49,11 @@ class ImageExtraction {
   const ReportMatch& report() const { return report_; }
   // How many entries the table holds that can be read: those WriteTo takes.
   std::uint64_t entry_count() const { return image_.readable_count(); }
+  // The bytes past the table: what the payloads of a sound image add up to.
+  std::uint64_t payload_bytes() const {
+    const std::uint64_t table = image_.readable_count() * kTableEntrySize;
+    return image_.file_size() > table ? image_.file_size() - table : 0;
+  }
   // OutputPair::warning of the image's folder, "" when there is none.
   const std::string& warning() const { return warning_; }
 
