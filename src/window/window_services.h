@@ -56,6 +56,27 @@ class MessagePresenterFor {
   virtual void ShowMessage(Parent parent, const WindowMessage& message) = 0;
 };
 
+template <typename Parent>
+class FolderChooserFor {
+ public:
+  virtual ~FolderChooserFor() = default;
+  // Lets the user pick a folder to write into, modally over `parent`,
+  // proposing `proposed` (UTF-8; it may not exist yet, its parent does).
+  // On success returns the chosen folder's full path (UTF-8). When the user
+  // cancels, returns nothing.
+  virtual std::optional<std::string> ChooseFolder(
+      Parent parent, const std::string& proposed) = 0;
+};
+
+template <typename Parent>
+class QuestionerFor {
+ public:
+  virtual ~QuestionerFor() = default;
+  // Asks `question` (UTF-8) with Yes and No, No the default, modally over
+  // `parent`. Returns true for Yes; closing the box is No. Cannot fail.
+  virtual bool Ask(Parent parent, const WindowMessage& question) = 0;
+};
+
 struct RunTiming {
   // How long a run works before the progress window appears.
   std::chrono::milliseconds progress_delay{500};
@@ -68,6 +89,19 @@ struct RunTiming {
 template <typename Parent>
 struct WindowServicesFor {
   ListChooserFor<Parent>& chooser;
+  MessagePresenterFor<Parent>& presenter;
+  FileSystem& file_system;
+  RunTiming timing = {};
+};
+
+// What the image window works with besides: the list chooser (for Verify)
+// and the message box of the main window, a folder chooser (for Extract)
+// and Yes/No questions.
+template <typename Parent>
+struct ImageWindowServicesFor {
+  ListChooserFor<Parent>& list_chooser;
+  FolderChooserFor<Parent>& folder_chooser;
+  QuestionerFor<Parent>& questioner;
   MessagePresenterFor<Parent>& presenter;
   FileSystem& file_system;
   RunTiming timing = {};

@@ -1,0 +1,178 @@
+// The image window's core played by a scripted user over the in-memory file
+// system: opening, Extract… with its questions, Verify… and Reload, each
+// with what the user saw and, for Extract…, the files it left.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "runtime/fake_file_system.h"
+#include "support/packing_fixtures.h"
+#include "window/image_window_core.h"
+
+namespace mirlot {
+namespace {
+
+using namespace std::literals;
+
+// Serves by waiting: the worker's calls run at once, one at a time.
+class SpinHost : public RunHost {
+ public:
+  void CallOnWindowThread(const std::function<void()>& task) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    task();
+  }
+  void WakeWindowThread() override {}
+  void Serve(const ServeCalls& calls) override {
+    while (!calls.ended()) std::this_thread::sleep_for(1ms);
+  }
+  std::unique_ptr<ProgressView> OpenProgress(std::function<void()>) override {
+    return nullptr;
+  }
+
+ private:
+  std::mutex mutex_;
+};
+
+// Answers each chooser and question with the next of `answers` ("" cancels
+// a chooser, "yes" or anything else answers a question) and records what it
+// saw: "(proposed)" for a chooser, "<question|detail>", "[message|detail]".
+struct ScriptedUser : ListChooserFor<int>,
+                      FolderChooserFor<int>,
+                      QuestionerFor<int>,
+                      MessagePresenterFor<int> {
+  std::optional<std::string> ChooseList(int, const std::string& at) override {
+    return Choose(at);
+  }
+  std::optional<std::string> ChooseFolder(int, const std::string& at) override {
+    return Choose(at);
+  }
+  bool Ask(int, const WindowMessage& question) override {
+    seen += "<" + question.text + "|" + question.detail + ">";
+    return Next() == "yes";
+  }
+  void ShowMessage(int, const WindowMessage& message) override {
+    seen += "[" + message.text +
+            (message.detail.empty() ? "" : "|" + message.detail) + "]";
+  }
+  std::optional<std::string> Choose(const std::string& proposed) {
+    seen += "(" + proposed + ")";
+    std::string chosen = Next();
+    return chosen.empty() ? std::nullopt : std::optional(chosen);
+  }
+  std::string Next() {
+    std::string next;
+    std::getline(answers, next, ';');
+    return next;
+  }
+  std::istringstream answers;
+  std::string seen;
+};
+
+// A payload's note in every message of a finished extraction.
+const std::string kPayloads =
+    "|Each file holds a payload: the member without its first 50 and last 4 "
+    "bytes, not the member itself.]";
+
+TEST(ImageWindowTest, UserSessions) {
+  const struct {
+    // extract, verify, "change" a.dat, "repack" it, "damage" out.bin
+    std::string steps;
+    std::string answers;  // the user's, in order
+    std::string seen;
+    std::string payload;  // in /d/out/a.dat afterwards ("" none)
+  } rows[] = {
+      {"extract", "/d/x",
+       "(/d/out)[Extracted 1 of 1 payloads to /d/x" + kPayloads, "AAAA"},
+      {"extract", "", "(/d/out)", ""},
+      {"extract; extract", "/d/out;/d/out;no",
+       "(/d/out)[Extracted 1 of 1 payloads to /d/out" + kPayloads +
+           "(/d/out)<1 file to be written exists already in /d/out. Replace "
+           "it?|/d/out/a.dat>",
+       "AAAA"},
+      {"extract; repack; extract", "/d/out;/d/out;yes",
+       "(/d/out)[Extracted 1 of 1 payloads to /d/out" + kPayloads +
+           "(/d/out)<1 file to be written exists already in /d/out. Replace "
+           "it?|/d/out/a.dat>[Extracted 1 of 1 payloads to /d/out" +
+           kPayloads,
+       "BBBB"},
+      {"damage; extract", "/d/y;yes",
+       "(/d/out)</d/out.bin is unsound: 1 problem. Extract only the entries "
+       "that lie wholly inside it?|entry 1: payload ends at 17, 7 bytes past "
+       "the end of the file>[Extracted 0 of 1 payloads to /d/y; 1 entry "
+       "skipped" +
+           kPayloads,
+       ""},
+      {"verify", "/d/l.txt",
+       "(/d)[/d/out.bin and /d/report.txt match /d/l.txt]", ""},
+      {"change; verify", "/d/l.txt",
+       "(/d)[/d/out.bin and /d/report.txt differ from what /d/l.txt names "
+       "now: 1 difference|list line 1, field 1: payload differs at byte 51 "
+       "of a.dat]",
+       ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.steps);
+    FakeFileSystem fs;
+    fs.AddFile("/d/a.dat", MemberBytes(58, "AAAA"));
+    fs.AddFile("/d/l.txt", "a.dat\n");
+    ASSERT_EQ(PackList(fs, "/d/l.txt"), RunOutcome::kDone);
+    ScriptedUser user;
+    user.answers.str(row.answers);
+    ImageWindowCore<int> window({user, user, user, user, fs});
+    SpinHost host;
+    ASSERT_TRUE(window.Open(host, 0, "/d/out.bin"));
+    std::istringstream steps(row.steps);
+    for (std::string step; std::getline(steps >> std::ws, step, ';');) {
+      if (step == "extract") window.Extract(host, 0);
+      if (step == "verify") window.Verify(host, 0);
+      if (step == "change" || step == "repack") {
+        fs.AddFile("/d/a.dat", MemberBytes(58, "BBBB"));
+      }
+      if (step == "damage") {
+        fs.AddFile("/d/out.bin", "\0\0\0\x08\0\0\0\x09WX"s);
+        ASSERT_TRUE(window.Reload(host, 0));
+      }
+      if (step == "repack") {
+        ASSERT_EQ(PackList(fs, "/d/l.txt"), RunOutcome::kDone);
+        ASSERT_TRUE(window.Reload(host, 0));
+      }
+    }
+    EXPECT_EQ(user.seen, row.seen);
+    if (!row.payload.empty()) {
+      const std::string folder = row.answers.substr(0, row.answers.find(';'));
+      EXPECT_EQ(fs.Content(folder + "/a.dat"), row.payload);
+    }
+  }
+}
+
+TEST(ImageWindowTest, ShowsTheVerdictAndReadsRowsWhenDrawn) {
+  FakeFileSystem fs;
+  fs.AddFile("/d/a.dat", MemberBytes(58, "AAAA"));
+  fs.AddFile("/d/l\tb.dat", MemberBytes(60, "CCCCCC"));
+  fs.AddFile("/d/l.txt", "a.dat\nl\tb.dat\n");
+  ASSERT_EQ(PackList(fs, "/d/l.txt"), RunOutcome::kDone);
+  fs.AddFile("/e/out.bin", "\0\0\0\x08\0\0\0\x09WX"s);
+  ScriptedUser user;
+  ImageWindowCore<int> window({user, user, user, user, fs});
+  SpinHost host;
+  EXPECT_FALSE(window.Open(host, 0, "/x/out.bin"));
+  EXPECT_EQ(user.seen, "[Cannot read /x/out.bin|File not found]");
+  ASSERT_TRUE(window.Open(host, 0, "/d/out.bin"));
+  EXPECT_EQ(window.Title(), "/d/out.bin - Mirlot utility");
+  EXPECT_EQ(window.Verdict(),
+            "26 bytes, 2 entries; sound; names: from /d/report.txt");
+  ASSERT_EQ(window.row_count(), 2u);
+  const std::array<std::string, 4> second = {"2", "l\\tb.dat", "20", "6"};
+  EXPECT_EQ(window.Row(1), second);
+  ASSERT_TRUE(window.Open(host, 0, "/e/out.bin"));
+  EXPECT_EQ(
+      window.Verdict(),
+      "10 bytes, 1 entry; unsound: 1 problem (entry 1: payload ends at 17, 7 "
+      "bytes past the end of the file); names: none (no /e/report.txt)");
+}
+
+}  // namespace
+}  // namespace mirlot
