@@ -26,26 +26,36 @@ bool AllPlain(std::initializer_list<std::string_view> names) {
 
 }  // namespace
 
-// Reads and writes go to the file's node, which a move takes along and
-// AddFile changes in place, so tests see partial files and files changed
-// meanwhile; Size() is the node's size when the file was opened, as on the
-// hosts. Calls are recorded with the path it was opened or made under.
-// A closed file waits in `closed` for its folder's sync; a new file
-// destroyed unclosed removes itself, as the hosts' do.
-class FakeFileSystem::File : public ReadableFile, public WritableFile {
+// Every open file, as each of the kinds a folder or the file system hands
+// out. Reads and writes go to the file's node, which a move takes along
+// and AddFile changes in place, so tests see partial files and files
+// changed meanwhile; Size() is the node's size when the file was opened,
+// as on the hosts. Calls are recorded with the path it was opened or made
+// under. A closed temporary file waits in `closed` for its folder's sync;
+// one destroyed unclosed removes itself, as the hosts' do. A file's lock is
+// kept by its node while the object that took it lives: the record as its
+// writer holds it, or as a later command opened it.
+class FakeFileSystem::File : public ReadableFile,
+                             public WritableFile,
+                             public ExclusiveFile,
+                             public LockableFile {
  public:
   File(FakeFileSystem& fs, std::string path, std::shared_ptr<Node> node,
-       Nodes* closed = nullptr)
+       Nodes* closed = nullptr, bool locked = false)
       : fs_(fs),
         path_(std::move(path)),
         name_(LastComponent(path_)),
         node_(std::move(node)),
         size_(node_->data.size()),
-        closed_(closed) {}
+        closed_(closed) {
+    if (locked) node_->locked = holds_ = true;
+  }
   ~File() override {
-    if (closed_ == nullptr || kept_) return;
     Guard guard(fs_.mutex_);
-    (void)fs_.ChangeName(Op::kRemove, {path_, ""});
+    if (holds_) node_->locked = false;
+    if (closed_ != nullptr && !kept_) {
+      (void)fs_.ChangeName(Op::kRemove, {path_, ""});
+    }
   }
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
@@ -70,6 +80,23 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
     return Status::Ok();
   }
   const std::string& name() const override { return name_; }
+  Status Sync() override {
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kSyncFiles, path_); !s.ok()) return s;
+    node_->synced = node_->data;
+    return Status::Ok();
+  }
+  ReadableFile& file() override { return *this; }
+  bool foreign_owner() const override { return node_->foreign; }
+  Result<LockAttempt> TryLock() override {
+    Guard guard(fs_.mutex_);
+    if (Status s = fs_.Enter(Op::kLockFolder, path_); !s.ok()) return s;
+    if (node_->locked) return LockAttempt::kHeldElsewhere;
+    node_->locked = holds_ = true;
+    auto it = fs_.files_.find(path_);
+    const bool named = it != fs_.files_.end() && it->second == node_;
+    return named ? LockAttempt::kTaken : LockAttempt::kRemoved;
+  }
 
  private:
   FakeFileSystem& fs_;
@@ -77,52 +104,25 @@ class FakeFileSystem::File : public ReadableFile, public WritableFile {
   std::string name_;
   std::shared_ptr<Node> node_;
   std::uint64_t size_;  // when opened
-  Nodes* closed_;       // null for a file opened for reading
+  Nodes* closed_;       // null but for a temporary file
   bool kept_ = false;   // closed: its folder's from now on
+  bool holds_ = false;  // the node's lock
 };
 
-// A file whose lock its node keeps while this object lives: the record as
-// its writer holds it, or as a later command opened it.
-class FakeFileSystem::LockedFile : public ExclusiveFile, public LockableFile {
- public:
-  LockedFile(FakeFileSystem& fs, std::string path, std::shared_ptr<Node> node,
-             bool locked)
-      : fs_(fs), path_(path), node_(node), file_(fs, std::move(path), node) {
-    if (locked) Lock();
+// A folder, or a file that is not a regular one, is refused with 75, as
+// the hosts refuse it.
+template <typename Kind>
+Result<std::unique_ptr<Kind>> FakeFileSystem::Open(const std::string& path) {
+  Guard guard(mutex_);
+  if (Status s = Enter(Op::kOpenForRead, path); !s.ok()) return s;
+  if (!Taken(path)) return FailureCode::kFileNotFound;
+  auto file = files_.find(path);
+  if (file == files_.end() || file->second->special) {
+    return FailureCode::kPathFileAccessError;
   }
-  ~LockedFile() override {
-    Guard guard(fs_.mutex_);
-    if (holds_) node_->locked = false;
-  }
-
-  Status Append(std::string_view data) override { return file_.Append(data); }
-  Status Sync() override {
-    Guard guard(fs_.mutex_);
-    if (Status s = fs_.Enter(Op::kSyncFiles, path_); !s.ok()) return s;
-    node_->synced = node_->data;
-    return Status::Ok();
-  }
-  ReadableFile& file() override { return file_; }
-  bool foreign_owner() const override { return node_->foreign; }
-  Result<LockAttempt> TryLock() override {
-    Guard guard(fs_.mutex_);
-    if (Status s = fs_.Enter(Op::kLockFolder, path_); !s.ok()) return s;
-    if (node_->locked) return LockAttempt::kHeldElsewhere;
-    Lock();
-    auto it = fs_.files_.find(path_);
-    const bool named = it != fs_.files_.end() && it->second == node_;
-    return named ? LockAttempt::kTaken : LockAttempt::kRemoved;
-  }
-
- private:
-  void Lock() { node_->locked = holds_ = true; }
-
-  FakeFileSystem& fs_;
-  std::string path_;
-  std::shared_ptr<Node> node_;
-  File file_;  // reads and appends, neither closed nor removed
-  bool holds_ = false;
-};
+  return std::unique_ptr<Kind>(
+      std::make_unique<File>(*this, path, file->second));
+}
 
 class FakeFileSystem::HeldLock : public FolderLock {
  public:
@@ -154,13 +154,11 @@ class FakeFileSystem::OpenedFolder : public Folder {
   // `before_each` hook, keeps a writer out, and a writer keeps everyone out.
   std::unique_ptr<FolderLock> TryLock(LockKind kind) override {
     Guard guard(fs_.mutex_);
-    if (Status s = fs_.Enter(Op::kLockFolder, path_); !s.ok()) {
-      return std::make_unique<HeldLock>(fs_, "", s);
+    Status why = fs_.Enter(Op::kLockFolder, path_);
+    if (why.ok() && fs_.folders_unlockable) {
+      why = Status(FailureCode::kPermissionDenied);
     }
-    if (fs_.folders_unlockable) {
-      return std::make_unique<HeldLock>(fs_, "",
-                                        Status(FailureCode::kPermissionDenied));
-    }
+    if (!why.ok()) return std::make_unique<HeldLock>(fs_, "", why);
     int& holders = fs_.lock_holders_[path_];
     if (holders < 0 || (holders > 0 && kind == LockKind::kExclusive)) {
       return nullptr;
@@ -197,38 +195,19 @@ class FakeFileSystem::OpenedFolder : public Folder {
     if (!AllPlain({final_name, stem})) return FailureCode::kBadFileNameOrNumber;
     Guard guard(fs_.mutex_);
     // Eight digits, where the host has eight random letters and digits.
-    const std::string name = TemporaryName(
-        stem, std::to_string(10000000 + ++fs_.temporary_counter_));
-    const std::string path = Full(name);
-    Result<std::shared_ptr<Node>> node = Create(path);
-    if (!node.ok()) return node.status();
-    return std::unique_ptr<WritableFile>(
-        std::make_unique<File>(fs_, path, *node, &closed_));
+    const std::string number =
+        std::to_string(10000000 + ++fs_.temporary_counter_);
+    return Create<WritableFile>(TemporaryName(stem, number), &closed_);
   }
   Result<std::unique_ptr<ExclusiveFile>> CreateExclusive(
       const std::string& name) override {
     if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
-    Guard guard(fs_.mutex_);
-    const std::string path = Full(name);
-    Result<std::shared_ptr<Node>> node = Create(path);
-    if (!node.ok()) return node.status();
-    return std::unique_ptr<ExclusiveFile>(
-        std::make_unique<LockedFile>(fs_, path, *node, true));
+    return Create<ExclusiveFile>(name, nullptr, true);
   }
   Result<std::unique_ptr<LockableFile>> OpenLockable(
       const std::string& name) override {
     if (!IsPlainName(name)) return FailureCode::kBadFileNameOrNumber;
-    Guard guard(fs_.mutex_);
-    const std::string path = Full(name);
-    if (Status s = fs_.Enter(Op::kOpenForRead, path); !s.ok()) return s;
-    auto file = fs_.files_.find(path);
-    if (file == fs_.files_.end()) {
-      return fs_.IsFolder(path) ? FailureCode::kPathFileAccessError
-                                : FailureCode::kFileNotFound;
-    }
-    if (file->second->special) return FailureCode::kPathFileAccessError;
-    return std::unique_ptr<LockableFile>(
-        std::make_unique<LockedFile>(fs_, path, file->second, false));
+    return fs_.Open<LockableFile>(Full(name));
   }
   Status SyncClosedFiles() override {
     Guard guard(fs_.mutex_);
@@ -299,14 +278,19 @@ class FakeFileSystem::OpenedFolder : public Folder {
     return ResolveIn(path_, name);
   }
 
-  // Makes the new file `path`, durable with the folder's SyncNames.
-  Result<std::shared_ptr<Node>> Create(const std::string& path) {
+  // Makes the new file `name`, durable with the folder's SyncNames.
+  template <typename Kind>
+  Result<std::unique_ptr<Kind>> Create(const std::string& name, Nodes* closed,
+                                       bool locked = false) {
+    Guard guard(fs_.mutex_);
+    const std::string path = Full(name);
     if (Status s = fs_.Enter(Op::kCreateTemporary, path); !s.ok()) return s;
     if (fs_.Taken(path)) return FailureCode::kPathFileAccessError;
     NameChange creation{"", path, fs_.NewNode()};
     Apply(creation, fs_.files_);
     fs_.unsynced_.push_back(creation);
-    return creation.node;
+    return std::unique_ptr<Kind>(
+        std::make_unique<File>(fs_, path, creation.node, closed, locked));
   }
 
   FakeFileSystem& fs_;
@@ -341,11 +325,7 @@ void FakeFileSystem::CopyFolder(const std::string& from,
   Guard guard(mutex_);
   for (const std::string& path : FilePaths()) {
     if (!path.starts_with(from + "/")) continue;
-    const Node& node = *files_[path];
-    const std::string copy = to + path.substr(from.size());
-    AddFile(copy, node.data);
-    files_[copy]->special = node.special;
-    files_[copy]->foreign = node.foreign;
+    AddFile(to + path.substr(from.size()), files_[path]->data);
   }
 }
 
@@ -449,13 +429,7 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
     const std::string& path) {
-  Guard guard(mutex_);
-  if (Status s = Enter(Op::kOpenForRead, path); !s.ok()) return s;
-  auto file = files_.find(path);
-  if (file == files_.end()) return FailureCode::kFileNotFound;
-  if (file->second->special) return FailureCode::kPathFileAccessError;
-  return std::unique_ptr<ReadableFile>(
-      std::make_unique<File>(*this, path, file->second));
+  return Open<ReadableFile>(path);
 }
 
 Status FakeFileSystem::CreateFolder(const std::string& path) {

@@ -54,7 +54,7 @@ class FakeFileSystem : public FileSystem {
   // Makes the file `path` one that another user owns (foreign_owner).
   void GiveToAnotherUser(const std::string& path);
   // Copies every file under the folder `from` to the same name under `to`,
-  // as new files with the same content, as `cp -r` or a restore would.
+  // as new regular files with the same content, as a restore would.
   void CopyFolder(const std::string& from, const std::string& to);
   // Gives every file a new device number, as a remount may.
   void RenumberDevices() { ++device_; }
@@ -112,7 +112,6 @@ class FakeFileSystem : public FileSystem {
  private:
   class File;
   class HeldLock;
-  class LockedFile;
   class OpenedFolder;
   struct Node {
     std::uint64_t id = 0;  // the file's identity
@@ -142,6 +141,9 @@ class FakeFileSystem : public FileSystem {
   // Records the call and runs `before_each`; returns the failure a test
   // asked for, else Ok. Call with `mutex_` held.
   Status Enter(Op op, const std::string& path);
+  // Opens the file `path` for reading, as `Kind`.
+  template <typename Kind>
+  Result<std::unique_ptr<Kind>> Open(const std::string& path);
   // Makes `change` in `names`.
   static void Apply(const NameChange& change, Names& names);
   std::shared_ptr<Node> NewNode() {
