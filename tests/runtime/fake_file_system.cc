@@ -53,9 +53,7 @@ class FakeFileSystem::File : public ReadableFile,
   ~File() override {
     Guard guard(fs_.mutex_);
     if (holds_) node_->locked = false;
-    if (closed_ != nullptr && !kept_) {
-      (void)fs_.ChangeName(Op::kRemove, {path_, ""});
-    }
+    if (closed_ != nullptr && !kept_) (void)fs_.ChangeName({path_, ""});
   }
 
   Result<std::size_t> ReadAt(std::uint64_t offset, char* buffer,
@@ -172,7 +170,7 @@ class FakeFileSystem::OpenedFolder : public Folder {
     for (const std::string& path : fs_.FilePaths()) {
       if (ParentFolder(path) == path_ &&
           IsTemporaryNameFor(LastComponent(path), final_name)) {
-        (void)fs_.ChangeName(Op::kRemove, {path, ""});
+        (void)fs_.ChangeName({path, ""});
       }
     }
   }
@@ -227,18 +225,15 @@ class FakeFileSystem::OpenedFolder : public Folder {
       const bool occupied = fs_.files_.contains(Full(r.to));
       Status moved;
       if (occupied && fs_.can_swap) {
-        moved = fs_.ChangeName(Op::kRename,
-                               {Full(r.from), Full(r.to), nullptr, true});
+        moved = fs_.ChangeName({Full(r.from), Full(r.to), nullptr, true});
         formers.push_back(r.from);
       } else {
         const std::string aside = SetAsideName(r.from);
         if (occupied) {
-          moved = fs_.ChangeName(Op::kRename, {Full(r.to), Full(aside)});
+          moved = fs_.ChangeName({Full(r.to), Full(aside)});
           formers.push_back(aside);
         }
-        if (moved.ok()) {
-          moved = fs_.ChangeName(Op::kRename, {Full(r.from), Full(r.to)});
-        }
+        if (moved.ok()) moved = fs_.ChangeName({Full(r.from), Full(r.to)});
       }
       if (!moved.ok()) return moved;
     }
@@ -246,20 +241,18 @@ class FakeFileSystem::OpenedFolder : public Folder {
   }
   Status MoveOnto(const std::string& from, const std::string& to) override {
     if (!AllPlain({from, to})) return Status(FailureCode::kBadFileNameOrNumber);
-    Guard guard(fs_.mutex_);
-    return fs_.ChangeName(Op::kRename, {Full(from), Full(to)});
+    return fs_.ChangeName({Full(from), Full(to)});
   }
   Status MoveWithoutReplacing(const std::string& from,
                               const std::string& to) override {
     if (!AllPlain({from, to})) return Status(FailureCode::kBadFileNameOrNumber);
     Guard guard(fs_.mutex_);
     if (fs_.Taken(Full(to))) return Status(FailureCode::kPathFileAccessError);
-    return fs_.ChangeName(Op::kRename, {Full(from), Full(to)});
+    return fs_.ChangeName({Full(from), Full(to)});
   }
   Status Remove(const std::string& name) override {
     if (!IsPlainName(name)) return Status(FailureCode::kBadFileNameOrNumber);
-    Guard guard(fs_.mutex_);
-    return fs_.ChangeName(Op::kRemove, {Full(name), ""});
+    return fs_.ChangeName({Full(name), ""});
   }
   Status SyncNames() override {
     Guard guard(fs_.mutex_);
@@ -397,8 +390,10 @@ void FakeFileSystem::Apply(const NameChange& change, Names& names) {
   if (!change.to.empty()) names[change.to] = node;
 }
 
-Status FakeFileSystem::ChangeName(Op op, NameChange change) {
+Status FakeFileSystem::ChangeName(NameChange change) {
+  Guard guard(mutex_);
   const std::string& from = change.from;
+  const Op op = change.to.empty() ? Op::kRemove : Op::kRename;
   const std::string arrow = change.swap ? " <-> " : " -> ";
   const std::string about = change.to.empty() ? from : from + arrow + change.to;
   if (Status s = Enter(op, about); !s.ok()) return s;

@@ -151,9 +151,9 @@ class FakeFileSystem : public FileSystem {
     node->id = ++node_counter_;
     return node;
   }
-  // Records `op` and makes `change` of an existing file now; it becomes
-  // durable with its folder's SyncNames.
-  Status ChangeName(Op op, NameChange change);
+  // Records the move or removal and makes `change` of an existing file
+  // now; it becomes durable with its folder's SyncNames.
+  Status ChangeName(NameChange change);
   bool IsFolder(const std::string& path) const {
     return path == "." || folders_.count(path) > 0;
   }
