@@ -34,9 +34,6 @@ std::string Stage(Folder& folder, const std::string& content) {
   return file.ok() ? (*file)->name() : "";
 }
 
-// The file, and a folder made for it, are the user's to read and write;
-// one made to replace a file keeps that file's mode. More than a few closed
-// files are synced in one pass.
 // A relative folder is named under the current one, without its "."
 // components; one from a root stays as written.
 TEST(HostFileSystemTest, AbsolutePathsNameFoldersFromTheirRoot) {
@@ -48,6 +45,9 @@ TEST(HostFileSystemTest, AbsolutePathsNameFoldersFromTheirRoot) {
   EXPECT_EQ(AbsolutePath("/d/./e"), "/d/./e");
 }
 
+// The file, and a folder made for it, are the user's to read and write;
+// one made to replace a file keeps that file's mode. More than a few closed
+// files are synced in one pass.
 TEST(HostFileSystemTest, AppendsOfEverySizeArriveInOrder) {
   TempFolder folder;
   ASSERT_TRUE(HostFileSystem().CreateFolder(folder.Path("made")).ok());
