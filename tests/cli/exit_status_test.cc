@@ -33,21 +33,6 @@ constexpr bool kWritesCountable = false;
 constexpr bool kWritesCountable = true;
 #endif
 
-// Words that start mirlot from sh, after `script`, by `exec`.
-Words Sh(const std::string& script, const std::string& exec = "exec") {
-  return {"/bin/sh", "-c", script + "; " + exec + " \"$0\" \"$@\""};
-}
-
-// Words that start mirlot under strace with `options`.
-Words Strace(const std::string& options) {
-  return Sh("export ASAN_OPTIONS=detect_leaks=0",
-            "exec strace -f -qq -o /dev/null " + options);
-}
-
-bool StraceTraces() {
-  return kPosix && RunChild(Sh("strace -o /dev/null true")).exit_status == 0;
-}
-
 class ExitStatusTest : public testing::Test {
  protected:
   // Lists and the outputs of two, d/list.txt and list.txt, as packed.
@@ -149,14 +134,14 @@ TEST_F(ExitStatusTest, PackNamesTheOutputAFolderHolds) {
 }
 
 TEST_F(ExitStatusTest, PackSaysWhenItCannotReadTheListAgain) {
-  if (!StraceTraces()) GTEST_SKIP() << "strace cannot trace here";
+  if (!StraceWorks()) GTEST_SKIP() << "strace cannot trace here";
   // The list's fourth read fails: the report's first, after the list
   // stage's three (its start, its bytes, its end).
   Expect("pack d/list.txt", 1, "",
          "Ошибка 75Path/File access error\nmirlot pack: list line 1, field 1: "
          "reading its name from the list: cannot be accessed\n",
-         Strace("-P \"$PWD/d/list.txt\" -e trace=pread64 "
-                "-e inject=pread64:error=EIO:when=4"));
+         Traced({"-P", folder_.Path("d/list.txt"), "-e", "trace=pread64", "-e",
+                 "inject=pread64:error=EIO:when=4"}));
 }
 
 TEST_F(ExitStatusTest, InspectListsTheEntriesAndJudgesTheImage) {
@@ -261,24 +246,39 @@ TEST_F(ExitStatusTest, UsageErrorsNameTheCommand) {
   Expect("--version", 0, "mirlot …");
 }
 
-// SIGINT, sent by strace as the run enters a system call, stops a run with
-// 130 and one line on what it left (pack's rows are in tests/faults/).
-TEST_F(ExitStatusTest, CancelledVerifySaysNothingWasWritten) {
-  if (!StraceTraces()) GTEST_SKIP() << "strace cannot trace here";
+// A signal, sent by strace as the run enters a system call, stops a run
+// with 128 + its number and one line on what it left: pack as it writes its
+// outputs (fdatasync) or waits for a folder another run holds locked (its
+// first sleep), verify as it reads the list, each changing nothing, and
+// extract at its fourth write, which ends the second payload.
+TEST_F(ExitStatusTest, ASignalStopsTheRunWhichSaysWhatItLeft) {
+  if (!StraceWorks()) GTEST_SKIP() << "strace cannot trace here";
+  const auto at = [](const std::string& call, const std::string& signal,
+                     int when = 1) {
+    return Traced({"-e", "inject=" + call + ":signal=" + signal +
+                             ":when=" + std::to_string(when)});
+  };
+  const std::string kept =
+      "mirlot pack: cancelled; out.bin and report.txt are as they were\n";
+  const FolderSnapshot before = folder_.Snapshot();
+  Expect("pack d/list.txt", 143, "", kept, at("fdatasync", "TERM"));
+  Expect("pack d/list.txt", 129, "", kept, at("fdatasync", "HUP"));
+  Expect("pack d/list.txt", 130, "",
+         "mirlot pack: another run is writing into …/d; waiting for it to "
+         "finish\n" +
+             kept,
+         Sh("exec 9<d && flock 9", at("clock_nanosleep", "INT")));
   Expect("verify d/list.txt", 130, "",
          "mirlot verify: cancelled; nothing was written\n",
-         Strace("-P \"$PWD/d/list.txt\" -e inject=pread64:signal=INT:when=1"));
-}
-
-TEST_F(ExitStatusTest, CancelledExtractSaysWhichFilesStay) {
-  if (!StraceTraces()) GTEST_SKIP() << "strace cannot trace here";
-  if (!kWritesCountable) GTEST_SKIP() << "AddressSanitizer's writes";
-  // The fourth write ends the second payload; the third is not begun.
+         Traced({"-P", folder_.Path("d/list.txt"), "-e",
+                 "inject=pread64:signal=INT:when=1"}));
+  EXPECT_EQ(folder_.Snapshot(), before);
+  if (!kWritesCountable) return;  // AddressSanitizer's writes
   Expect("extract d/out.bin", 130,
          "    1  d/out/empty.dat (0 bytes)\n    2  d/out/with space.dat …\n",
          "mirlot extract: cancelled after 2 of 3 payloads; those 2 files stay "
          "in d/out\n",
-         Strace("-e inject=write:signal=INT:when=4"));
+         at("write", "INT", 4));
 }
 
 // inspect and extract report it; pack's status stays its outcome and
@@ -305,15 +305,15 @@ TEST_F(ExitStatusTest, AFailedWriteToStandardOutputIsReported) {
 // (Placing entries there at all is a row of the file-system table in
 // tests/faults/.)
 TEST_F(ExitStatusTest, ExtractFindsANameTakenWithoutNoReplaceRenamesOrLinks) {
-  if (!StraceTraces()) GTEST_SKIP() << "strace cannot trace here";
+  if (!StraceWorks()) GTEST_SKIP() << "strace cannot trace here";
   folder_.Write("m/out.bin", "\0\0\0\x08\0\0\0\2ab"s);
   folder_.Write("m/out/entry-0001.bin", "the user's");
   const FolderSnapshot before = folder_.Snapshot();
-  Expect(
-      "extract m/out.bin", 1, "",
-      "mirlot extract: m/out/entry-0001.bin: exists already\n",
-      Strace("-P entry-0001.bin -e inject=newfstatat:error=ENOENT "
-             "-e inject=renameat2:error=EINVAL -e inject=linkat:error=EPERM"));
+  Expect("extract m/out.bin", 1, "",
+         "mirlot extract: m/out/entry-0001.bin: exists already\n",
+         Traced({"-P", "entry-0001.bin", "-e", "inject=newfstatat:error=ENOENT",
+                 "-e", "inject=renameat2:error=EINVAL", "-e",
+                 "inject=linkat:error=EPERM"}));
   EXPECT_EQ(folder_.Snapshot(), before);
 }
 

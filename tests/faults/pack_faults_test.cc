@@ -1,8 +1,8 @@
 // Runs the real `mirlot pack` against faults only the host's kernel or the
 // Windows runtime can make: FIFOs, links, folders in place of files, full
-// file systems, file-size limits, permissions, signals, attributes, devices,
-// and the list stage's refusals, which no other suite runs; and every
-// command within a memory limit.
+// file systems, file-size limits, permissions, attributes, devices, and the
+// list stage's refusals, which no other suite runs; and every command within
+// a memory limit.
 // Every failing run must print its one exact message, exit with 1 (a
 // command that reads, with its own status) and leave the folder exactly as
 // it was (an earlier out.bin and report.txt byte for byte, no temporary
@@ -26,8 +26,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,17 +42,6 @@ const std::string k61 = "Ошибка 61Disk full";
 const std::string k70 = "Ошибка 70Permission denied";
 const std::string k75 = "Ошибка 75Path/File access error";
 const std::string kMissing1 = "Файл # 1 не существует!";
-const char* const kStrace = "/usr/bin/strace";
-
-// `options` led by what runs a program under strace with them, its children
-// too, the log dropped unless an option names one. The leak checker of
-// sanitizer builds cannot work traced.
-std::vector<std::string> Traced(std::vector<std::string> options) {
-  options.insert(options.begin(),
-                 {"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0", kStrace, "-f",
-                  "-qq", "-o", "/dev/null"});
-  return options;
-}
 
 struct FaultRow {
   const char* name;
@@ -115,12 +102,6 @@ class PackFaults : public ::testing::Test {
     return Run({"pack", list}, std::move(prefix));
   }
 
-  // Runs `mirlot pack LIST` under strace with `options`, as Pack does.
-  ChildResult TracedPack(const std::string& list,
-                         const std::vector<std::string>& options) {
-    return Pack(list, Traced(options));
-  }
-
   // `run` packed, over the earlier pair in `folder`/`where`, a list whose
   // member is named ...a.dat, and ended at any moment. inspect, the first
   // command after it, finds one whole pair: the earlier one while the run's
@@ -157,7 +138,7 @@ class PackFaults : public ::testing::Test {
       faults.back() =
           "inject=" + syscall + ":signal=KILL:when=" + std::to_string(n);
       SCOPED_TRACE(testing::PrintToString(faults));
-      const ChildResult run = TracedPack(list, faults);
+      const ChildResult run = Pack(list, Traced(faults));
       ExpectOnePairAfter(run, folder, where);
       if (run.exit_status == 137) continue;
       EXPECT_EQ(run.exit_status, 0) << run.err;
@@ -415,13 +396,6 @@ TEST_F(PackFaults, PacksReplaceAnImageAReaderHoldsOpen) {
 }
 #endif
 
-#ifndef _WIN32
-bool Traceable() {
-  return RunChild({kStrace, "-o", "/dev/null", "/bin/true"}).exit_status == 0;
-}
-
-#endif
-
 // A pack of a new list killed at each file operation of its folder, for
 // every N until a run is not killed (crash_pack, on every host: the fake's
 // crash table stops a run at every step with and without the exchange
@@ -524,42 +498,6 @@ TEST_F(PackFaults, RecordsNotOursAreRemovedUnacted) {
 }
 
 #ifndef _WIN32
-// A signal delivered by strace when the run first enters `syscall`: while
-// it writes its outputs (fdatasync) or while it waits for a folder that the
-// test holds locked (its first sleep). The run stops, changes nothing and
-// exits with 128 + the signal's number, saying so.
-TEST_F(PackFaults, SignalsEndTheRunAndChangeNothing) {
-  if (!Traceable()) {
-    GTEST_SKIP() << "strace cannot trace here";
-  }
-  const std::string waiting = "mirlot pack: another run is writing into " +
-                              scratch_.Path("work") +
-                              "; waiting for it to finish\n";
-  const std::string cancelled =
-      "mirlot pack: cancelled; out.bin and report.txt are as they were\n";
-  const struct {
-    std::string syscall, signal;
-    int exit_status;
-    std::string err;  // not empty when the folder is locked
-  } rows[] = {{"fdatasync", "SIGTERM", 143, ""},
-              {"fdatasync", "SIGHUP", 129, ""},
-              {"clock_nanosleep", "SIGINT", 130, waiting}};
-  scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.signal + " at " + row.syscall);
-    const int folder = ::open(scratch_.Path("work").c_str(), O_RDONLY);
-    ASSERT_EQ(row.err.empty() ? 0 : ::flock(folder, LOCK_EX), 0);
-    const FolderSnapshot before = scratch_.Snapshot();
-    const ChildResult run = TracedPack(
-        scratch_.Path("work/list.txt"),
-        {"-e", "inject=" + row.syscall + ":signal=" + row.signal + ":when=1"});
-    ::close(folder);
-    EXPECT_EQ(run.exit_status, row.exit_status);
-    EXPECT_EQ(run.out + run.err, row.err + cancelled);
-    EXPECT_EQ(scratch_.Snapshot(), before);
-  }
-}
-
 // Root writes anywhere and starts threads beyond any limit; these rows run
 // mirlot as nobody instead. Nobody may be unable to enter the build tree or
 // a private TMPDIR, so it runs a copy of mirlot from a folder under /tmp, in
@@ -649,7 +587,7 @@ class FileSystems : public PackFaults,
                     public ::testing::WithParamInterface<FileSystemRow> {
  protected:
   void SetUp() override {
-    if (!Traceable()) GTEST_SKIP() << "strace cannot trace here";
+    if (!StraceWorks()) GTEST_SKIP() << "strace cannot trace here";
     const ChildResult mounted =
         traced_ ? ChildResult{0, "", ""} : FileSystem("mount");
     if (mounted.exit_status == 77) GTEST_SKIP() << mounted.out;

@@ -61,4 +61,31 @@ ChildResult RunChild(const std::vector<std::string>& argv,
   return {Shell(command), capture.Read("out"), capture.Read("err")};
 }
 
+std::vector<std::string> Sh(const std::string& script,
+                            std::vector<std::string> then) {
+  then.insert(then.begin(), {"/bin/sh", "-c", script + "; exec \"$0\" \"$@\""});
+  return then;
+}
+
+std::vector<std::string> Traced(const std::vector<std::string>& options) {
+  std::vector<std::string> words = {"/usr/bin/env",
+                                    "ASAN_OPTIONS=detect_leaks=0",
+                                    "/usr/bin/strace",
+                                    "-f",
+                                    "-qq",
+                                    "-o",
+                                    "/dev/null"};
+  words.insert(words.end(), options.begin(), options.end());
+  return words;
+}
+
+bool StraceWorks() {
+#ifdef _WIN32
+  return false;  // wine would start the host's strace, which cannot trace it
+#else
+  return RunChild({"/usr/bin/strace", "-o", "/dev/null", "/bin/true"})
+             .exit_status == 0;
+#endif
+}
+
 }  // namespace mirlot

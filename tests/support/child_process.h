@@ -25,6 +25,19 @@ struct ChildResult {
 ChildResult RunChild(const std::vector<std::string>& argv,
                      const std::string& cwd = "");
 
+// Words that run `script` in sh, then `then` and the words that follow
+// in place of the shell.
+std::vector<std::string> Sh(const std::string& script,
+                            std::vector<std::string> then = {});
+
+// Words that run the program that follows them under strace with `options`,
+// its children too, the trace dropped; the leak checker of sanitizer builds,
+// which cannot work traced, off.
+std::vector<std::string> Traced(const std::vector<std::string>& options);
+
+// True when strace can trace a program here; never on Windows.
+bool StraceWorks();
+
 }  // namespace mirlot
 
 #endif  // MIRLOT_TESTS_SUPPORT_CHILD_PROCESS_H_
