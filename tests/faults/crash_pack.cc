@@ -21,8 +21,12 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "runtime/windows_file_system.h"
 #else
 #include <csignal>
+
+#include "runtime/posix_file_system.h"
 #endif
 
 namespace mirlot {
@@ -143,27 +147,21 @@ class KillingFolder : public Folder {
   std::unique_ptr<Folder> folder_;
 };
 
-class KillingFileSystem : public FileSystem {
+#ifdef _WIN32
+using HostKind = WindowsFileSystem;
+#else
+using HostKind = PosixFileSystem;
+#endif
+
+// The host's file system, its folders counting their operations.
+class KillingFileSystem : public HostKind {
  public:
-  Result<FileStatus> Stat(const std::string& path) override {
-    return host_.Stat(path);
-  }
-  Result<std::unique_ptr<ReadableFile>> OpenForRead(
-      const std::string& path) override {
-    return host_.OpenForRead(path);
-  }
-  Status CreateFolder(const std::string& path) override {
-    return host_.CreateFolder(path);
-  }
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override {
-    Result<std::unique_ptr<Folder>> folder = host_.OpenFolder(path);
+    Result<std::unique_ptr<Folder>> folder = HostKind::OpenFolder(path);
     if (!folder.ok()) return folder;
     return std::unique_ptr<Folder>(
         std::make_unique<KillingFolder>(std::move(*folder)));
   }
-
- private:
-  FileSystem& host_ = HostFileSystem();
 };
 
 }  // namespace

@@ -5,10 +5,11 @@
 # KIND is ext4, xfs, btrfs, ntfs_3g (NTFS through ntfs-3g) or exfat_fuse
 # (exFAT through mount.exfat-fuse, by name: a kernel's own exFAT driver
 # would hide what FUSE lacks), each in a sparse image FOLDER.img on a loop
-# device named in FOLDER.loop, or tmpfs. Exits with 77 and the reason where this host cannot
-# have it (a missing tool, no /dev/fuse, no loop device, a mount refused for
-# want of privilege, a kernel without the type), with 1 and the failing
-# command's output on any other failure. unmount lets go of whatever mount
+# device named in FOLDER.loop, tmpfs, or plain (a folder on the file system
+# it lies on). Exits with 77 and the reason where this host cannot have it (a
+# missing tool, no /dev/fuse, no loop device, a mount refused for want of
+# privilege, a kernel without the type), with 1 and the failing command's
+# output on any other failure. unmount lets go of whatever mount
 # left, lazily should the file system be busy.
 set -u
 PATH=/usr/sbin:/usr/bin:/sbin:/bin
@@ -45,6 +46,7 @@ btrfs) make="mkfs.btrfs -q -f" size=128M ;; # mkfs.btrfs takes 109 MiB
 ntfs_3g) make="mkntfs -q -Q -F" size=16M fuse=ntfs-3g ;;
 exfat_fuse) make=mkfs.exfat size=16M fuse=mount.exfat-fuse ;;
 tmpfs) mkdir -p "$folder" && run mount -t tmpfs tmpfs "$folder" && exit 0 ;;
+plain) mkdir -p "$folder" && exit 0 ;;
 *) echo "unknown kind $2" && exit 1 ;;
 esac
 for tool in ${make%% *} $fuse losetup; do

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -36,6 +37,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using Words = std::vector<std::string>;
 
 const std::string k53 = "Ошибка 53File not found";
 const std::string k61 = "Ошибка 61Disk full";
@@ -90,16 +92,32 @@ class PackFaults : public ::testing::Test {
 
   // Runs `prefix`, mirlot, then `args` from the scratch folder, so that a
   // stray write to the current folder shows as well.
-  ChildResult Run(const std::vector<std::string>& args,
-                  std::vector<std::string> prefix = {}) {
+  ChildResult Run(const Words& args, Words prefix = {}) {
     prefix.push_back(mirlot_);
     prefix.insert(prefix.end(), args.begin(), args.end());
     return RunChild(prefix, scratch_.root().string());
   }
 
-  ChildResult Pack(const std::string& list,
-                   std::vector<std::string> prefix = {}) {
+  ChildResult Pack(const std::string& list, Words prefix = {}) {
     return Run({"pack", list}, std::move(prefix));
+  }
+
+  // What `folder`/`where` holds under the run's names: those beginning with
+  // "." that are no member *.dat.
+  static FolderSnapshot Leftovers(const TempFolder& folder,
+                                  const std::string& where) {
+    FolderSnapshot left = folder.Snapshot();
+    std::erase_if(left, [&where](const auto& entry) {
+      return !entry.first.starts_with(where + ".") ||
+             entry.first.ends_with(".dat");
+    });
+    return left;
+  }
+
+  // What a pack into work/ that could not lock it, for `why`, shows.
+  std::string Unlocked(const std::string& why) const {
+    return "Done\nmirlot pack: could not lock " + scratch_.Path("work") + " (" +
+           why + "); another run into it could interleave with this one\n";
   }
 
   // `run` packed, over the earlier pair in `folder`/`where`, a list whose
@@ -107,7 +125,7 @@ class PackFaults : public ::testing::Test {
   // command after it, finds one whole pair: the earlier one while the run's
   // record is there or the run failed, the new one only when it succeeded.
   // Packing the earlier pair again, for the next run too, leaves none of
-  // the run's names (those beginning with "." that are no member *.dat).
+  // the run's names (Leftovers).
   void ExpectOnePairAfter(const ChildResult& run, const TempFolder& folder,
                           const std::string& where) {
     const bool recorded = fs::exists(folder.Native(where + ".mirlot-commit"));
@@ -118,31 +136,24 @@ class PackFaults : public ::testing::Test {
     EXPECT_TRUE(earlier ? run.exit_status != 0 : !recorded);
     EXPECT_TRUE(run.exit_status == 137 || earlier == (run.exit_status != 0));
     EXPECT_TRUE(PackEarlier(folder, where));
-    FolderSnapshot left = folder.Snapshot();
-    std::erase_if(left, [&where](const auto& entry) {
-      return !entry.first.starts_with(where + ".") ||
-             entry.first.ends_with(".dat");
-    });
-    EXPECT_EQ(left, FolderSnapshot{});
+    EXPECT_EQ(Leftovers(folder, where), FolderSnapshot{});
   }
 
-  // Packs `list` over the earlier pair in `folder`/`where`, under strace
-  // with `faults`, killed at the N-th call of `syscall` for every N from
-  // `first` until a run is not killed, which succeeds; each run leaves one
-  // whole pair. Returns how many runs were killed.
-  int KillAtEveryCall(const std::string& list, const TempFolder& folder,
-                      const std::string& where, std::vector<std::string> faults,
-                      const std::string& syscall, int first = 1) {
-    faults.insert(faults.end(), {"-e", ""});
-    for (int n = first;; ++n) {
-      faults.back() =
-          "inject=" + syscall + ":signal=KILL:when=" + std::to_string(n);
-      SCOPED_TRACE(testing::PrintToString(faults));
-      const ChildResult run = Pack(list, Traced(faults));
-      ExpectOnePairAfter(run, folder, where);
-      if (run.exit_status == 137) continue;
-      EXPECT_EQ(run.exit_status, 0) << run.err;
-      return n - first;
+  // Runs `run(N)`, a pack over the earlier pair in `folder`/`where` ended at
+  // its N-th step, for N = 1, 2, … until a run is neither killed nor says
+  // its folder "moved", which must succeed; each run leaves one whole pair.
+  // Returns how many runs came before that one.
+  int KillAtEveryStep(const TempFolder& folder, const std::string& where,
+                      const std::function<ChildResult(int)>& run) {
+    for (int n = 1;; ++n) {
+      SCOPED_TRACE("step " + std::to_string(n));
+      const ChildResult result = run(n);
+      ExpectOnePairAfter(result, folder, where);
+      if (result.exit_status == 137 || result.out.ends_with("moved\n")) {
+        continue;
+      }
+      EXPECT_EQ(result.exit_status, 0) << result.err;
+      return n - 1;
     }
   }
 
@@ -150,7 +161,7 @@ class PackFaults : public ::testing::Test {
   // with exactly `message`, then a detail, and change nothing in the scratch
   // folder or, when there is one, on the small drive.
   void ExpectRefused(const std::string& list, const std::string& message,
-                     const std::vector<std::string>& prefix = {}) {
+                     const Words& prefix = {}) {
     const TempFolder& watched = drive_ ? *drive_ : scratch_;
     const FolderSnapshot before = watched.Snapshot();
     const ChildResult run = Pack(scratch_.Path(list), prefix);
@@ -348,13 +359,9 @@ TEST_F(PackFaults, OnlyALockFileIsLockedAndNothingOfItsNameIsTouched) {
     FolderSnapshot before = scratch_.Snapshot();
     const ChildResult run = Pack(scratch_.Path("work/list.txt"));
     const std::string shown =
-        RunChild({MIRLOT_BINARY, "inspect", scratch_.Path("work/out.bin")}).out;
+        Run({"inspect", scratch_.Path("work/out.bin")}).out;
     EXPECT_EQ(run.out + run.err,
-              row.why.empty() ? "Done\n"
-                              : "Done\nmirlot pack: could not lock " +
-                                    scratch_.Path("work") + " (" + row.why +
-                                    "); another run into it could "
-                                    "interleave with this one\n");
+              row.why.empty() ? "Done\n" : Unlocked(row.why));
     EXPECT_TRUE(shown.ends_with("1           8          46  a.dat\nsound\n"));
     FolderSnapshot after = scratch_.Snapshot();
     EXPECT_EQ(after[lock] + after[target], before[lock] + before[target]);
@@ -388,11 +395,7 @@ TEST_F(PackFaults, PacksReplaceAnImageAReaderHoldsOpen) {
   EXPECT_TRUE(::ReadFile(reader, read, sizeof read, &got, nullptr));
   ::CloseHandle(reader);
   EXPECT_EQ(std::string(read, got), "\0\0\0\x08\0\0\0\x06KEEP01"s);
-  FolderSnapshot left = scratch_.Snapshot();
-  std::erase_if(left, [](const auto& entry) {
-    return !entry.first.starts_with("work/.") || entry.first == "work/.h.dat";
-  });
-  EXPECT_EQ(left, FolderSnapshot{});
+  EXPECT_EQ(Leftovers(scratch_, "work/"), FolderSnapshot{});
 }
 #endif
 
@@ -409,12 +412,11 @@ TEST_F(PackFaults, PacksReplaceAnImageAReaderHoldsOpen) {
 TEST_F(PackFaults, KillOrMoveAtEveryStepOfTheCommitLeavesOnePair) {
   scratch_.Write("src/a.dat", MemberBytes(100));
   scratch_.Write("work/list.txt", scratch_.Path("src/a.dat") + "\n");
-  const std::string list = scratch_.Path("work/list.txt");
   const fs::path work = scratch_.Native("work"), moved = scratch_.Native("m");
-  const std::vector<std::string> move = {"move", work.string(), moved.string()};
+  const Words move = {"move", work.string(), moved.string()};
   struct Killer {
-    std::vector<std::string> action;  // crash_pack's, after N and LIST
-    int step = 1;
+    Words action;  // crash_pack's, after N and LIST
+    int step = 1;  // between the operations it ends at
   };
 #ifdef _WIN32
   const Killer killers[] = {{{}}, {move, 3}};
@@ -422,20 +424,19 @@ TEST_F(PackFaults, KillOrMoveAtEveryStepOfTheCommitLeavesOnePair) {
   const Killer killers[] = {{{}}, {move}, {{"move-fail", move[1], move[2]}}};
 #endif
   for (const Killer& killer : killers) {
-    for (int n = 1;; n += killer.step) {
-      std::vector<std::string> crash = {CRASH_PACK_BINARY, std::to_string(n),
-                                        list};
+    KillAtEveryStep(scratch_, "work/", [&](int n) {
+      Words crash = {CRASH_PACK_BINARY,
+                     std::to_string(1 + killer.step * (n - 1)),
+                     scratch_.Path("work/list.txt")};
       crash.insert(crash.end(), killer.action.begin(), killer.action.end());
-      SCOPED_TRACE(testing::PrintToString(crash));
       const ChildResult run = RunChild(crash);
       if (run.out == "moved\n") {
         EXPECT_TRUE(fs::is_empty(work));
         fs::remove(work);
         fs::rename(moved, work);
       }
-      ExpectOnePairAfter(run, scratch_, "work/");
-      if (run.exit_status != 137 && !run.out.ends_with("moved\n")) break;
-    }
+      return run;
+    });
   }
 }
 
@@ -518,14 +519,14 @@ TEST_F(PackFaultsAsAnotherUser, FolderAccessAndThreads) {
     fs::permissions(scratch_.Path("work/"s + file), fs::perms(0644));
   }
   fs::permissions(scratch_.Path("work"), fs::perms(0555));
-  std::vector<std::string> prefix;
+  Words prefix;
   if (::geteuid() == 0) {
     prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
               "--clear-groups"};
     mirlot_ = copy_.Path("mirlot");
     fs::copy_file(MIRLOT_BINARY, mirlot_);
     fs::permissions(mirlot_, fs::perms(0755));
-    std::vector<std::string> probe = prefix;
+    Words probe = prefix;
     probe.insert(probe.end(),
                  {"/bin/sh", "-c", "cat \"$1\" && \"$0\" --version", mirlot_,
                   scratch_.Path("work/list.txt")});
@@ -542,10 +543,7 @@ TEST_F(PackFaultsAsAnotherUser, FolderAccessAndThreads) {
   prefix.resize(prefix.size() - 2);
   fs::permissions(scratch_.Path("work"), fs::perms(0333));
   const ChildResult run = Pack(scratch_.Path("work/list.txt"), prefix);
-  EXPECT_EQ(run.out + run.err, "Done\nmirlot pack: could not lock " +
-                                   scratch_.Path("work") +
-                                   " (Permission denied); another run into "
-                                   "it could interleave with this one\n");
+  EXPECT_EQ(run.out + run.err, Unlocked("Permission denied"));
   fs::permissions(scratch_.Path("work"), fs::perms(0755));  // to remove it
 }
 
@@ -579,8 +577,8 @@ TEST_F(PackFaults, FileSizeLimitDuringCopyFailsWith61) {
 // strace fails every renameat2 with EINVAL and every linkat with EPERM, as
 // exFAT through FUSE does.
 struct FileSystemRow {
-  const char* name;                      // file_system.sh's kind
-  std::vector<std::string> faults = {};  // strace's, for every run instead
+  const char* name;   // file_system.sh's kind
+  Words faults = {};  // strace's, for every run in a plain folder instead
 };
 
 class FileSystems : public PackFaults,
@@ -588,28 +586,27 @@ class FileSystems : public PackFaults,
  protected:
   void SetUp() override {
     if (!StraceWorks()) GTEST_SKIP() << "strace cannot trace here";
-    const ChildResult mounted =
-        traced_ ? ChildResult{0, "", ""} : FileSystem("mount");
+    const ChildResult mounted = FileSystem("mount");
     if (mounted.exit_status == 77) GTEST_SKIP() << mounted.out;
     ASSERT_EQ(mounted.exit_status, 0) << mounted.out << mounted.err;
-    folder_.emplace(traced_ ? scratch_.root() : scratch_.Native("mnt"));
+    folder_.emplace(scratch_.Native("mnt"));
   }
 
   // However the test ended, the file system goes before the scratch folder.
   void TearDown() override {
     folder_.reset();
-    if (!traced_) FileSystem("unmount");
+    FileSystem("unmount");
   }
 
   ChildResult FileSystem(const std::string& verb) {
-    return RunChild({"/bin/sh", FILE_SYSTEM_SCRIPT, verb, GetParam().name,
+    return RunChild({"/bin/sh", FILE_SYSTEM_SCRIPT, verb,
+                     traced_ ? "plain" : GetParam().name,
                      scratch_.Path("mnt")});
   }
 
   const bool traced_ = !GetParam().faults.empty();
   // What runs mirlot: strace when the row says so.
-  const std::vector<std::string> prefix_ =
-      traced_ ? Traced(GetParam().faults) : std::vector<std::string>{};
+  const Words prefix_ = traced_ ? Traced(GetParam().faults) : Words{};
   std::optional<TempFolder> folder_;  // on the file system
 };
 
@@ -632,8 +629,8 @@ TEST_P(FileSystems, PackVerifyExtractAndKill) {
   const ChildResult verified = Run({"verify", in.Path("list.txt")}, prefix_);
   EXPECT_EQ(verified.exit_status, 0) << verified.out << verified.err;
   ASSERT_TRUE(PackEarlier(scratch_, "image/"));
-  std::vector<std::string> extract = {"extract", scratch_.Path("image/out.bin"),
-                                      "-o", in.Path("out")};
+  Words extract = {"extract", scratch_.Path("image/out.bin"), "-o",
+                   in.Path("out")};
   for (int time = 1; time <= 2; ++time, extract.push_back("--force")) {
     const ChildResult extracted = Run(extract, prefix_);
     EXPECT_EQ(extracted.exit_status, 0) << time << ": " << extracted.err;
@@ -646,8 +643,12 @@ TEST_P(FileSystems, PackVerifyExtractAndKill) {
   ASSERT_TRUE(PackEarlier(in, ""));
   in.Write("list.txt", "a.dat\n");
   int kills = 0;
-  for (const char* call : {"renameat2", "renameat", "rename"}) {
-    kills += KillAtEveryCall(in.Path("list.txt"), in, "", {}, call);
+  for (const std::string call : {"renameat2", "renameat", "rename"}) {
+    kills += KillAtEveryStep(in, "", [&](int n) {
+      return Pack(in.Path("list.txt"),
+                  Traced({"-e", "inject=" + call +
+                                    ":signal=KILL:when=" + std::to_string(n)}));
+    });
   }
   EXPECT_GT(kills, 0);
 }
@@ -679,7 +680,7 @@ TEST_F(PackFaults, OutOfMemoryFailsWith7AndLeavesNothing) {
   ASSERT_EQ(Pack(list).exit_status, 0);
   fs::create_directory(x);
   // Each command with its failures: exit status, then its first line.
-  const std::vector<std::string> rows[][2] = {
+  const Words rows[][2] = {
       {{"pack", list}, {"1 Ошибка 7Out of memory"}},
       {{"inspect", image},
        {"2 mirlot inspect: cannot read " + image + ": Out of memory"}},
@@ -689,10 +690,8 @@ TEST_F(PackFaults, OutOfMemoryFailsWith7AndLeavesNothing) {
        {"1 mirlot extract: Out of memory",
         "2 mirlot extract: cannot read " + image + ": Out of memory"}},
   };
-  const auto within = [&](std::uint64_t limit, std::vector<std::string> run) {
-    run.insert(run.begin(), {"/usr/bin/prlimit",
-                             "--as=" + std::to_string(limit), MIRLOT_BINARY});
-    return RunChild(run, scratch_.root().string());
+  const auto within = [&](std::uint64_t limit, const Words& run) {
+    return Run(run, {"/usr/bin/prlimit", "--as=" + std::to_string(limit)});
   };
   std::uint64_t low = 1 << 20, high = 64 << 20;
   while (high - low > 4096) {
