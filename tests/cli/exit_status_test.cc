@@ -116,23 +116,6 @@ TEST_F(ExitStatusTest, PackSaysWhichEntryFailedAndWhy) {
   }
 }
 
-TEST_F(ExitStatusTest, PackSaysWhenItCannotWriteTheImage) {
-  if (!kPosix) GTEST_SKIP() << "no POSIX shell to limit the file size";
-  Expect("pack d/list.txt", 1, "",
-         "Ошибка 61Disk full\n"
-         "mirlot pack: writing out.bin in …/d: no space left\n",
-         Sh("trap '' XFSZ; ulimit -f 1024"));
-}
-
-// A folder in place of an output is named, with the folder's full path.
-TEST_F(ExitStatusTest, PackNamesTheOutputAFolderHolds) {
-  std::filesystem::remove(folder_.Native("d/out.bin"));
-  std::filesystem::create_directory(folder_.Native("d/out.bin"));
-  Expect("pack d/list.txt", 1, "",
-         "Ошибка 75Path/File access error\nmirlot pack: replacing out.bin "
-         "and report.txt in …d: out.bin is a folder\n");
-}
-
 TEST_F(ExitStatusTest, PackSaysWhenItCannotReadTheListAgain) {
   if (!StraceWorks()) GTEST_SKIP() << "strace cannot trace here";
   // The list's fourth read fails: the report's first, after the list
