@@ -67,16 +67,11 @@ std::vector<std::string> Sh(const std::string& script,
   return then;
 }
 
-std::vector<std::string> Traced(const std::vector<std::string>& options) {
-  std::vector<std::string> words = {"/usr/bin/env",
-                                    "ASAN_OPTIONS=detect_leaks=0",
-                                    "/usr/bin/strace",
-                                    "-f",
-                                    "-qq",
-                                    "-o",
-                                    "/dev/null"};
-  words.insert(words.end(), options.begin(), options.end());
-  return words;
+std::vector<std::string> Traced(std::vector<std::string> options) {
+  options.insert(options.begin(),
+                 {"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0",
+                  "/usr/bin/strace", "-f", "-qq", "-o", "/dev/null"});
+  return options;
 }
 
 bool StraceWorks() {

@@ -33,7 +33,7 @@ std::vector<std::string> Sh(const std::string& script,
 // Words that run the program that follows them under strace with `options`,
 // its children too, the trace dropped; the leak checker of sanitizer builds,
 // which cannot work traced, off.
-std::vector<std::string> Traced(const std::vector<std::string>& options);
+std::vector<std::string> Traced(std::vector<std::string> options);
 
 // True when strace can trace a program here; never on Windows.
 bool StraceWorks();
