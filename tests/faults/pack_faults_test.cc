@@ -304,11 +304,8 @@ TEST_P(PackFaultRows, FailsWithItsMessageAndChangesNothing) {
 #endif
 }
 
-std::string RowName(const ::testing::TestParamInfo<FaultRow>& row) {
-  return row.param.name;
-}
 INSTANTIATE_TEST_SUITE_P(Files, PackFaultRows, ::testing::ValuesIn(kFaultRows),
-                         RowName);
+                         [](const auto& row) { return row.param.name; });
 
 #ifdef _WIN32
 // Runs `command`, a program of the host's /bin and its arguments, in
