@@ -10,6 +10,7 @@
 
 #include "runtime/fake_file_system.h"
 #include "support/packing_fixtures.h"
+#include "window/image_choice.h"
 #include "window/image_window_core.h"
 
 namespace mirlot {
@@ -172,6 +173,26 @@ TEST(ImageWindowTest, ShowsTheVerdictAndReadsRowsWhenDrawn) {
       window.Verdict(),
       "10 bytes, 1 entry; unsound: 1 problem (entry 1: payload ends at 17, 7 "
       "bytes past the end of the file); names: none (no /e/report.txt)");
+}
+
+TEST(ImageWindowTest, OutBinAndAReportBesideOneAreImages) {
+  FakeFileSystem fs;
+  fs.AddFile("/d/out.bin", "");
+  fs.AddFile("/e/report.txt", "");
+  const struct {
+    std::vector<std::string> paths;
+    std::string image;  // "" when the paths name a list
+  } rows[] = {{{"/x/out.bin"}, "/x/out.bin"},
+              {{"/d/report.txt"}, "/d/out.bin"},
+              {{"/e/report.txt"}, ""},
+              {{"/d/out.bin.txt"}, ""},
+              {{"/d/report.txt", "/d/out.bin"}, "/d/out.bin"},
+              {{"/d/report.txt", "/e/out.bin"}, ""},
+              {{"/d/out.bin", "/d/l.txt"}, ""}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(DroppedImage(row.paths, fs).value_or(""), row.image)
+        << row.paths[0];
+  }
 }
 
 }  // namespace

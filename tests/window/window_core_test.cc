@@ -109,12 +109,15 @@ TEST(WindowCoreTest, ArgumentsOpenTheWindowOrAnswer) {
       // clang-format off
       {{"-platform", "xcb", "--bogus"}, Kind::kUsageError, "mirlot-gui: unknown option '-platform'" + usage},
       {{"a", "b"}, Kind::kUsageError, "mirlot-gui: one LIST at most, not 2" + usage},
+      {{"--image", "i.dat"}, Kind::kWindow, "i.dat"},
+      {{"a", "--image", "i.dat"}, Kind::kUsageError, "mirlot-gui: either LIST or --image FILE, not both" + usage},
+      {{"--image"}, Kind::kUsageError, "mirlot-gui: --image needs a FILE" + usage},
       // clang-format on
   };
   for (const auto& c : cases) {
     const auto start = ReadWindowArguments(c.arguments, "1.2.3", c.windows);
     EXPECT_EQ(start.kind, c.kind);
-    const std::string got = start.list + start.text;
+    const std::string got = start.list + start.image + start.text;
     EXPECT_TRUE(c.kind == Kind::kHelp ? got.find(c.list_or_text) != got.npos
                                       : got == c.list_or_text)
         << got;
