@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "window/background_run.h"
+#include "window/image_choice.h"
 #include "window/list_choice.h"
 #include "window/run_host.h"
 #include "window/window_services.h"
@@ -31,6 +32,15 @@ class FormCore {
     if (!chosen) return false;
     choice_.Choose(std::move(*chosen));
     return true;
+  }
+
+  // Paths dropped onto the window (full paths) that name an image
+  // (DroppedImage): the image to open beside the window, or nothing, when
+  // they are offered as a list.
+  std::optional<std::string> ImageDropped(
+      const std::vector<std::string>& paths) {
+    if (running_) return std::nullopt;
+    return DroppedImage(paths, services_.file_system);
   }
 
   // Paths dropped onto the window (full paths): see ListChoice::Offer.

@@ -25,7 +25,10 @@ namespace {
 
 struct QtWindow {
   QtWindow(FileSystem& file_system, RunTiming timing)
-      : form({user, user, file_system, timing}) {
+      : form({user, user, file_system, timing},
+             [this](const std::string& image) {
+               user.seen += "<image " + image + ">";
+             }) {
     user.box = ShowBox;
     form.show();
     form.activateWindow();
@@ -126,7 +129,7 @@ class Form1Test : public QObject {
   void AccessibleAsAWindow() {
     ScriptedUser<QWidget*> user;
     FakeFileSystem fs;
-    QtForm1 form({user, user, fs});
+    QtForm1 form({user, user, fs}, [](const std::string&) {});
     QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(&form);
     QCOMPARE(shown->role(), QAccessible::Window);
     QCOMPARE(shown->text(QAccessible::Name), QStringLiteral("Mirlot utility"));

@@ -56,8 +56,9 @@ std::string LocalPath(const QString& path) {
 
 }  // namespace
 
-QtForm1::QtForm1(QtWindowServices services, QWidget* parent)
-    : QWidget(parent), core_(services) {
+QtForm1::QtForm1(QtWindowServices services, OpenImageCall open_image,
+                 QWidget* parent)
+    : QWidget(parent), core_(services), open_image_(std::move(open_image)) {
   static const bool kAccessibleInstalled =
       (QAccessible::installFactory(FormAccessible), true);
   (void)kAccessibleInstalled;
@@ -103,7 +104,11 @@ void QtForm1::dropEvent(QDropEvent* event) {
     paths.push_back(LocalPath(url.toLocalFile()));
   }
   event->acceptProposedAction();
-  if (core_.Drop(paths)) lbl_path_->ShowChoice(core_.choice());
+  if (const std::optional<std::string> image = core_.ImageDropped(paths)) {
+    open_image_(*image);
+  } else if (core_.Drop(paths)) {
+    lbl_path_->ShowChoice(core_.choice());
+  }
 }
 
 void QtForm1::ChooseList() {

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
+#include <string>
 
 #include "window/form_core.h"
 #include "window/qt/list_chooser.h"
@@ -22,7 +24,11 @@ class QtForm1 : public QWidget {
   Q_OBJECT
 
  public:
-  explicit QtForm1(QtWindowServices services, QWidget* parent = nullptr);
+  // Opens the image at a full path in the image window beside this one.
+  using OpenImageCall = std::function<void(const std::string& path)>;
+
+  QtForm1(QtWindowServices services, OpenImageCall open_image,
+          QWidget* parent = nullptr);
 
   // The list given to the program, as given: chosen when it is an existing
   // file, else refused with a message.
@@ -38,6 +44,7 @@ class QtForm1 : public QWidget {
   void StartRun();
 
   FormCore<QWidget*> core_;
+  OpenImageCall open_image_;
   QtPathLabel* lbl_path_ = nullptr;
   QPushButton* cmd_path_ = nullptr;
   QPushButton* cmd_start_ = nullptr;

@@ -1,15 +1,23 @@
 // mirlot-gui: the desktop window. `mirlot-gui [LIST]`: a LIST that names an
-// existing file is taken as the chosen list; --help, --version and usage
-// errors print and exit, before any display is needed.
+// existing file is taken as the chosen list; an out.bin, a report.txt with
+// an out.bin beside it, or --image FILE opens the image window alone;
+// --help, --version and usage errors print and exit, before any display is
+// needed.
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QPoint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "runtime/file_system.h"
+#include "window/image_choice.h"
 #include "window/qt/application_icon.h"
 #include "window/qt/form1.h"
+#include "window/qt/image_dialogs.h"
+#include "window/qt/image_window.h"
 #include "window/qt/list_chooser.h"
 #include "window/qt/message_presenter.h"
 #include "window/window_arguments.h"
@@ -57,6 +65,20 @@ void StartingMessages(QtMsgType type, const QMessageLogContext& context,
   std::_Exit(NoDisplay("Qt could not start its platform plugin"));
 }
 
+// The image the program is started with, as a full path: --image's FILE,
+// or a LIST that names an image (ImageNamedBy); "" when none.
+std::string StartImage(const mirlot::WindowStart& start,
+                       mirlot::FileSystem& file_system) {
+  const std::string& given = start.image.empty() ? start.list : start.image;
+  if (given.empty()) return "";
+  const std::string path =
+      QFile::encodeName(
+          QFileInfo(QString::fromStdString(given)).absoluteFilePath())
+          .toStdString();
+  if (!start.image.empty()) return path;
+  return mirlot::ImageNamedBy(path, file_system).value_or("");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,9 +101,36 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(mirlot::ApplicationIcon());
   mirlot::QtFileDialogChooser chooser;
   mirlot::QtMessageBoxPresenter presenter;
-  mirlot::QtForm1 window({.chooser = chooser,
-                          .presenter = presenter,
-                          .file_system = mirlot::HostFileSystem()});
+  mirlot::QtFolderChooser folder_chooser;
+  mirlot::QtQuestioner questioner;
+  mirlot::FileSystem& file_system = mirlot::HostFileSystem();
+  const mirlot::QtImageServices image_services = {
+      chooser, folder_chooser, questioner, presenter, file_system};
+  // Started with an image, its window alone shows; closing it ends the
+  // program.
+  if (const std::string image = StartImage(start, file_system);
+      !image.empty()) {
+    mirlot::QtImageWindow window(image_services);
+    if (!window.OpenImage(image)) return 1;
+    window.show();
+    return QApplication::exec();
+  }
+  mirlot::QtForm1* form = nullptr;
+  mirlot::QtImageWindow* beside = nullptr;  // one at a time, owned by form
+  mirlot::QtForm1 window(
+      {.chooser = chooser, .presenter = presenter, .file_system = file_system},
+      [&](const std::string& image) {
+        if (beside == nullptr) {
+          beside = new mirlot::QtImageWindow(image_services, form);
+          beside->move(form->frameGeometry().topRight() + QPoint(16, 0));
+        }
+        if (beside->OpenImage(image)) {
+          beside->show();
+          beside->raise();
+          beside->activateWindow();
+        }
+      });
+  form = &window;
   // Before the window shows: a refusal appears on its own, where the window
   // is yet to be placed.
   if (!start.list.empty()) {
