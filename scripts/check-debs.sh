@@ -13,12 +13,15 @@
 # --verify), and the window is no opener of text files: with two stand-in
 # text handlers, one sorting before mirlot-gui and one after, gio names the
 # first the default and never the window (it is still reached through
-# "Open with" another application). apt then removes them, after which:
+# "Open with" another application); a file named out.bin is a Mirlot image,
+# which gio opens with the window, and no other .bin file is. apt then
+# removes them, after which:
 #   - dpkg no longer knows either package (they have no configuration
 #     files, so removing them removes everything);
 #   - every path the packages hold is as it was before the round: a folder
 #     that was there stays, nothing that was not is left;
-#   - the "Open with" cache no longer names the window;
+#   - the "Open with" cache no longer names the window, nor the MIME
+#     database the image type;
 #   - the packages apt installed only as their dependencies are removed
 #     too (those it marked automatic), and none of them is left.
 # The machine is left as it was found, also when a check fails or the
@@ -129,6 +132,32 @@ check_text_opener() {
     fail "$name: gio offers mirlot-gui.desktop for text files: $shown"
 }
 
+# check_image_opener NAME: a file named out.bin is a Mirlot image, for which
+# gio offers the window; any other .bin file is not.
+check_image_opener() {
+  local name=$1 files shown type
+  if ! command -v gio >/dev/null; then
+    log "$name: image opener not checked: no gio here"
+    return
+  fi
+  files=$(mktemp -d)
+  head -c 64 /dev/zero >"$files/out.bin"
+  cp "$files/out.bin" "$files/other.bin"
+  for file in out.bin other.bin; do
+    type=$(gio info -a standard::content-type "$files/$file" | sed -n 's/^ *standard::content-type: //p')
+    [ "$file" = out.bin ] && [ "$type" != application/x-mirlot-image ] &&
+      fail "$name: $file is $type, not application/x-mirlot-image"
+    [ "$file" = other.bin ] && [ "$type" = application/x-mirlot-image ] &&
+      fail "$name: $file is taken for a Mirlot image"
+  done
+  shown=$(env XDG_DATA_HOME="$files" XDG_DATA_DIRS=/usr/share \
+    XDG_CONFIG_HOME="$files/config" XDG_CONFIG_DIRS="$files/config" \
+    gio mime application/x-mirlot-image 2>&1) || true
+  rm -r "$files"
+  [[ "$shown" == *"mirlot-gui.desktop"* ]] ||
+    fail "$name: gio offers no mirlot-gui.desktop for out.bin: $shown"
+}
+
 # round NAME DEB...: installs the packages together, checks them, removes
 # them and checks what is left.
 round() {
@@ -147,7 +176,10 @@ round() {
     changed=$(dpkg --verify "$package" 2>&1) ||
       fail "$name: $package is not installed as packaged: $changed"
   done
-  [[ " ${names[*]} " != *" mirlot-gui "* ]] || check_text_opener "$name"
+  if [[ " ${names[*]} " == *" mirlot-gui "* ]]; then
+    check_text_opener "$name"
+    check_image_opener "$name"
+  fi
 
   log "$name: removing ${names[*]}"
   apt remove "${names[@]}" || fail "$name: apt-get remove failed"
@@ -161,6 +193,8 @@ round() {
   if [ -e "$mime_cache" ] && grep -q 'mirlot-gui\.desktop' "$mime_cache"; then
     fail "$name: $mime_cache still names mirlot-gui.desktop"
   fi
+  [ ! -e /usr/share/mime/application/x-mirlot-image.xml ] ||
+    fail "$name: the MIME database still knows application/x-mirlot-image"
 }
 
 round "mirlot alone" "$cli"
