@@ -135,6 +135,10 @@ if(WIN32)
     # on 64-bit Windows it writes the key in the registry's 64-bit view,
     # which Explorer reads. The uninstaller removes the key.
     set(mirlot_verb "Software\\Classes\\SystemFileAssociations\\.txt\\shell\\Mirlot")
+    # "Open in Mirlot" on the Explorer menu of files named out.bin only:
+    # a verb of every file that AppliesTo keeps to that name, so that no
+    # other .bin file gets it and .bin gets no association of Mirlot's.
+    set(mirlot_image_verb "Software\\Classes\\*\\shell\\MirlotImage")
     set(mirlot_gui "$INSTDIR\\${mirlot_programs}mirlot-gui.exe")
     string(APPEND CPACK_NSIS_DEFINES "\n  !include x64.nsh")
     set(mirlot_native_view "
@@ -146,9 +150,14 @@ if(WIN32)
   WriteRegStr SHCTX \"${mirlot_verb}\" \"Icon\" \"${mirlot_gui}\"
   WriteRegStr SHCTX \"${mirlot_verb}\" \"MultiSelectModel\" \"Single\"
   WriteRegStr SHCTX \"${mirlot_verb}\\command\" \"\" '\"${mirlot_gui}\" \"%1\"'
+  WriteRegStr SHCTX \"${mirlot_image_verb}\" \"\" \"Open in Mirlot\"
+  WriteRegStr SHCTX \"${mirlot_image_verb}\" \"Icon\" \"${mirlot_gui}\"
+  WriteRegStr SHCTX \"${mirlot_image_verb}\" \"AppliesTo\" 'System.FileName:=\"out.bin\"'
+  WriteRegStr SHCTX \"${mirlot_image_verb}\\command\" \"\" '\"${mirlot_gui}\" --image \"%1\"'
   SetRegView default")
     set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "${mirlot_native_view}
   DeleteRegKey SHCTX \"${mirlot_verb}\"
+  DeleteRegKey SHCTX \"${mirlot_image_verb}\"
   SetRegView default")
   endif()
 else()

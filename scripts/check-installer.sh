@@ -16,13 +16,14 @@
 # On every host, before anything runs: the staged programs name Windows
 # Vista (6.0) as the oldest they run on in their PE headers, and the
 # installer script CPack generated refuses an older Windows first thing
-# and, with the window, registers the Explorer verb "Pack with Mirlot" for
-# .txt files in its install section and removes it in its uninstall
+# and, with the window, registers the Explorer verbs "Pack with Mirlot" for
+# .txt files and "Open in Mirlot" for files named out.bin (only those:
+# AppliesTo) in its install section and removes them in its uninstall
 # section, both in the registry's native view. The licence its licence page
 # shows and the LICENSE.txt it installs (which the ZIP holds too) have
 # xxHash's licence, which the programs compile in (scripts/check-licenses.sh).
-# After installing, the verb is in the registry; after uninstalling it is
-# gone.
+# After installing, the verbs are in the registry; after uninstalling they
+# are gone.
 #
 # The setup programs are 32-bit (NSIS's stub) for both architectures. Where
 # this host cannot run 32-bit programs (cmake/wine-host.sh), the setup
@@ -81,14 +82,19 @@ in_order "MirlotRequireWindows" "$(part 'Function MirlotRequireWindows')" \
   'SetErrorLevel 2' 'Quit' '${EndIf}'
 gui=$(cd "$staged" && find . -name mirlot-gui.exe | cut -c3-)
 verb='Software\Classes\SystemFileAssociations\.txt\shell\Mirlot'
+image_verb='Software\Classes\*\shell\MirlotImage'
 if [ -n "$gui" ]; then
   native_view=('${If} ${RunningX64}' 'SetRegView 64' '${EndIf}')
   in_order "the install section" "$(part 'Section "-Core installation"')" "${native_view[@]}" \
     "WriteRegStr SHCTX \"$verb\" \"\" \"Pack with Mirlot\"" \
     "WriteRegStr SHCTX \"$verb\\command\" \"\" '\"\$INSTDIR\\${gui//\//\\}\" \"%1\"'" \
+    "WriteRegStr SHCTX \"$image_verb\" \"\" \"Open in Mirlot\"" \
+    "WriteRegStr SHCTX \"$image_verb\" \"AppliesTo\" 'System.FileName:=\"out.bin\"'" \
+    "WriteRegStr SHCTX \"$image_verb\\command\" \"\" '\"\$INSTDIR\\${gui//\//\\}\" --image \"%1\"'" \
     'SetRegView default'
   in_order "the uninstall section" "$(part 'Section "Uninstall"')" "${native_view[@]}" \
-    "DeleteRegKey SHCTX \"$verb\"" 'SetRegView default'
+    "DeleteRegKey SHCTX \"$verb\"" "DeleteRegKey SHCTX \"$image_verb\"" \
+    'SetRegView default'
 fi
 page=$(sed -n 's/^ *!insertmacro MUI_PAGE_LICENSE "\(.*\)"\r*$/\1/p' "$nsi")
 [ -n "$page" ] || fail "the installer script has no licence page"
@@ -137,8 +143,9 @@ fi
 installed=$drive/$folder
 menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Mirlot"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mirlot'
-# The Explorer verb, for the machine, in the view Explorer reads.
+# The Explorer verbs, for the machine, in the view Explorer reads.
 verb_key="HKLM\\$verb"
+image_verb_key="HKLM\\$image_verb"
 native=/reg:32
 [ ! -d "$drive/windows/syswow64" ] || native=/reg:64
 
@@ -189,13 +196,23 @@ for value in DisplayName DisplayVersion UninstallString; do
 done
 
 # "Pack with Mirlot" on the Explorer menu of .txt files starts the window
-# with the file as its list.
+# with the file as its list; "Open in Mirlot", on files named out.bin only,
+# opens the image window.
 if [ -n "$gui" ]; then
   caption=$(default_value "$verb_key")
   [ "$caption" = "Pack with Mirlot" ] || fail "$verb_key is '$caption', not 'Pack with Mirlot'"
   command=$(default_value "$verb_key\\command")
   [ "$command" = "\"$windows_folder\\${gui//\//\\}\" \"%1\"" ] ||
     fail "$verb_key\\command is '$command'"
+  caption=$(default_value "$image_verb_key")
+  [ "$caption" = "Open in Mirlot" ] || fail "$image_verb_key is '$caption'"
+  applies=$(win reg query "$image_verb_key" /v AppliesTo "$native" 2>/dev/null |
+    tr -d '\r' | sed -n 's/^.*REG_SZ *//p')
+  [ "$applies" = 'System.FileName:="out.bin"' ] ||
+    fail "$image_verb_key applies to '$applies', not only to out.bin"
+  command=$(default_value "$image_verb_key\\command")
+  [ "$command" = "\"$windows_folder\\${gui//\//\\}\" --image \"%1\"" ] ||
+    fail "$image_verb_key\\command is '$command'"
 fi
 
 # The uninstaller copies itself to a temporary folder and returns at once;
@@ -205,7 +222,8 @@ win "$installed/Uninstall.exe" /S || fail "Uninstall.exe exited with $?"
 deadline=$((SECONDS + 60))
 while [ "$SECONDS" -lt "$deadline" ]; do
   if [ ! -e "$installed" ] && [ ! -e "$menu" ] && ! key_exists "$uninstall_key" &&
-    ! key_exists 'HKLM\Software\Mirlot' && ! key_exists "$verb_key" "$native"; then
+    ! key_exists 'HKLM\Software\Mirlot' && ! key_exists "$verb_key" "$native" &&
+    ! key_exists "$image_verb_key" "$native"; then
     break
   fi
   sleep 0.1
@@ -216,6 +234,8 @@ done
 ! key_exists 'HKLM\Software\Mirlot' ||
   fail "HKLM\\Software\\Mirlot is left after uninstalling"
 ! key_exists "$verb_key" "$native" || fail "$verb_key is left after uninstalling"
+! key_exists "$image_verb_key" "$native" ||
+  fail "$image_verb_key is left after uninstalling"
 
 [ "$failures" -eq 0 ] || exit 1
 stop_wine
