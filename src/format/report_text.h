@@ -55,8 +55,10 @@ struct ReportTextLine {
 // being taken as well.
 class ReportLineReader {
  public:
-  // Next() refuses longer lines; no report line is anywhere near this long.
-  static constexpr std::size_t kMaximumLineLength = 64 * 1024;
+  // Next() refuses longer lines. The longest name a list can give a member
+  // is a Windows path of 32,767 UTF-16 units, at most 96 KiB of UTF-8;
+  // its line adds some 60 bytes of fields.
+  static constexpr std::size_t kMaximumLineLength = 128 * 1024;
 
   // Reads `file`, which must outlive the reader, from byte `start` on: its
   // start, or where an earlier reader's offset() said a line begins.

@@ -35,7 +35,7 @@ TEST(ReportReaderTest, ReportMatchesTheImageEntryForEntryOrSaysWhyNot) {
       {head + " 2            b             18           -2\r\n", "line 3 gives offset 18, length -2, the table offset 18, length 2"},
       {head + " 3            b             18            2\r\n", "line 3 has entry number 3 instead of 2"},
       {head + "garbage\r\n", "line 3 is not an entry line"},
-      {head + std::string(70000, 'x') + "\r\n", "unreadable: line 3 is longer than 65536 bytes"},
+      {head + std::string(140000, 'x') + "\r\n", "unreadable: line 3 is longer than 131072 bytes"},
       // clang-format on
   };
   for (const auto& c : cases) {
