@@ -155,7 +155,6 @@ TEST(ImageWindowTest, ShowsTheVerdictAndReadsRowsWhenDrawn) {
   fs.AddFile("/d/l\tb.dat", MemberBytes(60, "CCCCCC"));
   fs.AddFile("/d/l.txt", "a.dat\nl\tb.dat\n");
   ASSERT_EQ(PackList(fs, "/d/l.txt"), RunOutcome::kDone);
-  fs.AddFile("/e/out.bin", "\0\0\0\x08\0\0\0\x09WX"s);
   ScriptedUser user;
   ImageWindowCore<int> window({user, user, user, user, fs});
   SpinHost host;
@@ -168,11 +167,29 @@ TEST(ImageWindowTest, ShowsTheVerdictAndReadsRowsWhenDrawn) {
   ASSERT_EQ(window.row_count(), 2u);
   const std::array<std::string, 4> second = {"2", "l\\tb.dat", "20", "6"};
   EXPECT_EQ(window.Row(1), second);
-  ASSERT_TRUE(window.Open(host, 0, "/e/out.bin"));
-  EXPECT_EQ(
-      window.Verdict(),
-      "10 bytes, 1 entry; unsound: 1 problem (entry 1: payload ends at 17, 7 "
-      "bytes past the end of the file); names: none (no /e/report.txt)");
+  // An unsound image, a report of another table, a file that is no image.
+  const struct {
+    std::string image, report, verdict;  // report "": none
+  } others[] = {
+      {"\0\0\0\x08\0\0\0\x09WX"s, "",
+       "10 bytes, 1 entry; unsound: 1 problem (entry 1: payload ends at 17, 7 "
+       "bytes past the end of the file); names: none (no /e/report.txt)"},
+      {"\0\0\0\x08\0\0\0\x02WX"s, "#, Name\r\n",
+       "10 bytes, 1 entry; sound; names: none (/e/report.txt does not match "
+       "the table: its first line is not the heading)"},
+      {"not an image"s, "",
+       "Not a Mirlot image: entry 1: offset 1852797984 declares a table of "
+       "231599748 entries, which runs past the end of the file (12 bytes)"},
+  };
+  for (const auto& other : others) {
+    fs.AddFile("/e/out.bin", other.image);
+    if (!other.report.empty()) fs.AddFile("/e/report.txt", other.report);
+    ASSERT_TRUE(window.Open(host, 0, "/e/out.bin"));
+    EXPECT_EQ(window.Verdict(), other.verdict);
+    if (window.row_count() > 0) {
+      EXPECT_EQ(window.Row(0)[1], "");  // no name without a matching report
+    }
+  }
 }
 
 TEST(ImageWindowTest, OutBinAndAReportBesideOneAreImages) {
