@@ -29,6 +29,13 @@ inline constexpr ControlTexts kReloadButtonTexts = {
 inline constexpr ControlTexts kCloseButtonTexts = {"Close", "", "", ""};
 inline constexpr ControlTexts kEntryTableTexts = {"", "Entries", "", ""};
 
+// The folder chooser of Extract…: its title, the label of its field, the
+// button that opens the system's folder dialog and the one that accepts.
+inline constexpr char kFolderChooserTitle[] = "Extract";
+inline constexpr char kFolderFieldLabel[] = "Extract &to folder:";
+inline constexpr char kBrowseButtonCaption[] = "&Browse\u2026";
+inline constexpr char kAcceptFolderCaption[] = "Extract";
+
 // The table's columns, in order: the number as report.txt gives it, the
 // name, the payload's offset and length.
 inline constexpr std::array<const char*, 4> kEntryColumns = {

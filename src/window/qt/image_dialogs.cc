@@ -11,17 +11,20 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "window/image_view.h"
+
 namespace mirlot {
 
 std::optional<std::string> QtFolderChooser::ChooseFolder(
     QWidget* parent, const std::string& proposed) {
   QDialog dialog(parent);
-  dialog.setWindowTitle(QStringLiteral("Extract"));
-  auto* label = new QLabel(QStringLiteral("Extract &to folder:"), &dialog);
+  dialog.setWindowTitle(QString::fromUtf8(kFolderChooserTitle));
+  auto* label = new QLabel(QString::fromUtf8(kFolderFieldLabel), &dialog);
   auto* folder = new QLineEdit(QFile::decodeName(proposed.c_str()), &dialog);
   folder->setMinimumWidth(folder->fontMetrics().averageCharWidth() * 60);
   label->setBuddy(folder);
-  auto* browse = new QPushButton(QStringLiteral("&Browse\u2026"), &dialog);
+  auto* browse =
+      new QPushButton(QString::fromUtf8(kBrowseButtonCaption), &dialog);
   browse->setAutoDefault(false);
   QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
     const QFileInfo typed(folder->text());
@@ -33,7 +36,8 @@ std::optional<std::string> QtFolderChooser::ChooseFolder(
   });
   auto* buttons =
       new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Extract"));
+  buttons->button(QDialogButtonBox::Ok)
+      ->setText(QString::fromUtf8(kAcceptFolderCaption));
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog,
                    &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog,
