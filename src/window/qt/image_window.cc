@@ -97,6 +97,8 @@ void QtImageWindow::CreateControls() {
   }
   table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
   table_->setWordWrap(false);
+  // Tab moves on to the buttons, as in a dialog, not between the cells.
+  table_->setTabKeyNavigation(false);
 
   auto* buttons = new QHBoxLayout;
   const std::pair<const ControlTexts*, void (QtImageWindow::*)()> actions[] = {
@@ -152,7 +154,10 @@ void QtImageWindow::Verify() {
 }
 
 void QtImageWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
+  // Escape closes, and so does Enter that no focused button took: Close is
+  // the default button, which only a dialog would press by itself.
+  const int key = event->key();
+  if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
     close();
     return;
   }
