@@ -40,6 +40,42 @@ UINT DialogUnits(HDC dc, HFONT font, int pixels) {
   return static_cast<UINT>(MulDiv(pixels, 4, average));
 }
 
+// Shows `message` in a task dialog with the common `buttons`, `chosen`
+// the default, as wide as its title and text need, the detail a paragraph
+// of its own under the text; MessageBoxW should the task dialog fail.
+// Returns the button chosen, IDCANCEL when the dialog was closed.
+int ShowTaskDialog(HWND parent, const WindowMessage& message,
+                   TASKDIALOG_COMMON_BUTTON_FLAGS buttons, int chosen) {
+  const std::wstring title = Widen(message.title);
+  std::wstring text = Widen(message.text);
+  if (!message.detail.empty()) text += L"\n\n" + Widen(message.detail);
+  const int dpi = WindowDpi(parent);
+  HFONT caption_font = CreateSystemFont(dpi, true);
+  HFONT text_font = CreateSystemFont(dpi, false);
+  HDC dc = GetDC(parent);
+  const int width = MessageWidth(WidestLine(dc, caption_font, title),
+                                 WidestLine(dc, text_font, text), dpi);
+  TASKDIALOGCONFIG config = {};
+  config.cbSize = sizeof(config);
+  config.hwndParent = parent;
+  config.dwFlags =
+      TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+  config.dwCommonButtons = buttons;
+  config.nDefaultButton = chosen;
+  config.pszWindowTitle = title.c_str();
+  config.pszContent = text.c_str();
+  config.cxWidth = DialogUnits(dc, text_font, width);
+  ReleaseDC(parent, dc);
+  DeleteObject(caption_font);
+  DeleteObject(text_font);
+  if (SUCCEEDED(TaskDialogIndirect(&config, &chosen, nullptr, nullptr))) {
+    return chosen;
+  }
+  const UINT kind =
+      buttons == TDCBF_OK_BUTTON ? MB_OK : MB_YESNO | MB_DEFBUTTON2;
+  return MessageBoxW(parent, text.c_str(), title.c_str(), kind);
+}
+
 }  // namespace
 
 std::optional<std::string> Win32OpenFileChooser::ChooseList(
@@ -69,30 +105,13 @@ std::optional<std::string> Win32OpenFileChooser::ChooseList(
 
 void Win32TaskDialogPresenter::ShowMessage(HWND parent,
                                            const WindowMessage& message) {
-  const std::wstring title = Widen(message.title);
-  std::wstring text = Widen(message.text);
-  if (!message.detail.empty()) text += L"\n\n" + Widen(message.detail);
-  const int dpi = WindowDpi(parent);
-  HFONT caption_font = CreateSystemFont(dpi, true);
-  HFONT text_font = CreateSystemFont(dpi, false);
-  HDC dc = GetDC(parent);
-  const int width = MessageWidth(WidestLine(dc, caption_font, title),
-                                 WidestLine(dc, text_font, text), dpi);
-  TASKDIALOGCONFIG config = {};
-  config.cbSize = sizeof(config);
-  config.hwndParent = parent;
-  config.dwFlags =
-      TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
-  config.dwCommonButtons = TDCBF_OK_BUTTON;
-  config.pszWindowTitle = title.c_str();
-  config.pszContent = text.c_str();
-  config.cxWidth = DialogUnits(dc, text_font, width);
-  ReleaseDC(parent, dc);
-  DeleteObject(caption_font);
-  DeleteObject(text_font);
-  if (FAILED(TaskDialogIndirect(&config, nullptr, nullptr, nullptr))) {
-    MessageBoxW(parent, text.c_str(), title.c_str(), MB_OK);
-  }
+  (void)ShowTaskDialog(parent, message, TDCBF_OK_BUTTON, IDOK);
+}
+
+bool Win32TaskDialogQuestioner::Ask(HWND parent,
+                                    const WindowMessage& question) {
+  return ShowTaskDialog(parent, question, TDCBF_YES_BUTTON | TDCBF_NO_BUTTON,
+                        IDNO) == IDYES;
 }
 
 }  // namespace mirlot

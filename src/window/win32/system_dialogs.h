@@ -1,4 +1,4 @@
-// The Win32 window's open-file chooser and message box.
+// The Win32 windows' open-file chooser, message box and Yes/No question.
 #ifndef MIRLOT_WINDOW_WIN32_SYSTEM_DIALOGS_H_
 #define MIRLOT_WINDOW_WIN32_SYSTEM_DIALOGS_H_
 
@@ -27,6 +27,13 @@ class Win32OpenFileChooser : public Win32ListChooser {
 class Win32TaskDialogPresenter : public Win32MessagePresenter {
  public:
   void ShowMessage(HWND parent, const WindowMessage& message) override;
+};
+
+// The same task dialog with Yes and No, No the default; Escape and closing
+// it answer No. MessageBoxW with Yes and No should the task dialog fail.
+class Win32TaskDialogQuestioner : public QuestionerFor<HWND> {
+ public:
+  bool Ask(HWND parent, const WindowMessage& question) override;
 };
 
 }  // namespace mirlot
