@@ -81,7 +81,10 @@ void CALLBACK ReadBox(HWND, UINT, UINT_PTR timer, DWORD) {
 
 struct Win32Window {
   Win32Window(FileSystem& file_system, RunTiming timing)
-      : form({user, user, file_system, timing}) {
+      : form({user, user, file_system, timing},
+             [this](const std::string& image) {
+               user.seen += "<image " + image + ">";
+             }) {
     user.box = [](HWND parent, const WindowMessage& message) {
       read_box.clear();
       SetTimer(nullptr, 0, 5, &ReadBox);

@@ -1,5 +1,7 @@
 #include "window/win32/dpi.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "runtime/windows_text.h"
@@ -62,6 +64,13 @@ HFONT CreateSystemFont(int dpi, bool caption) {
   return CreateFontIndirectW(&font);
 }
 
+void UseCommonControls() {
+  const INITCOMMONCONTROLSEX controls = {
+      sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
+                            ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
 HWND CreateControl(HWND parent, const wchar_t* kind, const wchar_t* text,
                    DWORD style, int id) {
   return CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
@@ -101,6 +110,14 @@ int TextMeasure::LineHeight() const {
   TEXTMETRICW metrics;
   GetTextMetricsW(dc_, &metrics);
   return static_cast<int>(metrics.tmHeight);
+}
+
+int TextMeasure::WrappedHeight(std::string_view text, int width) const {
+  const std::wstring wide = Widen(std::string(text));
+  RECT area = {0, 0, width, 0};
+  DrawTextW(dc_, wide.c_str(), static_cast<int>(wide.size()), &area,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  return static_cast<int>(area.bottom);
 }
 
 }  // namespace mirlot

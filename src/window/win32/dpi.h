@@ -27,6 +27,10 @@ SIZE OuterSize(SIZE client, DWORD style, int dpi);
 // The system's message font, or with `caption` its font of window titles,
 // at `dpi`. The caller owns the font.
 HFONT CreateSystemFont(int dpi, bool caption);
+// Registers the classes of the common controls the windows hold: buttons,
+// texts, tooltips, the progress bar and the list view. Call before any is
+// created; calls after the first change nothing.
+void UseCommonControls();
 // A visible child control of `kind` (a window class) with `text`, `style`
 // and the identifier `id`, still without a place.
 HWND CreateControl(HWND parent, const wchar_t* kind, const wchar_t* text,
@@ -49,6 +53,9 @@ class TextMeasure {
   int Width(std::string_view text) const;
   // How far apart the lines are, in pixels.
   int LineHeight() const;
+  // The height in pixels of `text` (UTF-8) wrapped at word breaks to
+  // `width` pixels, as a static control draws it.
+  int WrappedHeight(std::string_view text, int width) const;
 
  private:
   HWND control_;

@@ -29,11 +29,9 @@ constexpr ControlPlace kPlaces[] = {{kPathLabelId, kPathLabelPlace},
 
 }  // namespace
 
-Win32Form1::Win32Form1(Win32WindowServices services) : core_(services) {
-  const INITCOMMONCONTROLSEX controls = {
-      sizeof(controls),
-      ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+Win32Form1::Win32Form1(Win32WindowServices services, OpenImageCall open_image)
+    : core_(services), open_image_(std::move(open_image)) {
+  UseCommonControls();
   WNDCLASSEXW kind = {};
   kind.cbSize = sizeof(kind);
   kind.lpfnWndProc = &Win32Form1::Procedure;
@@ -155,7 +153,11 @@ void Win32Form1::Drop(HDROP drop) {
     paths.push_back(Narrow(path));
   }
   DragFinish(drop);
-  if (core_.Drop(paths)) ShowChoice();
+  if (const std::optional<std::string> image = core_.ImageDropped(paths)) {
+    open_image_(*image);
+  } else if (core_.Drop(paths)) {
+    ShowChoice();
+  }
 }
 
 bool Win32Form1::TranslateKeys(MSG& message) {

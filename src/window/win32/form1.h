@@ -7,6 +7,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 
 #include "window/control_texts.h"
@@ -25,9 +26,14 @@ using Win32WindowServices = WindowServicesFor<HWND>;
 
 class Win32Form1 {
  public:
-  // Creates the window, hidden, where the system places new windows.
-  // hwnd() is null when the system refused.
-  explicit Win32Form1(Win32WindowServices services);
+  // Opens the image at a full path (UTF-8) in the image window beside this
+  // one.
+  using OpenImageCall = std::function<void(const std::string& path)>;
+
+  // Creates the window, hidden, where the system places new windows; a
+  // dropped image goes to `open_image`. hwnd() is null when the system
+  // refused.
+  Win32Form1(Win32WindowServices services, OpenImageCall open_image);
   ~Win32Form1();
   Win32Form1(const Win32Form1&) = delete;
   Win32Form1& operator=(const Win32Form1&) = delete;
@@ -59,6 +65,7 @@ class Win32Form1 {
   void Drop(HDROP drop);
 
   FormCore<HWND> core_;
+  OpenImageCall open_image_;
   HWND hwnd_ = nullptr;
   HWND lbl_path_ = nullptr;
   HWND cmd_path_ = nullptr;
