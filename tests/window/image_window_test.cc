@@ -1,6 +1,7 @@
 // The image window's core played by a scripted user over the in-memory file
 // system: opening, Extract… with its questions, Verify… and Reload, each
-// with what the user saw and, for Extract…, the files it left.
+// with what the user saw and, for Extract…, the files it left; and the
+// run they all start on the worker, when no thread can be started.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,7 +10,9 @@
 #include <thread>
 
 #include "runtime/fake_file_system.h"
+#include "runtime/file_system.h"
 #include "support/packing_fixtures.h"
+#include "window/background_run.h"
 #include "window/image_choice.h"
 #include "window/image_window_core.h"
 
@@ -27,11 +30,13 @@ class SpinHost : public RunHost {
   }
   void WakeWindowThread() override {}
   void Serve(const ServeCalls& calls) override {
+    ++served;
     while (!calls.ended()) std::this_thread::sleep_for(1ms);
   }
   std::unique_ptr<ProgressView> OpenProgress(std::function<void()>) override {
     return nullptr;
   }
+  int served = 0;
 
  private:
   std::mutex mutex_;
@@ -210,6 +215,20 @@ TEST(ImageWindowTest, OutBinAndAReportBesideOneAreImages) {
     EXPECT_EQ(DroppedImage(row.paths, fs).value_or(""), row.image)
         << row.paths[0];
   }
+}
+
+// A run for which no thread can be started fails as a run short of memory
+// does, with its message, and neither packs nor serves.
+TEST(BackgroundRunTest, NoThreadForTheRunFailsAsOutOfMemory) {
+  SpinHost host;
+  std::string shown;
+  const auto show = [&shown](const WindowMessage& message) {
+    shown += message.title + "|" + message.text + "|" + message.detail + ";";
+  };
+  BackgroundRun run(host, {}, show, [](auto) { return std::nullopt; });
+  EXPECT_EQ(run.Run({"list.txt"}, HostFileSystem()), RunOutcome::kFailed);
+  EXPECT_EQ(shown, "Mirlot utility|Ошибка 7Out of memory|;");
+  EXPECT_EQ(host.served, 0);
 }
 
 }  // namespace
