@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
@@ -17,6 +18,7 @@
 
 #include "support/child_process.h"
 #include "window/qt/application_icon.h"
+#include "window/qt/image_window.h"
 #include "window/qt/progress_dialog.h"
 #include "window_scenarios.h"
 
@@ -25,22 +27,27 @@ namespace {
 
 struct QtWindow {
   QtWindow(FileSystem& file_system, RunTiming timing)
-      : form({user, user, file_system, timing},
-             [this](const std::string& image) {
-               user.seen += "<image " + image + ">";
+      : image({user, user, user, user, file_system, timing}),
+        form({user, user, file_system, timing},
+             [this](const std::string& path) {
+               user.seen += "<image " + path + ">";
+               if (!image.OpenImage(path)) return;
+               image.show();
+               image.activateWindow();
+               (void)QTest::qWaitForWindowActive(&image);
              }) {
     user.box = ShowBox;
     form.show();
     form.activateWindow();
     (void)QTest::qWaitForWindowActive(&form);
   }
-  void Click(bool start) {
-    const char* name = start ? "cmdStart" : "cmdPath";
-    QTest::mouseClick(form.findChild<QPushButton*>(name), Qt::LeftButton);
+  void Click(const char* caption) {
+    for (QPushButton* button : form.findChildren<QPushButton*>() +
+                                   image.findChildren<QPushButton*>()) {
+      if (button->text() == caption) QTest::mouseClick(button, Qt::LeftButton);
+    }
   }
-  void Key(bool enter) {
-    QTest::keyClick(form.focusWidget(), enter ? Qt::Key_Return : Qt::Key_Tab);
-  }
+  void Key(char key) { QTest::keyClick(QApplication::focusWidget(), key); }
   // Drops only what the window took as it entered.
   void Drop(const std::vector<std::string>& paths) {
     QMimeData data;
@@ -59,6 +66,16 @@ struct QtWindow {
     form.OfferArgument(QString::fromStdString(path));
   }
   void Close() { form.close(); }
+  std::string Look() {
+    if (!image.isVisible()) return "";
+    const QAbstractItemModel* rows = image.findChild<QTableView*>()->model();
+    std::string look =
+        image.windowTitle().toStdString() + "|" +
+        image.findChild<QLabel*>("lblVerdict")->text().toStdString() + "|";
+    for (int column = 0; rows->rowCount() > 0 && column < 4; ++column)
+      look += rows->index(0, column).data().toString().toStdString() + " ";
+    return look;
+  }
   std::string Caption() {
     auto* label = form.findChild<QLabel*>("lblPath");
     return form.isVisible() ? label->text().remove(u'\n').toStdString() : "";
@@ -109,6 +126,7 @@ struct QtWindow {
   }
 
   ScriptedUser<QWidget*> user;
+  QtImageWindow image;
   QtForm1 form;
 };
 

@@ -10,6 +10,7 @@
 
 #include "runtime/windows_text.h"
 #include "window/win32/form1.h"
+#include "window/win32/image_window.h"
 #include "window/win32/progress_window.h"
 #include "window/win32/system_dialogs.h"
 #include "window_scenarios.h"
@@ -81,9 +82,11 @@ void CALLBACK ReadBox(HWND, UINT, UINT_PTR timer, DWORD) {
 
 struct Win32Window {
   Win32Window(FileSystem& file_system, RunTiming timing)
-      : form({user, user, file_system, timing},
-             [this](const std::string& image) {
-               user.seen += "<image " + image + ">";
+      : image({user, user, user, user, file_system, timing}, false),
+        form({user, user, file_system, timing},
+             [this](const std::string& path) {
+               user.seen += "<image " + path + ">";
+               if (image.OpenImage(path)) ShowWindow(image.hwnd(), SW_SHOW);
              }) {
     user.box = [](HWND parent, const WindowMessage& message) {
       read_box.clear();
@@ -94,17 +97,19 @@ struct Win32Window {
     ShowWindow(form.hwnd(), SW_SHOW);
     SetForegroundWindow(form.hwnd());
   }
-  void Click(bool start) {
-    const int id = start ? kStartButtonId : kPathButtonId;
-    SendMessageW(GetDlgItem(form.hwnd(), id), BM_CLICK, 0, 0);
+  void Click(const char* caption) {
+    for (HWND window : {form.hwnd(), image.hwnd()}) {
+      SendMessageW(
+          FindWindowExW(window, nullptr, L"Button", Widen(caption).c_str()),
+          BM_CLICK, 0, 0);
+    }
   }
   // Through the program's own keyboard handling, as its message loop does.
-  void Key(bool enter) {
-    MSG message = {};
-    message.hwnd = GetFocus();
-    message.message = WM_KEYDOWN;
-    message.wParam = enter ? VK_RETURN : VK_TAB;
-    if (!form.TranslateKeys(message)) DispatchMessageW(&message);
+  void Key(char key) {
+    MSG message = {GetFocus(), WM_KEYDOWN, static_cast<WPARAM>(key), 0, 0, {}};
+    if (!form.TranslateKeys(message) && !image.TranslateKeys(message)) {
+      DispatchMessageW(&message);
+    }
   }
   // Drops only onto a window that takes dropped files.
   void Drop(const std::vector<std::string>& paths) {
@@ -123,6 +128,21 @@ struct Win32Window {
   }
   void Argue(const std::string& path) { form.OfferArgument(path); }
   void Close() { SendMessageW(form.hwnd(), WM_CLOSE, 0, 0); }
+  // The first row's cells in the order the list shows its columns.
+  std::string Look() {
+    if (!IsWindowVisible(image.hwnd())) return "";
+    HWND list = GetDlgItem(image.hwnd(), kEntryListId);
+    std::string look = Text(image.hwnd()) + "|" +
+                       Text(GetDlgItem(image.hwnd(), kVerdictId)) + "|";
+    int order[4] = {};
+    ListView_GetColumnOrderArray(list, 4, order);
+    for (int k = 0; ListView_GetItemCount(list) > 0 && k < 4; ++k) {
+      wchar_t cell[256] = {};
+      ListView_GetItemText(list, 0, order[k], cell, 256);
+      look += Narrow(cell) + " ";
+    }
+    return look;
+  }
   std::string Caption() {
     HWND label = GetDlgItem(form.hwnd(), kPathLabelId);
     if (!IsWindowVisible(form.hwnd())) return "";
@@ -146,6 +166,7 @@ struct Win32Window {
   }
 
   ScriptedUser<HWND> user;
+  Win32ImageWindow image;
   Win32Form1 form;
 };
 

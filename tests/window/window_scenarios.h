@@ -1,17 +1,26 @@
-// The user's sessions with the window, in one table for the Qt and the
-// Win32 window: each window's test plays every row through its own driver,
-// over the in-memory file system, a scripted chooser and recorded messages.
+// The user's sessions with the main window and the image window, in one
+// table for the Qt and the Win32 windows: each toolkit's test plays every
+// row through its own driver, over the in-memory file system, a scripted
+// user and recorded messages. The image window's core test asks the same
+// scripted user.
 //
 // A driver is one shown window, made from a FileSystem& and a RunTiming,
-// whose member `user` is the scripted user it asks; the test works it by
-// the user's means:
-//   Click(start)      presses Start, else the path button;
-//   Key(enter)        presses Enter, else Tab, on the focused control;
+// whose member `user` is the scripted user it asks, and the image window
+// that an image dropped onto it opens in; the test works them by the
+// user's means:
+//   Click(caption)    presses the button of either window whose caption
+//                     it is;
+//   Key(key)          presses on the focused control the key whose ASCII
+//                     control character is `key` (Enter '\r', Tab '\t',
+//                     Escape '\x1b');
 //   Drop(paths)       drops the paths onto the window;
 //   Argue(path)       gives the path as the program's argument;
 //   Close()           asks the window to close;
 //   Caption()         the path label's text without line ends, "" once the
 //                     window is gone;
+//   Look()            the image window's title and verdict, split by '|',
+//                     then '|' and each cell of its first row followed by
+//                     ' '; "" while hidden;
 //   Progress(cancel)  the progress window's title and text without line
 //                     ends, then " (cut)" when the text does not show
 //                     whole above the bar, "" while none shows; `cancel`
@@ -32,11 +41,14 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "runtime/fake_file_system.h"
 #include "support/text_match.h"
+#include "window/control_texts.h"
+#include "window/image_view.h"
 #include "window/window_services.h"
 
 namespace mirlot {
@@ -51,25 +63,44 @@ inline std::string BoxSeen(const std::string& title, const std::string& text,
 }
 
 // Records what the user was shown: "(folder)" for each chooser, which
-// answers `answer` once ("" cancels), "[BoxSeen]" for each message, and
-// "{title: text}" for a progress window: one that `progress` finds still
-// showing over a message, or one whose Cancel the user pressed. Once `real`
-// is set, messages show in the toolkit's own box, which `box` shows, reads
-// back as BoxSeen does and dismisses with its OK.
+// takes the next of the answers `answer` holds, split by ';' ("" cancels),
+// "[BoxSeen]" for each message and each question, which the next answer
+// says Yes to when it is "yes", and "{title: text}" for a progress window:
+// one that `progress` (when set) finds still showing over a message, or one
+// whose Cancel the user pressed. Once `real` is set, messages show in the
+// toolkit's own box, which `box` shows, reads back as BoxSeen does and
+// dismisses with its OK.
 template <typename Parent>
-struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
+struct ScriptedUser : ListChooserFor<Parent>,
+                      MessagePresenterFor<Parent>,
+                      FolderChooserFor<Parent>,
+                      QuestionerFor<Parent> {
   std::optional<std::string> ChooseList(Parent,
                                         const std::string& folder) override {
     seen += "(" + folder + ")";
-    std::string chosen = std::exchange(answer, "");
+    std::string chosen = Next();
     return chosen.empty() ? std::nullopt : std::optional(chosen);
   }
+  std::optional<std::string> ChooseFolder(Parent parent,
+                                          const std::string& folder) override {
+    return ChooseList(parent, folder);
+  }
+  bool Ask(Parent, const WindowMessage& question) override {
+    seen +=
+        "[" + BoxSeen(question.title, question.text, question.detail, 2) + "]";
+    return Next() == "yes";
+  }
   void ShowMessage(Parent parent, const WindowMessage& message) override {
-    const std::string over = progress();
+    const std::string over = progress ? progress() : "";
     seen += "[" +
             (real ? box(parent, message)
                   : BoxSeen(message.title, message.text, message.detail, 1)) +
             "]" + (over.empty() ? "" : "{" + over + "}");
+  }
+  std::string Next() {
+    std::string next = answer.substr(0, answer.find(';'));
+    answer.erase(0, next.size() + 1);
+    return next;
   }
   std::string answer, seen;
   bool real = false;
@@ -78,15 +109,17 @@ struct ScriptedUser : ListChooserFor<Parent>, MessagePresenterFor<Parent> {
 };
 
 // Steps, split by ';': "choose PATH" answers the chooser ("choose" alone
-// cancels it), "enter [PATH]" and "tab" press those keys (a chooser that
-// opens answers PATH), "drop PATH...", "argue PATH", "start" presses Start,
-// "close" closes the window, "cancel" presses Cancel in the progress
-// window, which then shows as "{title: text}", "boxes" shows the messages
-// that follow in the toolkit's own box. The steps after '>' are
-// taken once the progress window of the run that follows shows, while that
-// run waits at its first read (after ">>": as it starts saving), so a
-// working window must refuse them. Then the caption ('*' stands for any
-// text), what the user saw, and the folders whose out.bin was replaced.
+// cancels it), "enter [PATH]", "tab" and "escape" press those keys (a
+// chooser that opens answers PATH), "drop PATH...", "argue PATH", "start"
+// presses Start, "extract [PATH]", "verify [PATH]" and "reload" press
+// those buttons of the image window (its chooser answers PATH), "look"
+// records "<Look()>", "close" closes the window, "cancel" presses Cancel in the
+// progress window, which then shows as "{title: text}", "boxes" shows the
+// messages that follow in the toolkit's own box. The steps after '>' are taken
+// once the progress window of the run that follows shows, while that run waits
+// at its first read (after ">>": as it starts saving), so a working window must
+// refuse them. Then the caption ('*' stands for any text), what the user saw,
+// and the folders whose out.bin was replaced.
 struct Scenario {
   std::string steps, caption, seen, replaced;
 };
@@ -116,11 +149,21 @@ inline const Scenario kScenarios[] = {
     {"choose " + kLongList, "/d/aaa*…*aaa/l.txt", "()", ""},
     // The warning shows whole, wrapped inside the path where need be.
     {"choose " + kUnlockable + "/l.txt; start >> cancel", "*", "(){Mirlot utility: Saving…Warning: could not lock " + kUnlockable + " (Permission denied); another run into it could interleave with this one}", ""},
+    // A dropped image opens in the image window, one at a time; its keys.
+    {"drop /x/out.bin; drop /d/report.txt; drop /u/out.bin; look; tab; enter; escape; look", "&Path", "<image /x/out.bin>[Cannot read /x/out.bin|File not found]<image /d/out.bin><image /u/out.bin></u/out.bin - Mirlot utility|10 bytes, 1 entry; unsound: 1 problem (entry 1: payload ends at 17, 7 bytes past the end of the file); names: none (no /u/report.txt)|1  8 9 >(/u/out)<>", ""},
+    {"drop /d/out.bin; enter; look", "&Path", "<image /d/out.bin><>", ""},
+    // Its buttons, on the image packed after it opened; the question is
+    // answered No.
+    {"choose /d/l.txt; drop /d/out.bin; start; reload; look; extract /d/x; extract /d/x; verify /d/l.txt; escape; look", "/d/l.txt", "()<image /d/out.bin>[Done]</d/out.bin - Mirlot utility|108 bytes, 1 entry; sound; names: from /d/report.txt|1 a.dat 8 100 >(/d/out)[Extracted 1 of 1 payloads to /d/x|Each file holds a payload: *](/d/out)[1 file to be written exists already in /d/x. Replace it?|/d/x/a.dat|2 buttons](/d)[/d/out.bin and /d/report.txt match /d/l.txt]<>", "/d and other files"},
 };
 // Good lists in /d, /e and kUnlockable, a missing member in /f, an empty
 // list in /g.
 inline const std::pair<std::string, std::string> kLists[] = {
     {"/d", "a.dat"}, {"/e", "a.dat"}, {"/f", "a.dat\nb.dat"}, {"/g", ""}, {kUnlockable, "a.dat"}};
+// What steps press: a button by its caption, or a key.
+inline constexpr std::tuple<const char*, const char*, char> kPresses[] = {
+    {"choose", kPathButtonTexts.caption, 0}, {"start", kStartButtonTexts.caption, 0}, {"extract", kExtractButtonTexts.caption, 0},
+    {"verify", kVerifyButtonTexts.caption, 0}, {"reload", kReloadButtonTexts.caption, 0}, {"enter", nullptr, '\r'}, {"tab", nullptr, '\t'}, {"escape", nullptr, '\x1b'}};
 // clang-format on
 
 // Takes `steps` on `window`; those after '>' on the window's thread once the
@@ -162,8 +205,9 @@ void Take(Window& window, FakeFileSystem& fs, const std::string& steps) {
     if (verb == "close") window.Close();
     if (verb == "boxes") window.user.real = true;
     if (verb == "cancel") window.user.seen += "{" + window.Progress(true) + "}";
-    if (verb == "choose" || verb == "start") window.Click(verb == "start");
-    if (verb == "enter" || verb == "tab") window.Key(verb == "enter");
+    if (verb == "look") window.user.seen += "<" + window.Look() + ">";
+    for (const auto& [name, caption, key] : kPresses)
+      if (verb == name) caption ? window.Click(caption) : window.Key(key);
   }
 }
 
@@ -178,6 +222,8 @@ std::string Play(const Scenario& row) {
     fs.AddFile(folder + "/out.bin", "earlier image");
     fs.AddFile(folder + "/report.txt", "earlier report");
   }
+  // An image whose one entry ends past its end.
+  fs.AddFile("/u/out.bin", std::string("\0\0\0\x08\0\0\0\x09WX", 10));
   const std::vector<std::string> before = fs.FilePaths();
   fs.FailOn(FakeFileSystem::Op::kLockFolder, kUnlockable,
             Status(FailureCode::kPermissionDenied));
