@@ -2,9 +2,12 @@
 # Times the image window's open and draw for an image of 1001 entries whose
 # names are each 4,065 bytes long (the whole path stays below 4,096 bytes;
 # they all name one member, as in bench/peak_memory.sh):
-#   bench/image_window.sh [BUILD]
+#   bench/image_window.sh [BUILD [WINDOWS_BUILD]]
 # BUILD (default build/bench) is configured with -DMIRLOT_BUILD_BENCH=ON and
-# built here. Runs on Qt's offscreen platform; not part of the suite.
+# built here; it runs on Qt's offscreen platform. WINDOWS_BUILD, a Windows
+# tree configured with -DMIRLOT_BUILD_BENCH=ON and built, times the Win32
+# window too, under wine64 in that tree's prefix on the X display of the
+# environment (xvfb-run gives one). Not part of the suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/bench}
@@ -22,3 +25,8 @@ echo "report.txt: $(stat -c %s "$work/report.txt") bytes"
 # The offscreen platform's note on each window shown is left out.
 QT_QPA_PLATFORM=offscreen "$build/bench/mirlot_image_window_bench" \
   "$work/out.bin" "${RUNS:-20}" 2> >(grep -v propagateSizeHints >&2)
+if [ -n "${2:-}" ]; then
+  echo "Win32 window under wine:"
+  WINEPREFIX=$PWD/$2/wineprefix WINEDEBUG=-all /usr/lib/wine/wine64 \
+    "$2/bench/mirlot_image_window_bench.exe" "Z:$work/out.bin" "${RUNS:-20}"
+fi
