@@ -64,5 +64,24 @@ TEST(ReportReaderTest, ReportMatchesTheImageEntryForEntryOrSaysWhyNot) {
   }
 }
 
+// While a pack holds the folder, opening the pair waits, says so, and
+// gives up when asked to.
+TEST(ReportReaderTest, OpeningWaitsForAPackUntilCancelled) {
+  struct Watcher : FolderWaitObserver {
+    void OnWaitingForFolder(const std::string& folder, bool waiting) override {
+      seen += folder + (waiting ? " waiting;" : " done;");
+    }
+    bool CancelRequested() override { return !seen.empty(); }
+    std::string seen;
+  } watcher;
+  FakeFileSystem fs;
+  fs.AddFile("/i/out.bin", "\0\0\0\x08\0\0\0\x00"s);
+  const auto pack = (*fs.OpenFolder("/i"))->TryLock(LockKind::kExclusive);
+  ASSERT_NE(pack, nullptr);
+  EXPECT_EQ(OpenImageAndReport(fs, "/i/out.bin", watcher).status().number(),
+            18);
+  EXPECT_EQ(watcher.seen, "/i waiting;/i done;");
+}
+
 }  // namespace
 }  // namespace mirlot
