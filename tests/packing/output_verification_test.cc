@@ -57,6 +57,7 @@ TEST(OutputVerificationTest, TellsEachChangeSinceTheRun) {
       {[](FakeFileSystem& fs) { SetByte(fs, "/d/out.bin", 19, 0xDF); }, {"list line 2, field 1: the table gives offset 2,015, not 2,016", "list line 2, field 1: payload differs at byte 51 of c.dat", "out.bin holds 1 byte after its last payload"}},
       {set_list(""), {"the list names no members"}},
       {[](FakeFileSystem& fs) { fs.FailOn(Op::kOpenForRead, "b.dat", Status(FailureCode::kPermissionDenied)); }, {}, "/d/b.dat: Permission denied"},
+      {[](FakeFileSystem& fs) { fs.FailOn(Op::kStat, "c.dat", Status(FailureCode::kPermissionDenied)); }, {}, "/d/c.dat: Permission denied"},
       {[](FakeFileSystem& fs) { fs.FailOn(Op::kRead, "out.bin", Status(FailureCode::kDeviceIoError), 1); }, {}, "/d/out.bin: Device I/O error"},
       // Changed once the list stage looked c.dat up.
       {[](FakeFileSystem& fs) { fs.before_each = [&fs](Op op, const std::string& path) { if (op == Op::kStat && path == "/d/c.dat") fs.AddFile("/d/list.txt", "a.dat,b.dat\r\nC.dat\r\n"); }; }, {}, "/d/list.txt: Path/File access error"},

@@ -64,23 +64,36 @@ TEST(ReportReaderTest, ReportMatchesTheImageEntryForEntryOrSaysWhyNot) {
   }
 }
 
-// While a pack holds the folder, opening the pair waits, says so, and
-// gives up when asked to.
-TEST(ReportReaderTest, OpeningWaitsForAPackUntilCancelled) {
-  struct Watcher : FolderWaitObserver {
-    void OnWaitingForFolder(const std::string& folder, bool waiting) override {
-      seen += folder + (waiting ? " waiting;" : " done;");
-    }
-    bool CancelRequested() override { return !seen.empty(); }
-    std::string seen;
-  } watcher;
-  FakeFileSystem fs;
-  fs.AddFile("/i/out.bin", "\0\0\0\x08\0\0\0\x00"s);
-  const auto pack = (*fs.OpenFolder("/i"))->TryLock(LockKind::kExclusive);
-  ASSERT_NE(pack, nullptr);
-  EXPECT_EQ(OpenImageAndReport(fs, "/i/out.bin", watcher).status().number(),
-            18);
-  EXPECT_EQ(watcher.seen, "/i waiting;/i done;");
+// While a pack holds the folder, opening the pair waits and says so; it
+// opens once the pack lets go, or gives up when asked to.
+TEST(ReportReaderTest, OpeningWaitsForAPackUntilItEndsOrIsCancelled) {
+  for (const bool pack_ends : {true, false}) {
+    FakeFileSystem fs;
+    fs.AddFile("/i/out.bin", "\0\0\0\x08\0\0\0\x00"s);
+    auto pack = (*fs.OpenFolder("/i"))->TryLock(LockKind::kExclusive);
+    struct Watcher : FolderWaitObserver {
+      Watcher(bool ends, std::unique_ptr<FolderLock>& held)
+          : pack_ends(ends), pack(held) {}
+      void OnWaitingForFolder(const std::string& folder,
+                              bool waiting) override {
+        seen += folder + (waiting ? " waiting;" : " done;");
+      }
+      // The first look ends the pack, or asks to stop; a wait that goes
+      // on after the pack ended is stopped at the fifth.
+      bool CancelRequested() override {
+        if (++looks == 1 && pack_ends) pack.reset();
+        return !pack_ends || looks == 5;
+      }
+      bool pack_ends;
+      std::unique_ptr<FolderLock>& pack;
+      std::string seen;
+      int looks = 0;
+    } watcher(pack_ends, pack);
+    Result<OutputPair> pair = OpenImageAndReport(fs, "/i/out.bin", watcher);
+    EXPECT_EQ(pair.status().number(), pack_ends ? 0 : 18);
+    EXPECT_EQ(watcher.seen, "/i waiting;/i done;");
+    EXPECT_EQ(watcher.looks, 1);
+  }
 }
 
 }  // namespace
