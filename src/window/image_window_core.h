@@ -36,12 +36,18 @@ class ImageWindowCore {
   std::string Verdict() const { return VerdictText(*catalog_); }
   std::uint64_t row_count() const { return open() ? catalog_->row_count() : 0; }
 
-  // The texts of the row with 0-based `index`, read now; a row that cannot
-  // be read shows its number alone.
-  std::array<std::string, 4> Row(std::uint64_t index) {
-    Result<CatalogRow> row = catalog_->Row(index);
-    if (!row.ok()) return {std::to_string(index + 1), "", "", ""};
-    return RowTexts(*row);
+  // The texts of the row with 0-based `index`; a row that cannot be read
+  // shows its number alone. The row asked for last is kept, as a view asks
+  // for each of its cells in turn; any other is read now.
+  const std::array<std::string, 4>& Row(std::uint64_t index) {
+    if (shown_row_ != index) {
+      Result<CatalogRow> row = catalog_->Row(index);
+      shown_ = row.ok() ? RowTexts(*row)
+                        : std::array<std::string, 4>{std::to_string(index + 1),
+                                                     "", "", ""};
+      shown_row_ = index;
+    }
+    return shown_;
   }
 
   // Opens the image at `image_path` (a full path) through `host`; a
@@ -58,6 +64,7 @@ class ImageWindowCore {
     }
     if (opened == nullptr) return false;
     catalog_ = std::move(opened);
+    shown_row_ = kNoRow;
     return true;
   }
 
@@ -159,7 +166,11 @@ class ImageWindowCore {
   }
 
   ImageWindowServicesFor<Parent> services_;
+  static constexpr std::uint64_t kNoRow = UINT64_MAX;
+
   std::unique_ptr<ImageCatalog> catalog_;
+  std::uint64_t shown_row_ = kNoRow;  // the row `shown_` holds
+  std::array<std::string, 4> shown_;
   bool running_ = false;
 };
 

@@ -46,11 +46,8 @@ QVariant QtEntryModel::data(const QModelIndex& index, int role) const {
                                (number ? Qt::AlignRight : Qt::AlignLeft));
   }
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-  if (cached_row_ != index.row()) {
-    cached_ = core_.Row(static_cast<std::uint64_t>(index.row()));
-    cached_row_ = index.row();
-  }
-  return Text(cached_[static_cast<std::size_t>(index.column())]);
+  const auto& texts = core_.Row(static_cast<std::uint64_t>(index.row()));
+  return Text(texts[static_cast<std::size_t>(index.column())]);
 }
 
 QVariant QtEntryModel::headerData(int section, Qt::Orientation orientation,
@@ -61,7 +58,6 @@ QVariant QtEntryModel::headerData(int section, Qt::Orientation orientation,
 
 void QtEntryModel::Reset() {
   beginResetModel();
-  cached_row_ = -1;
   endResetModel();
 }
 

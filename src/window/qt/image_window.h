@@ -36,9 +36,6 @@ class QtEntryModel : public QAbstractTableModel {
 
  private:
   ImageWindowCore<QWidget*>& core_;
-  // The row read last: a view asks for each of its columns in turn.
-  mutable int cached_row_ = -1;
-  mutable std::array<std::string, 4> cached_;
 };
 
 class QtImageWindow : public QWidget {

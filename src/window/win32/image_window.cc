@@ -201,7 +201,6 @@ void Win32ImageWindow::ShowImage() {
   SetWindowTextW(hwnd_, Widen(core_.Title()).c_str());
   SetWindowTextW(path_, Widen(core_.catalog().image_path()).c_str());
   SetWindowTextW(verdict_, Widen(core_.Verdict()).c_str());
-  cached_row_ = UINT64_MAX;
   const std::uint64_t rows =
       std::min<std::uint64_t>(core_.row_count(), INT_MAX);
   ListView_SetItemCountEx(list_, static_cast<int>(rows), 0);
@@ -211,17 +210,13 @@ void Win32ImageWindow::ShowImage() {
 
 void Win32ImageWindow::GetRowText(LVITEMW& item) {
   if ((item.mask & LVIF_TEXT) == 0 || item.cchTextMax <= 0 || item.iItem < 0 ||
-      item.iSubItem < 0 || item.iSubItem >= static_cast<int>(cached_.size())) {
+      item.iSubItem < 0 ||
+      item.iSubItem >= static_cast<int>(std::size(kFieldOfColumn))) {
     return;
   }
-  const auto row = static_cast<std::uint64_t>(item.iItem);
-  if (row != cached_row_) {
-    const std::array<std::string, 4> texts = core_.Row(row);
-    for (std::size_t k = 0; k < texts.size(); ++k) cached_[k] = Widen(texts[k]);
-    cached_row_ = row;
-  }
+  const auto& texts = core_.Row(static_cast<std::uint64_t>(item.iItem));
   const int field = kFieldOfColumn[item.iSubItem];
-  lstrcpynW(item.pszText, cached_[static_cast<std::size_t>(field)].c_str(),
+  lstrcpynW(item.pszText, Widen(texts[static_cast<std::size_t>(field)]).c_str(),
             item.cchTextMax);
 }
 

@@ -76,9 +76,6 @@ class Win32ImageWindow {
   HWND focus_ = nullptr;  // the control focused when the window was left
   HFONT font_ = nullptr;
   int dpi_ = 96;
-  // The row read last: the view asks for each of its columns in turn.
-  std::uint64_t cached_row_ = UINT64_MAX;
-  std::array<std::wstring, 4> cached_;
 };
 
 }  // namespace mirlot
