@@ -125,9 +125,9 @@ Status PrepareFolder(FileSystem& file_system, const std::string& folder_path,
   Status settled =
       SettleEarlierCommit(*prepared.folder, folder_path, held, observer);
   if (settled.ok() && held) {
-    for (const char* name : {kImageName, kReportName, kCommitRecordName}) {
-      prepared.folder->RemoveStaleTemporaries(name);
-    }
+    constexpr std::string_view kStems[] = {kImageName, kReportName,
+                                           kCommitRecordName};
+    prepared.folder->RemoveStaleTemporaries(kStems);
   }
   return settled;
 }

@@ -28,7 +28,8 @@ constexpr char kTemporaryStem[] = "mirlot-extract";
 std::unique_ptr<FolderLock> ClearLeftovers(Folder& out) {
   if (std::unique_ptr<FolderLock> alone = out.TryLock(LockKind::kExclusive);
       alone != nullptr && alone->held()) {
-    out.RemoveStaleTemporaries(kTemporaryStem);
+    constexpr std::string_view kStems[] = {kTemporaryStem};
+    out.RemoveStaleTemporaries(kStems);
   }
   return out.TryLock(LockKind::kShared);
 }

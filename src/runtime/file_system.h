@@ -176,15 +176,16 @@ class Folder {
   // another holder keeps it out (try again later). Cannot fail otherwise.
   virtual std::unique_ptr<FolderLock> TryLock(LockKind kind) = 0;
 
-  // Removes the files that CreateTemporary made here from the stem
-  // `final_name` and that no process has open any more: left by a run that
+  // Removes the files that CreateTemporary made here from any of the stems
+  // `final_names` and that no process has open any more: left by a run that
   // was killed or lost its power, with what a replacement set aside under
-  // their SetAsideName. Call only while holding the exclusive lock, and only
-  // once an interrupted commit is settled (commit/interrupted_commit.h):
-  // until then such a file may hold the only copy of an earlier output.
-  // Nothing else is touched. Cannot fail: a file that cannot be removed
-  // stays.
-  virtual void RemoveStaleTemporaries(const std::string& final_name) = 0;
+  // their SetAsideName. Reads the folder's listing once, however many stems
+  // are given. Call only while holding the exclusive lock, and only once an
+  // interrupted commit is settled (commit/interrupted_commit.h): until then
+  // such a file may hold the only copy of an earlier output. Nothing else is
+  // touched. Cannot fail: a file that cannot be removed stays.
+  virtual void RemoveStaleTemporaries(
+      std::span<const std::string_view> final_names) = 0;
 
   // Looks up `name` here without following a final symbolic link.
   // On success returns its kind, size and identity, or nullopt when nothing

@@ -311,8 +311,8 @@ class PosixFolder : public Folder {
     return std::make_unique<PosixFolderLock>(IoFailure(error));
   }
 
-  void RemoveStaleTemporaries(const std::string& final_name) override {
-    if (!IsPlainName(final_name)) return;
+  void RemoveStaleTemporaries(
+      std::span<const std::string_view> final_names) override {
     const int fd = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* listing = fd < 0 ? nullptr : ::fdopendir(fd);
     if (listing == nullptr) {
@@ -320,7 +320,7 @@ class PosixFolder : public Folder {
       return;
     }
     while (const dirent* entry = ::readdir(listing)) {
-      if (IsTemporaryNameFor(entry->d_name, final_name)) {
+      if (IsTemporaryNameForAny(entry->d_name, final_names)) {
         RemoveIfUnowned(entry->d_name);
       }
     }

@@ -48,6 +48,13 @@ bool IsTemporaryNameFor(std::string_view name, std::string_view final_name) {
   return IsTemporaryNameOf(name, final_name);
 }
 
+bool IsTemporaryNameForAny(std::string_view name,
+                           std::span<const std::string_view> final_names) {
+  return std::ranges::any_of(final_names, [name](std::string_view final_name) {
+    return IsPlainName(final_name) && IsTemporaryNameFor(name, final_name);
+  });
+}
+
 bool IsTemporaryNameOf(std::string_view name, std::string_view final_name) {
   const std::string stem = TemporaryName(final_name, "");
   if (name.size() != stem.size() + kSuffixLength) return false;

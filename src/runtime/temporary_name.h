@@ -4,6 +4,7 @@
 #ifndef MIRLOT_RUNTIME_TEMPORARY_NAME_H_
 #define MIRLOT_RUNTIME_TEMPORARY_NAME_H_
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,11 @@ bool IsTemporaryNameOf(std::string_view name, std::string_view final_name);
 
 // IsTemporaryNameOf, or the SetAsideName of such a name.
 bool IsTemporaryNameFor(std::string_view name, std::string_view final_name);
+
+// IsTemporaryNameFor with one of `final_names`; a final name that is not a
+// plain name (IsPlainName) matches nothing.
+bool IsTemporaryNameForAny(std::string_view name,
+                           std::span<const std::string_view> final_names);
 
 // True when `name` names the same file (as FileNameKey compares names) as a
 // name for which IsTemporaryNameFor holds with some final name.

@@ -330,15 +330,15 @@ class WindowsFolder : public Folder {
     return std::make_unique<WindowsFolderLock>(Status(FailureFromWin32(error)));
   }
 
-  void RemoveStaleTemporaries(const std::string& final_name) override {
-    if (!IsPlainName(final_name)) return;
+  void RemoveStaleTemporaries(
+      std::span<const std::string_view> final_names) override {
     WIN32_FIND_DATAW found;
     const HANDLE search = ::FindFirstFileW(System("*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
       const std::string name = Narrow(found.cFileName);
       if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-          IsTemporaryNameFor(name, final_name) && !IsLinkHere(name)) {
+          IsTemporaryNameForAny(name, final_names) && !IsLinkHere(name)) {
         // Fails with a sharing violation while its run holds it open.
         (void)::DeleteFileW(System(name).c_str());
       }

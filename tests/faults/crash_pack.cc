@@ -89,8 +89,9 @@ class KillingFolder : public Folder {
     (void)Tick();  // a lock that fails would be waited for
     return folder_->TryLock(kind);
   }
-  void RemoveStaleTemporaries(const std::string& final_name) override {
-    if (!Tick()) folder_->RemoveStaleTemporaries(final_name);
+  void RemoveStaleTemporaries(
+      std::span<const std::string_view> final_names) override {
+    if (!Tick()) folder_->RemoveStaleTemporaries(final_names);
   }
   Result<std::optional<FileStatus>> StatName(const std::string& name) override {
     return Step([&] { return folder_->StatName(name); });

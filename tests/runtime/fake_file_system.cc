@@ -164,12 +164,12 @@ class FakeFileSystem::OpenedFolder : public Folder {
     holders = kind == LockKind::kExclusive ? -1 : holders + 1;
     return std::make_unique<HeldLock>(fs_, path_);
   }
-  void RemoveStaleTemporaries(const std::string& final_name) override {
-    if (!IsPlainName(final_name)) return;
+  void RemoveStaleTemporaries(
+      std::span<const std::string_view> final_names) override {
     Guard guard(fs_.mutex_);
     for (const std::string& path : fs_.FilePaths()) {
       if (ParentFolder(path) == path_ &&
-          IsTemporaryNameFor(LastComponent(path), final_name)) {
+          IsTemporaryNameForAny(LastComponent(path), final_names)) {
         (void)fs_.ChangeName({path, ""});
       }
     }

@@ -115,6 +115,7 @@ TEST(HostFileSystemTest, ClearsLeftoversAndLocksOutOtherRuns) {
     kept[name] = "file:the user's";
   }
   folder.Write(".out.bin.tmp-Dead0004", "left over");
+  folder.Write(".list.txt.tmp-Dead0005", "left over");
   auto root = Open(folder.root().string());
   auto live = root->CreateTemporary("out.bin");
   ASSERT_TRUE(live.ok());
@@ -125,7 +126,8 @@ TEST(HostFileSystemTest, ClearsLeftoversAndLocksOutOtherRuns) {
       fs::path::preferred_separator == '/' ? "/proc/self/fd" : "";
   std::error_code none;
   const auto before = std::distance(fs::directory_iterator(fds, none), {});
-  root->RemoveStaleTemporaries("out.bin");
+  constexpr std::string_view kStems[] = {"out.bin", "list.txt"};
+  root->RemoveStaleTemporaries(kStems);
   EXPECT_EQ(std::distance(fs::directory_iterator(fds, none), {}), before);
   EXPECT_EQ(folder.Snapshot(), kept);
   auto other = Open(folder.root().string());
