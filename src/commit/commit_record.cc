@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "commit/commit_resolution.h"
@@ -13,18 +14,29 @@ namespace mirlot {
 
 namespace {
 
-// Creates the record under its name, writes it and makes it and its name
-// durable. On failure nothing of it is left.
+// Closes and removes the record that `record` holds open.
+void DropRecord(Folder& folder, std::unique_ptr<ExclusiveFile>& record) {
+  record.reset();  // Windows keeps a removed file's name while it is open
+  (void)folder.Remove(kCommitRecordName);
+}
+
+// Creates the record under its name and writes it. On failure nothing of
+// it is left.
 Result<std::unique_ptr<ExclusiveFile>> PlaceRecord(Folder& folder,
                                                    const std::string& text) {
   Result<std::unique_ptr<ExclusiveFile>> record =
       folder.CreateExclusive(kCommitRecordName);
   if (!record.ok()) return record.status();
   Status status = (*record)->Append(text);
-  if (status.ok()) status = (*record)->Sync();
-  if (status.ok()) status = folder.SyncNames();
   if (status.ok()) return record;
-  (void)folder.Remove(kCommitRecordName);
+  DropRecord(folder, *record);
+  return status;
+}
+
+// Makes the record and its name durable.
+Status SecureRecord(Folder& folder, ExclusiveFile& record) {
+  Status status = record.Sync();
+  if (status.ok()) status = folder.SyncNames();
   return status;
 }
 
@@ -58,11 +70,11 @@ Status RollBack(Folder& folder, std::span<const RecordedMove> moves) {
 // is placed again, in `record`, and the earlier files are to go back.
 // On success returns the names where the earlier files wait.
 Result<std::vector<std::string>> MoveUnderRecord(
-    Folder& folder, std::span<const StagedFile> files, const std::string& text,
-    std::unique_ptr<ExclusiveFile>& record) {
+    Folder& folder, std::span<const RecordedMove> moves,
+    const std::string& text, std::unique_ptr<ExclusiveFile>& record) {
   std::vector<Replacement> replacements;
-  for (const StagedFile& file : files) {
-    replacements.push_back({file.from, file.to});
+  for (const RecordedMove& move : moves) {
+    replacements.push_back({move.from, move.to});
   }
   Result<std::vector<std::string>> formers =
       folder.ReplaceTogether(replacements);
@@ -73,7 +85,12 @@ Result<std::vector<std::string>> MoveUnderRecord(
   if (status = folder.SyncNames(); !status.ok()) {
     record.reset();  // Windows keeps a removed file's name while it is open
     Result<std::unique_ptr<ExclusiveFile>> placed = PlaceRecord(folder, text);
-    if (placed.ok()) record = std::move(*placed);
+    if (!placed.ok()) return status;
+    if (SecureRecord(folder, **placed).ok()) {
+      record = std::move(*placed);
+    } else {
+      DropRecord(folder, *placed);
+    }
     return status;
   }
   return formers;
@@ -81,23 +98,44 @@ Result<std::vector<std::string>> MoveUnderRecord(
 
 }  // namespace
 
-Status CommitWithRecord(Folder& folder, std::span<const StagedFile> files) {
+CommitRecord::CommitRecord(Folder& folder, std::unique_ptr<ExclusiveFile> file,
+                           std::vector<RecordedMove> moves, std::string text)
+    : folder_(&folder),
+      file_(std::move(file)),
+      moves_(std::move(moves)),
+      text_(std::move(text)) {}
+
+CommitRecord::~CommitRecord() {
+  if (file_ != nullptr) DropRecord(*folder_, file_);
+}
+
+Result<CommitRecord> WriteCommitRecord(Folder& folder,
+                                       std::span<const StagedFile> files) {
   Result<std::vector<RecordedMove>> moves = MovesOf(folder, files);
   if (!moves.ok()) return moves.status();
-  const std::string text = EncodeCommitRecord(*moves);
+  std::string text = EncodeCommitRecord(*moves);
   Result<std::unique_ptr<ExclusiveFile>> placed = PlaceRecord(folder, text);
   if (!placed.ok()) return placed.status();
-  std::unique_ptr<ExclusiveFile> record = std::move(*placed);
+  return CommitRecord(folder, std::move(*placed), std::move(*moves),
+                      std::move(text));
+}
+
+Status CommitWithRecord(CommitRecord record) {
+  Folder& folder = *record.folder_;
+  if (Status s = SecureRecord(folder, *record.file_); !s.ok()) return s;
   // Running out of memory between the moves is undone like any failure.
-  Result<std::vector<std::string>> formers = OutOfMemoryAsFailure(
-      [&] { return MoveUnderRecord(folder, files, text, record); });
+  Result<std::vector<std::string>> formers = OutOfMemoryAsFailure([&] {
+    return MoveUnderRecord(folder, record.moves_, record.text_, record.file_);
+  });
   if (!formers.ok()) {
-    if (record != nullptr) {
-      (void)OutOfMemoryAsFailure([&] { return RollBack(folder, *moves); });
+    if (record.file_ != nullptr) {
+      (void)OutOfMemoryAsFailure(
+          [&] { return RollBack(folder, record.moves_); });
+      record.file_.reset();  // settled, or left for the next command
     }
     return formers.status();
   }
-  record.reset();
+  record.file_.reset();
   for (const std::string& name : *formers) (void)folder.Remove(name);
   return Status::Ok();
 }

@@ -132,6 +132,17 @@ Status PrepareFolder(FileSystem& file_system, const std::string& folder_path,
   return settled;
 }
 
+// Explains a failure to move the outputs into place, `replacing`; where the
+// folder is in the way of a name, says which.
+Status ExplainReplacing(Folder& folder, const Status& failure,
+                        const std::string& replacing) {
+  const std::string why = failure.Is(FailureCode::kPathFileAccessError)
+                              ? FolderInTheWay(folder)
+                              : std::string();
+  if (!why.empty()) return failure.WithDetail(replacing + ": " + why);
+  return Explained(failure, replacing);
+}
+
 // Makes the finished `image` and `report` in `folder` durable and moves them
 // into place together, unless `observer` asked to cancel first.
 // On success both outputs are in place. On failure the earlier ones are.
@@ -139,23 +150,22 @@ Status CommitOutputs(Folder& folder, const std::string& folder_path,
                      StagedOutput& image, StagedOutput& report,
                      RunObserver& observer) {
   const std::string both = std::string(kImageName) + " and " + kReportName;
-  // On the disk before they are moved over the earlier files, so that a
-  // crash soon after cannot leave an empty or partial output in place. For
-  // a large image this wait is most of the run (docs/performance.md).
+  const std::string replacing = OutputOperation("replacing", both, folder_path);
+  StagedOutput* const outputs[] = {&image, &report};
+  Result<CommitRecord> record = RecordCommit(outputs);
+  if (!record.ok()) return ExplainReplacing(folder, record.status(), replacing);
+  // On the disk, with the record, before they are moved over the earlier
+  // files, so that a crash soon after cannot leave an empty or partial
+  // output in place. For a large image this wait is most of the run
+  // (docs/performance.md).
   if (Status s = folder.SyncClosedFiles(); !s.ok()) {
     return Explained(s, OutputOperation("saving", both, folder_path));
   }
   if (observer.CancelRequested()) {
     return Status(FailureCode::kUserInterrupt);
   }
-  StagedOutput* const outputs[] = {&image, &report};
-  const Status s = CommitTogether(outputs);
-  const std::string replacing = OutputOperation("replacing", both, folder_path);
-  const std::string why = s.Is(FailureCode::kPathFileAccessError)
-                              ? FolderInTheWay(folder)
-                              : std::string();
-  if (!why.empty()) return s.WithDetail(replacing + ": " + why);
-  return Explained(s, replacing);
+  const Status s = CommitTogether(outputs, std::move(*record));
+  return ExplainReplacing(folder, s, replacing);
 }
 
 // Writes both outputs under temporary names in the prepared `folder`, at

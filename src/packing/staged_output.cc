@@ -4,7 +4,6 @@
 #include <optional>
 #include <vector>
 
-#include "commit/commit_record.h"
 #include "runtime/out_of_memory.h"
 #include "runtime/reserved_names.h"
 
@@ -54,16 +53,22 @@ Status StagedOutput::Finish() {
   return closed;
 }
 
-Status CommitTogether(std::span<StagedOutput* const> outputs) {
-  if (outputs.empty()) return Status::Ok();
-  std::vector<StagedFile> files;
-  for (const StagedOutput* output : outputs) {
-    files.push_back({output->file_->name(), output->final_name_, output->size_,
-                     output->checksum_.Value()});
-  }
+Result<CommitRecord> RecordCommit(std::span<StagedOutput* const> outputs) {
+  return OutOfMemoryAsFailure([&]() -> Result<CommitRecord> {
+    std::vector<StagedFile> files;
+    for (const StagedOutput* output : outputs) {
+      files.push_back({output->file_->name(), output->final_name_,
+                       output->size_, output->checksum_.Value()});
+    }
+    return WriteCommitRecord(outputs.front()->folder_, files);
+  });
+}
+
+Status CommitTogether(std::span<StagedOutput* const> outputs,
+                      CommitRecord record) {
   Folder& folder = outputs.front()->folder_;
   const Status status =
-      OutOfMemoryAsFailure([&] { return CommitWithRecord(folder, files); });
+      OutOfMemoryAsFailure([&] { return CommitWithRecord(std::move(record)); });
   if (status.ok() || RecordStays(folder)) {
     for (StagedOutput* output : outputs) output->kept_ = true;
   }

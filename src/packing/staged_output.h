@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "commit/commit_record.h"
 #include "format/content_checksum.h"
 #include "runtime/file_system.h"
 
@@ -36,17 +37,27 @@ class StagedOutput {
   // On success it is complete. On failure it will be removed.
   Status Finish();
 
-  // Moves the finished temporary files of `outputs`, all in one folder, to
-  // their final names, all of them or none, through the folder's commit
-  // record (commit/commit_record.h), so that a crash leaves them all or
-  // none too. Call with the folder's exclusive lock held where the platform
-  // can lock it.
+  // Writes the folder's commit record (commit/commit_record.h) of moving
+  // the finished temporary files of `outputs` (one or more, all in one
+  // folder) to their final names. Call with the folder's exclusive lock
+  // held where the platform can lock it, then make the files and the record
+  // durable together with the folder's SyncClosedFiles.
+  // On success returns the record; dropping it abandons the commit. On
+  // failure (7 when out of memory, 75 when the record's name is taken)
+  // nothing of the record is left.
+  friend Result<CommitRecord> RecordCommit(
+      std::span<StagedOutput* const> outputs);
+
+  // Moves the temporary files of `outputs` to their final names, all of
+  // them or none, through their `record`, so that a crash leaves them all or
+  // none too.
   // On success each final name holds its new content, durably. On failure
   // (7 when out of memory) the earlier files at the final names are
   // unchanged and the temporary files will be removed, or, when not even a
   // rollback got that far, the commit's record stays with the temporary
   // files for the next command to settle.
-  friend Status CommitTogether(std::span<StagedOutput* const> outputs);
+  friend Status CommitTogether(std::span<StagedOutput* const> outputs,
+                               CommitRecord record);
 
  private:
   // Passes appends on to the temporary file, counting what they hold.
@@ -71,7 +82,9 @@ class StagedOutput {
   bool kept_ = false;  // committed, or left for the settling of a record
 };
 
-Status CommitTogether(std::span<StagedOutput* const> outputs);
+Result<CommitRecord> RecordCommit(std::span<StagedOutput* const> outputs);
+Status CommitTogether(std::span<StagedOutput* const> outputs,
+                      CommitRecord record);
 
 }  // namespace mirlot
 

@@ -80,7 +80,8 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
 }
 
 // A fault in the middle of a run fails it with its message; a run cancelled
-// at once (no fault) shows nothing, not even what the list stage found.
+// at once (no fault) shows nothing, not even what the list stage found, and
+// neither does one cancelled while its outputs and record are synced.
 // Either way no file changes: a failing move of the commit is undone by the
 // run itself. The image's second append holds both small payloads in one
 // block; the list's second read is the one that looks for its end. A
@@ -93,7 +94,7 @@ TEST(PackingRunTest, ListAndImageStayWithinTheirLimits) {
 // again.
 TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
   // The fault of a row, and what the run shows then (kNone: cancelled).
-  enum Fault { kThrows, kFails, kListEdited, kNone };
+  enum Fault { kThrows, kFails, kListEdited, kNone, kCancels };
   const char* shown[] = {"Ошибка 7Out of memory", "Ошибка 61Disk full",
                          "Ошибка 75Path/File access error"};
   const struct {
@@ -108,6 +109,9 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
               {kThrows, Op::kCreateTemporary, ".report.txt"},
               {kListEdited, Op::kCreateTemporary, ".out.bin"},
               {kListEdited, Op::kAppend, ".out.bin"},
+              {kFails, Op::kSyncFiles, "/d"},
+              {kFails, Op::kSyncFiles, ".mirlot-commit"},
+              {kCancels, Op::kSyncFiles, "/d"},
               {kFails, Op::kRename, "out.bin"},
               {kThrows, Op::kRename, "report.txt"},
               {kFails, Op::kRead, "list.txt", 1},
@@ -122,6 +126,8 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
     fs.AddFile("/d/out.bin", "OLD IMAGE");
     fs.AddFile("/d/report.txt", "OLD REPORT");
     const Strings before = fs.FilePaths();
+    Canceller observer;
+    observer.at_once = row.fault == kNone;
     fs.before_each = [&, seen = 0](Op op, const std::string& path) mutable {
       if (row.fault == kNone || op != row.op ||
           path.find(row.part) == std::string::npos || seen++ != row.skip) {
@@ -130,13 +136,13 @@ TEST(PackingRunTest, FaultMidRunLeavesEarlierOutputsUntouched) {
       if (row.fault == kThrows) throw std::bad_alloc();
       if (row.fault == kFails) fs.FailOn(op, path, Status(61, "Disk full"));
       if (row.fault == kListEdited) fs.AddFile("/d/list.txt", "b.dat\nb.dat\n");
+      observer.at_once |= row.fault == kCancels;
     };
-    Canceller observer;
-    observer.at_once = row.fault == kNone;
+    const bool cancels = row.fault >= kNone;
     const RunOutcome outcome =
-        observer.at_once ? RunOutcome::kCancelled : RunOutcome::kFailed;
+        cancels ? RunOutcome::kCancelled : RunOutcome::kFailed;
     EXPECT_EQ(Pack(fs, "list.txt", outcome, observer),
-              observer.at_once ? Strings{} : Strings{shown[row.fault]});
+              cancels ? Strings{} : Strings{shown[row.fault]});
     EXPECT_EQ(fs.FilePaths(), before);
     EXPECT_EQ(fs.Content("/d/out.bin"), "OLD IMAGE");
     EXPECT_EQ(fs.Content("/d/report.txt"), "OLD REPORT");
