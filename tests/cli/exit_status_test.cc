@@ -25,13 +25,6 @@ constexpr bool kPosix = false;
 #else
 constexpr bool kPosix = true;
 #endif
-// AddressSanitizer writes to a pipe of its own as it checks memory, so a
-// signal at the N-th write of a program it watches lands anywhere.
-#ifdef __SANITIZE_ADDRESS__
-constexpr bool kWritesCountable = false;
-#else
-constexpr bool kWritesCountable = true;
-#endif
 
 class ExitStatusTest : public testing::Test {
  protected:
@@ -256,12 +249,15 @@ TEST_F(ExitStatusTest, ASignalStopsTheRunWhichSaysWhatItLeft) {
          Traced({"-P", folder_.Path("d/list.txt"), "-e",
                  "inject=pread64:signal=INT:when=1"}));
   EXPECT_EQ(folder_.Snapshot(), before);
-  if (!kWritesCountable) return;  // AddressSanitizer's writes
+  // AddressSanitizer writes to a pipe of its own as it checks memory, so a
+  // signal at the N-th write of a program it watches lands anywhere.
+#ifndef __SANITIZE_ADDRESS__
   Expect("extract d/out.bin", 130,
          "    1  d/out/empty.dat (0 bytes)\n    2  d/out/with space.dat …\n",
          "mirlot extract: cancelled after 2 of 3 payloads; those 2 files stay "
          "in d/out\n",
          at("write", "INT", 4));
+#endif
 }
 
 // inspect and extract report it; pack's status stays its outcome and
