@@ -1,8 +1,7 @@
-// The helper thread that fills blocks and the ring of blocks between it and the
-// writing thread.
+// The helper threads that fill blocks and the rings of blocks between them
+// and the writing thread.
 #include "packing/block_pipeline.h"
 
-#include <optional>
 #include <thread>
 
 #include "runtime/out_of_memory.h"
@@ -10,74 +9,100 @@
 
 namespace mirlot {
 
-BlockPipeline::BlockPipeline(std::size_t block_count, std::size_t block_size)
-    : block_size_(block_size), ring_(block_count) {
-  for (Block& block : ring_) {
-    block.bytes = std::make_unique_for_overwrite<char[]>(block_size);
+BlockPipeline::BlockPipeline(std::size_t producer_count,
+                             std::size_t blocks_each, std::size_t block_size)
+    : block_size_(block_size), lanes_(producer_count) {
+  for (Lane& lane : lanes_) {
+    lane.ring.resize(blocks_each);
+    for (Block& block : lane.ring) {
+      block.bytes = std::make_unique_for_overwrite<char[]>(block_size);
+    }
   }
 }
 
-Status BlockPipeline::Run(const Producer& produce, const Consumer& consume) {
-  std::optional<std::thread> helper =
-      StartThread([this, &produce] { ProduceAll(produce); });
-  if (!helper) return Status(FailureCode::kOutOfMemory);
-  const Status status =
-      OutOfMemoryAsFailure([&] { return ConsumeAll(consume); });
+Status BlockPipeline::Run(std::span<const Producer> producers,
+                          const Consumer& consume) {
+  std::vector<std::thread> helpers;
+  helpers.reserve(lanes_.size());
+  Status status;
+  for (std::size_t i = 0; i < lanes_.size(); ++i) {
+    std::optional<std::thread> helper = StartThread(
+        [this, i, &producers] { ProduceAll(lanes_[i], producers[i]); });
+    if (!helper) {
+      status = Status(FailureCode::kOutOfMemory);
+      break;
+    }
+    helpers.push_back(std::move(*helper));
+  }
+  if (status.ok()) {
+    status = OutOfMemoryAsFailure([&] { return ConsumeAll(consume); });
+  }
+  StopProducers();
+  for (std::thread& helper : helpers) helper.join();
+  return status;
+}
+
+void BlockPipeline::StopProducers() {
   {
     std::lock_guard lock(mutex_);
     stop_requested_ = true;
   }
   changed_.notify_all();
-  helper->join();
-  return status;
 }
 
-void BlockPipeline::ProduceAll(const Producer& produce) {
+void BlockPipeline::ProduceAll(Lane& lane, const Producer& produce) {
   for (std::uint64_t index = 0;; ++index) {
     {
       std::unique_lock lock(mutex_);
       changed_.wait(lock, [&] {
-        return stop_requested_ || produced_ - consumed_ < ring_.size();
+        return stop_requested_ ||
+               lane.produced - lane.consumed < lane.ring.size();
       });
       if (stop_requested_) return;
     }
-    Block& block = ring_[index % ring_.size()];
+    Block& block = lane.ring[index % lane.ring.size()];
     // Nothing may leave the helper thread but a value.
-    Result<std::size_t> placed = OutOfMemoryAsFailure([&] {
+    Result<Filled> filled = OutOfMemoryAsFailure([&] {
       return produce({block.bytes.get(), block_size_});
     });
+    const bool last = !filled.ok() || filled->stream_ends;
     {
       std::lock_guard lock(mutex_);
-      if (!placed.ok()) {
-        producer_failure_ = placed.status();
-        producer_finished_ = true;
-      } else if (*placed == 0) {
-        producer_finished_ = true;
+      if (!filled.ok()) lane.failure = filled.status();
+      if (last) {
+        lane.finished = true;
       } else {
-        block.size = *placed;
-        ++produced_;
+        block.size = filled->size;
+        block.run_ends = filled->run_ends;
+        ++lane.produced;
       }
     }
     changed_.notify_all();
-    if (!placed.ok() || *placed == 0) return;
+    if (last) return;
   }
 }
 
 Status BlockPipeline::ConsumeAll(const Consumer& consume) {
-  for (std::uint64_t index = 0;; ++index) {
+  for (std::size_t turn = 0;;) {
+    Lane& lane = lanes_[turn];
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock,
-                    [&] { return produced_ > index || producer_finished_; });
-      if (produced_ == index) return producer_failure_;
+      changed_.wait(
+          lock, [&] { return lane.produced > lane.consumed || lane.finished; });
+      if (lane.produced == lane.consumed) {
+        if (!lane.failure.ok()) failed_ = turn;
+        return lane.failure;
+      }
     }
-    const Block& block = ring_[index % ring_.size()];
+    const Block& block = lane.ring[lane.consumed % lane.ring.size()];
     if (Status s = consume({block.bytes.get(), block.size}); !s.ok()) return s;
+    const bool run_ends = block.run_ends;
     {
       std::lock_guard lock(mutex_);
-      ++consumed_;
+      ++lane.consumed;
     }
     changed_.notify_all();
+    if (run_ends) turn = (turn + 1) % lanes_.size();
   }
 }
 

@@ -32,7 +32,7 @@ struct PackedOutputs {
 // outputs are what a run would write. On failure returns 18 when `observer`
 // asked to stop, else the failure to read the list, a member or an output,
 // its description led by the path concerned, or 7 "Out of memory" (also
-// when the helper thread cannot start) led by the list's.
+// when a helper thread cannot start) led by the list's.
 Result<std::uint64_t> VerifyOutputs(FileSystem& file_system,
                                     const std::string& list_path,
                                     PackedOutputs outputs, DifferenceSink& sink,

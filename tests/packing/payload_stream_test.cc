@@ -15,10 +15,12 @@ using Strings = std::vector<std::string>;
 
 // Members "/d/a", "/d/b", … holding 50 bytes of head, a payload and 4 of
 // tail, named by a list (on a file system of its own, so that `fs` records
-// only the members); fills blocks of `block_size` until the stream ends, or
-// fails with the number that ends the list.
+// only the members); fills blocks of `block_size` from the runs of `lane`
+// of `lanes` until the stream ends, or fails with the number that ends the
+// list. A block that ends a run ends with "|".
 Strings Drain(FakeFileSystem& fs, const Strings& payloads,
-              std::size_t block_size) {
+              std::size_t block_size, std::size_t lane = 0,
+              std::size_t lanes = 1) {
   EntryTable table;
   std::string names;
   for (std::size_t i = 0; i < payloads.size(); ++i) {
@@ -31,34 +33,59 @@ Strings Drain(FakeFileSystem& fs, const Strings& payloads,
   lists.AddFile("/l", names);
   const ContainerLayout layout = *PlanContainer(table);
   auto list = lists.OpenForRead("/l");
-  PayloadStream stream(fs, "/", **list, table, layout);
+  const std::vector<std::size_t> runs = CopyRuns(layout, block_size);
+  PayloadStream stream(fs, "/", **list, table, layout, runs, lane, lanes);
   Strings blocks;
   std::string block(block_size, '\0');
   for (;;) {
-    Result<std::size_t> placed = stream.Fill(block);
-    if (!placed.ok())
-      blocks.push_back(std::to_string(placed.status().number()));
-    if (!placed.ok() || *placed == 0) return blocks;
-    blocks.push_back(block.substr(0, *placed));
+    Result<BlockPipeline::Filled> filled = stream.Fill(block);
+    if (!filled.ok())
+      blocks.push_back(std::to_string(filled.status().number()));
+    if (!filled.ok() || filled->stream_ends) return blocks;
+    blocks.push_back(block.substr(0, filled->size) +
+                     (filled->run_ends ? "|" : ""));
   }
 }
 
-TEST(PayloadStreamTest, GathersMembersIntoFullBlocksInListOrder) {
+// Runs gather members whose payloads fit a block; a larger payload is a run
+// of its own. A stream that reads every other run passes over the members
+// of the others without opening them.
+TEST(PayloadStreamTest, GathersMembersIntoRunsInListOrder) {
+  const Strings four = {"abc", "", "defghij", "k"};
+  const Strings open_c = {"open /d/c", "read /d/c", "read /d/c"};
   const struct {
     Strings payloads;
-    std::size_t block_size;
+    std::size_t block_size, lane, lanes;
     Strings blocks, calls;
   } cases[] = {
-      // clang-format off
-      {{"abc", "", "defghij", "k"}, 4, {"abcd", "efgh", "ijk"}, {"open /d/a", "read /d/a", "open /d/b", "open /d/c", "read /d/c", "read /d/c", "read /d/c", "open /d/d", "read /d/d"}},
-      // clang-format on
-      {{"abcd"}, 4, {"abcd"}, {"open /d/a", "read /d/a"}},
+      {four,
+       4,
+       0,
+       1,
+       {"abc|", "defg", "hij|", "k|"},
+       {"open /d/a", "read /d/a", "open /d/b", "open /d/c", "read /d/c",
+        "read /d/c", "open /d/d", "read /d/d"}},
+      {four, 4, 1, 2, {"defg", "hij|"}, open_c},
+      {four,
+       4,
+       0,
+       2,
+       {"abc|", "k|"},
+       {"open /d/a", "read /d/a", "open /d/b", "open /d/d", "read /d/d"}},
+      {{"ab", "cd", "e"},
+       4,
+       0,
+       2,
+       {"abcd|"},
+       {"open /d/a", "read /d/a", "open /d/b", "read /d/b"}},
+      {{"abcd"}, 4, 0, 1, {"abcd|"}, {"open /d/a", "read /d/a"}},
       // Members with empty payloads are opened, and place nothing.
-      {{"", ""}, 8, {}, {"open /d/a", "open /d/b"}},
+      {{"", ""}, 8, 0, 1, {"|"}, {"open /d/a", "open /d/b"}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
     FakeFileSystem fs;
-    EXPECT_EQ(Drain(fs, c.payloads, c.block_size), c.blocks);
+    EXPECT_EQ(Drain(fs, c.payloads, c.block_size, c.lane, c.lanes), c.blocks);
     EXPECT_EQ(fs.calls(), c.calls);
   }
 }
@@ -71,10 +98,10 @@ TEST(PayloadStreamTest, StopsAtTheFirstProblemInListOrder) {
     Op when;
     int size;
     Strings blocks;
-  } cases[] = {{Op::kOpenForRead, -1, {"abcd", "53"}},
-               {Op::kOpenForRead, 59, {"abcd", "62"}},
-               {Op::kRead, 52, {"abcd", "efhh", "62"}},
-               {Op::kRead, 60, {"abcd", "70"}}};
+  } cases[] = {{Op::kOpenForRead, -1, {"abcd", "ef|", "53"}},
+               {Op::kOpenForRead, 59, {"abcd", "ef|", "62"}},
+               {Op::kRead, 52, {"abcd", "ef|", "62"}},
+               {Op::kRead, 60, {"abcd", "ef|", "70"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.size);
     FakeFileSystem fs;
