@@ -122,9 +122,8 @@ class KillingFolder : public Folder {
   Result<std::vector<std::string>> ReplaceTogether(
       std::span<const Replacement> replacements) override {
     std::vector<std::string> formers;
-    for (std::size_t i = 0; i < replacements.size(); ++i) {
-      auto moved = Step(
-          [&] { return folder_->ReplaceTogether(replacements.subspan(i, 1)); });
+    for (const Replacement& one : replacements) {
+      auto moved = Step([&] { return folder_->ReplaceTogether({&one, 1}); });
       if (!moved.ok()) return moved.status();
       formers.insert(formers.end(), moved->begin(), moved->end());
     }
@@ -177,7 +176,5 @@ int main(int argc, char** argv) {
     mirlot::moved_to = argv[5];
   }
   mirlot::KillingFileSystem file_system;
-  return mirlot::PackList(file_system, argv[2]) == mirlot::RunOutcome::kDone
-             ? 0
-             : 1;
+  return mirlot::PackList(file_system, argv[2]) != mirlot::RunOutcome::kDone;
 }
