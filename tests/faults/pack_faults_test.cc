@@ -65,9 +65,8 @@ class PackFaults : public ::testing::Test {
   // there, and adds the members a.dat, b.dat and .h.dat.
   void SetUp() override {
     ASSERT_TRUE(PackEarlier(scratch_, "work/"));
-    for (const char* member : {"work/a.dat", "work/b.dat", "work/.h.dat"}) {
+    for (const char* member : {"work/a.dat", "work/b.dat", "work/.h.dat"})
       scratch_.Write(member, MemberBytes(100));
-    }
   }
 
   // Packs keep.dat in `folder`/`where`: an earlier out.bin and report.txt.
@@ -101,38 +100,30 @@ class PackFaults : public ::testing::Test {
     return left;
   }
 
-  // `run` packed, over the earlier pair in `folder`/`where`, a list whose
-  // member is named ...a.dat, and ended at any moment. inspect, the first
-  // command after it, finds one whole pair: the earlier one while the run's
-  // record is there or the run failed, the new one only when it succeeded.
-  // Packing the earlier pair again, for the next run too, leaves none of
-  // the run's names (Leftovers).
-  void ExpectOnePairAfter(const ChildResult& run, const TempFolder& folder,
-                          const std::string& where) {
-    const bool recorded = fs::exists(folder.Native(where + ".mirlot-commit"));
-    const std::string shown =
-        Run({"inspect", folder.Path(where + "out.bin")}).out;
-    const bool earlier = shown.ends_with("  keep.dat\nsound\n");
-    EXPECT_TRUE(earlier || shown.ends_with("a.dat\nsound\n")) << shown;
-    EXPECT_TRUE(earlier ? run.exit_status != 0 : !recorded);
-    EXPECT_TRUE(run.exit_status == 137 || earlier == (run.exit_status != 0));
-    EXPECT_TRUE(PackEarlier(folder, where));
-    EXPECT_EQ(Leftovers(folder, where), FolderSnapshot{});
-  }
-
-  // Runs `run(N)`, a pack over the earlier pair in `folder`/`where` ended at
-  // its N-th step, for N = 1, 2, … until a run is neither killed nor says
-  // its folder "moved", which must succeed; each run leaves one whole pair.
-  // Returns how many runs came before that one.
+  // Runs `run(N)`, a pack over the earlier pair in `folder`/`where` of a
+  // list whose member is named ...a.dat, ended at its N-th step, for N = 1,
+  // 2, … until a run is neither killed nor says its folder "moved", which
+  // must succeed. After each run inspect, the first command after it, finds
+  // one whole pair: the earlier one while the run's record is there or the
+  // run failed, the new one only when it succeeded. Packing the earlier pair
+  // again, for the next run too, leaves none of the run's names (Leftovers).
+  // Returns how many runs came before the one that succeeded.
   int KillAtEveryStep(const TempFolder& folder, const std::string& where,
                       const std::function<ChildResult(int)>& run) {
     for (int n = 1;; ++n) {
       SCOPED_TRACE("step " + std::to_string(n));
       const ChildResult result = run(n);
-      ExpectOnePairAfter(result, folder, where);
-      if (result.exit_status == 137 || result.out.ends_with("moved\n")) {
-        continue;
-      }
+      const bool killed = result.exit_status == 137,
+                 recorded = fs::exists(folder.Native(where + ".mirlot-commit"));
+      const std::string shown =
+          Run({"inspect", folder.Path(where + "out.bin")}).out;
+      const bool earlier = shown.ends_with("  keep.dat\nsound\n");
+      EXPECT_TRUE(earlier || shown.ends_with("a.dat\nsound\n")) << shown;
+      EXPECT_TRUE(earlier ? result.exit_status != 0 : !recorded);
+      EXPECT_TRUE(killed || earlier == (result.exit_status != 0));
+      EXPECT_TRUE(PackEarlier(folder, where));
+      EXPECT_EQ(Leftovers(folder, where), FolderSnapshot{});
+      if (killed || result.out.ends_with("moved\n")) continue;
       EXPECT_EQ(result.exit_status, 0) << result.err;
       return n - 1;
     }
@@ -177,9 +168,8 @@ class PackFaults : public ::testing::Test {
       fs::create_directory(path);
     }
     if (row.kind == "link") fs::create_symlink("gone", path, error);
-    if (row.kind == "hard link") {
+    if (row.kind == "hard link")
       fs::create_hard_link(scratch_.Native("work/out.bin"), path);
-    }
     if (error) return "no symbolic links here: " + error.message();
     if (row.kind == "full drive") return ArrangeFullDrive();
 #ifdef _WIN32
@@ -209,9 +199,8 @@ class PackFaults : public ::testing::Test {
 #else
     const std::string folder = scratch_.Path("full");
     fs::create_directory(folder);
-    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=262144") != 0) {
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=262144") != 0)
       return "cannot mount a tmpfs here";
-    }
     mounted_ = folder;
 #endif
     drive_.emplace(folder);
@@ -291,9 +280,8 @@ class PackFaultRows : public PackFaults,
                       public ::testing::WithParamInterface<FaultRow> {};
 
 TEST_P(PackFaultRows, FailsWithItsMessageAndChangesNothing) {
-  if (const std::string why = Arrange(GetParam()); !why.empty()) {
+  if (const std::string why = Arrange(GetParam()); !why.empty())
     GTEST_SKIP() << why;
-  }
   ExpectRefused(list_, GetParam().message, {}, GetParam().detail);
 #ifdef _WIN32
   // A held file reads as empty in the snapshots: out.bin is read again
@@ -522,9 +510,8 @@ class PackFaultsAsAnotherUser : public PackFaults {
 
 TEST_F(PackFaultsAsAnotherUser, FolderAccessAndThreads) {
   scratch_.Write("work/list.txt", "a.dat\nb.dat\n");
-  for (const char* file : {"list.txt", "a.dat", "b.dat"}) {
+  for (const char* file : {"list.txt", "a.dat", "b.dat"})
     fs::permissions(scratch_.Path("work/"s + file), fs::perms(0644));
-  }
   fs::permissions(scratch_.Path("work"), fs::perms(0555));
   Words prefix;
   if (::geteuid() == 0) {
