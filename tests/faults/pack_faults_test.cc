@@ -174,9 +174,8 @@ class PackFaults : public ::testing::Test {
     if (row.kind == "full drive") return ArrangeFullDrive();
 #ifdef _WIN32
     if (row.kind == "pipe") return "no named pipes in a Windows folder";
-    if (row.list.find(".h.dat") != std::string::npos) {
+    if (row.list.find(".h.dat") != std::string::npos)
       return "a dot-file is ordinary on Windows";
-    }
     return ArrangeOnWindows(row, path);
 #else
     if (row.kind == "pipe") ::mkfifo(path.c_str(), 0644);
@@ -216,9 +215,8 @@ class PackFaults : public ::testing::Test {
     const DWORD attributes = row.kind == "hidden"   ? FILE_ATTRIBUTE_HIDDEN
                              : row.kind == "system" ? FILE_ATTRIBUTE_SYSTEM
                                                     : 0;
-    if (attributes && !::SetFileAttributesW(path.c_str(), attributes)) {
+    if (attributes && !::SetFileAttributesW(path.c_str(), attributes))
       return "cannot set the attributes of " + row.path;
-    }
     if (row.kind == "held") {
       held_ = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr,
                             OPEN_EXISTING, 0, nullptr);
@@ -314,9 +312,8 @@ bool RunOnHost(const fs::path& folder, std::wstring command,
                         &started)) {
     return false;
   }
-  for (int wait = 0; wait < 500 && fs::exists(file) == gone; ++wait) {
+  for (int wait = 0; wait < 500 && fs::exists(file) == gone; ++wait)
     ::Sleep(10);
-  }
   return fs::exists(file) != gone;
 }
 
@@ -327,24 +324,23 @@ bool RunOnHost(const fs::path& folder, std::wstring command,
 // was, and what a link leads to byte for byte; only the lock file is
 // locked, anything else makes the pack say it could not lock.
 TEST_F(PackFaults, OnlyALockFileIsLockedAndNothingOfItsNameIsTouched) {
-  const struct {
-    std::string kind;     // "read-only", "lock file" or "link"
-    std::string content;  // of the file, or of the link's target
-    std::string why;      // in pack's "could not lock" line; "" when locked
-  } rows[] = {{"read-only", "mine", "Permission denied"},
-              {"lock file", "", ""},
-              {"link", "not a lock", "Path/File access error"},
-              {"link", "", "Path/File access error"}};
+  // Its kind ("read-only", "lock file" or "link"), the content of the file
+  // or of the link's target, and why pack could not lock ("" when it did).
+  const std::string rows[][3] = {
+      {"read-only", "mine", "Permission denied"},
+      {"lock file", "", ""},
+      {"link", "not a lock", "Path/File access error"},
+      {"link", "", "Path/File access error"}};
   const std::string lock = "work/.mirlot-commit.lock";
   const std::string target = "other/.mirlot-commit.lock";
   const wchar_t kLink[] = L"ln -sf ../other/.mirlot-commit.lock .";
   scratch_.Write("work/list.txt", "a.dat\n");
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.kind + " holding '" + row.content + "'");
-    const DWORD attributes = row.kind == "read-only" ? FILE_ATTRIBUTE_READONLY
-                                                     : FILE_ATTRIBUTE_HIDDEN;
-    scratch_.Write(row.kind == "link" ? target : lock, row.content);
-    if (row.kind != "link") {
+  for (const auto& [kind, content, why] : rows) {
+    SCOPED_TRACE(kind + " holding '" + content + "'");
+    const DWORD attributes =
+        kind == "read-only" ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_HIDDEN;
+    scratch_.Write(kind == "link" ? target : lock, content);
+    if (kind != "link") {
       ::SetFileAttributesW(scratch_.Native(lock).c_str(), attributes);
     } else if (!RunOnHost(scratch_.Native("work"), kLink,
                           scratch_.Native(lock))) {
@@ -354,12 +350,11 @@ TEST_F(PackFaults, OnlyALockFileIsLockedAndNothingOfItsNameIsTouched) {
     const ChildResult run = Pack(scratch_.Path("work/list.txt"));
     const std::string shown =
         Run({"inspect", scratch_.Path("work/out.bin")}).out;
-    EXPECT_EQ(run.out + run.err,
-              row.why.empty() ? "Done\n" : Unlocked(row.why));
+    EXPECT_EQ(run.out + run.err, why.empty() ? "Done\n" : Unlocked(why));
     EXPECT_TRUE(shown.ends_with("1           8          46  a.dat\nsound\n"));
     FolderSnapshot after = scratch_.Snapshot();
     EXPECT_EQ(after[lock] + after[target], before[lock] + before[target]);
-    if (row.kind == "link") continue;  // the next link replaces it
+    if (kind == "link") continue;  // the next link replaces it
     EXPECT_EQ(::GetFileAttributesW(scratch_.Native(lock).c_str()) &
                   (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
               attributes);
@@ -381,9 +376,8 @@ TEST_F(PackFaults, PacksReplaceAnImageAReaderHoldsOpen) {
       ::CreateFileW(scratch_.Native("work/out.bin").c_str(), GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
-  for (int pack = 0; pack < 2; ++pack) {
+  for (int pack = 0; pack < 2; ++pack)
     EXPECT_EQ(Pack(scratch_.Path("work/list.txt")).out, "Done\n");
-  }
   char read[15] = {};
   DWORD got = 0;
   EXPECT_TRUE(::ReadFile(reader, read, sizeof read, &got, nullptr));
