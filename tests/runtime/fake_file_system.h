@@ -111,15 +111,14 @@ class FakeFileSystem : public FileSystem {
 
  private:
   class File;
-  class HeldLock;
   class OpenedFolder;
   struct Node {
-    std::uint64_t id = 0;  // the file's identity
-    std::string data;
-    std::string synced;  // what a power cut leaves of `data`
-    bool special = false;
-    bool foreign = false;
-    bool locked = false;  // held by an ExclusiveFile or a LockableFile
+    explicit Node(std::uint64_t id) : id(id) {}
+    std::uint64_t id;  // the file's identity
+    // `synced` is what a power cut leaves of `data`; `locked`, whether an
+    // ExclusiveFile or a LockableFile holds the file's lock.
+    std::string data, synced;
+    bool special = false, foreign = false, locked = false;
   };
   using Nodes = std::vector<std::shared_ptr<Node>>;
   using Names = std::map<std::string, std::shared_ptr<Node>>;
@@ -141,37 +140,41 @@ class FakeFileSystem : public FileSystem {
   // Records the call and runs `before_each`; returns the failure a test
   // asked for, else Ok. Call with `mutex_` held.
   Status Enter(Op op, const std::string& path);
-  // Opens the file `path` for reading, as `Kind`.
+  // Enters under the lock and, unless that fails, does `work`; returns
+  // what entering did.
+  Status Run(Op op, const std::string& path, const std::function<void()>& work);
+  // Opens the existing file `path` for reading (kOpenForRead) or makes
+  // it new (kCreateTemporary), as `Kind`: `closed` is a temporary file's
+  // folder's list of closed files, `locked` whether it takes the node's lock.
   template <typename Kind>
-  Result<std::unique_ptr<Kind>> Open(const std::string& path);
+  Result<std::unique_ptr<Kind>> MakeFile(Op op, const std::string& path,
+                                         Nodes* closed = nullptr,
+                                         bool locked = false);
   // Makes `change` in `names`.
   static void Apply(const NameChange& change, Names& names);
-  std::shared_ptr<Node> NewNode() {
-    auto node = std::make_shared<Node>();
-    node->id = ++node_counter_;
-    return node;
-  }
   // Records the move or removal and makes `change` of an existing file
   // now; it becomes durable with its folder's SyncNames.
   Status ChangeName(NameChange change);
-  bool IsFolder(const std::string& path) const {
-    return path == "." || folders_.count(path) > 0;
+  // The file `path`, null when there is none.
+  std::shared_ptr<Node> Find(const std::string& path) const {
+    auto it = files_.find(path);
+    return it == files_.end() ? nullptr : it->second;
   }
   bool Taken(const std::string& path) const {
-    return files_.count(path) > 0 || IsFolder(path);
+    return files_.contains(path) || folders_.contains(path);
   }
 
   // Recursive, so that a `before_each` hook may change files.
   mutable std::recursive_mutex mutex_;
   Names files_;
   Names durable_files_;
-  std::vector<NameChange> unsynced_;  // in the order they were made
-  std::set<std::string> folders_;
+  std::vector<NameChange> unsynced_;    // in the order they were made
+  std::set<std::string> folders_{"."};  // the current folder always exists
   std::vector<Fault> faults_;
   std::vector<std::string> calls_;
   // Per locked folder: -1 for a writer, else how many readers.
   std::map<std::string, int> lock_holders_;
-  int temporary_counter_ = 0;
+  int temporary_counter_ = 10000000;  // makes eight-digit names
   std::uint64_t node_counter_ = 0;
   std::uint64_t device_ = 1;
 };
