@@ -1,15 +1,12 @@
 #include "runtime/fake_file_system.h"
 
 #include <algorithm>
-#include <functional>
 #include <utility>
 
 #include "runtime/path.h"
 #include "runtime/temporary_name.h"
 
 namespace mirlot {
-
-namespace {
 
 using enum FailureCode;
 
@@ -22,11 +19,9 @@ constexpr const char* kOpNames[] = {
 using Guard = std::lock_guard<std::recursive_mutex>;
 
 // Whether every one of `names` is one plain component, as a Folder takes.
-bool AllPlain(std::initializer_list<std::string_view> names) {
+static bool AllPlain(std::initializer_list<std::string_view> names) {
   return std::ranges::all_of(names, IsPlainName);
 }
-
-}  // namespace
 
 Status FakeFileSystem::Run(Op op, const std::string& path,
                            const std::function<void()>& work) {
@@ -50,11 +45,36 @@ class FakeFileSystem::File : public ReadableFile,
                              public ExclusiveFile,
                              public LockableFile {
  public:
-  File(FakeFileSystem& fs, std::string path, std::shared_ptr<Node> node,
-       Nodes* closed, bool locked)
-      : fs_(fs), path_(std::move(path)), node_(std::move(node)) {
-    closed_ = closed;
-    if (locked) node_->locked = holds_ = true;
+  // Opens the existing file `path` for reading (kOpenForRead) or makes it
+  // new (kCreateTemporary), as `Kind`: `closed` is a temporary file's
+  // folder's list of closed files, `locked` whether it takes the node's
+  // lock. Opening refuses a folder, or a file that is not a regular one,
+  // with 75, as the hosts do. A new file is durable with its folder's
+  // SyncNames.
+  template <typename Kind>
+  static Result<std::unique_ptr<Kind>> Make(FakeFileSystem& fs, Op op,
+                                            const std::string& path,
+                                            Nodes* closed = nullptr,
+                                            bool locked = false) {
+    Guard guard(fs.mutex_);
+    if (Status s = fs.Enter(op, path); !s.ok()) return s;
+    std::shared_ptr<Node> node = fs.Find(path);
+    if (op == Op::kOpenForRead) {
+      if (!fs.Taken(path)) return kFileNotFound;
+      if (node == nullptr || node->special) return kPathFileAccessError;
+    } else {
+      if (fs.Taken(path)) return kPathFileAccessError;
+      fs.files_[path] = node = std::make_shared<Node>(++fs.node_counter_);
+      fs.unsynced_.push_back({"", path, node});
+    }
+    return std::unique_ptr<Kind>(
+        std::make_unique<File>(fs, path, node, closed, locked));
+  }
+
+  File(FakeFileSystem& fs, const std::string& path,
+       const std::shared_ptr<Node>& node, Nodes* closed, bool locked)
+      : fs_(fs), path_(path), node_(node), closed_(closed), holds_(locked) {
+    if (locked) node_->locked = true;
   }
   ~File() override {
     Guard guard(fs_.mutex_);
@@ -98,31 +118,9 @@ class FakeFileSystem::File : public ReadableFile,
   std::shared_ptr<Node> node_;
   std::string name_ = LastComponent(path_);
   std::uint64_t size_ = node_->data.size();  // when opened
-  Nodes* closed_;       // an unclosed temporary file's folder's, else null
-  bool holds_ = false;  // the node's lock
+  Nodes* closed_;  // an unclosed temporary file's folder's, else null
+  bool holds_;     // the node's lock
 };
-
-// Opening refuses a folder, or a file that is not a regular one, with 75,
-// as the hosts do. A new file is durable with its folder's SyncNames.
-template <typename Kind>
-Result<std::unique_ptr<Kind>> FakeFileSystem::MakeFile(Op op,
-                                                       const std::string& path,
-                                                       Nodes* closed,
-                                                       bool locked) {
-  Guard guard(mutex_);
-  if (Status s = Enter(op, path); !s.ok()) return s;
-  std::shared_ptr<Node> node = Find(path);
-  if (op == Op::kOpenForRead) {
-    if (!Taken(path)) return kFileNotFound;
-    if (node == nullptr || node->special) return kPathFileAccessError;
-  } else {
-    if (Taken(path)) return kPathFileAccessError;
-    files_[path] = node = std::make_shared<Node>(++node_counter_);
-    unsynced_.push_back({"", path, node});
-  }
-  return std::unique_ptr<Kind>(
-      std::make_unique<File>(*this, path, node, closed, locked));
-}
 
 // Names in the folder map to "folder/name" in the file system's map.
 class FakeFileSystem::OpenedFolder : public Folder {
@@ -171,19 +169,19 @@ class FakeFileSystem::OpenedFolder : public Folder {
     Guard guard(fs_.mutex_);
     // Eight digits, where the host has eight random letters and digits.
     const std::string number = std::to_string(++fs_.temporary_counter_);
-    return fs_.MakeFile<WritableFile>(
-        Op::kCreateTemporary, Full(TemporaryName(stem, number)), &closed_);
+    return File::Make<WritableFile>(
+        fs_, Op::kCreateTemporary, Full(TemporaryName(stem, number)), &closed_);
   }
   Result<std::unique_ptr<ExclusiveFile>> CreateExclusive(
       const std::string& name) override {
     if (!IsPlainName(name)) return kBadFileNameOrNumber;
-    return fs_.MakeFile<ExclusiveFile>(Op::kCreateTemporary, Full(name),
-                                       nullptr, true);
+    return File::Make<ExclusiveFile>(fs_, Op::kCreateTemporary, Full(name),
+                                     nullptr, true);
   }
   Result<std::unique_ptr<LockableFile>> OpenLockable(
       const std::string& name) override {
     if (!IsPlainName(name)) return kBadFileNameOrNumber;
-    return fs_.MakeFile<LockableFile>(Op::kOpenForRead, Full(name));
+    return File::Make<LockableFile>(fs_, Op::kOpenForRead, Full(name));
   }
   Status SyncClosedFiles() override {
     return fs_.Run(Op::kSyncFiles, path_, [&] {
@@ -192,9 +190,8 @@ class FakeFileSystem::OpenedFolder : public Folder {
   }
   Result<std::vector<std::string>> ReplaceTogether(
       std::span<const Replacement> replacements) override {
-    for (const Replacement& r : replacements) {
+    for (const Replacement& r : replacements)
       if (!AllPlain({r.from, r.to})) return kBadFileNameOrNumber;
-    }
     std::vector<std::string> formers;
     Guard guard(fs_.mutex_);
     for (const Replacement& r : replacements) {
@@ -257,9 +254,8 @@ class FakeFileSystem::OpenedFolder : public Folder {
     Status why_;
   };
 
-  std::string Full(const std::string& name) const {
-    return ResolveIn(path_, name);
-  }
+  // The path of `name` here.
+  std::string Full(const std::string& n) const { return ResolveIn(path_, n); }
 
   FakeFileSystem& fs_;
   std::string path_;
@@ -268,14 +264,12 @@ class FakeFileSystem::OpenedFolder : public Folder {
 
 void FakeFileSystem::AddFile(const std::string& path, std::string content) {
   Guard guard(mutex_);
-  for (std::string folder = ParentFolder(path);
-       !folder.empty() && folders_.insert(folder).second;
-       folder = ParentFolder(folder)) {
-  }
+  std::string folder = ParentFolder(path);
+  while (!folder.empty() && folders_.insert(folder).second)
+    folder = ParentFolder(folder);
   std::shared_ptr<Node>& node = files_[path];
-  if (node == nullptr) {
+  if (node == nullptr)
     node = durable_files_[path] = std::make_shared<Node>(++node_counter_);
-  }
   node->data = node->synced = std::move(content);
 }
 
@@ -391,7 +385,7 @@ Result<FileStatus> FakeFileSystem::Stat(const std::string& path) {
 
 Result<std::unique_ptr<ReadableFile>> FakeFileSystem::OpenForRead(
     const std::string& path) {
-  return MakeFile<ReadableFile>(Op::kOpenForRead, path);
+  return File::Make<ReadableFile>(*this, Op::kOpenForRead, path);
 }
 
 Status FakeFileSystem::CreateFolder(const std::string& path) {

@@ -143,13 +143,6 @@ class FakeFileSystem : public FileSystem {
   // Enters under the lock and, unless that fails, does `work`; returns
   // what entering did.
   Status Run(Op op, const std::string& path, const std::function<void()>& work);
-  // Opens the existing file `path` for reading (kOpenForRead) or makes
-  // it new (kCreateTemporary), as `Kind`: `closed` is a temporary file's
-  // folder's list of closed files, `locked` whether it takes the node's lock.
-  template <typename Kind>
-  Result<std::unique_ptr<Kind>> MakeFile(Op op, const std::string& path,
-                                         Nodes* closed = nullptr,
-                                         bool locked = false);
   // Makes `change` in `names`.
   static void Apply(const NameChange& change, Names& names);
   // Records the move or removal and makes `change` of an existing file
@@ -166,8 +159,7 @@ class FakeFileSystem : public FileSystem {
 
   // Recursive, so that a `before_each` hook may change files.
   mutable std::recursive_mutex mutex_;
-  Names files_;
-  Names durable_files_;
+  Names files_, durable_files_;  // now, and as a power cut would leave them
   std::vector<NameChange> unsynced_;    // in the order they were made
   std::set<std::string> folders_{"."};  // the current folder always exists
   std::vector<Fault> faults_;
@@ -175,8 +167,7 @@ class FakeFileSystem : public FileSystem {
   // Per locked folder: -1 for a writer, else how many readers.
   std::map<std::string, int> lock_holders_;
   int temporary_counter_ = 10000000;  // makes eight-digit names
-  std::uint64_t node_counter_ = 0;
-  std::uint64_t device_ = 1;
+  std::uint64_t node_counter_ = 0, device_ = 1;
 };
 
 }  // namespace mirlot
