@@ -125,8 +125,7 @@ class FakeFileSystem::File : public ReadableFile,
 // Names in the folder map to "folder/name" in the file system's map.
 class FakeFileSystem::OpenedFolder : public Folder {
  public:
-  OpenedFolder(FakeFileSystem& fs, std::string path)
-      : fs_(fs), path_(std::move(path)) {}
+  OpenedFolder(FakeFileSystem& fs, const std::string& p) : fs_(fs), path_(p) {}
 
   // Another holder of the same folder's lock, in this process or a
   // `before_each` hook, keeps a writer out, and a writer keeps everyone out.
@@ -145,10 +144,9 @@ class FakeFileSystem::OpenedFolder : public Folder {
       std::span<const std::string_view> final_names) override {
     Guard guard(fs_.mutex_);
     for (const std::string& path : fs_.FilePaths()) {
-      if (ParentFolder(path) == path_ &&
-          IsTemporaryNameForAny(LastComponent(path), final_names)) {
+      if (ParentFolder(path) != path_) continue;
+      if (IsTemporaryNameForAny(LastComponent(path), final_names))
         (void)fs_.ChangeName({path, ""});
-      }
     }
   }
   Result<std::optional<FileStatus>> StatName(const std::string& name) override {
@@ -212,10 +210,9 @@ class FakeFileSystem::OpenedFolder : public Folder {
   }
   Status MoveWithoutReplacing(const std::string& from,
                               const std::string& to) override {
-    if (!AllPlain({from, to})) return Status(kBadFileNameOrNumber);
     Guard guard(fs_.mutex_);
-    if (fs_.Taken(Full(to))) return Status(kPathFileAccessError);
-    return fs_.ChangeName({Full(from), Full(to)});
+    const bool taken = AllPlain({from, to}) && fs_.Taken(Full(to));
+    return taken ? Status(kPathFileAccessError) : MoveOnto(from, to);
   }
   Status Remove(const std::string& name) override {
     if (!IsPlainName(name)) return Status(kBadFileNameOrNumber);
@@ -223,11 +220,9 @@ class FakeFileSystem::OpenedFolder : public Folder {
   }
   Status SyncNames() override {
     return fs_.Run(Op::kSyncNames, path_, [&] {
-      std::erase_if(fs_.unsynced_, [this](const NameChange& change) {
-        const std::string& named =
-            change.from.empty() ? change.to : change.from;
-        const bool here = ParentFolder(named) == path_;
-        if (here) Apply(change, fs_.durable_files_);
+      std::erase_if(fs_.unsynced_, [this](const NameChange& c) {
+        const bool here = ParentFolder(c.from.empty() ? c.to : c.from) == path_;
+        if (here) Apply(c, fs_.durable_files_);
         return here;
       });
     });
@@ -297,8 +292,7 @@ bool FakeFileSystem::PowerCut(std::size_t kept) {
   Guard guard(mutex_);
   const bool all = kept >= unsynced_.size();
   unsynced_.resize(std::min(kept, unsynced_.size()));
-  for (const NameChange& change : unsynced_) Apply(change, durable_files_);
-  unsynced_.clear();
+  for (auto& c : std::exchange(unsynced_, {})) Apply(c, durable_files_);
   stop_after = SIZE_MAX;
   lock_holders_.clear();
   files_ = durable_files_;
@@ -354,13 +348,12 @@ void FakeFileSystem::Apply(const NameChange& change, Names& names) {
 }
 
 Status FakeFileSystem::ChangeName(NameChange change) {
-  const std::string& from = change.from;
-  const std::string arrow = change.swap ? " <-> " : " -> ";
-  const std::string about = change.to.empty() ? from : from + arrow + change.to;
+  std::string about = change.from;
+  if (!change.to.empty()) about += (change.swap ? " <-> " : " -> ") + change.to;
   Guard guard(mutex_);
   const Op op = change.to.empty() ? Op::kRemove : Op::kRename;
   if (Status s = Enter(op, about); !s.ok()) return s;
-  if (!files_.contains(from)) return Status(kFileNotFound);
+  if (!files_.contains(change.from)) return Status(kFileNotFound);
   Apply(change, files_);
   unsynced_.push_back(std::move(change));
   return Status::Ok();
