@@ -190,13 +190,10 @@ LRESULT Win32Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       PostQuitMessage(0);
       return 0;
     case WM_ACTIVATE:
-      // Focus returns to the button that had it.
-      if (LOWORD(wparam) == WA_INACTIVE && IsChild(hwnd_, GetFocus())) {
-        focus_ = GetFocus();
-      }
+      focus_.OnActivate(hwnd_, wparam);
       break;
     case WM_SETFOCUS:
-      SetFocus(focus_ != nullptr ? focus_ : cmd_path_);
+      focus_.Restore(cmd_path_);
       return 0;
     case WM_DPICHANGED: {
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);

@@ -12,6 +12,7 @@
 
 #include "window/control_texts.h"
 #include "window/form_core.h"
+#include "window/win32/kept_focus.h"
 #include "window/win32/system_dialogs.h"
 
 namespace mirlot {
@@ -71,7 +72,7 @@ class Win32Form1 {
   HWND cmd_path_ = nullptr;
   HWND cmd_start_ = nullptr;
   HWND tooltip_ = nullptr;
-  HWND focus_ = nullptr;  // the control focused when the window was left
+  KeptFocus focus_;
   HFONT font_ = nullptr;
   std::wstring path_tip_;  // the label's tooltip: the whole path or ""
 };

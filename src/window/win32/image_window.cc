@@ -285,13 +285,10 @@ LRESULT Win32ImageWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (alone_) PostQuitMessage(0);
       return 0;
     case WM_ACTIVATE:
-      // Focus returns to the control that had it.
-      if (LOWORD(wparam) == WA_INACTIVE && IsChild(hwnd_, GetFocus())) {
-        focus_ = GetFocus();
-      }
+      focus_.OnActivate(hwnd_, wparam);
       break;
     case WM_SETFOCUS:
-      SetFocus(focus_ != nullptr ? focus_ : list_);
+      focus_.Restore(list_);
       return 0;
     case WM_DPICHANGED: {
       // The fonts first: the new size is laid out at the new DPI.

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "window/image_window_core.h"
+#include "window/win32/kept_focus.h"
 
 namespace mirlot {
 
@@ -73,7 +74,7 @@ class Win32ImageWindow {
   HWND verdict_ = nullptr;
   HWND list_ = nullptr;
   std::array<HWND, 4> buttons_ = {};  // Extract, Verify, Reload, Close
-  HWND focus_ = nullptr;  // the control focused when the window was left
+  KeptFocus focus_;
   HFONT font_ = nullptr;
   int dpi_ = 96;
 };
