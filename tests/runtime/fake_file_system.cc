@@ -8,6 +8,8 @@
 
 namespace mirlot {
 
+namespace {
+
 using enum FailureCode;
 
 // Indexed by Op.
@@ -19,9 +21,11 @@ constexpr const char* kOpNames[] = {
 using Guard = std::lock_guard<std::recursive_mutex>;
 
 // Whether every one of `names` is one plain component, as a Folder takes.
-static bool AllPlain(std::initializer_list<std::string_view> names) {
+bool AllPlain(std::initializer_list<std::string_view> names) {
   return std::ranges::all_of(names, IsPlainName);
 }
+
+}  // namespace
 
 Status FakeFileSystem::Run(Op op, const std::string& path,
                            const std::function<void()>& work) {
