@@ -6,12 +6,14 @@
 namespace mirlot {
 
 std::vector<std::size_t> CopyRuns(const ContainerLayout& layout,
-                                  std::size_t block_size) {
+                                  std::size_t block_size,
+                                  std::size_t most_members) {
   std::vector<std::size_t> runs;
   std::uint64_t run_bytes = 0;
   for (std::size_t i = 0; i < layout.places.size(); ++i) {
     const auto length = static_cast<std::uint64_t>(layout.places[i].length);
-    if (runs.empty() || (run_bytes > 0 && run_bytes + length > block_size)) {
+    if (runs.empty() || i - runs.back() == most_members ||
+        (run_bytes > 0 && run_bytes + length > block_size)) {
       runs.push_back(i);
       run_bytes = 0;
     }

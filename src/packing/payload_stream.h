@@ -21,11 +21,13 @@
 
 namespace mirlot {
 
-// The entry each run begins with: consecutive entries whose payloads add up
-// to at most `block_size` bytes, or, where a payload is larger, that entry
-// (with the empty payloads just before it). Empty for an empty layout.
+// The entry each run begins with: up to `most_members` consecutive entries
+// whose payloads add up to at most `block_size` bytes, or, where a payload
+// is larger, that entry (with the empty payloads just before it). Empty for
+// an empty layout.
 std::vector<std::size_t> CopyRuns(const ContainerLayout& layout,
-                                  std::size_t block_size);
+                                  std::size_t block_size,
+                                  std::size_t most_members);
 
 class PayloadStream {
  public:

@@ -15,9 +15,9 @@ using Strings = std::vector<std::string>;
 
 // Members "/d/a", "/d/b", … holding 50 bytes of head, a payload and 4 of
 // tail, named by a list (on a file system of its own, so that `fs` records
-// only the members); fills blocks of 4 bytes from the runs of `lane` of
-// `lanes` until the stream ends, or fails with the number that ends the
-// list. A block that ends a run ends with "|".
+// only the members); fills blocks of 4 bytes from the runs (of at most two
+// members) of `lane` of `lanes` until the stream ends, or fails with the number
+// that ends the list. A block that ends a run ends with "|".
 Strings Drain(FakeFileSystem& fs, const Strings& payloads, std::size_t lane = 0,
               std::size_t lanes = 1) {
   EntryTable table;
@@ -32,7 +32,7 @@ Strings Drain(FakeFileSystem& fs, const Strings& payloads, std::size_t lane = 0,
   lists.AddFile("/l", names);
   const ContainerLayout layout = *PlanContainer(table);
   auto list = lists.OpenForRead("/l");
-  const std::vector<std::size_t> runs = CopyRuns(layout, 4);
+  const std::vector<std::size_t> runs = CopyRuns(layout, 4, 2);
   PayloadStream stream(fs, "/", **list, table, layout, runs, lane, lanes);
   Strings blocks;
   std::string block(4, '\0');
@@ -61,10 +61,10 @@ std::string Calls(const FakeFileSystem& fs) {
   return shown;
 }
 
-// Runs gather members whose payloads fit a block; a larger payload is a run
-// of its own. A stream that reads every other run passes over the members
-// of the others without opening them. Members with empty payloads are
-// opened, and place nothing.
+// Runs gather members whose payloads fit a block, two at the most; a larger
+// payload is a run of its own. A stream that reads every other run passes over
+// the members of the others without opening them. Members with empty payloads
+// are opened, and place nothing.
 TEST(PayloadStreamTest, GathersMembersIntoRunsInListOrder) {
   const Strings four = {"abc", "", "defghij", "k"};
   const struct {
@@ -78,6 +78,7 @@ TEST(PayloadStreamTest, GathersMembersIntoRunsInListOrder) {
       {four, 0, 2, {"abc|", "k|"}, "a:or b:o d:or"},
       {{"ab", "cd", "e"}, 0, 2, {"abcd|"}, "a:or b:or"},
       {{"abcd"}, 0, 1, {"abcd|"}, "a:or"},
+      {{"a", "b", "c"}, 1, 2, {"c|"}, "c:or"},
       {{"", ""}, 0, 1, {"|"}, "a:o b:o"},
   };
   for (const auto& c : cases) {
