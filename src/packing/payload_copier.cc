@@ -36,14 +36,25 @@ void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
   }
 }
 
+// The runs the copy takes. Members of a block or more on average are one
+// run, read as one stream: a second reader gains nothing there, and blocks
+// cut short where runs end made ten members of 150 MiB about 8% slower to
+// pack.
+std::vector<std::size_t> RunsOf(const ContainerLayout& layout) {
+  const std::size_t count = layout.places.size();
+  if (count > 0 && layout.payload_total() / count >= kCopyBlockSize) {
+    return {0};
+  }
+  return CopyRuns(layout, kCopyBlockSize, kCopyRunMembers);
+}
+
 }  // namespace
 
 CopyResult CopyPayloads(FileSystem& file_system, const std::string& folder,
                         ReadableFile& list, const EntryTable& table,
                         const ContainerLayout& layout, WritableFile& image,
                         std::string_view image_name, RunObserver& observer) {
-  const std::vector<std::size_t> runs =
-      CopyRuns(layout, kCopyBlockSize, kCopyRunMembers);
+  const std::vector<std::size_t> runs = RunsOf(layout);
   const std::size_t readers = runs.size() > 1 ? kCopyReaders : 1;
   std::vector<std::unique_ptr<PayloadStream>> streams;
   std::vector<BlockPipeline::Producer> producers;
