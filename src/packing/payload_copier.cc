@@ -16,7 +16,7 @@ namespace {
 // the threads busy (two blocks, or eight of 256 KiB, measured the same), and
 // memory stays the same whatever the member sizes. Two readers take the runs
 // of members in turn: opening and reading many small members is work for
-// the processor more than for the disk, and a second core halves it.
+// the processor more than for the disk, and a second core shares it.
 constexpr std::size_t kCopyBlockCount = 4;
 constexpr std::size_t kCopyBlockSize = 1024 * 1024;
 constexpr std::size_t kCopyReaders = 2;
@@ -38,7 +38,7 @@ void CountFilesDone(const ContainerLayout& layout, CopyProgress& progress) {
 
 // The runs the copy takes. Members of a block or more on average are one
 // run, read as one stream: a second reader gains nothing there, and blocks
-// cut short where runs end made ten members of 150 MiB about 8% slower to
+// cut short where runs end made ten members of 150 MiB about 7% slower to
 // pack.
 std::vector<std::size_t> RunsOf(const ContainerLayout& layout) {
   const std::size_t count = layout.places.size();
