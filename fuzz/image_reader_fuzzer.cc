@@ -74,7 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   Require(mirlot::InspectImage(fs, "/in/out.bin", checker).ok());
   auto extraction = mirlot::ImageExtraction::Open(fs, "/in/out.bin");
   Require(extraction.ok() &&
-          extraction->WriteTo("/in/out", /*force=*/true, checker).ok());
+          extraction
+              ->WriteTo("/in/out", {.replace = true, .salvage = true}, checker)
+              .ok());
   // Nothing but the inputs and the extracted files exists.
   for (const std::string& path : fs.FilePaths()) {
     Require(path == "/in/out.bin" || path == "/in/report.txt" ||
