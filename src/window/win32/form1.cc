@@ -11,6 +11,7 @@
 #include "window/win32/accessibility.h"
 #include "window/win32/dpi.h"
 #include "window/win32/run_host.h"
+#include "window/win32/top_level_window.h"
 
 namespace mirlot {
 
@@ -32,19 +33,9 @@ constexpr ControlPlace kPlaces[] = {{kPathLabelId, kPathLabelPlace},
 Win32Form1::Win32Form1(Win32WindowServices services, OpenImageCall open_image)
     : core_(services), open_image_(std::move(open_image)) {
   UseCommonControls();
-  WNDCLASSEXW kind = {};
-  kind.cbSize = sizeof(kind);
-  kind.lpfnWndProc = &Win32Form1::Procedure;
-  kind.hInstance = GetModuleHandleW(nullptr);
-  kind.hIcon = LoadIconW(kind.hInstance, MAKEINTRESOURCEW(1));
-  kind.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  kind.lpszClassName = kForm1Class;
-  RegisterClassExW(&kind);  // fails harmlessly when already registered
-  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kForm1Class,
-                          Widen(kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                          nullptr, kind.hInstance, this);
+  hwnd_ = CreateTopLevelWindow(kForm1Class, &Win32Form1::Procedure,
+                               WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kStyle,
+                               Widen(kWindowTitle), this);
   if (hwnd_ == nullptr) return;
   CreateControls();
   Layout(WindowDpi(hwnd_));
@@ -208,13 +199,7 @@ LRESULT Win32Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 
 LRESULT CALLBACK Win32Form1::Procedure(HWND hwnd, UINT message, WPARAM wparam,
                                        LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self =
-      reinterpret_cast<Win32Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = static_cast<Win32Form1*>(WindowObject(hwnd, message, lparam));
   if (self == nullptr || self->hwnd_ == nullptr) {
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }

@@ -7,6 +7,7 @@
 #include "window/win32/accessibility.h"
 #include "window/win32/dpi.h"
 #include "window/win32/run_host.h"
+#include "window/win32/top_level_window.h"
 
 namespace mirlot {
 
@@ -65,19 +66,9 @@ void AddColumns(HWND list) {
 Win32ImageWindow::Win32ImageWindow(Win32ImageServices services, bool alone)
     : core_(services), alone_(alone) {
   UseCommonControls();
-  WNDCLASSEXW kind = {};
-  kind.cbSize = sizeof(kind);
-  kind.lpfnWndProc = &Win32ImageWindow::Procedure;
-  kind.hInstance = GetModuleHandleW(nullptr);
-  kind.hIcon = LoadIconW(kind.hInstance, MAKEINTRESOURCEW(1));
-  kind.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  kind.lpszClassName = kImageWindowClass;
-  RegisterClassExW(&kind);  // fails harmlessly when already registered
-  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kImageWindowClass,
-                          Widen(kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                          nullptr, kind.hInstance, this);
+  hwnd_ = CreateTopLevelWindow(kImageWindowClass, &Win32ImageWindow::Procedure,
+                               WS_EX_CONTROLPARENT, kStyle, Widen(kWindowTitle),
+                               this);
   if (hwnd_ == nullptr) return;
   CreateControls();
   const int dpi = WindowDpi(hwnd_);
@@ -306,13 +297,8 @@ LRESULT Win32ImageWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 
 LRESULT CALLBACK Win32ImageWindow::Procedure(HWND hwnd, UINT message,
                                              WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32ImageWindow*>(
-      GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self =
+      static_cast<Win32ImageWindow*>(WindowObject(hwnd, message, lparam));
   if (self == nullptr || self->hwnd_ == nullptr) {
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }
